@@ -1,0 +1,166 @@
+// The default behaviour every piece inherits: animation stepping, drawing, the per-frame update.
+#include "pieces/game_piece.h"
+
+#include "platform/clock.h"
+#include "shell/globals.h"
+#include "sprites/mirror_surface.h"
+#include "sprites/sprite_catalogue.h"
+
+namespace {
+
+// An animation steps when more than this has passed since its last step.
+constexpr Uint32 animationStepMs = 100;
+constexpr int unsetArgument = -1;
+
+// The mirror flags for each facing value; other values draw the picture as loaded.
+Uint32 mirrorFlagsFor(int facing) {
+    switch (facing) {
+    case facingMirrored:
+        return FLIP_HORIZONTAL;
+    case facingUpsideDown:
+        return FLIP_VERTICAL;
+    case facingTurned:
+        return FLIP_VERTICAL | FLIP_HORIZONTAL;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+GamePiece::GamePiece() : position(0.0, 0.0), motion() {
+    reset();
+    GamePiece::load();
+}
+
+bool GamePiece::setFrame(int animation, int frame, int spriteIndex) {
+    if (animation == unsetArgument || frame == unsetArgument || spriteIndex == unsetArgument) {
+        return false;
+    }
+    if (animation < 0 || animation >= animationCount || frame < 0 ||
+        frame >= frameCounts[animation]) {
+        return false;
+    }
+    animations[animation].frames[frame] = spriteAt(spriteIndex);
+    return true;
+}
+
+bool GamePiece::load() { return true; }
+
+void GamePiece::reset() {
+    position = Vec2(0.0, 0.0);
+    motion = Motion(0, 0);
+    animationCount = 0;
+    animations.clear();
+    frameCounts.clear();
+    animation = 0;
+    frame = 0;
+    lastFrameTick = platform::ticks();
+    lift = 0.0;
+    jumpHeight = 0.0;
+    facing = facingAsLoaded;
+    dead = false;
+}
+
+void GamePiece::kill() { dead = true; }
+
+void GamePiece::activate() { dead = false; }
+
+bool GamePiece::isAlive() { return !dead; }
+
+void GamePiece::draw() {
+    SDL_Surface* picture = currentPicture();
+    if (picture == nullptr) {
+        return;
+    }
+    const double top = position.y + lift - picture->h;
+    const Uint32 flags = mirrorFlagsFor(facing);
+    if (flags == 0) {
+        blitAt(picture, position.x, top);
+        return;
+    }
+    SDL_Surface* mirrored = mirrorSurface(picture, flags);
+    blitAt(mirrored, position.x, top);
+    SDL_FreeSurface(mirrored);
+}
+
+bool GamePiece::think() { return false; }
+
+void GamePiece::update() {
+    if (dead) {
+        return;
+    }
+    handleInput();
+    position.x += motion.vx;
+    position.y += motion.vy;
+    think();
+    animate();
+    draw();
+}
+
+void GamePiece::setSpeed(double speed) { motion.speed = speed; }
+
+void GamePiece::changeHealth(double, int) {}
+
+void GamePiece::animate() {
+    const Uint32 now = platform::ticks();
+    if (now - lastFrameTick <= animationStepMs) {
+        return;
+    }
+    lastFrameTick = now;
+    if (frame < frameCounts[animation]) {
+        ++frame;
+    }
+    // Frame 0 opens the animation once; the loop then runs over frames 1 to count - 1.
+    if (frame >= frameCounts[animation]) {
+        frame = 1;
+    }
+}
+
+void GamePiece::moveBy(Motion by) {
+    position.x += by.vx;
+    position.y += by.vy;
+}
+
+Vec2 GamePiece::setPosition(Vec2 to) {
+    position = to;
+    return position;
+}
+
+int GamePiece::getScene() { return 0; }
+
+Vec2 GamePiece::getScroll() { return Vec2(0.0, 0.0); }
+
+void GamePiece::handleInput() {}
+
+void GamePiece::buildAnimationTable(std::initializer_list<int> counts) {
+    animationCount = static_cast<int>(counts.size());
+    frameCounts.assign(counts);
+    animations.assign(counts.size(), Animation{});
+    for (int i = 0; i < animationCount; ++i) {
+        animations[i].frames.assign(frameCounts[i], nullptr);
+    }
+}
+
+void GamePiece::bindFrames(int animation, std::initializer_list<int> spriteIndices) {
+    int frame = 0;
+    for (int spriteIndex : spriteIndices) {
+        setFrame(animation, frame++, spriteIndex);
+    }
+}
+
+SDL_Surface* GamePiece::currentPicture() {
+    if (frame >= frameCounts[animation]) {
+        frame = 0;
+    }
+    return animations[animation].frames[frame];
+}
+
+void GamePiece::blitAt(SDL_Surface* picture, double x, double y) {
+    SDL_Rect destination;
+    destination.x = static_cast<Sint16>(static_cast<int>(x));
+    destination.y = static_cast<Sint16>(static_cast<int>(y));
+    destination.w = 0;
+    destination.h = 0;
+    SDL_UpperBlit(picture, nullptr, screen, &destination);
+}

@@ -1,0 +1,13 @@
+// The console: clearing the terminal and waiting for a key, without spawning a shell.
+#pragma once
+
+namespace platform {
+
+// Clears the terminal. Writes the clear sequence only when standard output is a terminal, so a
+// log or a pipe keeps every line the game prints.
+void clearConsole();
+
+// Prompts and waits for Enter, only when standard input is a terminal; returns at once otherwise.
+void pauseConsole();
+
+} // namespace platform

@@ -1,0 +1,163 @@
+// Start-up, the roster, the state loop and the frame loop.
+#include "shell/game.h"
+
+#include "pieces/game_piece.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "shell/globals.h"
+#include "sound/sound_engine.h"
+#include "sprites/sprite_catalogue.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+constexpr const char* windowCaption = "Ghoulrun";
+constexpr int screenDepth = 32;
+constexpr Uint32 videoFlags = SDL_HWSURFACE | SDL_HWACCEL | SDL_DOUBLEBUF;
+constexpr Uint32 backgroundFill = 255;  // pure blue, shows wherever nothing is drawn
+constexpr int musicLoopsForever = -1;
+
+// The release interval starts at this many ms and shrinks by 1 ms per intervalShrinkMs of play.
+constexpr Uint32 firstReleaseInterval = 1000;
+constexpr Uint32 intervalShrinkMs = 350;
+
+// Spawn points by slot modulo 4, in world coordinates (x = left edge, y = feet).
+constexpr double spawnPoints[4][2] = {{1300, 140}, {2578, 140}, {-200, 500}, {5000, 500}};
+
+[[noreturn]] void failStartUp(const char* format) {
+    std::fprintf(stderr, format, SDL_GetError());
+    std::exit(EXIT_FAILURE);
+}
+
+void openWindow() {
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+        failStartUp("Unable to init SDL: %s\n");
+    }
+    std::atexit(SDL_Quit);
+    screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth, videoFlags);
+    if (screen == nullptr) {
+        failStartUp("Unable to set 800x600 video: %s\n");
+    }
+    SDL_WM_SetCaption(windowCaption, nullptr);
+    SDL_Init(SDL_INIT_EVERYTHING);
+}
+
+void startSound() {
+    SoundEngine* engine = SoundEngine::instance();
+    engine->init();
+    engine->playMusic(musicLoopsForever);
+}
+
+// The enemy kind for a slot, built out of play at (0, 0) with its speed. Null until the enemy
+// kinds exist.
+GamePiece* makeEnemy(int slot) {
+    (void)slot;
+    return nullptr;
+}
+
+void updatePiecesInPlay() {
+    for (int slot = newestReleasedSlot(); slot >= heroSlot; --slot) {
+        if (GamePiece* piece = pieces[slot]) {
+            piece->update();
+        }
+    }
+}
+
+} // namespace
+
+int runGame() {
+    startUp();
+    gameState = statePlaying;
+    stateLoop();
+    destroyRoster();
+    writeReport(std::cout, platform::ticks());
+    platform::pauseConsole();
+    return EXIT_SUCCESS;
+}
+
+void startUp() {
+    openWindow();
+    startSound();
+    loadSprites();
+    buildRoster();
+}
+
+void buildRoster() {
+    std::cout << "Loading Enemies" << std::endl;
+    for (int slot = pieceCount; slot >= firstEnemySlot; --slot) {
+        pieces[slot] = makeEnemy(slot);
+    }
+}
+
+void destroyRoster() {
+    for (GamePiece*& piece : pieces) {
+        delete piece;
+        piece = nullptr;
+    }
+}
+
+void stateLoop() {
+    while (gameState != stateQuit) {
+        switch (gameState) {
+        case statePlaying:
+            gameState = runFrame();
+            break;
+        case stateStarting:
+        case 2:
+        case 3:
+            break;
+        default:
+            gameState = stateQuit;
+            break;
+        }
+        if (SoundEngine::gameOverFinished()) {
+            std::exit(EXIT_SUCCESS);
+        }
+    }
+}
+
+int runFrame() {
+    SDL_FillRect(screen, nullptr, backgroundFill);
+    SDL_PollEvent(&frameEvent);
+    releaseDueEnemy();
+    if (GamePiece* world = pieces[worldSlot]) {
+        world->update();
+    }
+    updatePiecesInPlay();
+    SDL_Flip(screen);
+    lastFrameEndTick = platform::ticks();
+    return gameState == stateQuit ? stateQuit : statePlaying;
+}
+
+Uint32 releaseInterval(Uint32 now) {
+    const Uint32 shrink = now / intervalShrinkMs;
+    return shrink >= firstReleaseInterval ? 0 : firstReleaseInterval - shrink;
+}
+
+void releaseDueEnemy() {
+    const Uint32 elapsed = platform::ticks() - lastSpawnTick;
+    if (elapsed <= releaseInterval(platform::ticks())) {
+        return;
+    }
+    lastSpawnTick = platform::ticks();
+    if (--spawnCounter < firstEnemySlot) {
+        spawnCounter = 1;
+        return;
+    }
+    const int slot = newestReleasedSlot();
+    if (GamePiece* enemy = pieces[slot]) {
+        const double* spawn = spawnPoints[slot % 4];
+        enemy->setPosition(Vec2(spawn[0], spawn[1]));
+        enemy->activate();
+    }
+}
+
+void writeReport(std::ostream& out, Uint32 now) {
+    out << "You completed " << 100 * completedCount / pieceCount << " of the endurance"
+        << std::endl;
+    out << "You survived for " << now / 100 / 10 << " seconds" << std::endl;
+    out << "GAME OVER" << std::endl;
+}

@@ -1,0 +1,42 @@
+// The game shell: start-up, the roster, the state loop, one frame, and the end-of-run report.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <iosfwd>
+
+// Window size; the video mode is set once, at start-up.
+constexpr int screenWidth = 800;
+constexpr int screenHeight = 600;
+
+// The whole run: start-up, the state loop, teardown and the report. Returns the exit status.
+int runGame();
+
+// Starts SDL, the window, the sound engine and its music, the sprite catalogue and the roster.
+// A media-library failure ends the process with a message on standard error and status 1.
+void startUp();
+
+// Builds every piece of the run: the enemies in slots pieceCount down to 2 (out of play), then
+// the hero in slot 1 and the World in slot 0.
+void buildRoster();
+
+// Destroys every piece of the table and empties it.
+void destroyRoster();
+
+// Calls runFrame until the game state is stateQuit; ends the process with status 0 at the
+// frame boundary after a game-over sequence has finished.
+void stateLoop();
+
+// One frame: fill, one input event, at most one release, every update in piece order, flip.
+// Returns the state to continue with.
+int runFrame();
+
+// Releases the next enemy when the release interval has passed since the last release.
+void releaseDueEnemy();
+
+// The release interval in ms at timer reading `now`: 1000, shrinking by 1 every 350 ms, and 0
+// from 350 000 ms on (one release per frame).
+Uint32 releaseInterval(Uint32 now);
+
+// The three lines of the end-of-run report, for a run that ended at timer reading `now`.
+void writeReport(std::ostream& out, Uint32 now);

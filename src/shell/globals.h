@@ -1,0 +1,52 @@
+// The shell's globals: the piece table and the frame state through which the pieces meet.
+#pragma once
+
+#include <SDL/SDL.h>
+
+class GamePiece;
+
+// Roster slots of the run: 0 the World, 1 the hero, 2 to pieceCount the enemies.
+constexpr int pieceCount = 10000;
+constexpr int worldSlot = 0;
+constexpr int heroSlot = 1;
+constexpr int firstEnemySlot = 2;
+
+// Values of gameState.
+constexpr int stateStarting = 0;
+constexpr int statePlaying = 1;
+constexpr int stateQuit = 4;
+
+// The piece table, filled once by buildRoster; the entries never change afterwards and the
+// pieces live until the end of the run.
+extern GamePiece* pieces[pieceCount + 1];
+
+// Enemies still to be released. The enemies in play occupy slots 2 to pieceCount - spawnCounter;
+// never below 1.
+extern int spawnCounter;
+
+// Timer reading at the last release.
+extern Uint32 lastSpawnTick;
+
+// Timer reading at the end of the previous frame, after the flip; movement is scaled by the
+// time since then.
+extern Uint32 lastFrameEndTick;
+
+// statePlaying while the run goes on; stateQuit ends the state loop after the current frame.
+extern int gameState;
+
+// The current frame's input event. It stays current until the next event arrives, so a held
+// key acts in every frame until its release.
+extern SDL_Event frameEvent;
+
+// The display surface; every draw blits onto it.
+extern SDL_Surface* screen;
+
+// Enemies that left play through their death; the score line and the end-of-run report.
+extern int completedCount;
+
+// Enemies in play occupy slots firstEnemySlot up to and including this one.
+inline int newestReleasedSlot() { return pieceCount - spawnCounter; }
+
+// Puts every global but `screen` back to its value at program load, with the timestamps read
+// anew. The pieces themselves are not destroyed.
+void resetShellGlobals();

@@ -1,0 +1,56 @@
+// Shared test helpers: small bitmaps on disk, a clean shell, temporary folders.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// One 24-bit pixel as stored in a bitmap file.
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+// Writes a 24-bit bottom-up BMP of the given size; pixels are row-major from the top-left.
+void writeBmp24(const std::filesystem::path& path, int width, int height,
+                const std::vector<Rgb>& pixels);
+
+// A fresh empty folder under the system temporary folder, removed by the destructor.
+class TemporaryFolder {
+public:
+    TemporaryFolder();
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Runs the test inside `folder` and returns to the previous working folder afterwards.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::filesystem::path& folder);
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+// A 32-bit surface in the display format with per-pixel alpha, filled with `pixel`.
+SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel);
+
+// Alpha (0 to 255) of the pixel at (x, y) of a 32-bit surface.
+Uint8 alphaAt(SDL_Surface* surface, int x, int y);
+
+// Red, green and blue of the screen pixel at (x, y).
+Rgb screenColourAt(int x, int y);
+
+} // namespace testing_support
