@@ -100,6 +100,15 @@ void loadSprites() {
     }
 }
 
+const char* spritePath(int index) {
+    for (const CatalogueEntry& entry : catalogueFiles) {
+        if (entry.index == index) {
+            return entry.path;
+        }
+    }
+    return nullptr;
+}
+
 SDL_Surface* spriteAt(int index) {
     if (index < 0 || index >= catalogueSize) {
         return nullptr;

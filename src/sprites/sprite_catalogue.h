@@ -25,6 +25,9 @@ bool loadSprite(int index, std::string path, Uint32 colourKey);
 // Fills the catalogue from the game's list of bitmap files, in index order.
 void loadSprites();
 
+// The bitmap file of entry `index`, or null for an entry that no file fills.
+const char* spritePath(int index);
+
 // Entry `index`, or null for an index outside the catalogue.
 SDL_Surface* spriteAt(int index);
 
