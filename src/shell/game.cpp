@@ -1,7 +1,12 @@
 // Start-up, the roster, the state loop and the frame loop.
 #include "shell/game.h"
 
+#include "pieces/attacker.h"
+#include "pieces/crawler.h"
 #include "pieces/game_piece.h"
+#include "pieces/player.h"
+#include "pieces/shooter.h"
+#include "pieces/world.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "shell/globals.h"
@@ -27,6 +32,18 @@ constexpr Uint32 intervalShrinkMs = 350;
 // Spawn points by slot modulo 4, in world coordinates (x = left edge, y = feet).
 constexpr double spawnPoints[4][2] = {{1300, 140}, {2578, 140}, {-200, 500}, {5000, 500}};
 
+// Enemy kinds by slot modulo 3.
+constexpr int enemyKindCount = 3;
+constexpr int attackerSlots = 0;
+constexpr int crawlerSlots = 1;
+// Enemy speeds in pixels per second: the base for an even slot, base + step for an odd one.
+constexpr double attackerBaseSpeed = 300;
+constexpr double attackerOddSlotStep = 150;
+constexpr double crawlerBaseSpeed = 100;
+constexpr double crawlerOddSlotStep = 50;
+constexpr double shooterBaseSpeed = 200;
+constexpr double shooterOddSlotStep = 75;
+
 [[noreturn]] void failStartUp(const char* format) {
     std::fprintf(stderr, format, SDL_GetError());
     std::exit(EXIT_FAILURE);
@@ -51,12 +68,32 @@ void startSound() {
     engine->playMusic(musicLoopsForever);
 }
 
-// The enemy kind for a slot, built out of play at (0, 0) with its speed. Null until the enemy
-// kinds exist.
+} // namespace
+
 GamePiece* makeEnemy(int slot) {
-    (void)slot;
-    return nullptr;
+    const Vec2 origin(0.0, 0.0);
+    const int oddSlot = slot % 2;
+    GamePiece* enemy = nullptr;
+    double speed = 0.0;
+    switch (slot % enemyKindCount) {
+    case attackerSlots:
+        enemy = new attacker(origin);
+        speed = attackerBaseSpeed + attackerOddSlotStep * oddSlot;
+        break;
+    case crawlerSlots:
+        enemy = new crawler(origin);
+        speed = crawlerBaseSpeed + crawlerOddSlotStep * oddSlot;
+        break;
+    default:
+        enemy = new shooter(origin);
+        speed = shooterBaseSpeed + shooterOddSlotStep * oddSlot;
+        break;
+    }
+    enemy->setSpeed(speed);
+    return enemy;
 }
+
+namespace {
 
 void updatePiecesInPlay() {
     for (int slot = newestReleasedSlot(); slot >= heroSlot; --slot) {
@@ -90,6 +127,10 @@ void buildRoster() {
     for (int slot = pieceCount; slot >= firstEnemySlot; --slot) {
         pieces[slot] = makeEnemy(slot);
     }
+    // The hero starts mid-screen on the street; the World last, with the background at the
+    // window's top-left corner.
+    pieces[heroSlot] = new player(Vec2(400.0, 400.0));
+    pieces[worldSlot] = new World(Vec2(0.0, 0.0));
 }
 
 void destroyRoster() {

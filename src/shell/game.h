@@ -5,6 +5,8 @@
 
 #include <iosfwd>
 
+class GamePiece;
+
 // Window size; the video mode is set once, at start-up.
 constexpr int screenWidth = 800;
 constexpr int screenHeight = 600;
@@ -19,6 +21,9 @@ void startUp();
 // Builds every piece of the run: the enemies in slots pieceCount down to 2 (out of play), then
 // the hero in slot 1 and the World in slot 0.
 void buildRoster();
+
+// The enemy for roster slot `slot`: its kind and speed by slot, out of play at (0, 0).
+GamePiece* makeEnemy(int slot);
 
 // Destroys every piece of the table and empties it.
 void destroyRoster();

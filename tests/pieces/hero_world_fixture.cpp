@@ -1,0 +1,83 @@
+// The scene fixture: generated pictures in the catalogue, the World and the hero in their slots.
+#include "pieces/hero_world_fixture.h"
+
+#include "platform/clock.h"
+#include "shell/globals.h"
+#include "sprites/sprite_catalogue.h"
+
+namespace hero_world {
+namespace {
+
+using testing_support::Rgb;
+
+// Writes a solid picture and loads it into catalogue entry `index`.
+void loadPicture(const std::filesystem::path& folder, int index, int width, int height, Rgb colour,
+                 Uint32 colourKey) {
+    const std::filesystem::path file = folder / (std::to_string(index) + ".bmp");
+    testing_support::writeBmp24(file, width, height,
+                                std::vector<Rgb>(static_cast<size_t>(width) * height, colour));
+    ASSERT_TRUE(loadSprite(index, file.string(), colourKey));
+}
+
+} // namespace
+
+void HeroWorldFixture::SetUp() {
+    platform::setTestClock(startTick);
+    resetShellGlobals();
+    SDL_FillRect(screen, nullptr, 0);
+    const std::filesystem::path& folder = pictures.path();
+    loadPicture(folder, 0, cityWidth, backgroundHeight, {90, 90, 90}, sceneColourKey);
+    loadPicture(folder, 1, undergroundWidth, backgroundHeight, {60, 40, 20}, sceneColourKey);
+    loadPicture(folder, 2, barSize, barSize, {200, 200, 200}, sceneColourKey);
+    for (int index = 3; index <= 47; ++index) {
+        if (index != 16) {
+            loadPicture(folder, index, heroWidth, heroHeight, {250, 200, 0}, sceneColourKey);
+        }
+    }
+    loadPicture(folder, 81, healthWidth, meterHeight, healthColour, spriteColourKey);
+    loadPicture(folder, 82, ammoWidth, meterHeight, ammoColour, spriteColourKey);
+
+    heroSounds().playEffect = [this](const char* category, const char* name, int) {
+        effects.push_back(std::string(category) + "/" + name);
+    };
+    heroSounds().startGameOver = [this] { ++gameOverStarts; };
+
+    CoutCapture capture;
+    hero = new player(Vec2(400.0, 400.0));
+    world = new World(Vec2(0.0, 0.0));
+    loadOutput = capture.text();
+    pieces[heroSlot] = hero;
+    pieces[worldSlot] = world;
+}
+
+void HeroWorldFixture::TearDown() {
+    for (GamePiece* piece : pieces) {
+        delete piece;
+    }
+    resetShellGlobals();
+    restoreHeroSounds();
+    releaseSprites();
+}
+
+StrikeTarget* HeroWorldFixture::addEnemy(Vec2 worldPosition) {
+    auto* enemy = new StrikeTarget(worldPosition);
+    --spawnCounter;
+    pieces[newestReleasedSlot()] = enemy;
+    return enemy;
+}
+
+void HeroWorldFixture::setEvent(Uint8 type, SDLKey key) {
+    frameEvent = SDL_Event{};
+    frameEvent.type = type;
+    if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
+        frameEvent.key.type = type;
+        frameEvent.key.keysym.sym = key;
+    }
+}
+
+void HeroWorldFixture::inputAfter(Uint32 frameTime) {
+    lastFrameEndTick = platform::ticks() - frameTime;
+    hero->handleInput();
+}
+
+} // namespace hero_world
