@@ -109,10 +109,14 @@ int runGame() {
     startUp();
     gameState = statePlaying;
     stateLoop();
-    destroyRoster();
-    writeReport(std::cout, platform::ticks());
-    platform::pauseConsole();
+    finishRun(std::cout);
     return EXIT_SUCCESS;
+}
+
+void finishRun(std::ostream& out) {
+    destroyRoster();
+    writeReport(out, platform::ticks());
+    platform::pauseConsole();
 }
 
 void startUp() {

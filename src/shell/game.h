@@ -43,5 +43,9 @@ void releaseDueEnemy();
 // from 350 000 ms on (one release per frame).
 Uint32 releaseInterval(Uint32 now);
 
+// After the state loop: destroys the roster, prints the report for the run ending now and waits
+// for Enter when a terminal is there to press it.
+void finishRun(std::ostream& out);
+
 // The three lines of the end-of-run report, for a run that ended at timer reading `now`.
 void writeReport(std::ostream& out, Uint32 now);
