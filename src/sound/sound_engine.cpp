@@ -1,14 +1,262 @@
-// Placeholder engine until the sound engine lands: plays nothing.
+// The sound engine: effect library, playing table, music and the game-over sequence.
 #include "sound/sound_engine.h"
 
+#include "platform/clock.h"
+
+#include <atomic>
+#include <iostream>
+
+namespace {
+
+// Device settings.
+constexpr int outputRate = 22050;
+constexpr Uint16 outputFormat = AUDIO_S16LSB;
+constexpr int outputChannels = 2;
+constexpr int mixerBufferFrames = 1024;
+
+// Volumes on the mixer's scale of 0 to 128.
+constexpr int effectVolume = 64;
+constexpr int musicVolume = 64;
+
+// Where the sounds live, relative to the working folder.
+constexpr const char* effectFolder = "./sfx";
+constexpr const char* musicFile = "pompeii.ogg";
+constexpr const char* soundExtensions[] = {".mp3", ".ogg", ".wav"};
+
+// Playback.
+constexpr int anyFreeChannel = -1;
+constexpr int playOnce = 0;
+constexpr int noTimeLimit = -1;
+constexpr int musicFadeInMs = 2000;
+
+// The game-over sequence.
+constexpr int musicFadeOutMs = 2000;
+constexpr Uint32 pauseBeforeJingleMs = 2000;
+constexpr Uint32 jingleMs = 3700;
+constexpr const char* jingleCategory = "death";
+constexpr const char* jingleSample = "gameover";
+
+// Marks of the playing table: free, or the channel plus one.
+constexpr int freeMark = 0;
+int markFor(int channel) {
+    return channel + 1;
+}
+
+// Messages.
+constexpr const char* mixerFailedMessage = "Mixer could not be initialized";
+constexpr const char* musicLoadedMessage = "Music already loaded.";
+constexpr const char* notInitializedMessage = "SoundEngine not initialized";
+
+// The engine whose playing table the mixer's finished handler frees: the one that made the
+// last rearming request, or else the game's engine. In the game both are instance(); a test's
+// own engine takes the handler over until it is destroyed.
+std::atomic<SoundEngine*> finishedListener{nullptr};
+std::atomic<SoundEngine*> gameEngine{nullptr};
+
+std::atomic<bool> gameOverDone{false};
+
+// SDL's audio lock, held for a scope. The mixer holds the same lock while it mixes and while it
+// reports a finished channel, and it is recursive, so mixer calls may be made while holding it.
+class AudioLock {
+  public:
+    AudioLock() { SDL_LockAudio(); }
+    ~AudioLock() { SDL_UnlockAudio(); }
+    AudioLock(const AudioLock&) = delete;
+    AudioLock& operator=(const AudioLock&) = delete;
+};
+
+// Throws SDL's current error text, copied so that nothing SDL does before the message is
+// printed can overwrite it.
+[[noreturn]] void throwSdlError() {
+    thread_local std::string message;
+    message = SDL_GetError();
+    throw message.c_str();
+}
+
+// The file name up to its last "." ("a.b.wav" gives "a.b", ".wav" gives ""); the whole name
+// when it has none.
+std::string sampleNameOf(const std::string& fileName) {
+    return fileName.substr(0, fileName.rfind('.'));
+}
+
+} // namespace
+
 SoundEngine* SoundEngine::instance() {
-    static SoundEngine* engine = new SoundEngine();
+    static SoundEngine* engine = [] {
+        SoundEngine* created = new SoundEngine();
+        gameEngine.store(created);
+        return created;
+    }();
     return engine;
 }
-void SoundEngine::init() {}
-void SoundEngine::init(int, Uint16, int) {}
-void SoundEngine::playEffect(std::string, std::string, int) {}
-void SoundEngine::playMusic(int) {}
-int SoundEngine::gameOverSequence(void*) { return 0; }
-bool SoundEngine::gameOverFinished() { return false; }
-SoundEngine::~SoundEngine() {}
+
+SoundEngine::SoundEngine() = default;
+
+SoundEngine::~SoundEngine() {
+    if (initialized) {
+        releaseAll();
+        Mix_CloseAudio();
+    }
+    // Under the lock no finished handler is running, and none started later finds this engine.
+    AudioLock lock;
+    SoundEngine* self = this;
+    finishedListener.compare_exchange_strong(self, nullptr);
+}
+
+void SoundEngine::init() {
+    init(outputRate, outputFormat, outputChannels);
+}
+
+void SoundEngine::init(int frequency, Uint16 format, int channels) {
+    if (Mix_OpenAudio(frequency, format, channels, mixerBufferFrames) == -1) {
+        throw mixerFailedMessage;
+    }
+    loadLibrary(effectFolder);
+    loadMusic();
+    initialized = true;
+}
+
+void SoundEngine::loadLibrary(std::filesystem::path folder) {
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::directory_iterator(folder)) {
+        if (entry.is_directory()) {
+            loadCategory(entry.path());
+        }
+    }
+}
+
+void SoundEngine::loadCategory(std::filesystem::path folder) {
+    const std::string category = folder.filename().string();
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::directory_iterator(folder)) {
+        const std::string fileName = entry.path().filename().string();
+        if (!isSoundFile(fileName)) {
+            continue;
+        }
+        // A nested folder with a sound-like name gets here too and fails to decode.
+        Mix_Chunk* chunk = loadSample((folder / fileName).string());
+        effects[category][sampleNameOf(fileName)] = chunk;
+        std::cout << '\t' << fileName << std::endl;
+    }
+}
+
+bool SoundEngine::isSoundFile(std::string fileName) {
+    for (const char* extension : soundExtensions) {
+        if (fileName.find(extension) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+Mix_Chunk* SoundEngine::loadSample(std::string path) {
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
+    if (chunk == nullptr) {
+        throwSdlError();
+    }
+    Mix_VolumeChunk(chunk, effectVolume);
+    return chunk;
+}
+
+void SoundEngine::loadMusic() {
+    if (music != nullptr) {
+        throw musicLoadedMessage;
+    }
+    music = Mix_LoadMUS(musicFile);
+    Mix_VolumeMusic(musicVolume);
+    if (music == nullptr) {
+        throwSdlError();
+    }
+}
+
+Mix_Chunk* SoundEngine::sample(const std::string& category, const std::string& name) const {
+    const auto samples = effects.find(category);
+    if (samples == effects.end()) {
+        return nullptr;
+    }
+    const auto chunk = samples->second.find(name);
+    return chunk == samples->second.end() ? nullptr : chunk->second;
+}
+
+void SoundEngine::playEffect(std::string category, std::string name, int rearm) {
+    if (!initialized) {
+        throw notInitializedMessage;
+    }
+    Mix_Chunk* chunk = sample(category, name);
+    // Held from the look at the mark to the new mark, so a channel that stops in between can
+    // neither be missed nor free the wrong sample.
+    AudioLock lock;
+    if (chunk != nullptr) {
+        const auto mark = playing.find(chunk);
+        if (mark != playing.end() && mark->second != freeMark) {
+            return; // still sounding: never layered over itself
+        }
+        const int channel = Mix_PlayChannelTimed(anyFreeChannel, chunk, playOnce, noTimeLimit);
+        // A refused request leaves no mark, so the sample can be tried again.
+        if (channel >= 0) {
+            playing[chunk] = markFor(channel);
+        }
+    }
+    if (rearm != 0) {
+        finishedListener.store(this);
+        Mix_ChannelFinished(channelFinished);
+    }
+}
+
+void SoundEngine::playMusic(int loops) {
+    if (!initialized) {
+        throw notInitializedMessage;
+    }
+    Mix_FadeInMusic(music, loops, musicFadeInMs);
+}
+
+void SoundEngine::channelFinished(int channel) {
+    SoundEngine* engine = finishedListener.load();
+    if (engine == nullptr) {
+        engine = gameEngine.load();
+    }
+    if (engine != nullptr) {
+        engine->onChannelFinished(channel);
+    }
+}
+
+void SoundEngine::onChannelFinished(int channel) {
+    // The mixer already holds the lock when it calls in; taking it again keeps direct callers
+    // safe too.
+    AudioLock lock;
+    for (auto& [chunk, mark] : playing) {
+        if (mark == markFor(channel)) {
+            mark = freeMark;
+            return;
+        }
+    }
+}
+
+void SoundEngine::releaseAll() {
+    for (const auto& [category, samples] : effects) {
+        for (const auto& [name, chunk] : samples) {
+            Mix_FreeChunk(chunk);
+        }
+    }
+    Mix_FreeMusic(music);
+}
+
+int SoundEngine::gameOverSequence(void* engine) {
+    SoundEngine* target = engine != nullptr ? static_cast<SoundEngine*>(engine) : instance();
+    Mix_FadeOutMusic(musicFadeOutMs);
+    platform::delay(pauseBeforeJingleMs);
+    target->playEffect(jingleCategory, jingleSample, 0);
+    platform::delay(jingleMs);
+    // Ending the process here would tear SDL down under the frame the game thread is drawing;
+    // the game thread ends it at its next frame boundary instead.
+    gameOverDone.store(true);
+    return 0;
+}
+
+bool SoundEngine::gameOverFinished() {
+    return gameOverDone.load();
+}
+
+void SoundEngine::resetGameOver() {
+    gameOverDone.store(false);
+}

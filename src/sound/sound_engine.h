@@ -10,29 +10,94 @@
 #include <string>
 
 // One engine per process, reached through instance(). Every failure is thrown as a plain
-// `const char*` pointing at the message text.
+// `const char*` pointing at the message text; a missing "./sfx" throws the filesystem library's
+// own error instead.
+//
+// Threads: the game thread, the game-over thread and the mixer's audio thread all reach the
+// playing table. Every access to it happens under SDL's audio lock, the same lock the mixer
+// holds while it mixes and while it calls the channel-finished handler, so the handler never
+// runs halfway through a request.
 class SoundEngine {
-public:
-    // The one engine, created on the first call (during start-up, before any other thread).
+  public:
+    // The one engine of the game, created on the first call (during start-up, before any other
+    // thread exists). Never destroyed.
     static SoundEngine* instance();
+
+    // An engine with an empty library and no device. The game only ever uses instance(); tests
+    // build their own engines so that each starts from scratch.
+    SoundEngine();
+    // Frees every sample and the music and closes the device, if init succeeded.
+    ~SoundEngine();
+    SoundEngine(const SoundEngine&) = delete;
+    SoundEngine& operator=(const SoundEngine&) = delete;
 
     // Opens the device at 22050 Hz, signed 16-bit little-endian, stereo.
     void init();
     // Opens the device with a 1024-frame buffer, loads every sample of the sub-folders of
-    // "./sfx" and the music "pompeii.ogg", and marks the engine initialized.
+    // "./sfx" (printing a tab and the file name for each) and the music "pompeii.ogg", and marks
+    // the engine initialized. Called once, on the game thread, before any other thread exists.
     void init(int frequency, Uint16 format, int channels);
-    // Plays sample `name` of `category` unless it is still sounding. A nonzero `rearm` installs
-    // the channel-finished handler, which frees a sample again when its channel stops.
-    // Safe from the game thread and the game-over thread.
+
+    // Plays sample `name` of `category` once, unless it is still sounding: a second request
+    // while it sounds is dropped, not queued. A sample the library lacks plays nothing. A
+    // nonzero `rearm` installs the channel-finished handler, which from then on frees every
+    // sample again when its channel stops; until then a started sample stays marked for good.
+    // Safe from the game thread and the game-over threads.
     void playEffect(std::string category, std::string name, int rearm);
+
     // Fades the music in over 2000 ms and plays it `loops` times; -1 repeats it for ever.
     void playMusic(int loops);
-    // The game-over sequence, run on its own thread (the argument is ignored): fades the music
-    // out, plays "death"/"gameover", and then asks the game thread to end the process.
-    static int gameOverSequence(void* unused);
+
+    // The chunk stored under `category` and `name`, or null. Never adds anything to the library.
+    Mix_Chunk* sample(const std::string& category, const std::string& name) const;
+
+    // The game-over sequence, run on its own thread: fades the music out over 2000 ms, waits
+    // 2000 ms, plays "death"/"gameover", waits 3700 ms and then raises the flag that
+    // gameOverFinished() reports; the game thread ends the process at its next frame boundary.
+    // `engine` is the engine to play on; the game passes null, which means instance(). The
+    // waits go through platform::delay, so the test clock runs the sequence instantly.
+    static int gameOverSequence(void* engine);
+
 
     // True once a game-over sequence has finished; the game thread then ends the process.
     static bool gameOverFinished();
 
-    ~SoundEngine();
+    // For tests only: lowers the finished flag, so a test that ran the sequence leaves the state
+    // loop of later tests in the same process alone.
+    static void resetGameOver();
+
+  private:
+    // Makes each direct sub-folder of `folder` a category; anything else there is passed over.
+    void loadLibrary(std::filesystem::path folder);
+    // Loads every entry of `folder` whose name passes isSoundFile as a sample of the category
+    // named after the folder. A later file with the same stem replaces an earlier one.
+    void loadCategory(std::filesystem::path folder);
+    // True when ".mp3", ".ogg" or ".wav" occurs anywhere in `fileName` (case-sensitive).
+    static bool isSoundFile(std::string fileName);
+    // Decodes one sound file at effect volume; throws SDL's error text when it cannot.
+    static Mix_Chunk* loadSample(std::string path);
+    // Loads "pompeii.ogg" at music volume; throws when music is already loaded or on failure.
+    void loadMusic();
+    // The handler given to the mixer: called on the audio thread (or inside a mixer call that
+    // stops a channel) with the audio lock held, whenever channel `channel` stops.
+    static void channelFinished(int channel);
+    // Frees the first sample, in chunk address order, marked as playing on `channel`.
+    void onChannelFinished(int channel);
+    // Frees every sample and the music.
+    void releaseAll();
+
+    // Set by the last step of a successful init; playEffect and playMusic refuse to work
+    // without it.
+    bool initialized = false;
+    // The effect library: category, then sample name, to a chunk the engine owns. Filled only
+    // by init.
+    std::map<std::string, std::map<std::string, Mix_Chunk*>> effects;
+    // The playing table: for every chunk ever started, 0 while it is free to start, otherwise
+    // its channel number plus one (so that channel 0 differs from free). Guarded by the audio
+    // lock.
+    std::map<Mix_Chunk*, int> playing;
+    // The music track, owned by the engine; null until loadMusic succeeds.
+    Mix_Music* music = nullptr;
+
+    friend class SoundEngineTestAccess;
 };
