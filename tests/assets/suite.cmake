@@ -1,0 +1,16 @@
+# The data set: the generated pictures, sounds and music in the run folder, loaded the way the
+# game loads them. A program of its own, so the unit tests never wait for or depend on the data.
+if(TARGET ghoulrun_assets)
+    file(GLOB GHOULRUN_ASSET_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+    add_executable(ghoulrun_asset_tests
+        ${GHOULRUN_ASSET_TEST_SOURCES}
+        ${CMAKE_CURRENT_LIST_DIR}/../support/test_main.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/../support/test_support.cpp)
+    target_include_directories(ghoulrun_asset_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
+    target_link_libraries(ghoulrun_asset_tests PRIVATE ghoulrun_core GTest::gtest)
+    target_compile_definitions(ghoulrun_asset_tests PRIVATE
+        GHOULRUN_RUN_FOLDER="${GHOULRUN_GAME_DIR}"
+        GHOULRUN_ASSET_GENERATOR="$<TARGET_FILE:asset_generator>")
+    add_dependencies(ghoulrun_asset_tests ghoulrun_assets)
+    gtest_discover_tests(ghoulrun_asset_tests DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)
+endif()
