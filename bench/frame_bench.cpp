@@ -9,6 +9,7 @@
 #include "alloc_counter.h"
 #include "standin_pictures.h"
 
+#include "pieces/crowd.h"
 #include "pieces/monster.h"
 #include "pieces/player.h"
 #include "pieces/world.h"
@@ -176,12 +177,18 @@ double timeCrowdingPass() {
     for (int slot = firstEnemySlot; slot <= newest; ++slot) {
         saved.push_back(pieces[slot]->position);
     }
+    // As in the frame loop: the Crowd follows each enemy's move for the passes after it.
+    Crowd& crowd = frameCrowd();
     const double start = stamp();
+    crowd.open();
     for (int slot = newest; slot >= firstEnemySlot; --slot) {
         if (pieces[slot]->isAlive()) {
+            crowd.enter(slot);
             static_cast<monster*>(pieces[slot])->separate();
+            crowd.refresh(slot);
         }
     }
+    crowd.close();
     const double ms = stamp() - start;
     for (int slot = firstEnemySlot; slot <= newest; ++slot) {
         pieces[slot]->position = saved[slot - firstEnemySlot];

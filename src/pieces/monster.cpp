@@ -1,6 +1,7 @@
 // The shared enemy behaviour: chase, crowding, movement, animation stepping and drawing.
 #include "pieces/monster.h"
 
+#include "pieces/crowd.h"
 #include "platform/clock.h"
 #include "shell/globals.h"
 
@@ -98,6 +99,13 @@ bool monster::think() {
 }
 
 void monster::separate() {
+    // In the frame loop the Crowd visits only the enemies near enough to push, with the same
+    // result as the plain pass below, which serves every other caller.
+    Crowd& crowd = frameCrowd();
+    if (const int slot = crowd.slotOf(this)) {
+        position = crowd.separate(slot, position, crowdingDistance, crowdingPushDivisor);
+        return;
+    }
     // This pass runs for every enemy against every enemy, so it stays lean: no kind overrides
     // isAlive, so reading `dead` gives the same answer without a virtual call per pair, and our
     // own position lives in a local until the end (no other piece can move it meanwhile). Every

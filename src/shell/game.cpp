@@ -3,6 +3,7 @@
 
 #include "pieces/attacker.h"
 #include "pieces/crawler.h"
+#include "pieces/crowd.h"
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
 #include "pieces/shooter.h"
@@ -96,11 +97,17 @@ GamePiece* makeEnemy(int slot) {
 namespace {
 
 void updatePiecesInPlay() {
+    // The Crowd follows every enemy's move as it happens, for the crowding passes after it.
+    Crowd& crowd = frameCrowd();
+    crowd.open();
     for (int slot = newestReleasedSlot(); slot >= heroSlot; --slot) {
         if (GamePiece* piece = pieces[slot]) {
+            crowd.enter(slot);
             piece->update();
+            crowd.refresh(slot);
         }
     }
+    crowd.close();
 }
 
 } // namespace

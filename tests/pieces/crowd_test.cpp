@@ -1,0 +1,244 @@
+// The Crowd's crowding pass against the plain pass over every slot, bit for bit, on random crowds,
+// and whole frames of real enemies with and without it.
+#include "pieces/attacker.h"
+#include "pieces/crawler.h"
+#include "pieces/crowd.h"
+#include "pieces/enemy_fixture.h"
+#include "pieces/shooter.h"
+#include "shell/game.h"
+#include "shell/globals.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr double crowdingDistance = 30.0;
+constexpr double pushDivisor = 8.0;
+
+// A piece with nothing but a position and the dead flag.
+class Dot : public GamePiece {};
+
+// The crowding pass as the rule states it: every slot in play in increasing order, each push at
+// once.
+Vec2 plainPass(int self, Vec2 own) {
+    for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+        const GamePiece* other = pieces[slot];
+        if (other == pieces[self] || other == nullptr || other->dead) {
+            continue;
+        }
+        const double dx = own.x - other->position.x;
+        if (std::fabs(dx) < crowdingDistance) {
+            own.x += dx / pushDivisor;
+        }
+        const double dy = own.y - other->position.y;
+        if (std::fabs(dy) < crowdingDistance) {
+            own.y += dy / pushDivisor;
+        }
+    }
+    return own;
+}
+
+std::uint64_t bitsOf(double value) {
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+class CrowdTest : public ::testing::Test {
+  protected:
+    void SetUp() override { resetShellGlobals(); }
+    void TearDown() override {
+        frameCrowd().close();
+        for (GamePiece*& piece : pieces) {
+            delete piece;
+        }
+        resetShellGlobals();
+    }
+
+    // Fills slots 2 to `last` with dots at the given places and puts them in play.
+    void fill(const std::vector<Vec2>& places) {
+        int slot = firstEnemySlot;
+        for (const Vec2& place : places) {
+            delete pieces[slot];
+            pieces[slot] = new Dot;
+            pieces[slot]->position = place;
+            ++slot;
+        }
+        spawnCounter = pieceCount - (slot - 1);
+    }
+
+    // Every enemy's pass in frame order (newest first), each one's result stored before the next
+    // pass, by the Crowd and by the plain pass; the two must agree bit for bit.
+    void expectSameFrame() {
+        const int newest = newestReleasedSlot();
+        std::vector<Vec2> plain(newest + 1);
+        std::vector<Vec2> start(newest + 1);
+        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
+            if (pieces[slot] != nullptr) {
+                start[slot] = pieces[slot]->position;
+            }
+        }
+        for (int slot = newest; slot >= firstEnemySlot; --slot) {
+            if (pieces[slot] != nullptr && !pieces[slot]->dead) {
+                pieces[slot]->position = plainPass(slot, pieces[slot]->position);
+            }
+        }
+        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
+            if (pieces[slot] != nullptr) {
+                plain[slot] = pieces[slot]->position;
+                pieces[slot]->position = start[slot];
+            }
+        }
+        Crowd& crowd = frameCrowd();
+        crowd.open();
+        for (int slot = newest; slot >= firstEnemySlot; --slot) {
+            GamePiece* piece = pieces[slot];
+            if (piece == nullptr || piece->dead) {
+                continue;
+            }
+            crowd.enter(slot);
+            ASSERT_EQ(crowd.slotOf(piece), slot);
+            piece->position = crowd.separate(slot, piece->position, crowdingDistance, pushDivisor);
+            crowd.refresh(slot);
+        }
+        crowd.close();
+        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
+            if (pieces[slot] == nullptr) {
+                continue;
+            }
+            const Vec2 at = pieces[slot]->position;
+            ASSERT_EQ(bitsOf(at.x), bitsOf(plain[slot].x)) << "slot " << slot << " x " << at.x;
+            ASSERT_EQ(bitsOf(at.y), bitsOf(plain[slot].y)) << "slot " << slot << " y " << at.y;
+        }
+    }
+};
+
+TEST_F(CrowdTest, RandomCrowdsPushExactlyAsThePlainPass) {
+    std::mt19937_64 random(20240611);
+    for (int round = 0; round < 12; ++round) {
+        // From a loose crowd to one so tight that an enemy drifts far within one pass.
+        const int count = 50 + static_cast<int>(random() % 900);
+        const double spreadX = round % 3 == 0 ? 40.0 : round % 3 == 1 ? 300.0 : 3000.0;
+        std::normal_distribution<double> aroundHeroX(400.0, spreadX);
+        std::uniform_real_distribution<double> street(150.0, 485.0);
+        std::vector<Vec2> places;
+        for (int i = 0; i < count; ++i) {
+            Vec2 place(aroundHeroX(random), street(random));
+            switch (random() % 10) {
+            case 0:
+                place.y = random() % 2 ? 150.0 : 485.0; // held at the street's edge
+                break;
+            case 1:
+                place.x = std::round(place.x); // exact ties with others
+                break;
+            default:
+                break;
+            }
+            places.push_back(place);
+        }
+        fill(places);
+        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+            if (random() % 15 == 0) {
+                pieces[slot]->kill();
+            }
+        }
+        expectSameFrame();
+    }
+}
+
+TEST_F(CrowdTest, EdgesOfReachFarPlacesAndOddNumbersAgreeToo) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double below30 = std::nextafter(30.0, 0.0);
+    fill({{100.0, 300.0},
+          {130.0, 330.0},         // exactly 30 away: no push
+          {100.0 + below30, 300}, // just inside
+          {70.0, 270.0},
+          {-0.0, -0.0},
+          {0.0, 20.0},
+          {1e6, 1e6}, // far beyond the outermost stretches, and close to each other
+          {1e6 + 10, 1e6 - 10},
+          {-1e7, -1e7},
+          {-1e7 + 5, -1e7 + 5},
+          {inf, 300.0},
+          {nan, 310.0},
+          {120.0, -inf},
+          {100.0, 300.0}, // the same place as the first
+          {5e-324, 1e-310}});
+    delete pieces[8];
+    pieces[8] = nullptr; // an empty slot is passed over
+    expectSameFrame();
+}
+
+TEST_F(CrowdTest, OnlyThePieceBeingUpdatedInAnOpenCrowdTakesTheQuickPass) {
+    fill({{100.0, 300.0}, {110.0, 310.0}, {120.0, 320.0}});
+    Crowd& crowd = frameCrowd();
+    EXPECT_EQ(crowd.slotOf(pieces[3]), 0); // closed
+    crowd.open();
+    EXPECT_EQ(crowd.slotOf(pieces[3]), 0); // nobody entered
+    crowd.enter(3);
+    EXPECT_EQ(crowd.slotOf(pieces[3]), 3);
+    EXPECT_EQ(crowd.slotOf(pieces[2]), 0); // not the one being updated
+    --spawnCounter;                        // a release since the crowd opened
+    EXPECT_EQ(crowd.slotOf(pieces[3]), 0);
+    crowd.close();
+}
+
+// Real enemies around a stand-in hero: frames through runFrame (with the Crowd) and the same
+// frames with every update called directly (each enemy's separate then takes the plain pass)
+// leave every enemy at the same place, bit for bit.
+class CrowdFrameTest : public enemy_testing::EnemyFixture {
+  protected:
+    std::vector<Vec2> runCrowd(bool throughFrameLoop) {
+        platform::setTestClock(enemy_testing::startTime);
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> nearHero(250.0, 550.0);
+        std::uniform_real_distribution<double> street(150.0, 485.0);
+        constexpr int enemies = 300;
+        for (int slot = firstEnemySlot; slot < firstEnemySlot + enemies; ++slot) {
+            delete pieces[slot];
+            GamePiece* enemy = makeEnemy(slot);
+            pieces[slot] = enemy;
+            enemy->setPosition(Vec2(nearHero(random), street(random)));
+            enemy->activate();
+        }
+        spawnCounter = pieceCount - (firstEnemySlot + enemies - 1);
+        hero->position = Vec2(400.0, 400.0);
+        lastFrameEndTick = platform::ticks();
+        lastSpawnTick = platform::ticks();
+        for (int frame = 0; frame < 40; ++frame) {
+            wait(16);
+            lastSpawnTick = platform::ticks(); // no release: the same enemies every frame
+            if (throughFrameLoop) {
+                runFrame();
+            } else {
+                for (int slot = newestReleasedSlot(); slot >= heroSlot; --slot) {
+                    pieces[slot]->update();
+                }
+                lastFrameEndTick = platform::ticks();
+            }
+        }
+        std::vector<Vec2> places;
+        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+            places.push_back(pieces[slot]->position);
+        }
+        return places;
+    }
+};
+
+TEST_F(CrowdFrameTest, FramesWithTheCrowdMoveEveryEnemyExactlyAsWithout) {
+    const std::vector<Vec2> plain = runCrowd(false);
+    const std::vector<Vec2> quick = runCrowd(true);
+    ASSERT_EQ(plain.size(), quick.size());
+    for (size_t i = 0; i < plain.size(); ++i) {
+        ASSERT_EQ(bitsOf(quick[i].x), bitsOf(plain[i].x)) << "enemy " << i;
+        ASSERT_EQ(bitsOf(quick[i].y), bitsOf(plain[i].y)) << "enemy " << i;
+    }
+}
+
+} // namespace
