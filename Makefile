@@ -20,3 +20,11 @@ test: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# The frame benchmark (Release, headless, no audio device): time per frame against the frame's
+# own drawing floor, allocations during play and start-up time, on the generated pictures.
+.PHONY: bench
+bench: bootstrap
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target frame_bench
+	@$(BUILD_DIR)/bench/frame_bench $(BUILD_DIR)/game
