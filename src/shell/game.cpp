@@ -172,6 +172,7 @@ void stateLoop() {
 }
 
 int runFrame() {
+    const Uint32 frameStartTick = platform::ticks();
     SDL_FillRect(screen, nullptr, backgroundFill);
     SDL_PollEvent(&frameEvent);
     releaseDueEnemy();
@@ -180,7 +181,11 @@ int runFrame() {
     }
     updatePiecesInPlay();
     SDL_Flip(screen);
-    lastFrameEndTick = platform::ticks();
+    // The next frame's movement is measured from here: from this frame's start, which is where
+    // the frame before it ended. Taken after the flip, the reading would leave this frame's
+    // drawing and flip out of the next frame's time, and pieces would move at a fraction of
+    // their speed, the less the slower the display.
+    lastFrameEndTick = frameStartTick;
     return gameState == stateQuit ? stateQuit : statePlaying;
 }
 

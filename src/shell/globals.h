@@ -27,8 +27,9 @@ extern int spawnCounter;
 // Timer reading at the last release.
 extern Uint32 lastSpawnTick;
 
-// Timer reading at the end of the previous frame, after the flip; movement is scaled by the
-// time since then.
+// Timer reading at the end of the frame before the last one, which is where the last frame
+// began. Movement is scaled by the time since then, so each frame moves the pieces by a whole
+// frame's time, drawing and flip included.
 extern Uint32 lastFrameEndTick;
 
 // statePlaying while the run goes on; stateQuit ends the state loop after the current frame.
