@@ -21,6 +21,43 @@ test: build
 clean:
 	rm -rf $(BUILD_DIR)
 
+# A player's install: the game with its pictures, sounds and music in $(PREFIX)/share/ghoulrun,
+# and a launcher $(PREFIX)/bin/ghoulrun that enters that folder first, since the game reads its
+# data relative to its working folder. DESTDIR, when given, is put in front of both for staging.
+PREFIX ?= $(HOME)/.local
+GAME_FILES = ghoulrun images sfx pompeii.ogg
+
+.PHONY: install screenshot
+
+install: build
+	@set -e; \
+	case "$(PREFIX)" in \
+	    "") echo "install: PREFIX is empty" >&2; exit 1 ;; \
+	    /*) prefix="$(PREFIX)" ;; \
+	    *) prefix="$$(pwd)/$(PREFIX)" ;; \
+	esac; \
+	data="$$prefix/share/ghoulrun"; \
+	launcher="$(DESTDIR)$$prefix/bin/ghoulrun"; \
+	rm -rf "$(DESTDIR)$$data"; \
+	mkdir -p "$(DESTDIR)$$data" "$(DESTDIR)$$prefix/bin"; \
+	cd "$(BUILD_DIR)/game"; \
+	cp -R $(GAME_FILES) "$(DESTDIR)$$data/"; \
+	printf '#!/bin/sh\n# Ghoulrun reads images/, sfx/ and pompeii.ogg from its working folder.\ncd "%s" || exit 1\nexec ./ghoulrun "$$@"\n' "$$data" >"$$launcher"; \
+	chmod 755 "$$launcher"; \
+	echo "installed $$launcher (data in $$data)"
+
+# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd).
+screenshot: build
+	@mkdir -p docs
+	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" \
+	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.enemies$$'
+	@echo "docs/screenshot.png refreshed"
+
+# One PNG of every catalogue picture with its index, for looking the data set over.
+.PHONY: contact-sheet
+contact-sheet: build
+	@tools/contact_sheet.sh $(BUILD_DIR)/game src/sprites/sprite_catalogue.cpp $(BUILD_DIR)/contact-sheet.png
+
 # The frame benchmark (Release, headless, no audio device): time per frame against the frame's
 # own drawing floor, allocations during play and start-up time, on the generated pictures.
 .PHONY: bench
