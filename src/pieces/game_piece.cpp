@@ -45,7 +45,9 @@ bool GamePiece::setFrame(int animation, int frame, int spriteIndex) {
     return true;
 }
 
-bool GamePiece::load() { return true; }
+bool GamePiece::load() {
+    return true;
+}
 
 void GamePiece::reset() {
     position = Vec2(0.0, 0.0);
@@ -62,11 +64,17 @@ void GamePiece::reset() {
     dead = false;
 }
 
-void GamePiece::kill() { dead = true; }
+void GamePiece::kill() {
+    dead = true;
+}
 
-void GamePiece::activate() { dead = false; }
+void GamePiece::activate() {
+    dead = false;
+}
 
-bool GamePiece::isAlive() { return !dead; }
+bool GamePiece::isAlive() {
+    return !dead;
+}
 
 void GamePiece::draw() {
     SDL_Surface* picture = currentPicture();
@@ -84,7 +92,9 @@ void GamePiece::draw() {
     SDL_FreeSurface(mirrored);
 }
 
-bool GamePiece::think() { return false; }
+bool GamePiece::think() {
+    return false;
+}
 
 void GamePiece::update() {
     if (dead) {
@@ -98,19 +108,17 @@ void GamePiece::update() {
     draw();
 }
 
-void GamePiece::setSpeed(double speed) { motion.speed = speed; }
+void GamePiece::setSpeed(double speed) {
+    motion.speed = speed;
+}
 
 void GamePiece::changeHealth(double, int) {}
 
 void GamePiece::animate() {
-    const Uint32 now = platform::ticks();
-    if (now - lastFrameTick <= animationStepMs) {
+    if (!animationStepDue()) {
         return;
     }
-    lastFrameTick = now;
-    if (frame < frameCounts[animation]) {
-        ++frame;
-    }
+    advanceFrame();
     // Frame 0 opens the animation once; the loop then runs over frames 1 to count - 1.
     if (frame >= frameCounts[animation]) {
         frame = 1;
@@ -127,9 +135,13 @@ Vec2 GamePiece::setPosition(Vec2 to) {
     return position;
 }
 
-int GamePiece::getScene() { return 0; }
+int GamePiece::getScene() {
+    return 0;
+}
 
-Vec2 GamePiece::getScroll() { return Vec2(0.0, 0.0); }
+Vec2 GamePiece::getScroll() {
+    return Vec2(0.0, 0.0);
+}
 
 void GamePiece::handleInput() {}
 
@@ -146,6 +158,21 @@ void GamePiece::bindFrames(int animation, std::initializer_list<int> spriteIndic
     int frame = 0;
     for (int spriteIndex : spriteIndices) {
         setFrame(animation, frame++, spriteIndex);
+    }
+}
+
+bool GamePiece::animationStepDue() {
+    const Uint32 now = platform::ticks();
+    if (now - lastFrameTick <= animationStepMs) {
+        return false;
+    }
+    lastFrameTick = now;
+    return true;
+}
+
+void GamePiece::advanceFrame() {
+    if (frame < frameCounts[animation]) {
+        ++frame;
     }
 }
 

@@ -13,9 +13,9 @@
 
 // Values of `facing`: how draw mirrors the current frame.
 constexpr int facingAsLoaded = 0;
-constexpr int facingMirrored = 1;   // left to right; the hero facing left
+constexpr int facingMirrored = 1; // left to right; the hero facing left
 constexpr int facingUpsideDown = 2;
-constexpr int facingTurned = 3;     // both: half a turn
+constexpr int facingTurned = 3; // both: half a turn
 
 // Every piece is built once at start-up, lives in the piece table until the end of the run and
 // is driven only through these virtual operations, all on the game thread. Positions are in
@@ -23,7 +23,7 @@ constexpr int facingTurned = 3;     // both: half a turn
 // readings in milliseconds. Derived classes override what they do differently; the defaults
 // here are complete for a piece that only animates and draws.
 class GamePiece {
-public:
+  public:
     // Places the piece at (0, 0), resets every field and runs the (empty) base load. Derived
     // constructors then build their own animation table with their own load.
     GamePiece();
@@ -74,26 +74,32 @@ public:
     // Reacts to the frame's input event (frameEvent). The base does nothing.
     virtual void handleInput();
 
-    int animationCount;                 // number of animations in the table
-    std::vector<Animation> animations;  // the animation table, owned; its pictures are not
-    std::vector<int> frameCounts;       // frame count of each animation
-    int animation;                      // current animation; for hero and enemies, their state
-    int frame;                          // current frame; draw brings it back to 0 past the end
-    double jumpHeight;                  // amplitude of the jump arc (hero only)
-    int facing;                         // one of the facing values above
-    Uint32 lastFrameTick;               // time of the last animation step
-    bool dead;                          // out of play: update does nothing
-    double lift;                        // vertical draw offset; negative is up (the jump arc)
-    Vec2 position;                      // x = left edge, y = feet
-    Motion motion;                      // velocity and speed
+    int animationCount;                // number of animations in the table
+    std::vector<Animation> animations; // the animation table, owned; its pictures are not
+    std::vector<int> frameCounts;      // frame count of each animation
+    int animation;                     // current animation; for hero and enemies, their state
+    int frame;                         // current frame; draw brings it back to 0 past the end
+    double jumpHeight;                 // amplitude of the jump arc (hero only)
+    int facing;                        // one of the facing values above
+    Uint32 lastFrameTick;              // time of the last animation step
+    bool dead;                         // out of play: update does nothing
+    double lift;                       // vertical draw offset; negative is up (the jump arc)
+    Vec2 position;                     // x = left edge, y = feet
+    Motion motion;                     // velocity and speed
 
-protected:
+  protected:
     // Starts a load: one animation per count, each with room for exactly that many frames.
     void buildAnimationTable(std::initializer_list<int> counts);
     // Binds frames 0, 1, 2, ... of `animation` to the given catalogue entries in order.
     void bindFrames(int animation, std::initializer_list<int> spriteIndices);
     // The current frame's picture, after bringing an out-of-range frame back to 0.
     SDL_Surface* currentPicture();
+    // True when more than 100 ms have passed since the last animation step; the step is then
+    // taken now (lastFrameTick moves on). Animation speed thus follows the clock, not the frame
+    // rate.
+    bool animationStepDue();
+    // Moves to the next frame of the current animation, never past its frame count.
+    void advanceFrame();
     // Blits `picture` with its top-left corner at the truncated screen position (x, y).
     static void blitAt(SDL_Surface* picture, double x, double y);
 };

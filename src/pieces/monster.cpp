@@ -21,8 +21,6 @@ constexpr double streetBottom = 485.0;
 // Enemies closer than this on one axis push apart on it by an eighth of the difference.
 constexpr double crowdingDistance = 30.0;
 constexpr double crowdingPushDivisor = 8.0;
-// An animation steps when more than this has passed since its last step.
-constexpr Uint32 animationStepMs = 100;
 constexpr double msPerSecond = 1000.0;
 // The hero is in the air, out of reach of strikes, at this lift or higher up (more negative).
 constexpr double heroAirborneLift = -10.0;
@@ -130,14 +128,10 @@ void monster::separate() {
 }
 
 void monster::animate() {
-    const Uint32 now = platform::ticks();
-    if (now - lastFrameTick <= animationStepMs) {
+    if (!animationStepDue()) {
         return;
     }
-    lastFrameTick = now;
-    if (frame < frameCounts[animation]) {
-        ++frame;
-    }
+    advanceFrame();
     if (frame >= frameCounts[animation]) {
         frame = 0;
     }
@@ -157,17 +151,13 @@ void monster::startDying() {
 }
 
 void monster::animateAndStrike(bool onStrikeFrame, double damage) {
-    const Uint32 now = platform::ticks();
-    if (now - lastFrameTick <= animationStepMs) {
+    if (!animationStepDue()) {
         return;
     }
     if (animation == attackAnimation && onStrikeFrame && hero()->lift > heroAirborneLift) {
         world()->changeHealth(damage, strikeSign);
     }
-    lastFrameTick = now;
-    if (frame < frameCounts[animation]) {
-        ++frame;
-    }
+    advanceFrame();
     if (animation == dieAnimation && frame == deathEndFrame) {
         dead = true;
         ++completedCount;

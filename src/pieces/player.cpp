@@ -10,8 +10,6 @@
 
 namespace {
 
-// Frame step: at most once per this many ms.
-constexpr Uint32 animationStepMs = 100;
 // The swing is over when the sword animation steps past its last frame.
 constexpr int swordEndFrame = 10;
 // After its first pass the run loops from here, skipping its opening frame.
@@ -79,16 +77,11 @@ void player::kill() {
 }
 
 void player::animate() {
-    const Uint32 now = platform::ticks();
-    if (now - lastFrameTick <= animationStepMs) {
+    if (!animationStepDue()) {
         return;
     }
-    lastFrameTick = now;
-    const int count = frameCounts[animation];
-    if (frame < count) {
-        ++frame;
-    }
-    if (frame >= count) {
+    advanceFrame();
+    if (frame >= frameCounts[animation]) {
         if (animation == runAnimation) {
             frame = runLoopFrame;
         } else if (animation == swordAnimation && frame == swordEndFrame) {

@@ -5,7 +5,9 @@
 
 #include <cmath>
 
-Vec2 Vec2::operator+(const Motion& motion) const { return {x + motion.vx, y + motion.vy}; }
+Vec2 Vec2::operator+(const Motion& motion) const {
+    return {x + motion.vx, y + motion.vy};
+}
 
 double distance(const Vec2& a, const Vec2& b) {
     const double dx = a.x - b.x;

@@ -31,12 +31,20 @@ void useTestClock(Uint32 now) {
     testClockOn.store(true);
 }
 
-void setTestClock(Uint32 now) { testClockNow.store(now); }
+void setTestClock(Uint32 now) {
+    testClockNow.store(now);
+}
 
-void advanceTestClock(Uint32 ms) { testClockNow.fetch_add(ms); }
+void advanceTestClock(Uint32 ms) {
+    testClockNow.fetch_add(ms);
+}
 
-void useRealClock() { testClockOn.store(false); }
+void useRealClock() {
+    testClockOn.store(false);
+}
 
-bool testClockActive() { return testClockOn.load(); }
+bool testClockActive() {
+    return testClockOn.load();
+}
 
 } // namespace platform

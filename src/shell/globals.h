@@ -46,7 +46,9 @@ extern SDL_Surface* screen;
 extern int completedCount;
 
 // Enemies in play occupy slots firstEnemySlot up to and including this one.
-inline int newestReleasedSlot() { return pieceCount - spawnCounter; }
+inline int newestReleasedSlot() {
+    return pieceCount - spawnCounter;
+}
 
 // Puts every global but `screen` back to its value at program load, with the timestamps read
 // anew. The pieces themselves are not destroyed.

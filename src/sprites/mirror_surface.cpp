@@ -10,7 +10,9 @@ bool mustLock(const SDL_Surface* surface) {
     return surface->offset != 0 || (surface->flags & needsLockFlags) != 0;
 }
 
-bool hasColourKey(const SDL_Surface* surface) { return (surface->flags & SDL_SRCCOLORKEY) != 0; }
+bool hasColourKey(const SDL_Surface* surface) {
+    return (surface->flags & SDL_SRCCOLORKEY) != 0;
+}
 
 Uint32* pixelAddress(SDL_Surface* surface, int x, int y) {
     auto* row = static_cast<Uint8*>(surface->pixels) + y * surface->pitch;
@@ -19,7 +21,9 @@ Uint32* pixelAddress(SDL_Surface* surface, int x, int y) {
 
 } // namespace
 
-Uint32 getPixel(SDL_Surface* surface, int x, int y) { return *pixelAddress(surface, x, y); }
+Uint32 getPixel(SDL_Surface* surface, int x, int y) {
+    return *pixelAddress(surface, x, y);
+}
 
 void putPixel(SDL_Surface* surface, int x, int y, Uint32 pixel) {
     *pixelAddress(surface, x, y) = pixel;

@@ -15,7 +15,7 @@ constexpr Uint32 red = 0xFFFF0000;
 
 // A piece with one animation of `frames` frames, each showing `picture`.
 class TestPiece : public GamePiece {
-public:
+  public:
     explicit TestPiece(int frames = 3, SDL_Surface* picture = nullptr) {
         buildAnimationTable({frames});
         for (int i = 0; i < frames; ++i) {
@@ -28,7 +28,7 @@ public:
 };
 
 class GamePieceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         platform::setTestClock(10000);
         SDL_FillRect(screen, nullptr, 0);
@@ -75,10 +75,10 @@ TEST_F(GamePieceTest, SetFrameRefusesUnsetArgumentsAndPlacesOutsideTheTable) {
     EXPECT_FALSE(piece.setFrame(-1, 0, 5));
     EXPECT_FALSE(piece.setFrame(0, -1, 5));
     EXPECT_FALSE(piece.setFrame(0, 0, -1));
-    EXPECT_FALSE(piece.setFrame(0, 2, 5));  // one past the count: nothing stored
+    EXPECT_FALSE(piece.setFrame(0, 2, 5)); // one past the count: nothing stored
     EXPECT_FALSE(piece.setFrame(1, 0, 5));
     EXPECT_EQ(piece.animations[0].frames[0], nullptr);
-    EXPECT_TRUE(piece.setFrame(0, 1, 16));  // an empty entry may be bound
+    EXPECT_TRUE(piece.setFrame(0, 1, 16)); // an empty entry may be bound
 }
 
 TEST_F(GamePieceTest, AnimationStepsOnlyAfterMoreThan100msAndLoopsPastFrameZero) {
@@ -116,7 +116,7 @@ TEST_F(GamePieceTest, DrawStandsOnThePositionRaisedByLiftAndTruncates) {
     SDL_Surface* wide = makeAlphaSurface(210, 10, red);
     TestPiece left(1, wide);
     left.position = Vec2(-200.7, 100);
-    left.draw();  // x truncates toward zero: -200, so columns 0 to 9 show
+    left.draw(); // x truncates toward zero: -200, so columns 0 to 9 show
     EXPECT_EQ(screenColourAt(9, 95).r, 255);
     EXPECT_EQ(screenColourAt(10, 95).r, 0);
     SDL_FreeSurface(wide);

@@ -12,7 +12,7 @@ namespace {
 
 // Points a standard stream at /dev/null for the life of the object.
 class RedirectedStream {
-public:
+  public:
     explicit RedirectedStream(int fd, int flags) : fd_(fd), saved_(dup(fd)) {
         const int null = open("/dev/null", flags);
         dup2(null, fd_);
@@ -23,7 +23,7 @@ public:
         close(saved_);
     }
 
-private:
+  private:
     int fd_;
     int saved_;
 };
@@ -45,7 +45,7 @@ TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
     platform::setTestClock(4000000000u);
     EXPECT_EQ(platform::ticks(), 4000000000u);
     platform::delay(300000000u);
-    EXPECT_EQ(platform::ticks(), 4000000000u + 300000000u);  // wraps like the timer
+    EXPECT_EQ(platform::ticks(), 4000000000u + 300000000u); // wraps like the timer
     EXPECT_TRUE(platform::testClockActive());
     platform::setTestClock(0);
 }

@@ -26,7 +26,7 @@ TEST_F(EndOfRunTest, QuitEventEndsTheLoopAndPrintsTheThreeReportLines) {
 
     const int savedInput = dup(STDIN_FILENO);
     const int null = open("/dev/null", O_RDONLY);
-    dup2(null, STDIN_FILENO);  // no terminal: the closing pause does not wait
+    dup2(null, STDIN_FILENO); // no terminal: the closing pause does not wait
     std::ostringstream report;
     finishRun(report);
     dup2(savedInput, STDIN_FILENO);
@@ -38,7 +38,7 @@ TEST_F(EndOfRunTest, QuitEventEndsTheLoopAndPrintsTheThreeReportLines) {
     for (GamePiece* piece : pieces) {
         EXPECT_EQ(piece, nullptr);
     }
-    world = nullptr;  // destroyed with the roster
+    world = nullptr; // destroyed with the roster
     hero = nullptr;
 }
 

@@ -15,7 +15,7 @@ std::vector<int> updateLog;
 
 // A piece that notes its slot each time the frame loop updates it.
 class RecordingPiece : public GamePiece {
-public:
+  public:
     explicit RecordingPiece(int slot) : slot(slot) {}
     void update() override {
         updateLog.push_back(slot);
@@ -28,7 +28,7 @@ public:
 };
 
 class FrameLoopTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int tableSize = 12;
 
     void SetUp() override {
@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(FrameLoopTest, BeforeTheFirstReleaseOnlyTheWorldAndTheHeroUpdate) {
-    frameAt(998);  // the interval is 998 ms at this reading: not yet passed
+    frameAt(998); // the interval is 998 ms at this reading: not yet passed
     EXPECT_EQ(updateLog, (std::vector<int>{0, 1}));
     EXPECT_EQ(spawnCounter, pieceCount - 1);
     EXPECT_EQ(lastFrameEndTick, 998u);
@@ -91,7 +91,7 @@ TEST_F(FrameLoopTest, NewestEnemyUpdatesFirstAndTheHeroLast) {
 TEST_F(FrameLoopTest, MovementIsMeasuredOverAWholeFrameFlipIncluded) {
     // The hero's update takes 10 ms, as a slow display would.
     class SlowPiece : public RecordingPiece {
-    public:
+      public:
         SlowPiece() : RecordingPiece(heroSlot) {}
         void update() override {
             frameTimes.push_back(platform::ticks() - lastFrameEndTick);
@@ -114,7 +114,7 @@ TEST_F(FrameLoopTest, MovementIsMeasuredOverAWholeFrameFlipIncluded) {
 TEST_F(FrameLoopTest, AtMostOneReleasePerFrameHoweverLongTheFrame) {
     frameAt(100000);
     EXPECT_EQ(newestReleasedSlot(), 2);
-    frameAt(100001);  // the interval at 100 s is 715 ms
+    frameAt(100001); // the interval at 100 s is 715 ms
     EXPECT_EQ(newestReleasedSlot(), 2);
 }
 
@@ -137,7 +137,7 @@ TEST_F(FrameLoopTest, IntervalShrinksWithPlayAndStopsAtZero) {
 }
 
 TEST_F(FrameLoopTest, SpawnCounterStopsAtOneAfterTheLastRelease) {
-    spawnCounter = 3;  // slot 9997 released last
+    spawnCounter = 3; // slot 9997 released last
     frameAt(2000);
     EXPECT_EQ(spawnCounter, 2);
     frameAt(4000);
@@ -173,7 +173,7 @@ TEST_F(FrameLoopTest, StateLoopEndsAfterTheFrameThatAskedToQuit) {
     EXPECT_EQ(gameState, stateQuit);
     EXPECT_EQ(updateLog, (std::vector<int>{0, 1}));
 
-    gameState = 7;  // an unknown state also ends the loop
+    gameState = 7; // an unknown state also ends the loop
     stateLoop();
     EXPECT_EQ(gameState, stateQuit);
 }

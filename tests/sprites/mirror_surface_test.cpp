@@ -19,7 +19,9 @@ SDL_Surface* numberedSurface(int width, int height) {
     return surface;
 }
 
-Uint32 place(int x, int y) { return 0xFF000000u | (y << 8) | x; }
+Uint32 place(int x, int y) {
+    return 0xFF000000u | (y << 8) | x;
+}
 
 TEST(MirrorSurfaceTest, EachFlagValueMovesPixelsWhereItSays) {
     SDL_Surface* row = numberedSurface(3, 1);
@@ -51,8 +53,8 @@ TEST(MirrorSurfaceTest, EachFlagValueMovesPixelsWhereItSays) {
 
 TEST(MirrorSurfaceTest, AlphaSourceKeepsItsTransparency) {
     SDL_Surface* source = makeAlphaSurface(2, 1, 0);
-    putPixel(source, 0, 0, 0x00112233);  // fully transparent
-    putPixel(source, 1, 0, 0xFF445566);  // opaque
+    putPixel(source, 0, 0, 0x00112233); // fully transparent
+    putPixel(source, 1, 0, 0xFF445566); // opaque
     SDL_Surface* copy = mirrorSurface(source, FLIP_HORIZONTAL);
     EXPECT_EQ(copy->format->Amask, source->format->Amask);
     EXPECT_EQ(alphaAt(copy, 1, 0), 0);

@@ -16,7 +16,7 @@ constexpr Rgb sceneKey{0, 30, 255};
 constexpr Rgb spriteKey{0, 255, 255};
 
 class SpriteCatalogueTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { releaseSprites(); }
 
     // A 3x1 picture: key, key with one bit changed, plain red.

@@ -10,7 +10,7 @@
 namespace {
 
 class SdlEnvironment : public ::testing::Environment {
-public:
+  public:
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);

@@ -68,7 +68,9 @@ WorkingFolder::WorkingFolder(const std::filesystem::path& folder)
     std::filesystem::current_path(folder);
 }
 
-WorkingFolder::~WorkingFolder() { std::filesystem::current_path(previous_); }
+WorkingFolder::~WorkingFolder() {
+    std::filesystem::current_path(previous_);
+}
 
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel) {
     SDL_Surface* plain = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 32, 0x00FF0000,

@@ -21,26 +21,26 @@ void writeBmp24(const std::filesystem::path& path, int width, int height,
 
 // A fresh empty folder under the system temporary folder, removed by the destructor.
 class TemporaryFolder {
-public:
+  public:
     TemporaryFolder();
     ~TemporaryFolder();
     TemporaryFolder(const TemporaryFolder&) = delete;
     TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Runs the test inside `folder` and returns to the previous working folder afterwards.
 class WorkingFolder {
-public:
+  public:
     explicit WorkingFolder(const std::filesystem::path& folder);
     ~WorkingFolder();
     WorkingFolder(const WorkingFolder&) = delete;
     WorkingFolder& operator=(const WorkingFolder&) = delete;
 
-private:
+  private:
     std::filesystem::path previous_;
 };
 
