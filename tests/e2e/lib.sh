@@ -445,13 +445,25 @@ hero_off() {
     echo $((1000 * differ / opaque))
 }
 
+# hero_off at the best of x - 1, x and x + 1: the position report prints six significant
+# digits, so 495.99996 reads as 496 while the hero is drawn at 495.
+hero_off_near() {
+    local shot=$1 name=$2 x=$3 y=$4 way=$5 best=1001 off
+    for dx in 0 -1 1; do
+        off=$(hero_off "$shot" "$name" $((x + dx)) "$y" "$way")
+        [ "$off" -lt "$best" ] && best=$off
+        [ "$best" -eq 0 ] && break
+    done
+    echo "$best"
+}
+
 # The hero standing on (x, y) must look like PICTURE drawn "plain" or "mirrored", and clearly
 # unlike the other way round. Usage: expect_hero SHOT PICTURE X Y WAY
 expect_hero() {
     local shot=$1 name=$2 x=$3 y=$4 way=$5 other=mirrored off against
     [ "$way" = mirrored ] && other=plain
-    off=$(hero_off "$shot" "$name" "$x" "$y" "$way")
-    against=$(hero_off "$shot" "$name" "$x" "$y" "$other")
+    off=$(hero_off_near "$shot" "$name" "$x" "$y" "$way")
+    against=$(hero_off_near "$shot" "$name" "$x" "$y" "$other")
     note "$shot: hero on ($x, $y) $off per mille off $way $name, $against off $other"
     [ "$off" -le "$HERO_TOLERANCE" ] || fail "the hero is not drawn as $way $name ($off per mille off)"
     [ "$against" -ge "$HERO_DIFFERENT" ] || fail "the hero looks as much $other as $way"

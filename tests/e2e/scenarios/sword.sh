@@ -27,25 +27,41 @@ sleep 1.2
 
 audio_mark
 key_offset=$MARK_SIZE
-pressed=$MARK_MS
 key_tap space
-sleep 0.2
-shot swing_early
-sleep 0.4
-shot swing_late
+# Screenshots in quick succession through the one-second swing, looked at afterwards: how long
+# a grab takes depends on the machine, so the shots are not pinned to exact times.
+SWING_SHOTS=6
+for shot_number in $(seq 1 $SWING_SHOTS); do
+    shot "swing_$shot_number"
+    sleep 0.1
+done
+# The end of the swing, caught before the enemies arrive: the score lines are printed and the
+# hero stands idle again.
+waited=0
+until grep -a -q '^Score: ' "$E2E_WORK/stdout"; do
+    [ $waited -lt 30 ] || fail "no score line after the swing"
+    sleep 0.05
+    waited=$((waited + 1))
+done
+sleep 0.15
+shot after_swing
 
-read -r early early_off < <(swing_frame swing_early 400 400 plain)
-read -r late late_off < <(swing_frame swing_late 400 400 plain)
-note "swing frames seen: $early ($early_off per mille off), then $late ($late_off per mille off)"
-[ "$early_off" -le "$HERO_TOLERANCE" ] || fail "no swing drawn 200 ms after Space"
-[ "$late_off" -le "$HERO_TOLERANCE" ] || fail "no swing drawn 600 ms after Space"
-[ "$late" -gt "$early" ] || fail "the swing does not move on (frame $early, then $late)"
-idle_off=$(hero_off swing_early idle0 400 400 plain)
+# The frames the shots show: at least two of them swing frames, the later one further on.
+seen=()
+swing_shot=""
+for shot_number in $(seq 1 $SWING_SHOTS); do
+    read -r frame off < <(swing_frame "swing_$shot_number" 400 400 plain)
+    note "shot $shot_number: sword$frame, $off per mille off"
+    if [ "$off" -le "$HERO_TOLERANCE" ]; then
+        seen+=("$frame")
+        [ -n "$swing_shot" ] || swing_shot="swing_$shot_number"
+    fi
+done
+[ "${#seen[@]}" -ge 2 ] || fail "the swing is drawn in ${#seen[@]} of $SWING_SHOTS shots after Space"
+[ "${seen[-1]}" -gt "${seen[0]}" ] || fail "the swing does not move on (frames ${seen[*]})"
+idle_off=$(hero_off "$swing_shot" idle0 400 400 plain)
 [ "$idle_off" -ge "$HERO_DIFFERENT" ] || fail "the swing looks like standing idle"
 
-# The end of the swing: the hero is idle again and the score lines are printed.
-sleep 0.8
-shot after_swing
 after_off=$(hero_off after_swing idle0 400 400 plain)
 [ "$after_off" -le "$HERO_TOLERANCE" ] || fail "the hero is not idle after the swing ($after_off per mille off)"
 grep -a -q '^Score: [0-9][0-9]*$' "$E2E_WORK/stdout" || fail "no score line after the swing"
