@@ -65,3 +65,20 @@ bench: bootstrap
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target frame_bench
 	@$(BUILD_DIR)/bench/frame_bench $(BUILD_DIR)/game
+
+# The sanitizers: every test but the real-window ones under AddressSanitizer with
+# UndefinedBehaviorSanitizer and LeakSanitizer (in build-sanitize), and the threaded sound tests
+# under ThreadSanitizer (in build-tsan). Any report fails.
+.PHONY: sanitize soak
+
+sanitize: bootstrap
+	@JOBS=$(JOBS) scripts/sanitize.sh asan
+	@JOBS=$(JOBS) scripts/sanitize.sh tsan
+
+# Five minutes of random play on an X server of its own, the plain game beside its
+# AddressSanitizer build: it must keep drawing, keep its memory and stay silent (tests/soak).
+soak: build
+	@JOBS=$(JOBS) scripts/sanitize.sh asan-build
+	@SOAK_ARTIFACTS="$(CURDIR)/$(BUILD_DIR)/soak-artifacts" bash tests/soak/soak.sh 300 \
+	    "$(BUILD_DIR)/game" "$(BUILD_DIR)/soak-tools/libghoulrun_frame_counter.so" \
+	    build-sanitize/game/ghoulrun

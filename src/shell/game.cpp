@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -45,6 +46,19 @@ constexpr double crawlerOddSlotStep = 50;
 constexpr double shooterBaseSpeed = 200;
 constexpr double shooterOddSlotStep = 75;
 
+// With no display at all SDL falls back to drawing into memory, where nobody can see or steer
+// the game; unless that driver was asked for by name, it counts as having no display.
+constexpr const char* memoryVideoDriver = "offscreen";
+constexpr const char* noDisplayMessage = "no display to show the window on";
+
+bool displayIsVisible() {
+    char driver[32] = {};
+    SDL_VideoDriverName(driver, sizeof driver);
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    return std::strcmp(driver, memoryVideoDriver) != 0 ||
+           (requested != nullptr && std::strstr(requested, memoryVideoDriver) != nullptr);
+}
+
 [[noreturn]] void failStartUp(const char* format) {
     std::fprintf(stderr, format, SDL_GetError());
     std::exit(EXIT_FAILURE);
@@ -55,6 +69,10 @@ void openWindow() {
         failStartUp("Unable to init SDL: %s\n");
     }
     std::atexit(SDL_Quit);
+    if (!displayIsVisible()) {
+        SDL_SetError("%s", noDisplayMessage);
+        failStartUp("Unable to init SDL: %s\n");
+    }
     screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth, videoFlags);
     if (screen == nullptr) {
         failStartUp("Unable to set 800x600 video: %s\n");

@@ -73,6 +73,16 @@ class AudioLock {
     throw message.c_str();
 }
 
+// The same for a failure to decode `file`: the decoders' texts ("Unrecognized sound file type")
+// do not say which file they mean, so the file's name goes in front of them in SDL's error.
+[[noreturn]] void throwSdlErrorAbout(const std::string& file) {
+    const std::string cause = SDL_GetError();
+    if (cause.find(file) == std::string::npos) {
+        SDL_SetError("%s: %s", file.c_str(), cause.c_str());
+    }
+    throwSdlError();
+}
+
 // The file name up to its last "." ("a.b.wav" gives "a.b", ".wav" gives ""); the whole name
 // when it has none.
 std::string sampleNameOf(const std::string& fileName) {
@@ -93,8 +103,9 @@ SoundEngine* SoundEngine::instance() {
 SoundEngine::SoundEngine() = default;
 
 SoundEngine::~SoundEngine() {
+    // A failed init leaves the samples it decoded so far; they are the engine's all the same.
+    releaseAll();
     if (initialized) {
-        releaseAll();
         Mix_CloseAudio();
     }
     // Under the lock no finished handler is running, and none started later finds this engine.
@@ -135,7 +146,11 @@ void SoundEngine::loadCategory(std::filesystem::path folder) {
         }
         // A nested folder with a sound-like name gets here too and fails to decode.
         Mix_Chunk* chunk = loadSample((folder / fileName).string());
-        effects[category][sampleNameOf(fileName)] = chunk;
+        Mix_Chunk*& stored = effects[category][sampleNameOf(fileName)];
+        if (stored != nullptr) {
+            replaced.push_back(stored);
+        }
+        stored = chunk;
         std::cout << '\t' << fileName << std::endl;
     }
 }
@@ -150,9 +165,15 @@ bool SoundEngine::isSoundFile(std::string fileName) {
 }
 
 Mix_Chunk* SoundEngine::loadSample(std::string path) {
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
+    // Opened here rather than inside the mixer's call, which would replace SDL's reason for a
+    // file that cannot be opened with a complaint about a null stream.
+    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
+    if (file == nullptr) {
+        throwSdlErrorAbout(path);
+    }
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(file, 1);
     if (chunk == nullptr) {
-        throwSdlError();
+        throwSdlErrorAbout(path);
     }
     Mix_VolumeChunk(chunk, effectVolume);
     return chunk;
@@ -165,7 +186,7 @@ void SoundEngine::loadMusic() {
     music = Mix_LoadMUS(musicFile);
     Mix_VolumeMusic(musicVolume);
     if (music == nullptr) {
-        throwSdlError();
+        throwSdlErrorAbout(musicFile);
     }
 }
 
@@ -237,6 +258,9 @@ void SoundEngine::releaseAll() {
         for (const auto& [name, chunk] : samples) {
             Mix_FreeChunk(chunk);
         }
+    }
+    for (Mix_Chunk* chunk : replaced) {
+        Mix_FreeChunk(chunk);
     }
     Mix_FreeMusic(music);
 }

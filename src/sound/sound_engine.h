@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 // One engine per process, reached through instance(). Every failure is thrown as a plain
 // `const char*` pointing at the message text; a missing "./sfx" throws the filesystem library's
@@ -26,7 +27,8 @@ class SoundEngine {
     // An engine with an empty library and no device. The game only ever uses instance(); tests
     // build their own engines so that each starts from scratch.
     SoundEngine();
-    // Frees every sample and the music and closes the device, if init succeeded.
+    // Frees every sample and the music, even after a failed init, and closes the device if init
+    // succeeded.
     ~SoundEngine();
     SoundEngine(const SoundEngine&) = delete;
     SoundEngine& operator=(const SoundEngine&) = delete;
@@ -74,7 +76,8 @@ class SoundEngine {
     void loadCategory(std::filesystem::path folder);
     // True when ".mp3", ".ogg" or ".wav" occurs anywhere in `fileName` (case-sensitive).
     static bool isSoundFile(std::string fileName);
-    // Decodes one sound file at effect volume; throws SDL's error text when it cannot.
+    // Decodes one sound file at effect volume; throws SDL's error text, with the file named in
+    // it, when it cannot.
     static Mix_Chunk* loadSample(std::string path);
     // Loads "pompeii.ogg" at music volume; throws when music is already loaded or on failure.
     void loadMusic();
@@ -83,7 +86,7 @@ class SoundEngine {
     static void channelFinished(int channel);
     // Frees the first sample, in chunk address order, marked as playing on `channel`.
     void onChannelFinished(int channel);
-    // Frees every sample and the music.
+    // Frees every sample, replaced ones included, and the music.
     void releaseAll();
 
     // Set by the last step of a successful init; playEffect and playMusic refuse to work
@@ -96,6 +99,9 @@ class SoundEngine {
     // its channel number plus one (so that channel 0 differs from free). Guarded by the audio
     // lock.
     std::map<Mix_Chunk*, int> playing;
+    // Samples a later file of the same category and name replaced in the library: never played
+    // again, but still the engine's to free.
+    std::vector<Mix_Chunk*> replaced;
     // The music track, owned by the engine; null until loadMusic succeeds.
     Mix_Music* music = nullptr;
 

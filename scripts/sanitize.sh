@@ -1,0 +1,63 @@
+#!/bin/sh
+# Builds Ghoulrun with the sanitizers and runs its tests there.
+#
+#   scripts/sanitize.sh asan [build-dir] [ctest-args...]
+#       AddressSanitizer with UndefinedBehaviorSanitizer and LeakSanitizer: every test but the
+#       real-window scenarios, the soak and these checks themselves.
+#   scripts/sanitize.sh tsan [build-dir] [ctest-args...]
+#       ThreadSanitizer: the tests of the threaded sound engine and the game-over sequence.
+#   scripts/sanitize.sh asan-build [build-dir]
+#       Only builds the AddressSanitizer tree (the soak runs its game).
+#
+# Any report fails the run: every sanitizer stops the process at its first finding.
+set -eu
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+kind=${1:?usage: sanitize.sh asan|tsan|asan-build [build-dir] [ctest-args...]}
+shift
+case "$kind" in
+    asan | asan-build) default_dir="$here/build-sanitize" ;;
+    tsan) default_dir="$here/build-tsan" ;;
+    *) echo "sanitize.sh: unknown kind $kind" >&2; exit 2 ;;
+esac
+build=${1:-$default_dir}
+[ $# -gt 0 ] && shift
+jobs=${JOBS:-2}
+
+# Stack frames kept for readable reports; -O1 keeps the tests quick enough.
+common="-g -O1 -fno-omit-frame-pointer"
+asan="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
+tsan="-fsanitize=thread"
+
+configure() {
+    flags=$1
+    cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_FLAGS_RELWITHDEBINFO="$common" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$common" \
+        -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
+        -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags" \
+        -DCMAKE_MODULE_LINKER_FLAGS="$flags" >/dev/null
+}
+
+# Reports go to the test's output. Full stacks at every allocation (libSDL2 has no frame
+# pointers), so that the leak suppressions can name our own call sites.
+export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:halt_on_error=1:detect_stack_use_after_return=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$here/tests/sanitize/lsan.supp:print_suppressions=0"
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tests/sanitize/tsan.supp"
+
+case "$kind" in
+    asan-build)
+        configure "$asan"
+        cmake --build "$build" -j "$jobs"
+        ;;
+    asan)
+        configure "$asan"
+        cmake --build "$build" -j "$jobs"
+        ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE '^(e2e|soak|sanitize)$' "$@"
+        ;;
+    tsan)
+        configure "$tsan"
+        cmake --build "$build" -j "$jobs" --target ghoulrun_tests game_over_exit_check
+        ctest --test-dir "$build" --output-on-failure -j "$jobs" -R '^(SoundEngine|GameOver)' "$@"
+        ;;
+esac
