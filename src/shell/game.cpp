@@ -24,7 +24,7 @@ namespace {
 constexpr const char* windowCaption = "Ghoulrun";
 constexpr int screenDepth = 32;
 constexpr Uint32 videoFlags = SDL_HWSURFACE | SDL_HWACCEL | SDL_DOUBLEBUF;
-constexpr Uint32 backgroundFill = 255;  // pure blue, shows wherever nothing is drawn
+constexpr Uint32 backgroundFill = 255; // pure blue, shows wherever nothing is drawn
 constexpr int musicLoopsForever = -1;
 
 // The release interval starts at this many ms and shrinks by 1 ms per intervalShrinkMs of play.

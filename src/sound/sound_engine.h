@@ -60,7 +60,6 @@ class SoundEngine {
     // waits go through platform::delay, so the test clock runs the sequence instantly.
     static int gameOverSequence(void* engine);
 
-
     // True once a game-over sequence has finished; the game thread then ends the process.
     static bool gameOverFinished();
 
