@@ -49,15 +49,7 @@ class CapturedConsole {
     std::streambuf* previous_;
 };
 
-// The message a call threw as a plain pointer, or "" when it threw nothing.
-template <typename Call> std::string messageThrownBy(Call call) {
-    try {
-        call();
-    } catch (const char* message) {
-        return message;
-    }
-    return "";
-}
+using testing_support::messageThrownBy;
 
 // Sample name number `n`: "s0", "s1", ...
 std::string numbered(int n) {

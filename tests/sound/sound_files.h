@@ -1,7 +1,9 @@
-// Sound files for the tests: short WAV tones, an Ogg Vorbis music track, and a ready game engine.
+// Sound files for the tests: short WAV tones, an Ogg Vorbis music track, a ready game engine,
+// and the engine's thrown messages.
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace testing_support {
 
@@ -18,5 +20,15 @@ void writeOggVorbis(const std::filesystem::path& path, int milliseconds);
 // the game requests and a music file, so tests of pieces that ask for sounds can run. Later
 // calls do nothing. The files are gone again when it returns; everything stays decoded.
 void initialiseGameSoundEngine();
+
+// The message a call threw as a plain pointer, or "" when it threw nothing.
+template <typename Call> std::string messageThrownBy(Call call) {
+    try {
+        call();
+    } catch (const char* message) {
+        return message;
+    }
+    return "";
+}
 
 } // namespace testing_support

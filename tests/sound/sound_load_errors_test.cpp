@@ -19,15 +19,7 @@ using testing_support::WorkingFolder;
 
 namespace {
 
-// The message a call threw as a plain pointer, or "" when it threw nothing.
-template <typename Call> std::string messageThrownBy(Call call) {
-    try {
-        call();
-    } catch (const char* message) {
-        return message;
-    }
-    return "";
-}
+using testing_support::messageThrownBy;
 
 void writeNonsense(const std::filesystem::path& path, const std::string& start) {
     std::ofstream out(path, std::ios::binary);
