@@ -41,6 +41,8 @@ int Crowd::stretchOf(double coordinate) {
 
 void Crowd::open() {
     newest = newestReleasedSlot();
+    xAxis.piles.clear();
+    yAxis.piles.clear();
     for (int slot = firstEnemySlot; slot <= newest; ++slot) {
         refresh(slot);
     }
@@ -74,6 +76,7 @@ Vec2 Crowd::separate(int slot, Vec2 own, double distance, double divisor) const 
 
 void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     at[slot] = coordinate;
+    piles.file(slot, inPlay, coordinate);
     // A coordinate that is not finite neither pushes nor is pushed: it is left out.
     const int filedUnder = inPlay && std::isfinite(coordinate) ? stretchOf(coordinate) : notPlaced;
     const int before = stretch[slot] - 1; // stored one up, so that 0 means not placed
@@ -90,12 +93,36 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     stretch[slot] = filedUnder + 1;
 }
 
+namespace {
+
+// Whether a pile at `pileAt` pushes an enemy at `own`, judged as the plain pass judges each of its
+// members: a difference of 0 pushes by 0, which leaves any coordinate but 0 as it is (and piles
+// never stand at 0).
+bool pilePushes(double own, double pileAt, double distance, bool equalPushesNothing) {
+    const double difference = own - pileAt;
+    if (difference == 0.0) {
+        return !equalPushesNothing && std::fabs(difference) < distance;
+    }
+    return std::fabs(difference) < distance;
+}
+
+std::uint64_t bitsAbove(int bit) {
+    return bit == 63 ? 0 : ~std::uint64_t{0} << (bit + 1);
+}
+
+} // namespace
+
 // Why visiting only the picked slots changes nothing: a slot left out lies more than
 // distance + allowedDrift + slack from `centre`, and `own` stays within allowedDrift of `centre`
 // until the slots are picked anew, so the slot is more than `distance` away whenever it comes
 // up, and the plain pass would not push on it either.
+//
+// The members of a large pile within reach are passed over while the pile as a whole does not
+// push the enemy where it stands; whenever the enemy moves, the piles are judged again for the
+// slots still to come.
 template <class Push>
-double Crowd::Axis::walk(int self, int last, double own, double distance, Push push) const {
+double Crowd::Axis::walk(int self, int last, double own, double distance, bool equalPushesNothing,
+                         Push push) const {
     if (!std::isfinite(own)) {
         return own; // every difference is then infinite or not a number: nothing pushes
     }
@@ -105,28 +132,60 @@ double Crowd::Axis::walk(int self, int last, double own, double distance, Push p
         const double centre = own;
         const int low = stretchOf(centre - reach);
         const int high = stretchOf(centre + reach);
+        // The large piles within reach, and whether each is passed over where `own` stands.
+        const Piles::Pile* nearPiles[nearPileLimit];
+        bool passingOver[nearPileLimit];
+        int nearPileCount = 0;
+        for (const int index : piles.largeOnes()) {
+            const Piles::Pile& pile = piles.pile(index);
+            if (nearPileCount < nearPileLimit && std::fabs(pile.at - centre) <= reach) {
+                nearPiles[nearPileCount] = &pile;
+                passingOver[nearPileCount] =
+                    !pilePushes(own, pile.at, distance, equalPushesNothing);
+                ++nearPileCount;
+            }
+        }
         bool movedAway = false;
         for (int word = next / wordBits; word <= last / wordBits && !movedAway; ++word) {
-            std::uint64_t near = 0;
+            std::uint64_t candidates = 0;
             for (int s = low; s <= high; ++s) {
-                near |= slots[s][word];
+                candidates |= slots[s][word];
             }
             if (word == next / wordBits) {
-                near &= ~std::uint64_t{0} << (next % wordBits);
+                candidates &= ~std::uint64_t{0} << (next % wordBits);
             }
             if (word == last / wordBits && last % wordBits != wordBits - 1) {
-                near &= (std::uint64_t{1} << (last % wordBits + 1)) - 1;
+                candidates &= (std::uint64_t{1} << (last % wordBits + 1)) - 1;
             }
             if (word == self / wordBits) {
-                near &= ~(std::uint64_t{1} << (self % wordBits));
+                candidates &= ~(std::uint64_t{1} << (self % wordBits));
+            }
+            std::uint64_t near = candidates;
+            for (int k = 0; k < nearPileCount; ++k) {
+                near &= passingOver[k] ? ~nearPiles[k]->slots[word] : ~std::uint64_t{0};
             }
             while (near != 0) {
-                const int slot = word * wordBits + std::countr_zero(near);
+                const int bit = std::countr_zero(near);
+                const int slot = word * wordBits + bit;
                 near &= near - 1;
                 // Chosen rather than branched on: about half the slots visited push.
+                const double before = own;
                 const double difference = own - at[slot];
                 const double pushed = own + push(difference);
                 own = std::fabs(difference) < distance ? pushed : own;
+                if (own != before) {
+                    for (int k = 0; k < nearPileCount; ++k) {
+                        const bool passOver =
+                            !pilePushes(own, nearPiles[k]->at, distance, equalPushesNothing);
+                        if (passOver == passingOver[k]) {
+                            continue;
+                        }
+                        passingOver[k] = passOver;
+                        const std::uint64_t members = nearPiles[k]->slots[word];
+                        near = passOver ? near & ~members
+                                        : near | (candidates & members & bitsAbove(bit));
+                    }
+                }
                 if (std::fabs(own - centre) > allowedDrift) {
                     next = slot + 1;
                     movedAway = true;
@@ -146,7 +205,10 @@ double Crowd::Axis::pass(int self, int last, double own, double distance, double
     int exponent = 0;
     if (std::frexp(divisor, &exponent) == 0.5) {
         const double inverse = std::ldexp(1.0, 1 - exponent);
-        return walk(self, last, own, distance, [inverse](double d) { return d * inverse; });
+        return walk(self, last, own, distance, true, [inverse](double d) { return d * inverse; });
     }
-    return walk(self, last, own, distance, [divisor](double d) { return d / divisor; });
+    // A difference of 0 over a divisor of 0 (or not a number) is not a number, not 0.
+    const bool equalPushesNothing = divisor != 0.0 && !std::isnan(divisor);
+    return walk(self, last, own, distance, equalPushesNothing,
+                [divisor](double d) { return d / divisor; });
 }

@@ -2,6 +2,7 @@
 // enemies close enough to push it.
 #pragma once
 
+#include "pieces/piles.h"
 #include "pieces/vec2.h"
 #include "shell/globals.h"
 
@@ -49,17 +50,22 @@ class Crowd {
     static constexpr int wordCount = (pieceCount + 1) / wordBits + 1;
     static constexpr int notPlaced = -1;
 
-    // One axis: the slots' coordinates, the stretch each slot is filed under, and per stretch a
-    // bit per slot.
+    // At most this many large piles within reach are judged as wholes by one enemy's pass.
+    static constexpr int nearPileLimit = 8;
+
+    // One axis: the slots' coordinates, the stretch each slot is filed under, per stretch a bit
+    // per slot, and the piles.
     struct Axis {
         double at[pieceCount + 1];
         int stretch[pieceCount + 1];
         std::uint64_t slots[stretchCount][wordCount];
+        Piles piles;
 
         void place(int slot, bool inPlay, double coordinate);
         double pass(int self, int last, double own, double distance, double divisor) const;
         template <class Push>
-        double walk(int self, int last, double own, double distance, Push push) const;
+        double walk(int self, int last, double own, double distance, bool equalPushesNothing,
+                    Push push) const;
     };
 
     static int stretchOf(double coordinate);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -27,19 +28,19 @@ class Dot : public GamePiece {};
 
 // The crowding pass as the rule states it: every slot in play in increasing order, each push at
 // once.
-Vec2 plainPass(int self, Vec2 own) {
+Vec2 plainPass(int self, Vec2 own, double distance, double divisor) {
     for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
         const GamePiece* other = pieces[slot];
         if (other == pieces[self] || other == nullptr || other->dead) {
             continue;
         }
         const double dx = own.x - other->position.x;
-        if (std::fabs(dx) < crowdingDistance) {
-            own.x += dx / pushDivisor;
+        if (std::fabs(dx) < distance) {
+            own.x += dx / divisor;
         }
         const double dy = own.y - other->position.y;
-        if (std::fabs(dy) < crowdingDistance) {
-            own.y += dy / pushDivisor;
+        if (std::fabs(dy) < distance) {
+            own.y += dy / divisor;
         }
     }
     return own;
@@ -74,7 +75,7 @@ class CrowdTest : public ::testing::Test {
 
     // Every enemy's pass in frame order (newest first), each one's result stored before the next
     // pass, by the Crowd and by the plain pass; the two must agree bit for bit.
-    void expectSameFrame() {
+    void expectSameFrame(double distance = crowdingDistance, double divisor = pushDivisor) {
         const int newest = newestReleasedSlot();
         std::vector<Vec2> plain(newest + 1);
         std::vector<Vec2> start(newest + 1);
@@ -85,7 +86,7 @@ class CrowdTest : public ::testing::Test {
         }
         for (int slot = newest; slot >= firstEnemySlot; --slot) {
             if (pieces[slot] != nullptr && !pieces[slot]->dead) {
-                pieces[slot]->position = plainPass(slot, pieces[slot]->position);
+                pieces[slot]->position = plainPass(slot, pieces[slot]->position, distance, divisor);
             }
         }
         for (int slot = firstEnemySlot; slot <= newest; ++slot) {
@@ -103,7 +104,7 @@ class CrowdTest : public ::testing::Test {
             }
             crowd.enter(slot);
             ASSERT_EQ(crowd.slotOf(piece), slot);
-            piece->position = crowd.separate(slot, piece->position, crowdingDistance, pushDivisor);
+            piece->position = crowd.separate(slot, piece->position, distance, divisor);
             crowd.refresh(slot);
         }
         crowd.close();
@@ -173,6 +174,57 @@ TEST_F(CrowdTest, EdgesOfReachFarPlacesAndOddNumbersAgreeToo) {
     delete pieces[8];
     pieces[8] = nullptr; // an empty slot is passed over
     expectSameFrame();
+}
+
+// Enemies held at the street's edges stand at one coordinate by the hundreds, and those pushed off
+// alike land together again; whole piles are judged at once.
+TEST_F(CrowdTest, PilesAtTheStreetEdgesAndEnemiesMovingInStepAgree) {
+    std::mt19937_64 random(485);
+    std::uniform_real_distribution<double> band(300.0, 420.0);
+    std::uniform_real_distribution<double> nearEdge(440.0, 530.0);
+    std::vector<Vec2> places;
+    for (int i = 0; i < 1200; ++i) {
+        const double x = i % 7 == 0 ? std::round(band(random)) : band(random);
+        switch (i % 10) {
+        case 0:
+        case 1:
+            places.emplace_back(x, nearEdge(random));
+            break;
+        case 2:
+        case 3:
+        case 4:
+            places.emplace_back(x, 150.0);
+            break;
+        default:
+            places.emplace_back(x, 485.0);
+            break;
+        }
+    }
+    fill(places);
+    for (int frame = 0; frame < 3; ++frame) {
+        expectSameFrame();
+        // As the movement step does: back inside the street.
+        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+            Vec2& at = pieces[slot]->position;
+            at.y = std::clamp(at.y, 150.0, 485.0);
+        }
+    }
+}
+
+TEST_F(CrowdTest, EqualPlacesAgreeWhateverTheRule) {
+    std::vector<Vec2> places;
+    for (int i = 0; i < 200; ++i) {
+        places.emplace_back(i % 2 == 0 ? 300.0 : 310.0, i % 3 == 0 ? -0.0 : 0.0);
+    }
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const double divisor : {0.0, nan, 3.0, -8.0, 0.5}) {
+        fill(places);
+        expectSameFrame(crowdingDistance, divisor);
+    }
+    for (const double distance : {0.0, -5.0, 1e-300, 1e300}) {
+        fill(places);
+        expectSameFrame(distance, pushDivisor);
+    }
 }
 
 TEST_F(CrowdTest, OnlyThePieceBeingUpdatedInAnOpenCrowdTakesTheQuickPass) {
