@@ -41,11 +41,13 @@ int Crowd::stretchOf(double coordinate) {
 
 void Crowd::open() {
     newest = newestReleasedSlot();
-    xAxis.piles.clear();
-    yAxis.piles.clear();
+    xAxis.forgetPilesIfCrowded();
+    yAxis.forgetPilesIfCrowded();
     for (int slot = firstEnemySlot; slot <= newest; ++slot) {
         refresh(slot);
     }
+    xAxis.refiling = false;
+    yAxis.refiling = false;
     updating = 0;
     isOpen = true;
 }
@@ -74,12 +76,25 @@ Vec2 Crowd::separate(int slot, Vec2 own, double distance, double divisor) const 
                 yAxis.pass(slot, newest, own.y, distance, divisor));
 }
 
+// The piles remember coordinates from frame to frame, so that a slot that has not moved costs
+// nothing; once they have seen many coordinates they start afresh.
+void Crowd::Axis::forgetPilesIfCrowded() {
+    if (piles.crowded()) {
+        piles.clear();
+        refiling = true;
+    }
+}
+
 void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
-    at[slot] = coordinate;
-    piles.file(slot, inPlay, coordinate);
     // A coordinate that is not finite neither pushes nor is pushed: it is left out.
     const int filedUnder = inPlay && std::isfinite(coordinate) ? stretchOf(coordinate) : notPlaced;
     const int before = stretch[slot] - 1; // stored one up, so that 0 means not placed
+    const bool moved =
+        std::bit_cast<std::uint64_t>(at[slot]) != std::bit_cast<std::uint64_t>(coordinate);
+    if (moved || before != filedUnder || refiling) {
+        at[slot] = coordinate;
+        piles.file(slot, filedUnder != notPlaced, coordinate);
+    }
     if (before == filedUnder) {
         return;
     }

@@ -60,7 +60,9 @@ class Crowd {
         int stretch[pieceCount + 1];
         std::uint64_t slots[stretchCount][wordCount];
         Piles piles;
+        bool refiling = false; // the piles were forgotten: every slot must be filed again
 
+        void forgetPilesIfCrowded();
         void place(int slot, bool inPlay, double coordinate);
         double pass(int self, int last, double own, double distance, double divisor) const;
         template <class Push>

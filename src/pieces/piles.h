@@ -30,18 +30,19 @@ class Piles {
         std::uint64_t slots[wordCount]; // a bit per member slot
     };
 
-    // Forgets every slot: all piles are free again. Called when the Crowd takes every slot in
-    // anew.
+    // Forgets every slot: all piles are free again, and every slot must be filed anew.
     void clear();
     // `slot` now stands at `coordinate`, or is out of play when `inPlay` is false.
     void file(int slot, bool inPlay, double coordinate);
+    // Whether it is time to `clear`: never cleared yet, or so many coordinates seen since.
+    bool crowded() const { return !poolReady || entriesThisGeneration > tableLoadLimit / 2; }
 
     // The piles of at least `largePile` members, as indices for `pile`.
     std::span<const int> largeOnes() const { return {large, static_cast<size_t>(largeCount)}; }
     const Pile& pile(int index) const { return piles[index]; }
 
   private:
-    // Every coordinate standing this frame, by its bits: how many slots stand there, the one
+    // Every coordinate stood at since `clear`, by its bits: how many slots stand there, the one
     // slot standing there alone (or none known), and its pile (or none).
     struct Entry {
         std::uint64_t key;
@@ -52,7 +53,7 @@ class Piles {
     };
     static constexpr int tableBits = 15;
     static constexpr int tableSize = 1 << tableBits;
-    // Beyond this many coordinates in one frame new ones are not looked up (piles go unnoticed)
+    // Beyond this many coordinates since `clear` new ones are not looked up (piles go unnoticed)
     // rather than letting the table fill up.
     static constexpr int tableLoadLimit = tableSize * 3 / 4;
     static constexpr int noPile = -1;

@@ -211,6 +211,28 @@ TEST_F(CrowdTest, PilesAtTheStreetEdgesAndEnemiesMovingInStepAgree) {
     }
 }
 
+// The Crowd remembers piles from frame to frame and starts afresh once it has seen many
+// coordinates; frame after frame of a moving crowd it keeps agreeing.
+TEST_F(CrowdTest, ManyFramesOfAMovingCrowdWithPilesAgree) {
+    std::mt19937_64 random(1500);
+    std::uniform_real_distribution<double> band(200.0, 600.0);
+    std::uniform_real_distribution<double> street(150.0, 485.0);
+    std::uniform_real_distribution<double> step(-40.0, 40.0);
+    std::vector<Vec2> places;
+    for (int i = 0; i < 1500; ++i) {
+        places.emplace_back(band(random), i % 2 == 0 ? 485.0 : street(random));
+    }
+    fill(places);
+    for (int frame = 0; frame < 24; ++frame) {
+        expectSameFrame();
+        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+            Vec2& at = pieces[slot]->position;
+            at.x += slot % 3 == 0 ? 0.0 : step(random); // a third stand still
+            at.y = std::clamp(at.y + step(random), 150.0, 485.0);
+        }
+    }
+}
+
 TEST_F(CrowdTest, EqualPlacesAgreeWhateverTheRule) {
     std::vector<Vec2> places;
     for (int i = 0; i < 200; ++i) {

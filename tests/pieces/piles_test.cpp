@@ -83,9 +83,19 @@ TEST_F(PilesTest, ZeroOddNumbersAndFarPlacesNeverPileButEveryOtherValueDoes) {
     EXPECT_NE(largePileAt(5e-324), nullptr);
 }
 
-TEST_F(PilesTest, ANewFrameForgetsEveryPile) {
-    fileMany(2, 20, 150.0);
+TEST_F(PilesTest, AfterManyCoordinatesItIsTimeToForgetEveryPile) {
+    std::unique_ptr<Piles> fresh = std::make_unique<Piles>();
+    EXPECT_TRUE(fresh->crowded()); // never cleared
+    EXPECT_FALSE(piles->crowded());
+    int seen = 0;
+    while (!piles->crowded()) {
+        piles->file(2 + seen % 5000, true, 1000.0 + seen);
+        ++seen;
+    }
+    EXPECT_GT(seen, 5000);
+    fileMany(20, 20, 150.0);
     piles->clear();
+    EXPECT_FALSE(piles->crowded());
     EXPECT_TRUE(piles->largeOnes().empty());
     fileMany(30, Piles::largePile, 150.0);
     ASSERT_NE(largePileAt(150.0), nullptr);
