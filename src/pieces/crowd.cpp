@@ -110,22 +110,93 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
 
 namespace {
 
-// Whether a pile at `pileAt` pushes an enemy at `own`, judged as the plain pass judges each of its
-// members: a difference of 0 pushes by 0, which leaves any coordinate but 0 as it is (and piles
-// never stand at 0).
-bool pilePushes(double own, double pileAt, double distance, bool equalPushesNothing) {
-    const double difference = own - pileAt;
-    if (difference == 0.0) {
-        return !equalPushesNothing && std::fabs(difference) < distance;
-    }
-    return std::fabs(difference) < distance;
-}
-
 std::uint64_t bitsAbove(int bit) {
     return bit == 63 ? 0 : ~std::uint64_t{0} << (bit + 1);
 }
 
+// The large piles within reach of an enemy's window, each judged as a whole: while a pile does
+// not push the enemy where it stands, its members are passed over.
+class PilesInReach {
+  public:
+    PilesInReach(const Piles& piles, double centre, double reach, double distance,
+                 bool equalPushesNothing)
+        : distance(distance), equalPushesNothing(equalPushesNothing) {
+        for (const int index : piles.largeOnes()) {
+            const Piles::Pile& pile = piles.pile(index);
+            if (count < limit && std::fabs(pile.at - centre) <= reach) {
+                inReach[count] = &pile;
+                passingOver[count] = !pushes(centre, pile.at);
+                ++count;
+            }
+        }
+    }
+
+    // The slots of `word` passed over as things stand.
+    std::uint64_t passedOver(int word) const {
+        std::uint64_t passed = 0;
+        for (int k = 0; k < count; ++k) {
+            passed |= passingOver[k] ? inReach[k]->slots[word] : 0;
+        }
+        return passed;
+    }
+
+    // The enemy has moved to `own` while visiting `bit` of `word`: judges every pile again and
+    // returns `near`, the slots of the word still to visit, mended for those that changed.
+    std::uint64_t rejudge(double own, int word, int bit, std::uint64_t candidates,
+                          std::uint64_t near) {
+        for (int k = 0; k < count; ++k) {
+            const bool passOver = !pushes(own, inReach[k]->at);
+            if (passOver == passingOver[k]) {
+                continue;
+            }
+            passingOver[k] = passOver;
+            const std::uint64_t members = inReach[k]->slots[word];
+            near = passOver ? near & ~members : near | (candidates & members & bitsAbove(bit));
+        }
+        return near;
+    }
+
+  private:
+    static constexpr int limit = 8; // piles beyond these are visited member by member
+
+    // Whether a pile at `pileAt` pushes an enemy at `own`, judged as the plain pass judges each
+    // of its members: a difference of 0 pushes by 0, which leaves any coordinate but 0 as it is
+    // (and piles never stand at 0).
+    bool pushes(double own, double pileAt) const {
+        const double difference = own - pileAt;
+        if (difference == 0.0 && equalPushesNothing) {
+            return false;
+        }
+        return std::fabs(difference) < distance;
+    }
+
+    double distance;
+    bool equalPushesNothing;
+    const Piles::Pile* inReach[limit];
+    bool passingOver[limit];
+    int count = 0;
+};
+
 } // namespace
+
+// The slots of `word` filed under the stretches low to high, from `next` to `last`, but `self`.
+std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int last,
+                                      int self) const {
+    std::uint64_t found = 0;
+    for (int s = low; s <= high; ++s) {
+        found |= slots[s][word];
+    }
+    if (word == next / wordBits) {
+        found &= ~std::uint64_t{0} << (next % wordBits);
+    }
+    if (word == last / wordBits && last % wordBits != wordBits - 1) {
+        found &= (std::uint64_t{1} << (last % wordBits + 1)) - 1;
+    }
+    if (word == self / wordBits) {
+        found &= ~(std::uint64_t{1} << (self % wordBits));
+    }
+    return found;
+}
 
 // Why visiting only the picked slots changes nothing: a slot left out lies more than
 // distance + allowedDrift + slack from `centre`, and `own` stays within allowedDrift of `centre`
@@ -147,38 +218,11 @@ double Crowd::Axis::walk(int self, int last, double own, double distance, bool e
         const double centre = own;
         const int low = stretchOf(centre - reach);
         const int high = stretchOf(centre + reach);
-        // The large piles within reach, and whether each is passed over where `own` stands.
-        const Piles::Pile* nearPiles[nearPileLimit];
-        bool passingOver[nearPileLimit];
-        int nearPileCount = 0;
-        for (const int index : piles.largeOnes()) {
-            const Piles::Pile& pile = piles.pile(index);
-            if (nearPileCount < nearPileLimit && std::fabs(pile.at - centre) <= reach) {
-                nearPiles[nearPileCount] = &pile;
-                passingOver[nearPileCount] =
-                    !pilePushes(own, pile.at, distance, equalPushesNothing);
-                ++nearPileCount;
-            }
-        }
+        PilesInReach inReach(piles, centre, reach, distance, equalPushesNothing);
         bool movedAway = false;
         for (int word = next / wordBits; word <= last / wordBits && !movedAway; ++word) {
-            std::uint64_t candidates = 0;
-            for (int s = low; s <= high; ++s) {
-                candidates |= slots[s][word];
-            }
-            if (word == next / wordBits) {
-                candidates &= ~std::uint64_t{0} << (next % wordBits);
-            }
-            if (word == last / wordBits && last % wordBits != wordBits - 1) {
-                candidates &= (std::uint64_t{1} << (last % wordBits + 1)) - 1;
-            }
-            if (word == self / wordBits) {
-                candidates &= ~(std::uint64_t{1} << (self % wordBits));
-            }
-            std::uint64_t near = candidates;
-            for (int k = 0; k < nearPileCount; ++k) {
-                near &= passingOver[k] ? ~nearPiles[k]->slots[word] : ~std::uint64_t{0};
-            }
+            const std::uint64_t found = candidates(word, low, high, next, last, self);
+            std::uint64_t near = found & ~inReach.passedOver(word);
             while (near != 0) {
                 const int bit = std::countr_zero(near);
                 const int slot = word * wordBits + bit;
@@ -189,17 +233,7 @@ double Crowd::Axis::walk(int self, int last, double own, double distance, bool e
                 const double pushed = own + push(difference);
                 own = std::fabs(difference) < distance ? pushed : own;
                 if (own != before) {
-                    for (int k = 0; k < nearPileCount; ++k) {
-                        const bool passOver =
-                            !pilePushes(own, nearPiles[k]->at, distance, equalPushesNothing);
-                        if (passOver == passingOver[k]) {
-                            continue;
-                        }
-                        passingOver[k] = passOver;
-                        const std::uint64_t members = nearPiles[k]->slots[word];
-                        near = passOver ? near & ~members
-                                        : near | (candidates & members & bitsAbove(bit));
-                    }
+                    near = inReach.rejudge(own, word, bit, found, near);
                 }
                 if (std::fabs(own - centre) > allowedDrift) {
                     next = slot + 1;

@@ -50,9 +50,6 @@ class Crowd {
     static constexpr int wordCount = (pieceCount + 1) / wordBits + 1;
     static constexpr int notPlaced = -1;
 
-    // At most this many large piles within reach are judged as wholes by one enemy's pass.
-    static constexpr int nearPileLimit = 8;
-
     // One axis: the slots' coordinates, the stretch each slot is filed under, per stretch a bit
     // per slot, and the piles.
     struct Axis {
@@ -64,6 +61,7 @@ class Crowd {
 
         void forgetPilesIfCrowded();
         void place(int slot, bool inPlay, double coordinate);
+        std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
         double pass(int self, int last, double own, double distance, double divisor) const;
         template <class Push>
         double walk(int self, int last, double own, double distance, bool equalPushesNothing,
