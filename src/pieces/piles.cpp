@@ -27,7 +27,7 @@ void Piles::clear() {
         freePile(index);
     }
     if (++generation == 0) {
-        // After four billion frames the stamps come round again: start from a clean table.
+        // After 65 535 clearings the stamps come round again: start from a clean table.
         std::fill(std::begin(table), std::end(table), Entry{});
         generation = 1;
     }
@@ -55,7 +55,8 @@ int Piles::entryFor(double coordinate) {
         return -1;
     }
     ++entriesThisGeneration;
-    table[at] = Entry{key, generation, 0, noSlot, noPile};
+    table[at] = Entry{key, generation, 0, static_cast<std::int16_t>(noSlot),
+                      static_cast<std::int16_t>(noPile)};
     return at;
 }
 
@@ -68,13 +69,13 @@ void Piles::leave(int slot) {
     Entry& entry = table[at];
     --entry.count;
     if (entry.soleSlot == slot) {
-        entry.soleSlot = noSlot;
+        entry.soleSlot = static_cast<std::int16_t>(noSlot);
     }
     if (entry.pile != noPile) {
         removeMember(entry.pile, slot);
         if (piles[entry.pile].size == 0) {
             freePile(entry.pile);
-            entry.pile = noPile;
+            entry.pile = static_cast<std::int16_t>(noPile);
         }
     }
 }
@@ -90,13 +91,13 @@ void Piles::join(int slot, double coordinate) {
     if (entry.pile != noPile) {
         addMember(entry.pile, slot);
     } else if (entry.count == 1) {
-        entry.soleSlot = slot;
+        entry.soleSlot = static_cast<std::int16_t>(slot);
     } else if (entry.count == 2 && entry.soleSlot != noSlot) {
-        entry.pile = makePile(coordinate);
+        entry.pile = static_cast<std::int16_t>(makePile(coordinate));
         if (entry.pile != noPile) {
             addMember(entry.pile, entry.soleSlot);
             addMember(entry.pile, slot);
-            entry.soleSlot = noSlot;
+            entry.soleSlot = static_cast<std::int16_t>(noSlot);
         }
     }
 }

@@ -46,10 +46,10 @@ class Piles {
     // slot standing there alone (or none known), and its pile (or none).
     struct Entry {
         std::uint64_t key;
-        std::uint32_t generation;
-        int count;
-        int soleSlot;
-        int pile;
+        std::uint16_t generation;
+        std::int16_t count; // slots number at most pieceCount, well within 16 bits
+        std::int16_t soleSlot;
+        std::int16_t pile;
     };
     static constexpr int tableBits = 15;
     static constexpr int tableSize = 1 << tableBits;
@@ -70,7 +70,7 @@ class Piles {
     void unlist(int pileIndex);
 
     Entry table[tableSize]{};
-    std::uint32_t generation = 1;
+    std::uint16_t generation = 1;
     int entriesThisGeneration = 0;
     int entryOf[pieceCount + 1]{}; // stored one up, so that 0 means none
 
