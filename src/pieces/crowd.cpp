@@ -6,6 +6,11 @@
 
 #include <bit>
 #include <cmath>
+#include <limits>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -17,8 +22,46 @@ constexpr double firstStretchAt = -Crowd::stretchWidth * Crowd::stretchCount / 2
 constexpr double allowedDrift = 8.0;
 // Extra width on both sides of the picked window, far above any rounding in the coordinates.
 constexpr double slack = 1.0;
+// Pushes are fused for divisors from 1 up to this power of two (beyond it a share of a push
+// could lose bits to underflow in far-fetched cases).
+constexpr int largestFusedDivisorExponent = 31;
+
+constexpr double infinity = std::numeric_limits<double>::infinity();
 
 Crowd crowd;
+
+// The rounding error of `sum` = a + b: a + b == sum + error exactly (Knuth's two-sum).
+double sumError(double a, double b, double sum) {
+    const double bPart = sum - a;
+    const double aPart = sum - bPart;
+    return (a - aPart) + (b - bPart);
+}
+
+// The smallest double at or above the exact a + b.
+double sumRoundedUp(double a, double b) {
+    const double sum = a + b;
+    return sumError(a, b, sum) > 0.0 ? std::nextafter(sum, infinity) : sum;
+}
+
+// The largest double at or below the exact a + b.
+double sumRoundedDown(double a, double b) {
+    const double sum = a + b;
+    return sumError(a, b, sum) < 0.0 ? std::nextafter(sum, -infinity) : sum;
+}
+
+bool machineFuses() {
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool fuses = __builtin_cpu_supports("fma");
+    return fuses;
+#else
+    return false;
+#endif
+}
+
+bool sameRule(double distance, double divisor, double otherDistance, double otherDivisor) {
+    return std::bit_cast<std::uint64_t>(distance) == std::bit_cast<std::uint64_t>(otherDistance) &&
+           std::bit_cast<std::uint64_t>(divisor) == std::bit_cast<std::uint64_t>(otherDivisor);
+}
 
 } // namespace
 
@@ -48,6 +91,10 @@ void Crowd::open() {
     }
     xAxis.refiling = false;
     yAxis.refiling = false;
+    if (!sameRule(rule.distance, rule.divisor, xAxis.boundsRule.distance,
+                  xAxis.boundsRule.divisor)) {
+        adopt(rule);
+    }
     updating = 0;
     isOpen = true;
 }
@@ -71,9 +118,35 @@ int Crowd::slotOf(const GamePiece* piece) const {
     return pieces[updating] == piece ? updating : 0;
 }
 
-Vec2 Crowd::separate(int slot, Vec2 own, double distance, double divisor) const {
-    return Vec2(xAxis.pass(slot, newest, own.x, distance, divisor),
-                yAxis.pass(slot, newest, own.y, distance, divisor));
+Vec2 Crowd::separate(int slot, Vec2 own, double distance, double divisor) {
+    if (!sameRule(distance, divisor, rule.distance, rule.divisor)) {
+        rule = ruleFor(distance, divisor); // the slots' bounds follow at the next `open`
+    }
+    return Vec2(xAxis.pass(slot, newest, own.x, rule), yAxis.pass(slot, newest, own.y, rule));
+}
+
+Crowd::Rule Crowd::ruleFor(double distance, double divisor) {
+    Rule made;
+    made.distance = distance;
+    made.divisor = divisor;
+    int exponent = 0;
+    // Dividing by a power of two is exactly multiplying by its inverse, and much quicker.
+    if (std::frexp(divisor, &exponent) == 0.5) {
+        made.inverse = std::ldexp(1.0, 1 - exponent);
+        made.fusable = machineFuses() && exponent >= 1 && exponent <= largestFusedDivisorExponent &&
+                       distance > 0.0 && std::isfinite(distance);
+    }
+    return made;
+}
+
+// Works the slots' bounds out anew for the rule.
+void Crowd::adopt(const Rule& adopted) {
+    for (Axis* axis : {&xAxis, &yAxis}) {
+        axis->boundsRule = adopted;
+        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
+            axis->bound(slot);
+        }
+    }
 }
 
 // The piles remember coordinates from frame to frame, so that a slot that has not moved costs
@@ -93,6 +166,7 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
         std::bit_cast<std::uint64_t>(at[slot]) != std::bit_cast<std::uint64_t>(coordinate);
     if (moved || before != filedUnder || refiling) {
         at[slot] = coordinate;
+        bound(slot);
         piles.file(slot, filedUnder != notPlaced, coordinate);
     }
     if (before == filedUnder) {
@@ -106,6 +180,18 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
         slots[filedUnder][slot / wordBits] |= bit;
     }
     stretch[slot] = filedUnder + 1;
+}
+
+// The exact interval of coordinates this slot pushes is (at - distance, at + distance); the
+// bounds are the doubles just outside it, so that comparing with them is exact too.
+void Crowd::Axis::bound(int slot) {
+    if (!boundsRule.fusable) {
+        return;
+    }
+    Bounds& made = bounds[slot];
+    made.below = sumRoundedDown(at[slot], -boundsRule.distance);
+    made.above = sumRoundedUp(at[slot], boundsRule.distance);
+    made.share = -at[slot] * boundsRule.inverse;
 }
 
 namespace {
@@ -130,6 +216,8 @@ class PilesInReach {
             }
         }
     }
+
+    bool any() const { return count > 0; }
 
     // The slots of `word` passed over as things stand.
     std::uint64_t passedOver(int word) const {
@@ -206,16 +294,20 @@ std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int
 // The members of a large pile within reach are passed over while the pile as a whole does not
 // push the enemy where it stands; whenever the enemy moves, the piles are judged again for the
 // slots still to come.
-template <class Push>
+template <class Step>
 double Crowd::Axis::walk(int self, int last, double own, double distance, bool equalPushesNothing,
-                         Push push) const {
+                         Step step) const {
     if (!std::isfinite(own)) {
         return own; // every difference is then infinite or not a number: nothing pushes
     }
     const double reach = distance + allowedDrift + slack;
+    // An enemy that picks its window this far from 0 stays at least three distances from 0
+    // until it picks again (see fusedPass).
+    const double farFloor = 3.0 * distance + allowedDrift + slack;
     int next = firstEnemySlot;
     while (next <= last) {
         const double centre = own;
+        const bool farFromZero = std::fabs(centre) >= farFloor;
         const int low = stretchOf(centre - reach);
         const int high = stretchOf(centre + reach);
         PilesInReach inReach(piles, centre, reach, distance, equalPushesNothing);
@@ -227,12 +319,9 @@ double Crowd::Axis::walk(int self, int last, double own, double distance, bool e
                 const int bit = std::countr_zero(near);
                 const int slot = word * wordBits + bit;
                 near &= near - 1;
-                // Chosen rather than branched on: about half the slots visited push.
                 const double before = own;
-                const double difference = own - at[slot];
-                const double pushed = own + push(difference);
-                own = std::fabs(difference) < distance ? pushed : own;
-                if (own != before) {
+                own = step(own, slot, farFromZero);
+                if (inReach.any() && own != before) {
                     near = inReach.rejudge(own, word, bit, found, near);
                 }
                 if (std::fabs(own - centre) > allowedDrift) {
@@ -249,15 +338,75 @@ double Crowd::Axis::walk(int self, int last, double own, double distance, bool e
     return own;
 }
 
-double Crowd::Axis::pass(int self, int last, double own, double distance, double divisor) const {
-    // Dividing by a power of two is exactly multiplying by its inverse, and much quicker.
-    int exponent = 0;
-    if (std::frexp(divisor, &exponent) == 0.5) {
-        const double inverse = std::ldexp(1.0, 1 - exponent);
-        return walk(self, last, own, distance, true, [inverse](double d) { return d * inverse; });
+namespace {
+
+// `pushed` where `pushes` is all ones, `own` where it is all zeros, without a branch that would be
+// mispredicted every other time.
+#if defined(__x86_64__) || defined(__i386__)
+using Choice = __m128d;
+
+[[gnu::always_inline]] inline double choose(Choice pushes, double pushed, double own) {
+    return _mm_cvtsd_f64(
+        _mm_or_pd(_mm_and_pd(pushes, _mm_set_sd(pushed)), _mm_andnot_pd(pushes, _mm_set_sd(own))));
+}
+
+[[gnu::always_inline]] inline Choice inside(double below, double own, double above) {
+    return _mm_and_pd(_mm_cmplt_sd(_mm_set_sd(below), _mm_set_sd(own)),
+                      _mm_cmplt_sd(_mm_set_sd(own), _mm_set_sd(above)));
+}
+#endif
+
+} // namespace
+
+double Crowd::Axis::pass(int self, int last, double own, const Rule& rule) const {
+    if (rule.fusable &&
+        sameRule(rule.distance, rule.divisor, boundsRule.distance, boundsRule.divisor)) {
+        return fusedPass(self, last, own, rule);
+    }
+    // A push wherever the difference is within the distance, chosen rather than branched on.
+    const auto pushWith = [this, &rule](auto push) {
+        return [this, &rule, push](double own, int slot, bool) {
+            const double difference = own - at[slot];
+            const double pushed = own + push(difference);
+            return std::fabs(difference) < rule.distance ? pushed : own;
+        };
+    };
+    if (rule.inverse != 0.0) {
+        return walk(self, last, own, rule.distance, true,
+                    pushWith([&rule](double d) { return d * rule.inverse; }));
     }
     // A difference of 0 over a divisor of 0 (or not a number) is not a number, not 0.
-    const bool equalPushesNothing = divisor != 0.0 && !std::isnan(divisor);
-    return walk(self, last, own, distance, equalPushesNothing,
-                [divisor](double d) { return d / divisor; });
+    const bool equalPushesNothing = rule.divisor != 0.0 && !std::isnan(rule.divisor);
+    return walk(self, last, own, rule.distance, equalPushesNothing,
+                pushWith([&rule](double d) { return d / rule.divisor; }));
 }
+
+// The push of an enemy at o by a slot at a with the divisor 2^k is o + (o - a)/2^k. Where o is at
+// least three distances D from 0, it is one fused multiply-add with the same result:
+// - A slot that pushes lies within D of o, so a has o's sign and |a| > 2D; then a/2 < o < 2a and
+//   the difference o - a is exact (Sterbenz). A slot farther off gives a difference of at least D
+//   however it rounds. So the plain test |o - a| < D is the exact test below < o < above.
+// - With the difference exact, the push rounds once, the exact o + (o - a)/2^k, which is
+//   o(1 + 2^-k) + (-a 2^-k): the single rounding of a fused multiply-add of exact terms.
+// Each step then waits on the two comparisons and a choice, never on a mispredicted branch.
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int last, double own,
+                                                             const Rule& rule) const {
+    const double keep = 1.0 + rule.inverse;
+    return walk(self, last, own, rule.distance, true,
+                [this, &rule, keep](double own, int slot, bool farFromZero) {
+                    if (!farFromZero) {
+                        const double difference = own - at[slot];
+                        const double pushed = own + difference * rule.inverse;
+                        return std::fabs(difference) < rule.distance ? pushed : own;
+                    }
+                    const Bounds& limits = bounds[slot];
+                    const double pushed = __builtin_fma(own, keep, limits.share);
+                    return choose(inside(limits.below, own, limits.above), pushed, own);
+                });
+}
+#else
+double Crowd::Axis::fusedPass(int self, int last, double own, const Rule& rule) const {
+    return pass(self, last, own, Rule{rule.distance, rule.divisor, rule.inverse, false});
+}
+#endif

@@ -43,15 +43,36 @@ class Crowd {
     // The crowding pass of the enemy in `slot` standing at `own`: every other enemy in play, in
     // increasing slot order, closer than `distance` on an axis pushes it on that axis by the
     // difference over `divisor`, at once. Returns where it ends.
-    Vec2 separate(int slot, Vec2 own, double distance, double divisor) const;
+    Vec2 separate(int slot, Vec2 own, double distance, double divisor);
+
+    // Whether this frame's passes fuse each push into one multiply-add where the enemies stand
+    // far from 0: on machines that can, once a power-of-two divisor has been seen.
+    bool fusesPushes() const { return xAxis.boundsRule.fusable; }
 
   private:
     static constexpr int wordBits = 64;
     static constexpr int wordCount = (pieceCount + 1) / wordBits + 1;
     static constexpr int notPlaced = -1;
 
+    // A crowding rule: pushes within `distance`, by the difference over `divisor`; `inverse` is
+    // 1 / divisor when that is a power of two (0 otherwise).
+    struct Rule {
+        double distance = 0.0;
+        double divisor = 0.0;
+        double inverse = 0.0;
+        bool fusable = false; // pushes may be fused where the enemies stand far from 0
+    };
+
+    // What a slot offers the fused push: the open interval (below, above) of coordinates it
+    // pushes, and its share of a push.
+    struct Bounds {
+        double below;
+        double above;
+        double share;
+    };
+
     // One axis: the slots' coordinates, the stretch each slot is filed under, per stretch a bit
-    // per slot, and the piles.
+    // per slot, the piles, and the slots' bounds for the fused push.
     struct Axis {
         double at[pieceCount + 1];
         int stretch[pieceCount + 1];
@@ -59,19 +80,27 @@ class Crowd {
         Piles piles;
         bool refiling = false; // the piles were forgotten: every slot must be filed again
 
+        Bounds bounds[pieceCount + 1];
+        Rule boundsRule; // the rule `bounds` were worked out for
+
         void forgetPilesIfCrowded();
         void place(int slot, bool inPlay, double coordinate);
+        void bound(int slot);
         std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
-        double pass(int self, int last, double own, double distance, double divisor) const;
-        template <class Push>
+        double pass(int self, int last, double own, const Rule& rule) const;
+        double fusedPass(int self, int last, double own, const Rule& rule) const;
+        template <class Step>
         double walk(int self, int last, double own, double distance, bool equalPushesNothing,
-                    Push push) const;
+                    Step step) const;
     };
 
     static int stretchOf(double coordinate);
+    static Rule ruleFor(double distance, double divisor);
+    void adopt(const Rule& rule);
 
     Axis xAxis{};
     Axis yAxis{};
+    Rule rule; // the rule of the last pass, adopted at the next `open`
     bool isOpen = false;
     int updating = 0;
     int newest = 0;

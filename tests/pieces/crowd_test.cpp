@@ -249,6 +249,36 @@ TEST_F(CrowdTest, EqualPlacesAgreeWhateverTheRule) {
     }
 }
 
+// Far from 0 a push is one fused multiply-add, and whether a slot pushes is read from bounds just
+// outside the exact interval it pushes; where at + 30 or at - 30 is no double, the bounds must
+// still give what the plain pass gives, right at the edge.
+TEST_F(CrowdTest, FusedPushesAgreeRightAtTheEdgeOfReach) {
+    const double tinyStep = std::ldexp(1.0, -43); // one unit in the last place below 1024
+    std::vector<double> places;
+    for (const double at : {1000.0 + tinyStep, -(1000.0 + tinyStep), 1e6 + 0.25, 4096.0}) {
+        for (const double side : {1.0, -1.0}) {
+            const double edge = at + side * crowdingDistance;
+            places.push_back(at);
+            places.push_back(edge);
+            places.push_back(std::nextafter(edge, 0.0));
+            places.push_back(std::nextafter(edge, edge * 2));
+        }
+    }
+    for (size_t first = 0; first < places.size(); first += 4) {
+        for (int frame = 0; frame < 2; ++frame) { // the Crowd takes the rule in at its next frame
+            std::vector<Vec2> dots;
+            for (size_t i = first; i < first + 4; ++i) {
+                dots.emplace_back(places[i], places[i]);
+            }
+            fill(dots);
+            expectSameFrame();
+        }
+    }
+    if (!frameCrowd().fusesPushes()) {
+        GTEST_SKIP() << "this machine does not fuse multiply-adds";
+    }
+}
+
 TEST_F(CrowdTest, OnlyThePieceBeingUpdatedInAnOpenCrowdTakesTheQuickPass) {
     fill({{100.0, 300.0}, {110.0, 310.0}, {120.0, 320.0}});
     Crowd& crowd = frameCrowd();
