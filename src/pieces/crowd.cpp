@@ -4,6 +4,7 @@
 
 #include "pieces/game_piece.h"
 
+#include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -97,6 +98,16 @@ void Crowd::open() {
     }
     updating = 0;
     isOpen = true;
+    helped = handOver();
+    helpedFrameCount += helped ? 1 : 0;
+}
+
+void Crowd::close() {
+    if (helped) {
+        takeBack();
+        helped = false;
+    }
+    isOpen = false;
 }
 
 void Crowd::refresh(int slot) {
@@ -106,6 +117,9 @@ void Crowd::refresh(int slot) {
     const GamePiece* piece = pieces[slot];
     const bool inPlay = piece != nullptr && !piece->dead;
     const Vec2 at = inPlay ? piece->position : Vec2(0.0, 0.0);
+    if (helped) {
+        waitForHeadsFrom(slot); // the heads that read this slot, its own included, are done
+    }
     xAxis.place(slot, inPlay, at.x);
     yAxis.place(slot, inPlay, at.y);
 }
@@ -118,15 +132,20 @@ int Crowd::slotOf(const GamePiece* piece) const {
     return pieces[updating] == piece ? updating : 0;
 }
 
-Vec2 Crowd::separate(int slot, Vec2 own, double distance, double divisor) {
-    if (!sameRule(distance, divisor, rule.distance, rule.divisor)) {
+std::optional<Vec2> Crowd::separate(int slot, Vec2 own, double distance, double divisor) {
+    if (!rule.known || !sameRule(distance, divisor, rule.distance, rule.divisor)) {
         rule = ruleFor(distance, divisor); // the slots' bounds follow at the next `open`
     }
-    return Vec2(xAxis.pass(slot, newest, own.x, rule), yAxis.pass(slot, newest, own.y, rule));
+    if (helped) {
+        return helpedPass(slot, own, distance, divisor);
+    }
+    return Vec2(xAxis.pass(slot, firstEnemySlot, newest, own.x, rule, xAxis.piles.largePiles()),
+                yAxis.pass(slot, firstEnemySlot, newest, own.y, rule, yAxis.piles.largePiles()));
 }
 
 Crowd::Rule Crowd::ruleFor(double distance, double divisor) {
     Rule made;
+    made.known = true;
     made.distance = distance;
     made.divisor = divisor;
     int exponent = 0;
@@ -172,12 +191,14 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     if (before == filedUnder) {
         return;
     }
+    // Changed a bit at a time, since the helper may be reading the same words for other slots.
     const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
     if (before != notPlaced) {
-        slots[before][slot / wordBits] &= ~bit;
+        std::atomic_ref(slots[before][slot / wordBits]).fetch_and(~bit, std::memory_order_relaxed);
     }
     if (filedUnder != notPlaced) {
-        slots[filedUnder][slot / wordBits] |= bit;
+        std::atomic_ref(slots[filedUnder][slot / wordBits])
+            .fetch_or(bit, std::memory_order_relaxed);
     }
     stretch[slot] = filedUnder + 1;
 }
@@ -204,11 +225,11 @@ std::uint64_t bitsAbove(int bit) {
 // not push the enemy where it stands, its members are passed over.
 class PilesInReach {
   public:
-    PilesInReach(const Piles& piles, double centre, double reach, double distance,
-                 bool equalPushesNothing)
+    PilesInReach(std::span<const Piles::Pile* const> largePiles, double centre, double reach,
+                 double distance, bool equalPushesNothing)
         : distance(distance), equalPushesNothing(equalPushesNothing) {
-        for (const int index : piles.largeOnes()) {
-            const Piles::Pile& pile = piles.pile(index);
+        for (const Piles::Pile* large : largePiles) {
+            const Piles::Pile& pile = *large;
             if (count < limit && std::fabs(pile.at - centre) <= reach) {
                 inReach[count] = &pile;
                 passingOver[count] = !pushes(centre, pile.at);
@@ -272,7 +293,8 @@ std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int
                                       int self) const {
     std::uint64_t found = 0;
     for (int s = low; s <= high; ++s) {
-        found |= slots[s][word];
+        found |= std::atomic_ref(const_cast<std::uint64_t&>(slots[s][word]))
+                     .load(std::memory_order_relaxed);
     }
     if (word == next / wordBits) {
         found &= ~std::uint64_t{0} << (next % wordBits);
@@ -295,8 +317,8 @@ std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int
 // push the enemy where it stands; whenever the enemy moves, the piles are judged again for the
 // slots still to come.
 template <class Step>
-double Crowd::Axis::walk(int self, int last, double own, double distance, bool equalPushesNothing,
-                         Step step) const {
+double Crowd::Axis::walk(int self, int first, int last, double own, double distance,
+                         bool equalPushesNothing, LargePiles largePiles, Step step) const {
     if (!std::isfinite(own)) {
         return own; // every difference is then infinite or not a number: nothing pushes
     }
@@ -304,13 +326,13 @@ double Crowd::Axis::walk(int self, int last, double own, double distance, bool e
     // An enemy that picks its window this far from 0 stays at least three distances from 0
     // until it picks again (see fusedPass).
     const double farFloor = 3.0 * distance + allowedDrift + slack;
-    int next = firstEnemySlot;
+    int next = first;
     while (next <= last) {
         const double centre = own;
         const bool farFromZero = std::fabs(centre) >= farFloor;
         const int low = stretchOf(centre - reach);
         const int high = stretchOf(centre + reach);
-        PilesInReach inReach(piles, centre, reach, distance, equalPushesNothing);
+        PilesInReach inReach(largePiles, centre, reach, distance, equalPushesNothing);
         bool movedAway = false;
         for (int word = next / wordBits; word <= last / wordBits && !movedAway; ++word) {
             const std::uint64_t found = candidates(word, low, high, next, last, self);
@@ -358,10 +380,11 @@ using Choice = __m128d;
 
 } // namespace
 
-double Crowd::Axis::pass(int self, int last, double own, const Rule& rule) const {
+double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& rule,
+                         LargePiles largePiles) const {
     if (rule.fusable &&
         sameRule(rule.distance, rule.divisor, boundsRule.distance, boundsRule.divisor)) {
-        return fusedPass(self, last, own, rule);
+        return fusedPass(self, first, last, own, rule, largePiles);
     }
     // A push wherever the difference is within the distance, chosen rather than branched on.
     const auto pushWith = [this, &rule](auto push) {
@@ -372,12 +395,12 @@ double Crowd::Axis::pass(int self, int last, double own, const Rule& rule) const
         };
     };
     if (rule.inverse != 0.0) {
-        return walk(self, last, own, rule.distance, true,
+        return walk(self, first, last, own, rule.distance, true, largePiles,
                     pushWith([&rule](double d) { return d * rule.inverse; }));
     }
     // A difference of 0 over a divisor of 0 (or not a number) is not a number, not 0.
     const bool equalPushesNothing = rule.divisor != 0.0 && !std::isnan(rule.divisor);
-    return walk(self, last, own, rule.distance, equalPushesNothing,
+    return walk(self, first, last, own, rule.distance, equalPushesNothing, largePiles,
                 pushWith([&rule](double d) { return d / rule.divisor; }));
 }
 
@@ -390,10 +413,11 @@ double Crowd::Axis::pass(int self, int last, double own, const Rule& rule) const
 //   o(1 + 2^-k) + (-a 2^-k): the single rounding of a fused multiply-add of exact terms.
 // Each step then waits on the two comparisons and a choice, never on a mispredicted branch.
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int last, double own,
-                                                             const Rule& rule) const {
+__attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first, int last,
+                                                             double own, const Rule& rule,
+                                                             LargePiles largePiles) const {
     const double keep = 1.0 + rule.inverse;
-    return walk(self, last, own, rule.distance, true,
+    return walk(self, first, last, own, rule.distance, true, largePiles,
                 [this, &rule, keep](double own, int slot, bool farFromZero) {
                     if (!farFromZero) {
                         const double difference = own - at[slot];
@@ -406,7 +430,10 @@ __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int last,
                 });
 }
 #else
-double Crowd::Axis::fusedPass(int self, int last, double own, const Rule& rule) const {
-    return pass(self, last, own, Rule{rule.distance, rule.divisor, rule.inverse, false});
+double Crowd::Axis::fusedPass(int self, int first, int last, double own, const Rule& rule,
+                              LargePiles largePiles) const {
+    Rule plain = rule;
+    plain.fusable = false;
+    return pass(self, first, last, own, plain, largePiles);
 }
 #endif

@@ -7,6 +7,8 @@
 #include "shell/globals.h"
 
 #include <cstdint>
+#include <optional>
+#include <span>
 
 class GamePiece;
 
@@ -19,6 +21,12 @@ class GamePiece;
 // The copy is kept true by the frame loop: it takes every slot in at `open` (after the release),
 // and each slot again right after that slot's update. This holds because during the updates a
 // piece changes only its own position and its own `dead` flag.
+//
+// With a large crowd on a machine with a second core, a helper thread works the first part of
+// every enemy's pass out ahead of the frame loop: the part over the slots below the enemy, which
+// still stand where the frame found them when the enemy comes up (enemies are updated newest
+// first). The frame loop goes on from there over the slots above. The helper reads only the
+// Crowd, never a piece, and only slots the frame loop has not taken in anew.
 class Crowd {
   public:
     // Width of one stretch of the street, in pixels, and how many there are per axis; positions
@@ -31,10 +39,12 @@ class Crowd {
     void open();
     // The frame loop is about to update the piece in `slot`.
     void enter(int slot) { updating = slot; }
-    // Takes in the piece in `slot` again after its update: it may have moved or left play.
+    // Takes in the piece in `slot` again after its update: it may have moved or left play. With
+    // the helper at work, first waits until it no longer needs the slot as the frame found it.
     void refresh(int slot);
-    // The updates are over; `separate` goes back to the plain pass.
-    void close() { isOpen = false; }
+    // The updates are over (and the helper's work with them); `separate` goes back to the plain
+    // pass.
+    void close();
 
     // The slot of `piece` if it is the piece being updated while the Crowd is open and the
     // release schedule has not moved on since `open`; 0 otherwise.
@@ -42,21 +52,30 @@ class Crowd {
 
     // The crowding pass of the enemy in `slot` standing at `own`: every other enemy in play, in
     // increasing slot order, closer than `distance` on an axis pushes it on that axis by the
-    // difference over `divisor`, at once. Returns where it ends.
-    Vec2 separate(int slot, Vec2 own, double distance, double divisor);
+    // difference over `divisor`, at once. Returns where it ends, or nothing when the helper
+    // worked this frame's passes out for another rule or from another place: the caller then
+    // takes the plain pass.
+    std::optional<Vec2> separate(int slot, Vec2 own, double distance, double divisor);
 
     // Whether this frame's passes fuse each push into one multiply-add where the enemies stand
     // far from 0: on machines that can, once a power-of-two divisor has been seen.
     bool fusesPushes() const { return xAxis.boundsRule.fusable; }
+    // Makes the helper thread now, on a machine with a second core (otherwise the first frame
+    // with a large crowd would).
+    void prepareHelper();
+    // How many frames so far had their passes worked out by the helper thread.
+    long helpedFrames() const { return helpedFrameCount; }
 
   private:
     static constexpr int wordBits = 64;
     static constexpr int wordCount = (pieceCount + 1) / wordBits + 1;
     static constexpr int notPlaced = -1;
+    using LargePiles = std::span<const Piles::Pile* const>;
 
     // A crowding rule: pushes within `distance`, by the difference over `divisor`; `inverse` is
     // 1 / divisor when that is a power of two (0 otherwise).
     struct Rule {
+        bool known = false; // a pass has asked for this rule
         double distance = 0.0;
         double divisor = 0.0;
         double inverse = 0.0;
@@ -87,11 +106,13 @@ class Crowd {
         void place(int slot, bool inPlay, double coordinate);
         void bound(int slot);
         std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
-        double pass(int self, int last, double own, const Rule& rule) const;
-        double fusedPass(int self, int last, double own, const Rule& rule) const;
+        double pass(int self, int first, int last, double own, const Rule& rule,
+                    LargePiles largePiles) const;
+        double fusedPass(int self, int first, int last, double own, const Rule& rule,
+                         LargePiles largePiles) const;
         template <class Step>
-        double walk(int self, int last, double own, double distance, bool equalPushesNothing,
-                    Step step) const;
+        double walk(int self, int first, int last, double own, double distance,
+                    bool equalPushesNothing, LargePiles largePiles, Step step) const;
     };
 
     static int stretchOf(double coordinate);
@@ -104,6 +125,20 @@ class Crowd {
     bool isOpen = false;
     int updating = 0;
     int newest = 0;
+
+    // The helper thread and what it shares with the frame loop (crowd_helper.cpp), made by
+    // `prepareHelper` and kept for the rest of the run.
+    struct Helper;
+    Helper* helper = nullptr;
+    bool helped = false; // the helper works out this frame's heads
+    long helpedFrameCount = 0;
+
+    bool handOver();
+    void takeBack();
+    void waitForHeadsFrom(int slot);
+    std::optional<Vec2> helpedPass(int slot, Vec2 own, double distance, double divisor);
+    void helperLoop();
+    void workOutHeads();
 };
 
 // The Crowd of the frame loop.

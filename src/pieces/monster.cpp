@@ -6,6 +6,7 @@
 #include "shell/globals.h"
 
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -101,8 +102,11 @@ void monster::separate() {
     // result as the plain pass below, which serves every other caller.
     Crowd& crowd = frameCrowd();
     if (const int slot = crowd.slotOf(this)) {
-        position = crowd.separate(slot, position, crowdingDistance, crowdingPushDivisor);
-        return;
+        if (const std::optional<Vec2> pushed =
+                crowd.separate(slot, position, crowdingDistance, crowdingPushDivisor)) {
+            position = *pushed;
+            return;
+        }
     }
     // This pass runs for every enemy against every enemy, so it stays lean: no kind overrides
     // isAlive, so reading `dead` gives the same answer without a virtual call per pair, and our

@@ -139,6 +139,7 @@ void Piles::freePile(int pileIndex) {
 }
 
 void Piles::list(int pileIndex) {
+    largePointers[largeCount] = &piles[pileIndex];
     large[largeCount++] = pileIndex;
     largePosition[pileIndex] = largeCount;
 }
@@ -147,6 +148,7 @@ void Piles::unlist(int pileIndex) {
     const int position = largePosition[pileIndex] - 1;
     const int moved = large[--largeCount];
     large[position] = moved;
+    largePointers[position] = &piles[moved];
     largePosition[moved] = position + 1;
     largePosition[pileIndex] = 0;
 }

@@ -37,8 +37,11 @@ class Piles {
     // Whether it is time to `clear`: never cleared yet, or so many coordinates seen since.
     bool crowded() const { return !poolReady || entriesThisGeneration > tableLoadLimit / 2; }
 
-    // The piles of at least `largePile` members, as indices for `pile`.
+    // The piles of at least `largePile` members, as indices for `pile`, and themselves.
     std::span<const int> largeOnes() const { return {large, static_cast<size_t>(largeCount)}; }
+    std::span<const Pile* const> largePiles() const {
+        return {largePointers, static_cast<size_t>(largeCount)};
+    }
     const Pile& pile(int index) const { return piles[index]; }
 
   private:
@@ -81,6 +84,7 @@ class Piles {
     int used[pileLimit]{};
     int usedCount = 0;
     int large[pileLimit]{};
+    const Pile* largePointers[pileLimit]{};
     int largeCount = 0;
     int largePosition[pileLimit]{}; // stored one up, so that 0 means not listed
 };

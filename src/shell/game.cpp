@@ -149,6 +149,8 @@ void startUp() {
     startSound();
     loadSprites();
     buildRoster();
+    // Before the first frame, so that no frame ever has to start a thread.
+    frameCrowd().prepareHelper();
 }
 
 void buildRoster() {

@@ -15,7 +15,9 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -104,7 +106,11 @@ class CrowdTest : public ::testing::Test {
             }
             crowd.enter(slot);
             ASSERT_EQ(crowd.slotOf(piece), slot);
-            piece->position = crowd.separate(slot, piece->position, distance, divisor);
+            // As the monster does: the plain pass when the Crowd has no pass for this rule.
+            const std::optional<Vec2> pushed =
+                crowd.separate(slot, piece->position, distance, divisor);
+            piece->position =
+                pushed ? *pushed : plainPass(slot, piece->position, distance, divisor);
             crowd.refresh(slot);
         }
         crowd.close();
@@ -279,6 +285,39 @@ TEST_F(CrowdTest, FusedPushesAgreeRightAtTheEdgeOfReach) {
     }
 }
 
+// A crowd large enough for the helper thread, whose passes start from where the frame found each
+// enemy under the rule of the frame before: a new rule, or an enemy asking from elsewhere, gets
+// no pass (the caller takes the plain one), and the frame still agrees.
+TEST_F(CrowdTest, HelpedFramesAgreeAndRefuseAnotherRuleOrPlace) {
+    std::mt19937_64 random(256);
+    std::uniform_real_distribution<double> band(200.0, 700.0);
+    std::uniform_real_distribution<double> street(150.0, 485.0);
+    std::vector<Vec2> places;
+    for (int i = 0; i < 700; ++i) {
+        places.emplace_back(band(random), i % 3 == 0 ? 485.0 : street(random));
+    }
+    const long helpedBefore = frameCrowd().helpedFrames();
+    for (const double divisor : {8.0, 8.0, 4.0, 8.0, 3.0, 3.0}) {
+        fill(places);
+        expectSameFrame(crowdingDistance, divisor);
+    }
+    if (std::thread::hardware_concurrency() < 2) {
+        GTEST_SKIP() << "no second core for the helper";
+    }
+    EXPECT_GT(frameCrowd().helpedFrames(), helpedBefore);
+
+    fill(places);
+    expectSameFrame(); // the rule of the frame before: helped
+    Crowd& crowd = frameCrowd();
+    crowd.open();
+    const int newest = newestReleasedSlot();
+    crowd.enter(newest);
+    EXPECT_FALSE(crowd.separate(newest, Vec2(1.0, 2.0), crowdingDistance, pushDivisor));
+    EXPECT_FALSE(crowd.separate(newest, pieces[newest]->position, crowdingDistance, 2.0));
+    EXPECT_TRUE(crowd.separate(newest, pieces[newest]->position, crowdingDistance, pushDivisor));
+    crowd.close();
+}
+
 TEST_F(CrowdTest, OnlyThePieceBeingUpdatedInAnOpenCrowdTakesTheQuickPass) {
     fill({{100.0, 300.0}, {110.0, 310.0}, {120.0, 320.0}});
     Crowd& crowd = frameCrowd();
@@ -337,7 +376,11 @@ class CrowdFrameTest : public enemy_testing::EnemyFixture {
 
 TEST_F(CrowdFrameTest, FramesWithTheCrowdMoveEveryEnemyExactlyAsWithout) {
     const std::vector<Vec2> plain = runCrowd(false);
+    const long helpedBefore = frameCrowd().helpedFrames();
     const std::vector<Vec2> quick = runCrowd(true);
+    if (std::thread::hardware_concurrency() >= 2) {
+        EXPECT_GT(frameCrowd().helpedFrames(), helpedBefore); // the helper thread took part
+    }
     ASSERT_EQ(plain.size(), quick.size());
     for (size_t i = 0; i < plain.size(); ++i) {
         ASSERT_EQ(bitsOf(quick[i].x), bitsOf(plain[i].x)) << "enemy " << i;
