@@ -206,10 +206,12 @@ struct Measured {
     std::vector<double> frames;
     std::vector<double> floors;
     bench::AllocationCounts counts;
+    long helpedFrames = 0; // frames whose crowding heads the helper thread worked out
 };
 
 Measured measure(int frameCount) {
     Measured result;
+    const long helpedBefore = frameCrowd().helpedFrames();
     bench::AllocationCounts total;
     for (int i = 0; i < frameCount; ++i) {
         platform::advanceTestClock(frameMs);
@@ -232,6 +234,7 @@ Measured measure(int frameCount) {
         total.surfacesCreated += counts.surfacesCreated;
     }
     result.counts = total;
+    result.helpedFrames = frameCrowd().helpedFrames() - helpedBefore;
     return result;
 }
 
@@ -255,15 +258,17 @@ void report(int n, const char* hero, const Measured& m, double pairNs) {
     const double floor = percentile(m.floors, 0.5);
     const double frames = static_cast<double>(m.frames.size());
     std::printf("N=%-5d hero=%-8s frame %8.3f ms (p95 %8.3f)  %7.1f fps  floor %8.3f ms  "
-                "ratio %5.3f  pair %6.3f ns  allocs/frame %.1f (%.1f in %.1f mirrored copies)\n",
+                "ratio %5.3f  pair %6.3f ns  allocs/frame %.1f (%.1f in %.1f mirrored copies)  "
+                "helped %ld/%zu\n",
                 n, hero, frame, p95, 1000.0 / frame, floor, frame / floor, pairNs,
                 m.counts.allocations / frames, m.counts.inMirroredCopies / frames,
-                m.counts.surfacesCreated / frames);
+                m.counts.surfacesCreated / frames, m.helpedFrames, m.frames.size());
     std::printf("bench N=%d hero=%s frame_ms=%.3f p95_ms=%.3f fps=%.1f floor_ms=%.3f ratio=%.3f "
-                "pair_ns=%.3f allocs=%ld allocs_outside_copies=%ld copies=%ld frames=%zu\n",
+                "pair_ns=%.3f allocs=%ld allocs_outside_copies=%ld copies=%ld frames=%zu "
+                "helped_frames=%ld\n",
                 n, hero, frame, p95, 1000.0 / frame, floor, frame / floor, pairNs,
                 m.counts.allocations, m.counts.allocations - m.counts.inMirroredCopies,
-                m.counts.surfacesCreated, m.frames.size());
+                m.counts.surfacesCreated, m.frames.size(), m.helpedFrames);
     std::fflush(stdout);
 }
 
