@@ -48,6 +48,19 @@ Vec2 plainPass(int self, Vec2 own, double distance, double divisor) {
     return own;
 }
 
+// `count` places with x spread over [xFrom, xTo); one in every `edgeEvery` held at the street's
+// bottom edge, the others anywhere on the street.
+std::vector<Vec2> crowdAlongTheStreet(std::mt19937_64& random, int count, double xFrom, double xTo,
+                                      int edgeEvery) {
+    std::uniform_real_distribution<double> band(xFrom, xTo);
+    std::uniform_real_distribution<double> street(150.0, 485.0);
+    std::vector<Vec2> places;
+    for (int i = 0; i < count; ++i) {
+        places.emplace_back(band(random), i % edgeEvery == 0 ? 485.0 : street(random));
+    }
+    return places;
+}
+
 std::uint64_t bitsOf(double value) {
     return std::bit_cast<std::uint64_t>(value);
 }
@@ -221,14 +234,8 @@ TEST_F(CrowdTest, PilesAtTheStreetEdgesAndEnemiesMovingInStepAgree) {
 // coordinates; frame after frame of a moving crowd it keeps agreeing.
 TEST_F(CrowdTest, ManyFramesOfAMovingCrowdWithPilesAgree) {
     std::mt19937_64 random(1500);
-    std::uniform_real_distribution<double> band(200.0, 600.0);
-    std::uniform_real_distribution<double> street(150.0, 485.0);
     std::uniform_real_distribution<double> step(-40.0, 40.0);
-    std::vector<Vec2> places;
-    for (int i = 0; i < 1500; ++i) {
-        places.emplace_back(band(random), i % 2 == 0 ? 485.0 : street(random));
-    }
-    fill(places);
+    fill(crowdAlongTheStreet(random, 1500, 200.0, 600.0, 2));
     for (int frame = 0; frame < 24; ++frame) {
         expectSameFrame();
         for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
@@ -290,12 +297,7 @@ TEST_F(CrowdTest, FusedPushesAgreeRightAtTheEdgeOfReach) {
 // no pass (the caller takes the plain one), and the frame still agrees.
 TEST_F(CrowdTest, HelpedFramesAgreeAndRefuseAnotherRuleOrPlace) {
     std::mt19937_64 random(256);
-    std::uniform_real_distribution<double> band(200.0, 700.0);
-    std::uniform_real_distribution<double> street(150.0, 485.0);
-    std::vector<Vec2> places;
-    for (int i = 0; i < 700; ++i) {
-        places.emplace_back(band(random), i % 3 == 0 ? 485.0 : street(random));
-    }
+    const std::vector<Vec2> places = crowdAlongTheStreet(random, 700, 200.0, 700.0, 3);
     const long helpedBefore = frameCrowd().helpedFrames();
     for (const double divisor : {8.0, 8.0, 4.0, 8.0, 3.0, 3.0}) {
         fill(places);
