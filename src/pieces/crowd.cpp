@@ -1,5 +1,5 @@
 // The crowding pass by stretches of the street: only the enemies near enough to push, in slot
-// order, with the plain pass's arithmetic.
+// order, with the plain pass's arithmetic or arithmetic shown below to give the same bits.
 #include "pieces/crowd.h"
 
 #include "pieces/game_piece.h"
@@ -84,6 +84,7 @@ int Crowd::stretchOf(double coordinate) {
 }
 
 void Crowd::open() {
+    close(); // in case the last frame left it open: the helper's work ends first
     newest = newestReleasedSlot();
     xAxis.forgetPilesIfCrowded();
     yAxis.forgetPilesIfCrowded();

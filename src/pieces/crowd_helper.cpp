@@ -48,8 +48,8 @@ bool sameBits(Vec2 a, Vec2 b) {
 
 } // namespace
 
-// What the frame loop and the helper share. Within a frame the helper writes only `heads` and
-// `headsDown`; the frame loop writes none of it.
+// What the frame loop and the helper share. Within a frame the helper writes only `heads`,
+// `headsDown` and `frameDone`, and the frame loop only its own `headsSeen`.
 struct Crowd::Helper {
     // An enemy's pass as far as the slots below it: where it started and where it got to.
     struct Head {
