@@ -154,6 +154,15 @@ rss_of() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
 
 # Seconds from the run's launch to a clock reading, one decimal, for the messages.
 at() { printf '%d.%d s' $((($1 - LAUNCHED) / 1000)) $(((($1 - LAUNCHED) % 1000) / 100)); }
+# Whether process $1 ends within $2 seconds.
+process_ends_within() {
+    local waited=0
+    while kill -0 "$1" 2>/dev/null && [ $waited -lt $(($2 * 10)) ]; do
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    ! kill -0 "$1" 2>/dev/null
+}
 
 play() {
     local label=$1 binary=$2 display=$3 measure_rss=$4 deadline=$5
@@ -215,7 +224,10 @@ play() {
             frames_before=$frames
             last_sample=$NOW
             if ! xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-                if kill -0 "$pid" 2>/dev/null; then
+                # A game that ends by itself loses its window a moment before the process ends
+                # (the exit, and in the sanitized game its leak check, come after); only a
+                # process still there a while later has lost its window.
+                if ! process_ends_within "$pid" "$QUIT_LIMIT_SECONDS"; then
                     echo "run $run: window not viewable at $(at "$NOW")" >>"$faults"
                 fi
                 break
@@ -250,12 +262,7 @@ play() {
             # SDL turns the signal into a quit event, as closing the window does.
             how="quit at the deadline"
             kill -TERM "$pid" 2>/dev/null
-            local waited=0
-            while kill -0 "$pid" 2>/dev/null && [ $waited -lt $((QUIT_LIMIT_SECONDS * 10)) ]; do
-                sleep 0.1
-                waited=$((waited + 1))
-            done
-            if kill -0 "$pid" 2>/dev/null; then
+            if ! process_ends_within "$pid" "$QUIT_LIMIT_SECONDS"; then
                 echo "run $run: still running $QUIT_LIMIT_SECONDS s after the quit request" >>"$faults"
                 kill -KILL "$pid" 2>/dev/null
             fi
