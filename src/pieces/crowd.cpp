@@ -119,7 +119,7 @@ void Crowd::refresh(int slot) {
     const bool inPlay = piece != nullptr && !piece->dead;
     const Vec2 at = inPlay ? piece->position : Vec2(0.0, 0.0);
     if (helped) {
-        waitForHeadsFrom(slot); // the heads that read this slot, its own included, are done
+        keepHeadsOff(slot);
     }
     xAxis.place(slot, inPlay, at.x);
     yAxis.place(slot, inPlay, at.y);

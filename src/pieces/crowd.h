@@ -23,10 +23,12 @@ class GamePiece;
 // piece changes only its own position and its own `dead` flag.
 //
 // With a large crowd on a machine with a second core, a helper thread works the first part of
-// every enemy's pass out ahead of the frame loop: the part over the slots below the enemy, which
+// enemies' passes out ahead of the frame loop: the part over the slots below the enemy, which
 // still stand where the frame found them when the enemy comes up (enemies are updated newest
-// first). The frame loop goes on from there over the slots above. The helper reads only the
-// Crowd, never a piece, and only slots the frame loop has not taken in anew.
+// first). The frame loop works out any such part the helper has not taken, and goes on from
+// there over the slots above. The helper reads only the Crowd, never a piece, and only slots the
+// frame loop has not taken in anew. Between passes it does the frame's other shared work (the
+// enemies' queued blits).
 class Crowd {
   public:
     // Width of one stretch of the street, in pixels, and how many there are per axis; positions
@@ -65,6 +67,12 @@ class Crowd {
     void prepareHelper();
     // How many frames so far had their passes worked out by the helper thread.
     long helpedFrames() const { return helpedFrameCount; }
+    // Whether the helper thread works on the frame now open.
+    bool isHelped() const { return helped; }
+    // Other work of the frame for the helper thread: `work` does some of it and says whether
+    // there was any. The helper does it before its share of the passes, and the frame loop does
+    // it whenever it waits for the helper. Taken up at the next `open`; null for none.
+    void shareHelperWith(bool (*work)());
 
   private:
     static constexpr int wordBits = 64;
@@ -133,12 +141,16 @@ class Crowd {
     bool helped = false; // the helper works out this frame's heads
     long helpedFrameCount = 0;
 
+    bool (*sideWork)() = nullptr;
+
     bool handOver();
     void takeBack();
-    void waitForHeadsFrom(int slot);
+    void finishHead(int slot);
+    void keepHeadsOff(int slot);
     std::optional<Vec2> helpedPass(int slot, Vec2 own, double distance, double divisor);
     void helperLoop();
-    void workOutHeads();
+    bool takeHead();
+    void workOutHead(int slot);
 };
 
 // The Crowd of the frame loop.

@@ -1,8 +1,9 @@
-// The Crowd's helper thread: works the first part of every enemy's crowding pass out on a second
-// core, ahead of the frame loop.
+// The Crowd's helper thread: works the first part of enemies' crowding passes out on a second
+// core, ahead of the frame loop, and between them does the frame's other shared work.
 #include "pieces/crowd.h"
 
 #include "pieces/game_piece.h"
+#include "platform/spin_wait.h"
 
 #include <atomic>
 #include <bit>
@@ -10,17 +11,11 @@
 #include <semaphore>
 #include <thread>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
-
 namespace {
 
 // Below this many enemies in play the frame loop works the passes out alone: handing over would
 // cost more than it saves.
 constexpr int smallestHelpedCrowd = 256;
-// A waiting thread spins this many times, then lets other threads have its core while it waits.
-constexpr int spinsBeforeYielding = 4096;
 // Keeps what the two threads write on cache lines of their own.
 constexpr size_t cacheLine = 64;
 
@@ -29,27 +24,20 @@ bool hasSecondCore() {
     return second;
 }
 
-template <class Ready> void waitUntil(Ready ready) {
-    for (int spins = 0; !ready(); ++spins) {
-        if (spins < spinsBeforeYielding) {
-#if defined(__x86_64__) || defined(__i386__)
-            _mm_pause();
-#endif
-        } else {
-            std::this_thread::yield();
-        }
-    }
-}
-
 bool sameBits(Vec2 a, Vec2 b) {
     return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
            std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y);
 }
 
+bool noSideWork() {
+    return false;
+}
+
 } // namespace
 
-// What the frame loop and the helper share. Within a frame the helper writes only `heads`,
-// `headsDown` and `frameDone`, and the frame loop only its own `headsSeen`.
+// What the frame loop and the helper share. An enemy's head (its pass over the slots below it,
+// from where the frame found it) is worked out by whichever thread takes it first; heads are
+// taken newest first, as the frame loop comes to them.
 struct Crowd::Helper {
     // An enemy's pass as far as the slots below it: where it started and where it got to.
     struct Head {
@@ -58,17 +46,29 @@ struct Crowd::Helper {
     };
 
     std::binary_semaphore frameStarts{0};
-    alignas(cacheLine) std::atomic<int> headsDown{0}; // heads are worked out from this slot up
+    // The highest slot whose head nobody has taken yet; either thread lowers it.
+    alignas(cacheLine) std::atomic<int> nextHead{0};
+    // The slot whose head the helper is taking or working out, 0 when none. Written by the
+    // helper before it takes a head, so that the frame loop, once it has lowered `nextHead`
+    // below a slot, can tell whether a head that reads the slot may still be under way.
+    alignas(cacheLine) std::atomic<int> helperHead{0};
     std::atomic<bool> frameDone{false};
-    alignas(cacheLine) int headsSeen = 0; // the frame loop's last reading of headsDown
-    Rule rule;                            // the rule of this frame's passes
+    alignas(cacheLine) std::atomic<bool> frameEnds{false}; // the frame loop's call to stop
+
+    // Set by the frame loop before each frame starts.
+    unsigned frameNumber = 0; // a head is done this frame when its stamp holds this number
+    bool (*sideWork)() = noSideWork;
+    Rule rule; // the rule of this frame's passes
     bool inPlayAtOpen[pieceCount + 1] = {};
-    Head heads[pieceCount + 1];
     // The large piles of each axis as the frame found them: the frame loop changes the live
     // ones as enemies move, while heads need them as they were.
     Piles::Pile pileCopies[2][Piles::pileLimit];
     const Piles::Pile* pileList[2][Piles::pileLimit] = {};
     int pileCount[2] = {};
+
+    // Written by whichever thread works the head out.
+    Head heads[pieceCount + 1];
+    std::atomic<unsigned> headStamps[pieceCount + 1] = {};
 
     LargePiles piles(int axis) const {
         return {pileList[axis], static_cast<size_t>(pileCount[axis])};
@@ -81,6 +81,10 @@ void Crowd::prepareHelper() {
         helper = new Helper;
         std::thread([this] { helperLoop(); }).detach();
     }
+}
+
+void Crowd::shareHelperWith(bool (*work)()) {
+    sideWork = work;
 }
 
 // Called at the end of `open`, while the Crowd is the frame loop's alone.
@@ -110,22 +114,43 @@ bool Crowd::handOver() {
         shared.pileCount[axis] = count;
     }
     shared.rule = rule;
-    shared.headsSeen = newest + 1;
-    shared.headsDown.store(newest + 1, std::memory_order_relaxed);
+    shared.sideWork = sideWork != nullptr ? sideWork : noSideWork;
+    if (++shared.frameNumber == 0) {
+        shared.frameNumber = 1; // stamps start out 0, which must never mean done
+    }
+    shared.nextHead.store(newest, std::memory_order_relaxed);
+    shared.frameEnds.store(false, std::memory_order_relaxed);
     shared.frameDone.store(false, std::memory_order_relaxed);
     shared.frameStarts.release(); // everything above is the helper's to read from here
     return true;
 }
 
-// Waits until the heads of every slot from `slot` up are worked out.
-void Crowd::waitForHeadsFrom(int slot) {
+// Makes sure the head of `slot` is worked out: here if nobody has taken it yet (the heads above
+// it that nobody took are no longer needed), otherwise by waiting for the helper.
+void Crowd::finishHead(int slot) {
     Helper& shared = *helper;
-    if (shared.headsSeen > slot) {
-        waitUntil([&] {
-            shared.headsSeen = shared.headsDown.load(std::memory_order_acquire);
-            return shared.headsSeen <= slot;
-        });
+    int next = shared.nextHead.load();
+    while (next >= slot) {
+        if (shared.nextHead.compare_exchange_weak(next, slot - 1)) {
+            workOutHead(slot);
+            return;
+        }
     }
+    platform::spinUntil(
+        [&] {
+            return shared.headStamps[slot].load(std::memory_order_acquire) == shared.frameNumber;
+        },
+        shared.sideWork);
+}
+
+// Before the frame loop takes `slot` in anew: no head may read it from here on. The heads that
+// read it are its own and those above it.
+void Crowd::keepHeadsOff(int slot) {
+    Helper& shared = *helper;
+    int next = shared.nextHead.load();
+    while (next >= slot && !shared.nextHead.compare_exchange_weak(next, slot - 1)) {
+    }
+    platform::spinUntil([&] { return shared.helperHead.load() < slot; }, shared.sideWork);
 }
 
 std::optional<Vec2> Crowd::helpedPass(int slot, Vec2 own, double distance, double divisor) {
@@ -134,7 +159,7 @@ std::optional<Vec2> Crowd::helpedPass(int slot, Vec2 own, double distance, doubl
     if (!sameBits(Vec2(distance, divisor), Vec2(passRule.distance, passRule.divisor))) {
         return std::nullopt;
     }
-    waitForHeadsFrom(slot);
+    finishHead(slot);
     const Helper::Head& head = shared.heads[slot];
     if (!shared.inPlayAtOpen[slot] || !sameBits(head.from, own)) {
         return std::nullopt;
@@ -144,29 +169,49 @@ std::optional<Vec2> Crowd::helpedPass(int slot, Vec2 own, double distance, doubl
 }
 
 void Crowd::takeBack() {
-    waitUntil([&] { return helper->frameDone.load(std::memory_order_acquire); });
+    Helper& shared = *helper;
+    shared.frameEnds.store(true, std::memory_order_release);
+    platform::spinUntil([&] { return shared.frameDone.load(std::memory_order_acquire); });
 }
 
 void Crowd::helperLoop() {
+    Helper& shared = *helper;
     for (;;) {
-        helper->frameStarts.acquire();
-        workOutHeads();
-        helper->frameDone.store(true, std::memory_order_release);
+        shared.frameStarts.acquire();
+        // The side work comes first: only this thread or a waiting frame loop can do it, while
+        // the frame loop works out any head nobody has taken when it needs it.
+        platform::spinUntil([&] { return shared.frameEnds.load(std::memory_order_acquire); },
+                            [&] { return shared.sideWork() || takeHead(); });
+        shared.frameDone.store(true, std::memory_order_release);
     }
 }
 
-// Every enemy's head, newest first as the frame loop asks for them. A head reads only its enemy's
-// slot and the slots below, which the frame loop does not take in anew until that head is done.
-void Crowd::workOutHeads() {
+// Takes the next head nobody has taken and works it out; false when none is left.
+bool Crowd::takeHead() {
     Helper& shared = *helper;
-    for (int slot = newest; slot >= firstEnemySlot; --slot) {
-        if (shared.inPlayAtOpen[slot]) {
-            const Vec2 from(xAxis.at[slot], yAxis.at[slot]);
-            shared.heads[slot].from = from;
-            shared.heads[slot].to = Vec2(
-                xAxis.pass(slot, firstEnemySlot, slot - 1, from.x, shared.rule, shared.piles(0)),
-                yAxis.pass(slot, firstEnemySlot, slot - 1, from.y, shared.rule, shared.piles(1)));
+    int slot = shared.nextHead.load();
+    while (slot >= firstEnemySlot) {
+        shared.helperHead.store(slot);
+        if (shared.nextHead.compare_exchange_weak(slot, slot - 1)) {
+            workOutHead(slot);
+            shared.helperHead.store(0, std::memory_order_release);
+            return true;
         }
-        shared.headsDown.store(slot, std::memory_order_release);
     }
+    shared.helperHead.store(0, std::memory_order_release);
+    return false;
+}
+
+// A head reads only its enemy's slot and the slots below, which the frame loop does not take in
+// anew until no head can read them any more (keepHeadsOff).
+void Crowd::workOutHead(int slot) {
+    Helper& shared = *helper;
+    if (shared.inPlayAtOpen[slot]) {
+        const Vec2 from(xAxis.at[slot], yAxis.at[slot]);
+        shared.heads[slot].from = from;
+        shared.heads[slot].to = Vec2(
+            xAxis.pass(slot, firstEnemySlot, slot - 1, from.x, shared.rule, shared.piles(0)),
+            yAxis.pass(slot, firstEnemySlot, slot - 1, from.y, shared.rule, shared.piles(1)));
+    }
+    shared.headStamps[slot].store(shared.frameNumber, std::memory_order_release);
 }

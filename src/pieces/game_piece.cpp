@@ -184,10 +184,15 @@ SDL_Surface* GamePiece::currentPicture() {
 }
 
 void GamePiece::blitAt(SDL_Surface* picture, double x, double y) {
+    SDL_Rect destination = destinationAt(x, y);
+    SDL_UpperBlit(picture, nullptr, screen, &destination);
+}
+
+SDL_Rect GamePiece::destinationAt(double x, double y) {
     SDL_Rect destination;
     destination.x = static_cast<Sint16>(static_cast<int>(x));
     destination.y = static_cast<Sint16>(static_cast<int>(y));
     destination.w = 0;
     destination.h = 0;
-    SDL_UpperBlit(picture, nullptr, screen, &destination);
+    return destination;
 }

@@ -102,4 +102,7 @@ class GamePiece {
     void advanceFrame();
     // Blits `picture` with its top-left corner at the truncated screen position (x, y).
     static void blitAt(SDL_Surface* picture, double x, double y);
+    // The blit destination for a top-left corner at the screen position (x, y): each coordinate
+    // truncated toward zero and taken as a 16-bit screen coordinate.
+    static SDL_Rect destinationAt(double x, double y);
 };

@@ -4,6 +4,7 @@
 #include "pieces/crowd.h"
 #include "platform/clock.h"
 #include "shell/globals.h"
+#include "sprites/blit_queue.h"
 
 #include <cmath>
 #include <optional>
@@ -147,7 +148,9 @@ void monster::draw() {
     if (picture == nullptr) {
         return;
     }
-    blitAt(picture, onScreen.x, onScreen.y + lift - picture->h);
+    // In a large crowd's frame the blit may be made a little later, by the Crowd's helper
+    // thread, still in drawing order and before anything else draws.
+    frameBlits().blit(picture, destinationAt(onScreen.x, onScreen.y + lift - picture->h));
 }
 
 void monster::startDying() {

@@ -12,6 +12,7 @@
 #include "platform/console.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
+#include "sprites/blit_queue.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <cstdio>
@@ -117,13 +118,25 @@ namespace {
 void updatePiecesInPlay() {
     // The Crowd follows every enemy's move as it happens, for the crowding passes after it.
     Crowd& crowd = frameCrowd();
+    // With the Crowd's helper at work, the enemies' blits wait in a queue for whichever thread
+    // has time; the hero then draws over all of them.
+    BlitQueue& blits = frameBlits();
+    crowd.shareHelperWith([] { return frameBlits().blitQueued(); });
     crowd.open();
-    for (int slot = newestReleasedSlot(); slot >= heroSlot; --slot) {
-        if (GamePiece* piece = pieces[slot]) {
+    if (crowd.isHelped()) {
+        blits.open();
+    }
+    for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
+        if (GamePiece* enemy = pieces[slot]) {
             crowd.enter(slot);
-            piece->update();
+            enemy->update();
             crowd.refresh(slot);
         }
+    }
+    blits.close();
+    if (GamePiece* hero = pieces[heroSlot]) {
+        crowd.enter(heroSlot);
+        hero->update();
     }
     crowd.close();
 }
