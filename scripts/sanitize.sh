@@ -6,7 +6,7 @@
 #       real-window scenarios, the soak and these checks themselves.
 #   scripts/sanitize.sh tsan [build-dir] [ctest-args...]
 #       ThreadSanitizer: the tests of the threaded sound engine, the game-over sequence and the
-#       crowd with its helper thread.
+#       crowd with its helper thread and the queue of blits it shares.
 #   scripts/sanitize.sh asan-build [build-dir]
 #       Only builds the AddressSanitizer tree (the soak runs its game).
 #
@@ -59,6 +59,6 @@ case "$kind" in
     tsan)
         configure "$tsan"
         cmake --build "$build" -j "$jobs" --target ghoulrun_tests game_over_exit_check
-        ctest --test-dir "$build" --output-on-failure -j "$jobs" -R '^(SoundEngine|GameOver|Crowd)' "$@"
+        ctest --test-dir "$build" --output-on-failure -j "$jobs" -R '^(SoundEngine|GameOver|Crowd|BlitQueue)' "$@"
         ;;
 esac

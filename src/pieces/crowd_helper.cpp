@@ -209,9 +209,9 @@ void Crowd::workOutHead(int slot) {
     if (shared.inPlayAtOpen[slot]) {
         const Vec2 from(xAxis.at[slot], yAxis.at[slot]);
         shared.heads[slot].from = from;
-        shared.heads[slot].to = Vec2(
-            xAxis.pass(slot, firstEnemySlot, slot - 1, from.x, shared.rule, shared.piles(0)),
-            yAxis.pass(slot, firstEnemySlot, slot - 1, from.y, shared.rule, shared.piles(1)));
+        shared.heads[slot].to =
+            Vec2(xAxis.pass(slot, firstEnemySlot, slot - 1, from.x, shared.rule, shared.piles(0)),
+                 yAxis.pass(slot, firstEnemySlot, slot - 1, from.y, shared.rule, shared.piles(1)));
     }
     shared.headStamps[slot].store(shared.frameNumber, std::memory_order_release);
 }
