@@ -149,7 +149,7 @@ class Crowd {
     void keepHeadsOff(int slot);
     std::optional<Vec2> helpedPass(int slot, Vec2 own, double distance, double divisor);
     void helperLoop();
-    bool takeHead();
+    bool takeHead(bool byHelper);
     void workOutHead(int slot);
 };
 

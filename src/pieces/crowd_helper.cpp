@@ -140,7 +140,7 @@ void Crowd::finishHead(int slot) {
         [&] {
             return shared.headStamps[slot].load(std::memory_order_acquire) == shared.frameNumber;
         },
-        shared.sideWork);
+        [&] { return shared.sideWork() || takeHead(false); });
 }
 
 // Before the frame loop takes `slot` in anew: no head may read it from here on. The heads that
@@ -181,24 +181,30 @@ void Crowd::helperLoop() {
         // The side work comes first: only this thread or a waiting frame loop can do it, while
         // the frame loop works out any head nobody has taken when it needs it.
         platform::spinUntil([&] { return shared.frameEnds.load(std::memory_order_acquire); },
-                            [&] { return shared.sideWork() || takeHead(); });
+                            [&] { return shared.sideWork() || takeHead(true); });
         shared.frameDone.store(true, std::memory_order_release);
     }
 }
 
 // Takes the next head nobody has taken and works it out; false when none is left.
-bool Crowd::takeHead() {
+bool Crowd::takeHead(bool byHelper) {
     Helper& shared = *helper;
     int slot = shared.nextHead.load();
     while (slot >= firstEnemySlot) {
-        shared.helperHead.store(slot);
+        if (byHelper) {
+            shared.helperHead.store(slot);
+        }
         if (shared.nextHead.compare_exchange_weak(slot, slot - 1)) {
             workOutHead(slot);
-            shared.helperHead.store(0, std::memory_order_release);
+            if (byHelper) {
+                shared.helperHead.store(0, std::memory_order_release);
+            }
             return true;
         }
     }
-    shared.helperHead.store(0, std::memory_order_release);
+    if (byHelper) {
+        shared.helperHead.store(0, std::memory_order_release);
+    }
     return false;
 }
 
