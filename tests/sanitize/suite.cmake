@@ -1,8 +1,9 @@
 # The sanitizer runs as tests of the plain build: an AddressSanitizer tree (with
 # UndefinedBehaviorSanitizer and LeakSanitizer) running every test but the real-window ones, and
-# a ThreadSanitizer tree running the threaded sound tests. Each tree lives inside this build
-# folder and is built by scripts/sanitize.sh, which `make sanitize` runs too. The builds take
-# both cores, so these run alone.
+# a ThreadSanitizer tree running the tests of the threads (the sound engine, the crowd's helper
+# and the queue of blits it shares). Each tree lives inside this build folder and is built by
+# scripts/sanitize.sh, which `make sanitize` runs too. The builds take both cores, so these run
+# alone.
 if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     set(GHOULRUN_SANITIZE ${CMAKE_SOURCE_DIR}/scripts/sanitize.sh)
     set(GHOULRUN_ASAN_TREE ${CMAKE_BINARY_DIR}/sanitize-asan)
