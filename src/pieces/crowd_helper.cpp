@@ -3,6 +3,7 @@
 #include "pieces/crowd.h"
 
 #include "pieces/game_piece.h"
+#include "platform/cores.h"
 #include "platform/spin_wait.h"
 
 #include <atomic>
@@ -20,7 +21,7 @@ constexpr int smallestHelpedCrowd = 256;
 constexpr size_t cacheLine = 64;
 
 bool hasSecondCore() {
-    static const bool second = std::thread::hardware_concurrency() >= 2;
+    static const bool second = platform::usableCores() >= 2;
     return second;
 }
 

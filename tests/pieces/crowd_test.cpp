@@ -5,6 +5,7 @@
 #include "pieces/crowd.h"
 #include "pieces/enemy_fixture.h"
 #include "pieces/shooter.h"
+#include "platform/cores.h"
 #include "shell/game.h"
 #include "shell/globals.h"
 
@@ -17,7 +18,6 @@
 #include <limits>
 #include <optional>
 #include <random>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -303,7 +303,7 @@ TEST_F(CrowdTest, HelpedFramesAgreeAndRefuseAnotherRuleOrPlace) {
         fill(places);
         expectSameFrame(crowdingDistance, divisor);
     }
-    if (std::thread::hardware_concurrency() < 2) {
+    if (platform::usableCores() < 2) {
         GTEST_SKIP() << "no second core for the helper";
     }
     EXPECT_GT(frameCrowd().helpedFrames(), helpedBefore);
@@ -389,7 +389,7 @@ TEST_F(CrowdFrameTest, FramesWithTheCrowdMoveAndDrawEveryEnemyExactlyAsWithout) 
     const Outcome plain = runCrowd(false);
     const long helpedBefore = frameCrowd().helpedFrames();
     const Outcome quick = runCrowd(true);
-    if (std::thread::hardware_concurrency() >= 2) {
+    if (platform::usableCores() >= 2) {
         EXPECT_GT(frameCrowd().helpedFrames(), helpedBefore); // the helper thread took part
     }
     ASSERT_EQ(plain.places.size(), quick.places.size());
