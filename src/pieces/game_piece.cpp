@@ -1,9 +1,9 @@
 // The default behaviour every piece inherits: animation stepping, drawing, the per-frame update.
 #include "pieces/game_piece.h"
 
-#include "platform/clock.h"
 #include "shell/globals.h"
 #include "sprites/mirror_surface.h"
+#include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
 
 namespace {
@@ -57,7 +57,7 @@ void GamePiece::reset() {
     frameCounts.clear();
     animation = 0;
     frame = 0;
-    lastFrameTick = platform::ticks();
+    lastFrameTick = frameTick;
     lift = 0.0;
     jumpHeight = 0.0;
     facing = facingAsLoaded;
@@ -83,7 +83,8 @@ void GamePiece::draw() {
     }
     const double top = position.y + lift - picture->h;
     const Uint32 flags = mirrorFlagsFor(facing);
-    if (flags == 0) {
+    // The mirrored copy serves the blit alone; with blits off it is not worth making.
+    if (flags == 0 || screenBlitsSkipped()) {
         blitAt(picture, position.x, top);
         return;
     }
@@ -162,7 +163,7 @@ void GamePiece::bindFrames(int animation, std::initializer_list<int> spriteIndic
 }
 
 bool GamePiece::animationStepDue() {
-    const Uint32 now = platform::ticks();
+    const Uint32 now = frameTick;
     if (now - lastFrameTick <= animationStepMs) {
         return false;
     }
@@ -185,7 +186,7 @@ SDL_Surface* GamePiece::currentPicture() {
 
 void GamePiece::blitAt(SDL_Surface* picture, double x, double y) {
     SDL_Rect destination = destinationAt(x, y);
-    SDL_UpperBlit(picture, nullptr, screen, &destination);
+    blitToScreen(picture, nullptr, &destination);
 }
 
 SDL_Rect GamePiece::destinationAt(double x, double y) {

@@ -2,7 +2,6 @@
 #include "pieces/monster.h"
 
 #include "pieces/crowd.h"
-#include "platform/clock.h"
 #include "shell/globals.h"
 #include "sprites/blit_queue.h"
 
@@ -86,7 +85,7 @@ void monster::chase() {
 bool monster::think() {
     separate();
     if (distanceToHero() >= touchingDistance) {
-        const Uint32 elapsed = platform::ticks() - lastFrameEndTick;
+        const Uint32 elapsed = frameTick - lastFrameEndTick;
         position.x += elapsed * motion.vx / msPerSecond;
         position.y += elapsed * motion.vy / msPerSecond;
     }

@@ -1,7 +1,6 @@
 // The hero: construction, its animation table, its animation step with the swing report, death.
 #include "pieces/player.h"
 
-#include "platform/clock.h"
 #include "platform/console.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
@@ -98,7 +97,7 @@ void player::animate() {
 void player::reportSwing() {
     const int score =
         static_cast<int>(static_cast<double>(completedCount) / pieceCount * fullScore);
-    const double seconds = platform::ticks() / msPerTenth / tenthsPerSecond;
+    const double seconds = frameTick / msPerTenth / tenthsPerSecond;
     std::cout << "Score: " << score << std::endl;
     std::cout << "You have survived for " << seconds << " seconds" << std::endl;
 }

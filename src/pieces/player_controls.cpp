@@ -1,7 +1,6 @@
 // The hero's controls: the frame's event turned into movement, facing, a jump, a swing, a report.
 #include "pieces/player.h"
 
-#include "platform/clock.h"
 #include "shell/globals.h"
 
 #include <cmath>
@@ -41,7 +40,7 @@ void player::handleInput() {
     if (animation == dyingAnimation || animation == swordAnimation) {
         return;
     }
-    const double frameTime = static_cast<double>(platform::ticks() - lastFrameEndTick);
+    const double frameTime = static_cast<double>(frameTick - lastFrameEndTick);
     switch (frameEvent.type) {
     case SDL_KEYDOWN:
         pressKey(frameEvent.key.keysym.sym, frameTime);
@@ -88,7 +87,7 @@ void player::pressKey(SDLKey key, double frameTime) {
         if (!jumping) {
             jumpHeight = jumpAmplitude;
             jumping = true;
-            jumpStartTick = platform::ticks();
+            jumpStartTick = frameTick;
         }
         break;
     case SDLK_SPACE:

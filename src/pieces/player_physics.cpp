@@ -1,7 +1,6 @@
 // The hero's think: the jump arc, the sword's strike, and the bands that scroll or stop it.
 #include "pieces/player.h"
 
-#include "platform/clock.h"
 #include "shell/globals.h"
 
 #include <algorithm>
@@ -68,15 +67,15 @@ bool player::think() {
 }
 
 void player::followJumpArc() {
-    const double jumpClock = static_cast<double>(platform::ticks() - jumpStartTick);
+    const double jumpClock = static_cast<double>(frameTick - jumpStartTick);
     lift = -std::sin(jumpClock * arcFactor / msPerSecond) * jumpHeight;
-    if (lift >= 0.0 && platform::ticks() - jumpStartTick > touchdownGuardMs) {
+    if (lift >= 0.0 && frameTick - jumpStartTick > touchdownGuardMs) {
         lift = 0.0;
         jumping = false;
         animation = landingAnimation;
     }
     // The phase overrides whatever the input step chose, a swing and dying included.
-    const Uint32 phaseClock = platform::ticks() - jumpStartTick;
+    const Uint32 phaseClock = frameTick - jumpStartTick;
     if (phaseClock < jumpStartEndMs) {
         animation = jumpStartAnimation;
     } else if (phaseClock < jumpUpEndMs) {

@@ -1,8 +1,8 @@
 // The scene: background and camera, the status bar, and the recovering health and ammo meters.
 #include "pieces/world.h"
 
-#include "platform/clock.h"
 #include "shell/globals.h"
+#include "sprites/screen_blit.h"
 
 #include <algorithm>
 
@@ -58,7 +58,7 @@ void blitMeter(SDL_Surface* meter, int fullWidth, double fraction, int x, int y)
     }
     SDL_Rect cut{0, 0, static_cast<Uint16>(columns), static_cast<Uint16>(meter->h)};
     SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-    SDL_UpperBlit(meter, &cut, screen, &destination);
+    blitToScreen(meter, &cut, &destination);
 }
 
 int widthOf(SDL_Surface* picture) {
@@ -105,7 +105,7 @@ void World::changeAmmo(double amount, int sign) {
 }
 
 void World::animate() {
-    const Uint32 now = platform::ticks();
+    const Uint32 now = frameTick;
     if (now - lastFrameTick <= meterStepMs) {
         return;
     }
@@ -126,7 +126,7 @@ void World::animate() {
             hero->kill();
         }
     }
-    lastFrameTick = platform::ticks();
+    lastFrameTick = now;
 }
 
 void World::moveBy(Motion by) {

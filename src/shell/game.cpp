@@ -10,9 +10,11 @@
 #include "pieces/world.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "replay/session.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
 #include "sprites/blit_queue.h"
+#include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <cstdio>
@@ -86,6 +88,11 @@ void startSound() {
     SoundEngine* engine = SoundEngine::instance();
     engine->init();
     engine->playMusic(musicLoopsForever);
+    if (replay::headless()) {
+        // Nobody hears it, and the replay ends where its recording ends: no sequence is needed
+        // to end the run.
+        heroSounds().startGameOver = [] {};
+    }
 }
 
 } // namespace
@@ -143,18 +150,27 @@ void updatePiecesInPlay() {
 
 } // namespace
 
-int runGame() {
+int runGame(const replay::Options& options) {
+    replay::begin(options);
     startUp();
     gameState = statePlaying;
     stateLoop();
-    finishRun(std::cout);
+    if (gameState == stateQuit) {
+        finishRun(std::cout);
+    }
+    // Otherwise a replay ran out of recorded frames: the recorded run ended there, by its
+    // game-over sequence, without a report.
     return EXIT_SUCCESS;
 }
 
 void finishRun(std::ostream& out) {
+    replay::noteFinalState();
+    const Uint32 now = replay::reportReading();
     destroyRoster();
-    writeReport(out, platform::ticks());
-    platform::pauseConsole();
+    writeReport(out, now);
+    if (!replay::replaying()) {
+        platform::pauseConsole();
+    }
 }
 
 void startUp() {
@@ -167,6 +183,8 @@ void startUp() {
 }
 
 void buildRoster() {
+    // Every piece starts its animation clock at this one reading.
+    frameTick = replay::rosterReading();
     std::cout << "Loading Enemies" << std::endl;
     for (int slot = pieceCount; slot >= firstEnemySlot; --slot) {
         pieces[slot] = makeEnemy(slot);
@@ -185,7 +203,7 @@ void destroyRoster() {
 }
 
 void stateLoop() {
-    while (gameState != stateQuit) {
+    while (gameState != stateQuit && !replay::replayOver()) {
         switch (gameState) {
         case statePlaying:
             gameState = runFrame();
@@ -198,27 +216,32 @@ void stateLoop() {
             gameState = stateQuit;
             break;
         }
-        if (SoundEngine::gameOverFinished()) {
+        // A replay ends where its recording ends, whatever the sequence's own thread does.
+        if (SoundEngine::gameOverFinished() && !replay::replaying()) {
             std::exit(EXIT_SUCCESS);
         }
     }
 }
 
 int runFrame() {
-    const Uint32 frameStartTick = platform::ticks();
-    SDL_FillRect(screen, nullptr, backgroundFill);
-    SDL_PollEvent(&frameEvent);
+    frameTick = replay::frameReading();
+    if (!screenBlitsSkipped()) {
+        SDL_FillRect(screen, nullptr, backgroundFill);
+    }
+    replay::pollFrameEvent(frameEvent);
     releaseDueEnemy();
     if (GamePiece* world = pieces[worldSlot]) {
         world->update();
     }
     updatePiecesInPlay();
-    SDL_Flip(screen);
-    // The next frame's movement is measured from here: from this frame's start, which is where
-    // the frame before it ended. Taken after the flip, the reading would leave this frame's
-    // drawing and flip out of the next frame's time, and pieces would move at a fraction of
-    // their speed, the less the slower the display.
-    lastFrameEndTick = frameStartTick;
+    if (!screenBlitsSkipped()) {
+        SDL_Flip(screen);
+    }
+    // The next frame's movement is measured from this frame's start, which is where the frame
+    // before it ended: every piece then moves by exactly the time between two frame starts,
+    // drawing and flip included.
+    lastFrameEndTick = frameTick;
+    replay::endFrame();
     return gameState == stateQuit ? stateQuit : statePlaying;
 }
 
@@ -228,11 +251,11 @@ Uint32 releaseInterval(Uint32 now) {
 }
 
 void releaseDueEnemy() {
-    const Uint32 elapsed = platform::ticks() - lastSpawnTick;
-    if (elapsed <= releaseInterval(platform::ticks())) {
+    const Uint32 elapsed = frameTick - lastSpawnTick;
+    if (elapsed <= releaseInterval(frameTick)) {
         return;
     }
-    lastSpawnTick = platform::ticks();
+    lastSpawnTick = frameTick;
     if (--spawnCounter < firstEnemySlot) {
         spawnCounter = 1;
         return;

@@ -5,14 +5,19 @@
 
 #include <iosfwd>
 
+namespace replay {
+struct Options;
+}
+
 class GamePiece;
 
 // Window size; the video mode is set once, at start-up.
 constexpr int screenWidth = 800;
 constexpr int screenHeight = 600;
 
-// The whole run: start-up, the state loop, teardown and the report. Returns the exit status.
-int runGame();
+// The whole run: start-up, the state loop, teardown and the report, live, recorded or replayed
+// as `options` say. Returns the exit status.
+int runGame(const replay::Options& options);
 
 // Starts SDL, the window, the sound engine and its music, the sprite catalogue and the roster.
 // A media-library failure ends the process with a message on standard error and status 1.

@@ -7,6 +7,7 @@ GamePiece* pieces[pieceCount + 1] = {};
 int spawnCounter = pieceCount - 1;
 Uint32 lastSpawnTick = platform::ticks();
 Uint32 lastFrameEndTick = platform::ticks();
+Uint32 frameTick = lastFrameEndTick;
 int gameState = stateStarting;
 SDL_Event frameEvent = {};
 SDL_Surface* screen = nullptr;
@@ -19,6 +20,7 @@ void resetShellGlobals() {
     spawnCounter = pieceCount - 1;
     lastSpawnTick = platform::ticks();
     lastFrameEndTick = platform::ticks();
+    frameTick = lastFrameEndTick;
     gameState = stateStarting;
     frameEvent = SDL_Event{};
     completedCount = 0;

@@ -27,6 +27,11 @@ extern int spawnCounter;
 // Timer reading at the last release.
 extern Uint32 lastSpawnTick;
 
+// The clock reading of the current frame, taken once as the frame starts. Everything that happens
+// in the frame (movement, animation steps, the jump arc, the meter step, the release schedule)
+// reads the time here, so every piece of one frame sees the same moment.
+extern Uint32 frameTick;
+
 // Timer reading at the end of the frame before the last one, which is where the last frame
 // began. Movement is scaled by the time since then, so each frame moves the pieces by a whole
 // frame's time, drawing and flip included.

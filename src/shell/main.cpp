@@ -1,11 +1,19 @@
-// Ghoulrun's entry point: runs the game and reports a start-up failure that reaches it.
+// Ghoulrun's entry point: reads the command line, runs the game and reports a start-up failure
+// that reaches it.
+#include "replay/session.h"
 #include "shell/game.h"
+
+#include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 
 namespace {
+
+constexpr const char* description =
+    "Ghoulrun: survive on a night street or in a tunnel while ever more enemies close in.\n"
+    "Run it from the folder that holds images/, sfx/ and pompeii.ogg.";
 
 int reportFailure(const char* message) {
     std::fprintf(stderr, "ghoulrun: %s\n", message);
@@ -14,9 +22,24 @@ int reportFailure(const char* message) {
 
 } // namespace
 
-int main(int, char*[]) {
+int main(int argc, char* argv[]) {
+    CLI::App app(description, "ghoulrun");
+    app.set_version_flag("--version", "ghoulrun " GHOULRUN_VERSION);
+    replay::Options options;
+    auto* record =
+        app.add_option("--record", options.recordPath, "Play normally and write the run to FILE")
+            ->type_name("FILE");
+    auto* replayOption = app.add_option("--replay", options.replayPath,
+                                        "Show the run recorded in FILE again, at its pace")
+                             ->type_name("FILE")
+                             ->excludes(record);
+    app.add_flag("--headless", options.headless,
+                 "With --replay: no window and no sound, as fast as the machine allows; ends "
+                 "with the line \"replay: <frames> frames, state <digest>\"")
+        ->needs(replayOption);
+    CLI11_PARSE(app, argc, argv);
     try {
-        return runGame();
+        return runGame(options);
     } catch (const char* message) {
         // The sound engine throws its message text itself.
         return reportFailure(message);

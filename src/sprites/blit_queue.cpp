@@ -2,6 +2,7 @@
 #include "sprites/blit_queue.h"
 
 #include "platform/spin_wait.h"
+#include "sprites/screen_blit.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ void BlitQueue::blit(SDL_Surface* picture, SDL_Rect at) {
         close();
     }
     if (!opened) {
-        SDL_UpperBlit(picture, nullptr, screen, &at);
+        blitToScreen(picture, nullptr, &at);
         return;
     }
     const int count = queued.load(std::memory_order_relaxed);
@@ -70,7 +71,7 @@ void BlitQueue::makeUpTo(int end) {
     for (int index = made.load(std::memory_order_relaxed); index < end; ++index) {
         const Entry& entry = entries[index];
         SDL_Rect at{entry.x, entry.y, 0, 0};
-        SDL_UpperBlit(entry.picture, nullptr, screen, &at);
+        blitToScreen(entry.picture, nullptr, &at);
     }
     if (end > made.load(std::memory_order_relaxed)) {
         made.store(end, std::memory_order_release);

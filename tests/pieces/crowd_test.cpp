@@ -346,7 +346,7 @@ class CrowdFrameTest : public enemy_testing::EnemyFixture {
     };
 
     Outcome runCrowd(bool throughFrameLoop) {
-        platform::setTestClock(enemy_testing::startTime);
+        testing_support::setFrameClock(enemy_testing::startTime);
         std::mt19937 random(7);
         std::uniform_real_distribution<double> nearHero(250.0, 550.0);
         std::uniform_real_distribution<double> street(150.0, 485.0);

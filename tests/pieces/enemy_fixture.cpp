@@ -40,7 +40,7 @@ int pictureIndexAt(int x, int y) {
 }
 
 void EnemyFixture::SetUp() {
-    platform::setTestClock(startTime);
+    testing_support::setFrameClock(startTime);
     resetShellGlobals();
     SDL_FillRect(screen, nullptr, 0);
     for (int index = firstEnemyPicture; index <= lastEnemyPicture; ++index) {

@@ -65,7 +65,7 @@ class EnemyFixture : public ::testing::Test {
         return enemy;
     }
     // Moves the clock on by `ms`.
-    static void wait(Uint32 ms) { platform::advanceTestClock(ms); }
+    static void wait(Uint32 ms) { testing_support::advanceFrameClock(ms); }
 
     FakeWorld* world = nullptr;
     FakeHero* hero = nullptr;

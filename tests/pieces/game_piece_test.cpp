@@ -30,7 +30,7 @@ class TestPiece : public GamePiece {
 class GamePieceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        platform::setTestClock(10000);
+        testing_support::setFrameClock(10000);
         SDL_FillRect(screen, nullptr, 0);
     }
     void TearDown() override { SDL_FreeSurface(picture); }
@@ -84,18 +84,18 @@ TEST_F(GamePieceTest, SetFrameRefusesUnsetArgumentsAndPlacesOutsideTheTable) {
 TEST_F(GamePieceTest, AnimationStepsOnlyAfterMoreThan100msAndLoopsPastFrameZero) {
     TestPiece piece(3);
     std::vector<int> shown{piece.frame};
-    platform::advanceTestClock(100);
+    testing_support::advanceFrameClock(100);
     piece.animate();
     EXPECT_EQ(piece.frame, 0) << "100 ms is not enough";
     for (int step = 0; step < 4; ++step) {
-        platform::advanceTestClock(101);
+        testing_support::advanceFrameClock(101);
         piece.animate();
         shown.push_back(piece.frame);
     }
     EXPECT_EQ(shown, (std::vector<int>{0, 1, 2, 1, 2}));
 
     TestPiece still(1, picture);
-    platform::advanceTestClock(101);
+    testing_support::advanceFrameClock(101);
     still.animate();
     EXPECT_EQ(still.frame, 1);
     still.draw();
@@ -142,7 +142,7 @@ TEST_F(GamePieceTest, DeadPieceIsInertUntilActivated) {
     piece.motion.vx = 5;
     piece.kill();
     EXPECT_FALSE(piece.isAlive());
-    platform::advanceTestClock(500);
+    testing_support::advanceFrameClock(500);
     piece.update();
     EXPECT_EQ(piece.inputCalls, 0);
     EXPECT_EQ(piece.position.x, 100.0);

@@ -22,7 +22,7 @@ void loadPicture(const std::filesystem::path& folder, int index, int width, int 
 } // namespace
 
 void HeroWorldFixture::SetUp() {
-    platform::setTestClock(startTick);
+    testing_support::setFrameClock(startTick);
     resetShellGlobals();
     SDL_FillRect(screen, nullptr, 0);
     const std::filesystem::path& folder = pictures.path();

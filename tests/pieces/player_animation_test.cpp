@@ -12,7 +12,7 @@ namespace {
 class PlayerAnimationTest : public HeroWorldFixture {
   protected:
     void stepAfter(Uint32 ms) {
-        platform::advanceTestClock(ms);
+        testing_support::advanceFrameClock(ms);
         hero->animate();
     }
 };
@@ -67,7 +67,7 @@ TEST_F(PlayerAnimationTest, SwingEndsOnItsTenthStepWithTheScoreAndSurvivalTime) 
         EXPECT_EQ(hero->animation, player::swordAnimation);
     }
     EXPECT_EQ(swing.text(), "");
-    platform::setTestClock(12345);
+    testing_support::setFrameClock(12345);
     hero->animate();
     EXPECT_EQ(hero->animation, player::idleAnimation);
     EXPECT_EQ(hero->frame, 0);
@@ -78,7 +78,7 @@ TEST_F(PlayerAnimationTest, ReportShowsWholeSecondsWithoutADecimalAndScoresCompl
     completedCount = 5;
     hero->animation = player::swordAnimation;
     hero->frame = 9;
-    platform::setTestClock(125000);
+    testing_support::setFrameClock(125000);
     CoutCapture report;
     hero->animate();
     EXPECT_EQ(report.text(), "Score: 5\nYou have survived for 125 seconds\n");

@@ -140,7 +140,7 @@ TEST_F(PlayerControlsTest, JumpStartsOnlyOnTheGround) {
     EXPECT_TRUE(hero->jumping);
     EXPECT_EQ(hero->jumpHeight, 200.0);
     EXPECT_EQ(hero->jumpStartTick, startTick);
-    platform::advanceTestClock(300);
+    testing_support::advanceFrameClock(300);
     inputAfter(16);
     EXPECT_EQ(hero->jumpStartTick, startTick);
 

@@ -55,7 +55,7 @@ TEST_F(PlayerPhysicsTest, JumpPhasesFollowTheClockAndTouchdownIsAtTheFirstMsPast
     ASSERT_TRUE(hero->jumping);
     ASSERT_EQ(hero->jumpStartTick, startTick);
     for (Uint32 t = 0; t < 1000; ++t) {
-        platform::setTestClock(startTick + t);
+        testing_support::setFrameClock(startTick + t);
         hero->animation = player::idleAnimation;
         hero->think();
         ASSERT_TRUE(hero->jumping) << t;
@@ -70,7 +70,7 @@ TEST_F(PlayerPhysicsTest, JumpPhasesFollowTheClockAndTouchdownIsAtTheFirstMsPast
             EXPECT_NEAR(hero->lift, -200.0, 0.001);
         }
     }
-    platform::setTestClock(startTick + 1000);
+    testing_support::setFrameClock(startTick + 1000);
     hero->think();
     EXPECT_FALSE(hero->jumping);
     EXPECT_EQ(hero->lift, 0.0);

@@ -14,7 +14,7 @@ class WorldTest : public HeroWorldFixture {
   protected:
     // One meter step: just past the 100 ms since the last one.
     void stepMeters() {
-        platform::advanceTestClock(101);
+        testing_support::advanceFrameClock(101);
         world->animate();
     }
     static bool isColour(int x, int y, testing_support::Rgb colour) {
@@ -88,7 +88,7 @@ TEST_F(WorldTest, BackgroundKeysSwitchAndPullANarrowerBackgroundIntoPlace) {
 TEST_F(WorldTest, MeterStepRecoversAtMostOncePer100Ms) {
     world->health = 0.5;
     world->ammo = 0.005;
-    platform::advanceTestClock(100);
+    testing_support::advanceFrameClock(100);
     world->animate();
     EXPECT_EQ(world->health, 0.5);
     stepMeters(); // 101 ms after the start

@@ -1,6 +1,7 @@
 // Bitmaps, folders and pixel probes for the tests.
 #include "support/test_support.h"
 
+#include "platform/clock.h"
 #include "shell/globals.h"
 #include "sprites/mirror_surface.h"
 
@@ -18,6 +19,15 @@ void putLittleEndian(std::ofstream& out, std::uint32_t value, int bytes) {
 }
 
 } // namespace
+
+void setFrameClock(Uint32 now) {
+    platform::setTestClock(now);
+    frameTick = now;
+}
+
+void advanceFrameClock(Uint32 ms) {
+    setFrameClock(platform::ticks() + ms);
+}
 
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels) {

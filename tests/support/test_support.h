@@ -44,6 +44,12 @@ class WorkingFolder {
     std::filesystem::path previous_;
 };
 
+// Sets the test clock to `now` and makes it the current frame's reading too, as the frame loop
+// does at the start of each frame; for tests that update pieces without the frame loop.
+void setFrameClock(Uint32 now);
+// Moves both on by `ms`.
+void advanceFrameClock(Uint32 ms);
+
 // A 32-bit surface in the display format with per-pixel alpha, filled with `pixel`.
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel);
 

@@ -1,0 +1,59 @@
+// Where each frame's clock reading and input event come from: the live machine, the live machine
+// with a recorder beside it, or a recording played back.
+#pragma once
+
+#include <SDL/SDL.h>
+
+#include <string>
+
+namespace replay {
+
+// What the command line asked for. With both paths empty the run is live, exactly as without
+// any of this.
+struct Options {
+    std::string recordPath; // write the run to this file
+    std::string replayPath; // play this recording back instead of reading the machine
+    bool headless = false;  // with replayPath: no window, no sound device, no pacing, no blits
+};
+
+// Sets the run up before start-up. A recording to replay is read and checked whole here, and a
+// recording to make is created; either failing prints "ghoulrun: <file>: <reason>" on standard
+// error and ends the process with status 1. Headless, SDL is pointed at its dummy video and
+// audio drivers and the screen's blits are switched off.
+void begin(const Options& options);
+
+// Back to a live run with no recorder (for tests).
+void stop();
+
+bool replaying();
+bool headless();
+
+// The clock reading the pieces are built at, once, just before the roster. Live: the clock.
+Uint32 rosterReading();
+
+// The current frame's clock reading, taken as the frame starts. Replaying with a window, waits
+// first until as much time has passed since the first frame as had passed in the recorded run.
+Uint32 frameReading();
+
+// Step 2 of the frame: stores a newly arrived event in `event`, or leaves it as it was. Live,
+// one SDL_PollEvent; recording, the frame is then written; replaying, the recorded event, while
+// the real queue is only watched for the window being closed.
+void pollFrameEvent(SDL_Event& event);
+
+// After the frame's flip: every check interval the recorder writes the state digest, and a
+// replay compares it with the recorded one. A replay that went another way ends the process
+// with "ghoulrun: <file>: ..." and status 1.
+void endFrame();
+
+// True once a replay has run out of recorded frames, or its window was closed: the run ends
+// there, as the recorded run ended there.
+bool replayOver();
+
+// The clock reading of the end-of-run report: the live clock (recorded as the run's last
+// record), or the recorded one.
+Uint32 reportReading();
+
+// Called before the roster is destroyed, so the replay's closing line can still digest it.
+void noteFinalState();
+
+} // namespace replay
