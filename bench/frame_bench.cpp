@@ -51,6 +51,8 @@ constexpr int scenarioCounts[] = {0, 100, 1000, 3000, 9997};
 constexpr Uint32 approachFrames[] = {24000, 12000, 6000, 3000, 1500, 800, 400, 200, 100, 50, 32};
 constexpr int settleFrames = 30;
 constexpr int startUpRuns = 5;
+// Real time the hero's speed is measured over, in ms.
+constexpr Uint32 heroSpeedRunMs = 1000;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -138,6 +140,7 @@ void freshRun() {
 void releaseEnemies(int count) {
     while (newestReleasedSlot() - heroSlot < count) {
         platform::advanceTestClock(1);
+        frameTick = platform::ticks(); // each release test as a frame of its own would see it
         releaseDueEnemy();
     }
     // The frames that would have run meanwhile are skipped: the next one is timed from here.
@@ -315,6 +318,27 @@ void describeCrowd(int n) {
                 n, onScreen, nearHero, n > 0 ? pushes / (2.0 * n) : 0.0);
 }
 
+// The hero's speed in play, against its own: for about a second of real time, the sum of the
+// hero's horizontal steps over the time between the first and the last frame's start. A frame
+// loop that times every move by the interval between frame starts gives 1.
+double heroSpeedRatio() {
+    pressLeft();
+    platform::useRealClock();
+    runFrame();
+    const Uint32 firstStart = lastFrameEndTick;
+    double travelled = 0.0;
+    while (lastFrameEndTick - firstStart < heroSpeedRunMs) {
+        lastSpawnTick = platform::ticks();
+        world()->health = 1.0;
+        runFrame();
+        travelled += -pieces[heroSlot]->motion.vx;
+    }
+    const double seconds = (lastFrameEndTick - firstStart) / 1000.0;
+    const double ratio = travelled / seconds / pieces[heroSlot]->motion.speed;
+    platform::useTestClock(lastFrameEndTick);
+    return ratio;
+}
+
 void runScenario(int n) {
     std::streambuf* console = std::cout.rdbuf(nullptr); // "Loading ..." and console clearing
     freshRun();
@@ -343,8 +367,10 @@ void runScenario(int n) {
     }
     Measured running = measure(frames);
     pairNs = pairNanoseconds(n);
+    const double speedRatio = heroSpeedRatio();
     std::cout.rdbuf(console);
     report(n, "running", running, pairNs);
+    std::printf("bench N=%d hero_speed_ratio=%.3f\n", n, speedRatio);
 }
 
 // ---- Start-up: a child process from its start to the end of its first frame.

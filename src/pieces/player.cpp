@@ -25,8 +25,7 @@ void playWithEngine(const char* category, const char* name, int rearm) {
 }
 
 void startSequenceThread() {
-    // Nobody waits for the thread: the sequence ends the process when it is done.
-    SDL_CreateThread(SoundEngine::gameOverSequence, nullptr);
+    SoundEngine::startGameOverThread();
 }
 
 } // namespace

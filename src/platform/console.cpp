@@ -1,7 +1,9 @@
 // Terminal clearing and the end-of-run pause, for a console that may be a pipe or a file.
 #include "platform/console.h"
 
+#include <cerrno>
 #include <iostream>
+#include <poll.h>
 #include <string>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@ namespace {
 // Cursor home, then erase the whole screen.
 constexpr const char* clearSequence = "\033[H\033[2J";
 constexpr const char* pausePrompt = "Press Enter to continue . . . ";
+constexpr int endsEarlyCheckMs = 100;
 
 } // namespace
 
@@ -21,13 +24,20 @@ void clearConsole() {
     std::cout << clearSequence << std::flush;
 }
 
-void pauseConsole() {
+void pauseConsole(bool (*endsEarly)()) {
     if (!isatty(STDIN_FILENO)) {
         return;
     }
     std::cout << pausePrompt << std::flush;
-    std::string line;
-    std::getline(std::cin, line);
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (endsEarly == nullptr || !endsEarly()) {
+        const int ready = poll(&input, 1, endsEarlyCheckMs);
+        if (ready > 0 || (ready < 0 && errno != EINTR)) {
+            std::string line;
+            std::getline(std::cin, line);
+            return;
+        }
+    }
 }
 
 } // namespace platform

@@ -8,6 +8,8 @@ namespace platform {
 void clearConsole();
 
 // Prompts and waits for Enter, only when standard input is a terminal; returns at once otherwise.
-void pauseConsole();
+// Also returns, without Enter, as soon as `endsEarly` (when given) says so; it is asked about ten
+// times a second.
+void pauseConsole(bool (*endsEarly)() = nullptr);
 
 } // namespace platform

@@ -169,8 +169,10 @@ void finishRun(std::ostream& out) {
     destroyRoster();
     writeReport(out, now);
     if (!replay::replaying()) {
-        platform::pauseConsole();
+        // A game-over sequence still under way ends the run when it is done, Enter or not.
+        platform::pauseConsole(SoundEngine::gameOverFinished);
     }
+    SoundEngine::waitForGameOver();
 }
 
 void startUp() {

@@ -53,6 +53,8 @@ constexpr const char* notInitializedMessage = "SoundEngine not initialized";
 std::atomic<SoundEngine*> finishedListener{nullptr};
 std::atomic<SoundEngine*> gameEngine{nullptr};
 
+// The game-over thread, once started; only the game thread touches this handle.
+SDL_Thread* gameOverThread = nullptr;
 std::atomic<bool> gameOverDone{false};
 
 // SDL's audio lock, held for a scope. The mixer holds the same lock while it mixes and while it
@@ -275,6 +277,20 @@ int SoundEngine::gameOverSequence(void* engine) {
     // the game thread ends it at its next frame boundary instead.
     gameOverDone.store(true);
     return 0;
+}
+
+void SoundEngine::startGameOverThread(SoundEngine* engine) {
+    // One sequence per run: it is the hero's death that starts it, and the hero dies once.
+    if (gameOverThread == nullptr) {
+        gameOverThread = SDL_CreateThread(gameOverSequence, engine);
+    }
+}
+
+void SoundEngine::waitForGameOver() {
+    if (gameOverThread != nullptr) {
+        SDL_WaitThread(gameOverThread, nullptr);
+        gameOverThread = nullptr;
+    }
 }
 
 bool SoundEngine::gameOverFinished() {

@@ -60,6 +60,13 @@ class SoundEngine {
     // waits go through platform::delay, so the test clock runs the sequence instantly.
     static int gameOverSequence(void* engine);
 
+    // Starts gameOverSequence for `engine` (null: instance()) on a thread of its own, as the
+    // hero's death does, and keeps hold of the thread so the end of the run can wait for it.
+    static void startGameOverThread(SoundEngine* engine = nullptr);
+    // Waits until a sequence started by startGameOverThread has finished; returns at once when
+    // none was started. SDL must not be torn down under the sequence's thread.
+    static void waitForGameOver();
+
     // True once a game-over sequence has finished; the game thread then ends the process.
     static bool gameOverFinished();
 

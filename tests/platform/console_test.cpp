@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -39,6 +42,44 @@ TEST(ConsoleTest, PauseReturnsAtOnceWithoutATerminal) {
     testing::internal::CaptureStdout();
     platform::pauseConsole();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// Standard input on a terminal of our own, for the life of the object; `type` writes to it.
+class TerminalInput {
+  public:
+    TerminalInput() : master_(posix_openpt(O_RDWR | O_NOCTTY)), saved_(dup(STDIN_FILENO)) {
+        grantpt(master_);
+        unlockpt(master_);
+        const int terminal = open(ptsname(master_), O_RDWR | O_NOCTTY);
+        dup2(terminal, STDIN_FILENO);
+        close(terminal);
+    }
+    ~TerminalInput() {
+        dup2(saved_, STDIN_FILENO);
+        close(saved_);
+        close(master_);
+        std::cin.clear();
+    }
+    void type(const char* text) { ASSERT_GT(write(master_, text, strlen(text)), 0); }
+
+  private:
+    int master_;
+    int saved_;
+};
+
+int earlyEndChecks = 0;
+
+TEST(ConsoleTest, PauseOnATerminalWaitsForEnterOrForItsEndToCome) {
+    TerminalInput terminal;
+    testing::internal::CaptureStdout();
+    terminal.type("\n");
+    platform::pauseConsole(); // returns: Enter was pressed
+    // Nobody presses Enter, but the run's end comes at the third look.
+    earlyEndChecks = 0;
+    platform::pauseConsole([] { return ++earlyEndChecks >= 3; });
+    EXPECT_EQ(earlyEndChecks, 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Press Enter to continue . . . Press Enter to continue . . . ");
 }
 
 TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
