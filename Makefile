@@ -82,3 +82,12 @@ soak: build
 	@SOAK_ARTIFACTS="$(CURDIR)/$(BUILD_DIR)/soak-artifacts" bash tests/soak/soak.sh 300 \
 	    "$(BUILD_DIR)/game" "$(BUILD_DIR)/soak-tools/libghoulrun_frame_counter.so" \
 	    build-sanitize/game/ghoulrun
+
+# The golden replays (tests/data/replays): replays each recording headless and writes what it gives
+# as its expected output. For a change of the game's behaviour that is meant; review the diff.
+.PHONY: golden-refresh
+golden-refresh: build
+	@for recording in tests/data/replays/*.rec; do \
+	    GOLDEN_REFRESH=1 bash tests/replay/golden.sh "$$(basename "$$recording" .rec)" \
+	        $(BUILD_DIR)/game || exit 1; \
+	done
