@@ -5,10 +5,6 @@
 #
 #   standing  no key at all: the enemies close in and win; the game ends by itself
 #   sword     a swing every 1.2 s, facing the enemies as they come; the window is closed at 45 s
-#   escape    up to the top of the street, then Left held for 250 s: the hero slips past the
-#             enemies released on its left and outruns every enemy while hundreds of them
-#             follow, enough for the Crowd's helper thread to take part; then the window is
-#             closed
 #
 # The recording is what the game wrote; what it replays to is decided by `make golden-refresh`.
 set -eu
@@ -49,13 +45,6 @@ sword)
         tap space
         sleep 1.1
     done
-    running && "$close_window" --id "$win"
-    ;;
-escape)
-    xdotool keydown --window "$win" Up
-    sleep 0.7
-    xdotool keydown --window "$win" Left
-    for _ in $(seq 1 250); do running && sleep 1; done
     running && "$close_window" --id "$win"
     ;;
 *)
