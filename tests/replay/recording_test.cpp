@@ -42,8 +42,8 @@ std::vector<unsigned char> writeRun(const std::filesystem::path& file, int frame
     const SDLKey keys[] = {SDLK_LEFT, SDLK_SPACE, SDLK_LCTRL, SDLK_q, SDLK_KP8, SDLK_2};
     for (int frame = 1; frame <= frames; ++frame) {
         tick += frame % 50 == 0 ? 70000 : 1 + random() % 40;
-        const SDL_Event event = keyEvent(random() % 2 ? SDL_KEYDOWN : SDL_KEYUP,
-                                         keys[random() % 6], KMOD_LSHIFT, 0x263a);
+        const SDL_Event event = keyEvent(random() % 2 ? SDL_KEYDOWN : SDL_KEYUP, keys[random() % 6],
+                                         KMOD_LSHIFT, 0x263a);
         writer.frame(tick, random() % 5 == 0 ? &event : nullptr);
         if (frame % 8 == 0) {
             writer.check(0x0123456789abcdefULL * static_cast<Uint64>(frame));

@@ -1,8 +1,8 @@
 // Recording a run through the frame loop and playing it back: every frame's state digest comes
 // out the same, with a crowd large enough for the Crowd's helper thread to take part, and with
 // the blits left out as a headless replay leaves them out.
-#include "pieces/hero_world_fixture.h"
 #include "pieces/crowd.h"
+#include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/cores.h"
 #include "replay/session.h"
@@ -29,7 +29,7 @@ struct ScriptedKey {
 
 // Runs right into the crowd, swings, jumps, runs up, lets go.
 constexpr ScriptedKey script[] = {
-    {3, SDL_KEYDOWN, SDLK_RIGHT}, {25, SDL_KEYUP, SDLK_RIGHT},  {30, SDL_KEYDOWN, SDLK_SPACE},
+    {3, SDL_KEYDOWN, SDLK_RIGHT}, {25, SDL_KEYUP, SDLK_RIGHT},   {30, SDL_KEYDOWN, SDLK_SPACE},
     {31, SDL_KEYUP, SDLK_SPACE},  {60, SDL_KEYDOWN, SDLK_LCTRL}, {61, SDL_KEYUP, SDLK_LCTRL},
     {90, SDL_KEYDOWN, SDLK_UP},   {110, SDL_KEYUP, SDLK_UP},     {120, SDL_KEYDOWN, SDLK_2},
 };
@@ -39,7 +39,8 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
     void SetUp() override {
         HeroWorldFixture::SetUp();
         const std::filesystem::path file = pictures.path() / "enemy.bmp";
-        testing_support::writeBmp24(file, 12, 30, std::vector<testing_support::Rgb>(360, {9, 9, 9}));
+        testing_support::writeBmp24(file, 12, 30,
+                                    std::vector<testing_support::Rgb>(360, {9, 9, 9}));
         for (int index = 52; index <= 80; ++index) {
             loadSprite(index, file.string(), spriteColourKey);
         }

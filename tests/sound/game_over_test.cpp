@@ -95,4 +95,16 @@ TEST_F(GameOverTest, FinishesWithoutAJingleToo) {
     EXPECT_EQ(Mix_Playing(-1), 0);
 }
 
+TEST_F(GameOverTest, TheEndOfTheRunWaitsForTheSequenceItStarted) {
+    SoundEngine engine;
+    initEngine(engine, false);
+    platform::setTestClock(0);
+    SoundEngine::waitForGameOver(); // none started: returns at once
+    SoundEngine::startGameOverThread(&engine);
+    SoundEngine::startGameOverThread(&engine); // the hero dies once: no second sequence
+    SoundEngine::waitForGameOver();
+    EXPECT_TRUE(SoundEngine::gameOverFinished());
+    EXPECT_EQ(platform::ticks(), 5700u) << "one sequence ran, to its end";
+}
+
 } // namespace
