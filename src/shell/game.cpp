@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "replay/session.h"
+#include "shell/frame_pacer.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
 #include "sprites/blit_queue.h"
@@ -61,6 +62,9 @@ bool displayIsVisible() {
     return std::strcmp(driver, memoryVideoDriver) != 0 ||
            (requested != nullptr && std::strstr(requested, memoryVideoDriver) != nullptr);
 }
+
+// The frame cap of this run, if the command line set one.
+FramePacer pacer;
 
 [[noreturn]] void failStartUp(const char* format) {
     std::fprintf(stderr, format, SDL_GetError());
@@ -152,14 +156,17 @@ void updatePiecesInPlay() {
 
 int runGame(const replay::Options& options) {
     replay::begin(options);
+    pacer = FramePacer(options.fps);
     startUp();
     gameState = statePlaying;
     stateLoop();
     if (gameState == stateQuit) {
         finishRun(std::cout);
+        return EXIT_SUCCESS;
     }
-    // Otherwise a replay ran out of recorded frames: the recorded run ended there, by its
-    // game-over sequence, without a report.
+    // A replay ran out of recorded frames: the recorded run ended there, by its game-over
+    // sequence, without a report. The replayed sequence is let finish before SDL goes.
+    SoundEngine::waitForGameOver();
     return EXIT_SUCCESS;
 }
 
@@ -208,6 +215,7 @@ void stateLoop() {
     while (gameState != stateQuit && !replay::replayOver()) {
         switch (gameState) {
         case statePlaying:
+            pacer.waitForFrameStart();
             gameState = runFrame();
             break;
         case stateStarting:

@@ -1,6 +1,7 @@
 // Ghoulrun's entry point: reads the command line, runs the game and reports a start-up failure
 // that reaches it.
 #include "replay/session.h"
+#include "shell/frame_pacer.h"
 #include "shell/game.h"
 
 #include <CLI/CLI.hpp>
@@ -37,6 +38,12 @@ int main(int argc, char* argv[]) {
                  "With --replay: no window and no sound, as fast as the machine allows; ends "
                  "with the line \"replay: <frames> frames, state <digest>\"")
         ->needs(replayOption);
+    app.add_option("--fps", options.fps,
+                   "Keep to at most N frames a second, sleeping between frames (default: as "
+                   "many as the machine allows)")
+        ->type_name("N")
+        ->check(CLI::Range(FramePacer::slowestCap, FramePacer::fastestCap))
+        ->excludes(replayOption);
     CLI11_PARSE(app, argc, argv);
     try {
         return runGame(options);
