@@ -66,6 +66,9 @@ class player : public GamePiece {
     // or dying.
     void handleInput() override;
 
+    // True once the hero has died: its game-over sequence is under way.
+    bool hasDied() const { return gameOverStarted; }
+
     bool jumping;         // a jump is in progress
     Uint32 jumpStartTick; // when the current jump began, in ms
 

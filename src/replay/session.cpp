@@ -5,6 +5,7 @@
 #include "replay/recording.h"
 #include "replay/state_digest.h"
 #include "shell/globals.h"
+#include "shell/shell_controls.h"
 #include "sprites/screen_blit.h"
 
 #include <cinttypes>
@@ -39,10 +40,17 @@ struct Session {
     Uint32 replayStartReal = 0; // the real clock at the first replayed frame
     Uint32 firstFrameTick = 0;  // the recorded reading of that frame
     bool finalNoted = false;
+    Uint32 pausedTotal = 0; // live: time spent paused, left out of every reading
+    Uint32 pausedSince = 0;
     std::uint64_t finalDigest = 0;
 };
 
 Session session;
+
+// The game's clock: the real one less the time spent paused.
+Uint32 gameClock() {
+    return platform::ticks() - session.pausedTotal;
+}
 
 [[noreturn]] void refuse(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "ghoulrun: %s: %s\n", path.c_str(), reason.c_str());
@@ -96,6 +104,17 @@ void startRecording(const Options& options) {
     }
     session.mode = Mode::recording;
     session.path = options.recordPath;
+}
+
+// One SDL_PollEvent, as every frame makes. An event the shell takes for itself (a pause, say)
+// never becomes the frame's event: the last one stays current, as when nothing arrived.
+bool pollLiveEvent(SDL_Event& event) {
+    SDL_Event arrived;
+    if (SDL_PollEvent(&arrived) == 0 || takeShellControl(arrived)) {
+        return false;
+    }
+    event = arrived;
+    return true;
 }
 
 // Replaying with a window: nothing of the real queue reaches the game, but closing the window
@@ -153,6 +172,7 @@ void stop() {
     session.frameRecord = nullptr;
     session.windowClosed = false;
     session.finalNoted = false;
+    session.pausedTotal = 0;
     setScreenBlitsSkipped(false);
 }
 
@@ -186,7 +206,7 @@ Uint32 rosterReading() {
 Uint32 frameReading() {
     ++session.frames;
     if (session.mode != Mode::replaying) {
-        session.lastFrameTick = platform::ticks();
+        session.lastFrameTick = gameClock();
         return session.lastFrameTick;
     }
     session.frameRecord = nextRecordOf(Record::frame);
@@ -204,10 +224,10 @@ Uint32 frameReading() {
 void pollFrameEvent(SDL_Event& event) {
     switch (session.mode) {
     case Mode::live:
-        SDL_PollEvent(&event);
+        pollLiveEvent(event);
         return;
     case Mode::recording: {
-        const bool arrived = SDL_PollEvent(&event) != 0;
+        const bool arrived = pollLiveEvent(event);
         session.writer.frame(session.lastFrameTick, arrived ? &event : nullptr);
         return;
     }
@@ -260,7 +280,7 @@ bool replayOver() {
 Uint32 reportReading() {
     switch (session.mode) {
     case Mode::recording: {
-        const Uint32 now = platform::ticks();
+        const Uint32 now = gameClock();
         session.writer.end(now);
         return now;
     }
@@ -270,8 +290,16 @@ Uint32 reportReading() {
         }
         return session.lastFrameTick;
     default:
-        return platform::ticks();
+        return gameClock();
     }
+}
+
+void holdClock() {
+    session.pausedSince = platform::ticks();
+}
+
+void releaseClock() {
+    session.pausedTotal += platform::ticks() - session.pausedSince;
 }
 
 void noteFinalState() {

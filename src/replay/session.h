@@ -46,6 +46,11 @@ void pollFrameEvent(SDL_Event& event);
 // with "ghoulrun: <file>: ..." and status 1.
 void endFrame();
 
+// The pause: from holdClock to releaseClock the game's clock stands still. Live and recording,
+// every frame reading and the report's reading leave out all the time spent paused.
+void holdClock();
+void releaseClock();
+
 // True once a replay has run out of recorded frames, or its window was closed: the run ends
 // there, as the recorded run ended there.
 bool replayOver();

@@ -13,6 +13,7 @@
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
 #include "shell/globals.h"
+#include "shell/pause.h"
 #include "sound/sound_engine.h"
 #include "sprites/blit_queue.h"
 #include "sprites/screen_blit.h"
@@ -186,6 +187,7 @@ void startUp() {
     openWindow();
     startSound();
     loadSprites();
+    loadPauseBanner();
     buildRoster();
     // Before the first frame, so that no frame ever has to start a thread.
     frameCrowd().prepareHelper();
@@ -217,6 +219,9 @@ void stateLoop() {
         case statePlaying:
             pacer.waitForFrameStart();
             gameState = runFrame();
+            if (pauseRequested()) {
+                pauseUntilResumed();
+            }
             break;
         case stateStarting:
         case 2:

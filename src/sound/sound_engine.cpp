@@ -55,6 +55,8 @@ std::atomic<SoundEngine*> gameEngine{nullptr};
 
 // The game-over thread, once started; only the game thread touches this handle.
 SDL_Thread* gameOverThread = nullptr;
+// Mixer calls take this for "every channel".
+constexpr int allChannels = -1;
 std::atomic<bool> gameOverDone{false};
 
 // SDL's audio lock, held for a scope. The mixer holds the same lock while it mixes and while it
@@ -291,6 +293,16 @@ void SoundEngine::waitForGameOver() {
         SDL_WaitThread(gameOverThread, nullptr);
         gameOverThread = nullptr;
     }
+}
+
+void SoundEngine::pauseSound() {
+    Mix_Pause(allChannels);
+    Mix_PauseMusic();
+}
+
+void SoundEngine::resumeSound() {
+    Mix_Resume(allChannels);
+    Mix_ResumeMusic();
 }
 
 bool SoundEngine::gameOverFinished() {

@@ -67,6 +67,10 @@ class SoundEngine {
     // none was started. SDL must not be torn down under the sequence's thread.
     static void waitForGameOver();
 
+    // Pauses every effect and the music where they stand, and lets them go on again.
+    static void pauseSound();
+    static void resumeSound();
+
     // True once a game-over sequence has finished; the game thread then ends the process.
     static bool gameOverFinished();
 

@@ -9,6 +9,7 @@
 #include "replay/state_digest.h"
 #include "shell/game.h"
 #include "shell/globals.h"
+#include "shell/pause.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -29,10 +30,12 @@ struct ScriptedKey {
 
 // Runs right into the crowd, swings, jumps, runs up, lets go.
 constexpr ScriptedKey script[] = {
-    {3, SDL_KEYDOWN, SDLK_RIGHT}, {25, SDL_KEYUP, SDLK_RIGHT},   {30, SDL_KEYDOWN, SDLK_SPACE},
-    {31, SDL_KEYUP, SDLK_SPACE},  {60, SDL_KEYDOWN, SDLK_LCTRL}, {61, SDL_KEYUP, SDLK_LCTRL},
-    {90, SDL_KEYDOWN, SDLK_UP},   {110, SDL_KEYUP, SDLK_UP},     {120, SDL_KEYDOWN, SDLK_2},
+    {3, SDL_KEYDOWN, SDLK_RIGHT},   {25, SDL_KEYUP, SDLK_RIGHT},   {30, SDL_KEYDOWN, SDLK_SPACE},
+    {31, SDL_KEYUP, SDLK_SPACE},    {60, SDL_KEYDOWN, SDLK_LCTRL}, {61, SDL_KEYUP, SDLK_LCTRL},
+    {90, SDL_KEYDOWN, SDLK_UP},     {110, SDL_KEYUP, SDLK_UP},     {120, SDL_KEYDOWN, SDLK_2},
+    {12, SDL_KEYDOWN, SDLK_ESCAPE}, // a pause of pauseMs in the recorded run
 };
+constexpr Uint32 pauseMs = 2500;
 
 class ReplaySessionTest : public hero_world::HeroWorldFixture {
   protected:
@@ -79,11 +82,12 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
     }
 
     // Runs the frames, feeding the script into SDL's queue when `typing`, and returns the digest
-    // after each frame. Frames are 1 to 30 ms apart.
+    // after each frame. Frames are 1 to 30 ms apart, plus any pause.
     std::vector<std::uint64_t> run(bool typing) {
         std::vector<std::uint64_t> digests;
         std::mt19937 random(3);
         Uint32 now = firstFrame;
+        Uint32 paused = 0;
         for (int frame = 0; frame < frames; ++frame) {
             for (const ScriptedKey& press : script) {
                 if (typing && press.frame == frame) {
@@ -94,17 +98,30 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
                     SDL_PushEvent(&event);
                 }
             }
-            platform::setTestClock(now);
+            platform::setTestClock(now + paused);
             runFrame();
             digests.push_back(replay::stateDigest());
+            if (pauseRequested() && beginPause()) {
+                ++pauses;
+                paused += pauseMs;
+                platform::setTestClock(now + paused);
+                SDL_Event resume{};
+                resume.type = SDL_KEYDOWN;
+                resume.key.keysym.sym = SDLK_PAUSE;
+                handlePausedEvent(resume);
+                endPause();
+            }
             now += 1 + random() % 30;
         }
         return digests;
     }
 
+    int pauses = 0;
+
     std::string recordingPath() const { return (pictures.path() / "run.rec").string(); }
 };
 
+// The recorded run pauses once; its replay has no pause and still goes the same way.
 TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRun) {
     freshScene();
     replay::Options recording;
@@ -113,6 +130,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     const std::vector<std::uint64_t> recorded = run(true);
     replay::stop();
     ASSERT_NE(recorded.front(), recorded.back());
+    ASSERT_EQ(pauses, 1);
 
     freshScene();
     replay::Options playback;

@@ -180,6 +180,37 @@ Image drawMeter(const Rgb (&rows)[meterHeight], int segment) {
 
 } // namespace
 
+// The banner the game shows over the last frame while it is paused: the bar's panel, its bevel
+// and its lettering, three font dots to a dot.
+Image drawPauseBanner() {
+    constexpr int letterSize = 3;
+    constexpr int margin = 8;
+    constexpr std::string_view word = "PAUSED";
+    const int width = textWidth(word, letterSize) + 2 * margin;
+    const int height = glyphHeight * letterSize + 2 * margin;
+    Image banner(width, height);
+    gradient(banner, 0, 0, width, height, panelTop, panelBottom, 5);
+    for (int x = 0; x < width; ++x) {
+        banner.set(x, 0, bevelDark);
+        banner.set(x, 1, bevelLight);
+        banner.set(x, height - 1, bevelDark);
+    }
+    for (int y = 0; y < height; ++y) {
+        banner.set(0, y, bevelDark);
+        banner.set(1, y, bevelLight);
+        banner.set(width - 1, y, bevelDark);
+    }
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (roundedCorner(x, y, width, height, 4)) {
+                banner.erase(x, y);
+            }
+        }
+    }
+    drawShadowedText(banner, margin, margin, word, keyColour, titleShadow, letterSize);
+    return banner;
+}
+
 std::vector<Picture> interfacePictures() {
     constexpr Rgb healthRows[meterHeight] = {hex(0xff9a8c), hex(0xff4e4e), hex(0xe2242e),
                                              hex(0xd81e2c), hex(0xc81a2a), hex(0xa01428),
@@ -191,6 +222,7 @@ std::vector<Picture> interfacePictures() {
         {"bar", drawBar(), sceneKey},
         {"health", drawMeter(healthRows, 10), spriteKey},
         {"ammo", drawMeter(ammoRows, 5), spriteKey},
+        {"paused", drawPauseBanner(), sceneKey},
     };
 }
 

@@ -1,0 +1,137 @@
+// The pause: holding the frame clock and the sound, showing the banner, waiting for the player.
+#include "shell/pause.h"
+
+#include "pieces/player.h"
+#include "replay/session.h"
+#include "shell/globals.h"
+#include "sound/sound_engine.h"
+#include "sprites/screen_blit.h"
+
+namespace {
+
+constexpr const char* bannerFile = "images/paused.bmp";
+// The banner's see-through colour, the one of the bar and the scenery: (0, 30, 255).
+constexpr Uint8 keyRed = 0;
+constexpr Uint8 keyGreen = 30;
+constexpr Uint8 keyBlue = 255;
+
+bool requested = false;
+bool paused = false;
+SDL_Surface* banner = nullptr;
+// The last key event that arrived while paused, handed on to the first frame after the pause.
+SDL_Event heldKey{};
+bool keyHeld = false;
+
+bool heroIsDying() {
+    const auto* hero = dynamic_cast<const player*>(pieces[heroSlot]);
+    return hero != nullptr && hero->hasDied();
+}
+
+void showBanner() {
+    if (banner != nullptr && !screenBlitsSkipped()) {
+        SDL_Rect at{static_cast<Sint16>((screen->w - banner->w) / 2),
+                    static_cast<Sint16>((screen->h - banner->h) / 2), 0, 0};
+        blitToScreen(banner, nullptr, &at);
+        SDL_Flip(screen);
+    }
+}
+
+} // namespace
+
+bool isPauseKey(const SDL_Event& event) {
+    return event.type == SDL_KEYDOWN &&
+           (event.key.keysym.sym == SDLK_ESCAPE || event.key.keysym.sym == SDLK_PAUSE);
+}
+
+bool isFocusLoss(const SDL_Event& event) {
+    return event.type == SDL_ACTIVEEVENT && event.active.gain == 0 &&
+           (event.active.state & SDL_APPINPUTFOCUS) != 0;
+}
+
+void requestPause() {
+    requested = true;
+}
+
+bool pauseRequested() {
+    return requested;
+}
+
+void loadPauseBanner() {
+    releasePauseBanner();
+    SDL_RWops* file = SDL_RWFromFile(bannerFile, "rb");
+    SDL_Surface* loaded = file != nullptr ? SDL_LoadBMP_RW(file, 1) : nullptr;
+    if (loaded == nullptr) {
+        return;
+    }
+    banner = SDL_DisplayFormat(loaded);
+    SDL_FreeSurface(loaded);
+    if (banner != nullptr) {
+        SDL_SetColorKey(banner, SDL_SRCCOLORKEY,
+                        SDL_MapRGB(banner->format, keyRed, keyGreen, keyBlue));
+    }
+}
+
+void releasePauseBanner() {
+    SDL_FreeSurface(banner);
+    banner = nullptr;
+}
+
+bool beginPause() {
+    requested = false;
+    if (paused || replay::replaying() || heroIsDying()) {
+        return false;
+    }
+    paused = true;
+    keyHeld = false;
+    replay::holdClock();
+    SoundEngine::pauseSound();
+    showBanner();
+    return true;
+}
+
+bool handlePausedEvent(const SDL_Event& event) {
+    if (isPauseKey(event)) {
+        return true;
+    }
+    switch (event.type) {
+    case SDL_QUIT:
+        // Closing the window ends the run as it always does: through the frame after the pause,
+        // which also puts it in a recording.
+        heldKey = event;
+        keyHeld = true;
+        return true;
+    case SDL_VIDEOEXPOSE:
+        showBanner();
+        return false;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        heldKey = event;
+        keyHeld = true;
+        return false;
+    default:
+        return false;
+    }
+}
+
+void endPause() {
+    if (!paused) {
+        return;
+    }
+    paused = false;
+    replay::releaseClock();
+    SoundEngine::resumeSound();
+    if (keyHeld) {
+        SDL_PushEvent(&heldKey);
+        keyHeld = false;
+    }
+}
+
+void pauseUntilResumed() {
+    if (!beginPause()) {
+        return;
+    }
+    SDL_Event event;
+    while (SDL_WaitEvent(&event) != 0 && !handlePausedEvent(event)) {
+    }
+    endPause();
+}

@@ -1,0 +1,32 @@
+// Pause: the game's time stands still, its sound with it, and a banner shows over the last frame
+// until the player resumes.
+#pragma once
+
+#include <SDL/SDL.h>
+
+// True for the events that pause a run, and resume a paused one: Esc or Pause pressed.
+bool isPauseKey(const SDL_Event& event);
+// True when the window loses the input focus: that pauses too, but only a key resumes.
+bool isFocusLoss(const SDL_Event& event);
+
+// Noted by the frame's event poll when a pause was asked for; the run pauses after the frame.
+void requestPause();
+bool pauseRequested();
+
+// The banner ("images/paused.bmp", drawn in the game's own lettering), read at start-up. A
+// missing or broken banner only means that a pause shows none.
+void loadPauseBanner();
+void releasePauseBanner();
+
+// Holds the run until the player resumes with Esc or Pause, or closes the window (the closing
+// then reaches the frame after the pause, as the frame's event). Game time stands still meanwhile:
+// the frame clock skips the paused time, so nothing moves, nothing is released, no meter changes,
+// the jump arc and the swing wait. Music and effects pause too. Waits on SDL's event queue, never
+// spinning. Once the hero is dying, and in a replay, it does nothing.
+void pauseUntilResumed();
+
+// Its steps, for tests. beginPause returns false when no pause can start now; a key event that
+// arrives while paused is kept and handed to the first frame after it.
+bool beginPause();
+bool handlePausedEvent(const SDL_Event& event); // true when the event ends the pause
+void endPause();

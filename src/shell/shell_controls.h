@@ -1,0 +1,9 @@
+// The shell's own controls among the input events: the ones that pause the run.
+#pragma once
+
+#include <SDL/SDL.h>
+
+// Looks at an event the frame polled. When it is one of the shell's controls (Esc or Pause
+// pressed, the window losing the input focus), acts on it and returns true: the event is then
+// not the frame's. Every other event returns false and goes to the pieces as designed.
+bool takeShellControl(const SDL_Event& event);
