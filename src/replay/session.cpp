@@ -2,6 +2,7 @@
 #include "replay/session.h"
 
 #include "platform/clock.h"
+#include "platform/gamepad.h"
 #include "replay/recording.h"
 #include "replay/state_digest.h"
 #include "shell/globals.h"
@@ -109,6 +110,7 @@ void startRecording(const Options& options) {
 // One SDL_PollEvent, as every frame makes. An event the shell takes for itself (a pause, say)
 // never becomes the frame's event: the last one stays current, as when nothing arrived.
 bool pollLiveEvent(SDL_Event& event) {
+    platform::pollGamepad();
     SDL_Event arrived;
     if (SDL_PollEvent(&arrived) == 0 || takeShellControl(arrived)) {
         return false;

@@ -14,7 +14,6 @@ struct Options {
     std::string recordPath; // write the run to this file
     std::string replayPath; // play this recording back instead of reading the machine
     bool headless = false;  // with replayPath: no window, no sound device, no pacing, no blits
-    int fps = 0;            // a live run's frame cap; 0 runs flat out
 };
 
 // Sets the run up before start-up. A recording to replay is read and checked whole here, and a

@@ -10,6 +10,7 @@
 #include "pieces/world.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/gamepad.h"
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
 #include "shell/globals.h"
@@ -66,6 +67,8 @@ bool displayIsVisible() {
 
 // The frame cap of this run, if the command line set one.
 FramePacer pacer;
+// The window opens as the whole screen.
+bool startFullscreen = false;
 
 [[noreturn]] void failStartUp(const char* format) {
     std::fprintf(stderr, format, SDL_GetError());
@@ -81,12 +84,14 @@ void openWindow() {
         SDL_SetError("%s", noDisplayMessage);
         failStartUp("Unable to init SDL: %s\n");
     }
-    screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth, videoFlags);
+    screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth,
+                              videoFlags | (startFullscreen ? SDL_FULLSCREEN : 0));
     if (screen == nullptr) {
         failStartUp("Unable to set 800x600 video: %s\n");
     }
     SDL_WM_SetCaption(windowCaption, nullptr);
     SDL_Init(SDL_INIT_EVERYTHING);
+    platform::openGamepad();
 }
 
 void startSound() {
@@ -155,9 +160,10 @@ void updatePiecesInPlay() {
 
 } // namespace
 
-int runGame(const replay::Options& options) {
-    replay::begin(options);
+int runGame(const RunOptions& options) {
+    replay::begin(options.replay);
     pacer = FramePacer(options.fps);
+    startFullscreen = options.fullscreen;
     startUp();
     gameState = statePlaying;
     stateLoop();

@@ -3,11 +3,9 @@
 
 #include <SDL/SDL.h>
 
-#include <iosfwd>
+#include "replay/session.h"
 
-namespace replay {
-struct Options;
-}
+#include <iosfwd>
 
 class GamePiece;
 
@@ -15,9 +13,16 @@ class GamePiece;
 constexpr int screenWidth = 800;
 constexpr int screenHeight = 600;
 
+// What the command line asked of the run. Left as they are, the run is the plain game.
+struct RunOptions {
+    replay::Options replay; // recording or replaying
+    int fps = 0;            // the frame cap; 0 runs flat out
+    bool fullscreen = false;
+};
+
 // The whole run: start-up, the state loop, teardown and the report, live, recorded or replayed
 // as `options` say. Returns the exit status.
-int runGame(const replay::Options& options);
+int runGame(const RunOptions& options);
 
 // Starts SDL, the window, the sound engine and its music, the sprite catalogue and the roster.
 // A media-library failure ends the process with a message on standard error and status 1.

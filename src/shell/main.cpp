@@ -26,15 +26,15 @@ int reportFailure(const char* message) {
 int main(int argc, char* argv[]) {
     CLI::App app(description, "ghoulrun");
     app.set_version_flag("--version", "ghoulrun " GHOULRUN_VERSION);
-    replay::Options options;
-    auto* record =
-        app.add_option("--record", options.recordPath, "Play normally and write the run to FILE")
-            ->type_name("FILE");
-    auto* replayOption = app.add_option("--replay", options.replayPath,
+    RunOptions options;
+    auto* record = app.add_option("--record", options.replay.recordPath,
+                                  "Play normally and write the run to FILE")
+                       ->type_name("FILE");
+    auto* replayOption = app.add_option("--replay", options.replay.replayPath,
                                         "Show the run recorded in FILE again, at its pace")
                              ->type_name("FILE")
                              ->excludes(record);
-    app.add_flag("--headless", options.headless,
+    app.add_flag("--headless", options.replay.headless,
                  "With --replay: no window and no sound, as fast as the machine allows; ends "
                  "with the line \"replay: <frames> frames, state <digest>\"")
         ->needs(replayOption);
@@ -44,6 +44,8 @@ int main(int argc, char* argv[]) {
         ->type_name("N")
         ->check(CLI::Range(FramePacer::slowestCap, FramePacer::fastestCap))
         ->excludes(replayOption);
+    app.add_flag("--fullscreen", options.fullscreen,
+                 "Start on the whole screen (F11 or Alt+Enter switches back and forth)");
     CLI11_PARSE(app, argc, argv);
     try {
         return runGame(options);

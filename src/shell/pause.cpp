@@ -2,8 +2,11 @@
 #include "shell/pause.h"
 
 #include "pieces/player.h"
+#include "platform/clock.h"
+#include "platform/gamepad.h"
 #include "replay/session.h"
 #include "shell/globals.h"
+#include "shell/shell_controls.h"
 #include "sound/sound_engine.h"
 #include "sprites/screen_blit.h"
 
@@ -14,6 +17,9 @@ constexpr const char* bannerFile = "images/paused.bmp";
 constexpr Uint8 keyRed = 0;
 constexpr Uint8 keyGreen = 30;
 constexpr Uint8 keyBlue = 255;
+
+// While paused, the queue and the pad are looked at this often.
+constexpr Uint32 pausedLookMs = 15;
 
 bool requested = false;
 bool paused = false;
@@ -93,6 +99,11 @@ bool handlePausedEvent(const SDL_Event& event) {
     if (isPauseKey(event)) {
         return true;
     }
+    if (isFullscreenToggle(event)) {
+        toggleFullscreen();
+        showBanner();
+        return false;
+    }
     switch (event.type) {
     case SDL_QUIT:
         // Closing the window ends the run as it always does: through the frame after the pause,
@@ -130,8 +141,15 @@ void pauseUntilResumed() {
     if (!beginPause()) {
         return;
     }
+    // The pad is read, not heard: a short sleep between looks, never a spin.
     SDL_Event event;
-    while (SDL_WaitEvent(&event) != 0 && !handlePausedEvent(event)) {
+    for (;;) {
+        platform::pollGamepad();
+        if (SDL_PollEvent(&event) == 0) {
+            platform::delay(pausedLookMs);
+        } else if (handlePausedEvent(event)) {
+            break;
+        }
     }
     endPause();
 }

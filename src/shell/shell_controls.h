@@ -1,9 +1,18 @@
-// The shell's own controls among the input events: the ones that pause the run.
+// The shell's own controls among the input events: the ones that pause the run or switch between
+// the window and the whole screen.
 #pragma once
 
 #include <SDL/SDL.h>
 
 // Looks at an event the frame polled. When it is one of the shell's controls (Esc or Pause
-// pressed, the window losing the input focus), acts on it and returns true: the event is then
-// not the frame's. Every other event returns false and goes to the pieces as designed.
+// pressed, the window losing the input focus, F11 or Alt+Enter pressed), acts on it and returns
+// true: the event is then not the frame's. Every other event returns false and goes to the
+// pieces as designed.
 bool takeShellControl(const SDL_Event& event);
+
+// F11, or Enter with either Alt key held.
+bool isFullscreenToggle(const SDL_Event& event);
+
+// Switches between the 800 x 600 window and the whole screen. The picture keeps its 4:3 shape
+// on any screen: SDL scales it whole and fills the rest of a wider screen with black.
+void toggleFullscreen();

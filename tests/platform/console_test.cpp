@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <fcntl.h>
+#include <iostream>
 #include <unistd.h>
 
 namespace {
