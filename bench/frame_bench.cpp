@@ -14,6 +14,7 @@
 #include "pieces/player.h"
 #include "pieces/world.h"
 #include "platform/clock.h"
+#include "shell/frame_pacer.h"
 #include "shell/game.h"
 #include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
@@ -51,6 +52,10 @@ constexpr int scenarioCounts[] = {0, 100, 1000, 3000, 9997};
 constexpr Uint32 approachFrames[] = {24000, 12000, 6000, 3000, 1500, 800, 400, 200, 100, 50, 32};
 constexpr int settleFrames = 30;
 constexpr int startUpRuns = 5;
+// The capped run: its frame cap, its enemies and how long it is timed, in ms.
+constexpr int cappedFps = 60;
+constexpr int cappedEnemies = 100;
+constexpr double cappedRunMs = 3000;
 // Real time the hero's speed is measured over, in ms.
 constexpr Uint32 heroSpeedRunMs = 1000;
 
@@ -321,6 +326,12 @@ void describeCrowd(int n) {
 // The hero's speed in play, against its own: for about a second of real time, the sum of the
 // hero's horizontal steps over the time between the first and the last frame's start. A frame
 // loop that times every move by the interval between frame starts gives 1.
+double processCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
 double heroSpeedRatio() {
     pressLeft();
     platform::useRealClock();
@@ -337,6 +348,28 @@ double heroSpeedRatio() {
     const double ratio = travelled / seconds / pieces[heroSlot]->motion.speed;
     platform::useTestClock(lastFrameEndTick);
     return ratio;
+}
+
+// The CPU the game takes per second of play with `--fps 60`, as a share of one core: N enemies
+// in play, the real clock, the frame cap sleeping between frames (both threads counted).
+double cappedCpuShare(int n) {
+    std::streambuf* console = std::cout.rdbuf(nullptr);
+    freshRun();
+    releaseEnemies(n);
+    platform::useRealClock();
+    FramePacer pacer(cappedFps);
+    const double cpuBefore = processCpuSeconds();
+    const Clock::time_point start = Clock::now();
+    while (msSince(start) < cappedRunMs) {
+        pacer.waitForFrameStart();
+        lastSpawnTick = platform::ticks();
+        world()->health = 1.0;
+        runFrame();
+    }
+    const double share = (processCpuSeconds() - cpuBefore) / (msSince(start) / 1000.0);
+    platform::useTestClock(0);
+    std::cout.rdbuf(console);
+    return share;
 }
 
 void runScenario(int n) {
@@ -483,6 +516,12 @@ int main(int argc, char** argv) {
         if (only == nullptr || std::atoi(only) == n) {
             runScenario(n);
         }
+    }
+    if (only == nullptr || std::atoi(only) == cappedEnemies) {
+        const double share = cappedCpuShare(cappedEnemies);
+        std::printf("--fps %d with %d enemies: %.1f %% of one core per second of play\n", cappedFps,
+                    cappedEnemies, 100.0 * share);
+        std::printf("bench N=%d fps_cap=%d cpu_share=%.3f\n", cappedEnemies, cappedFps, share);
     }
     std::printf("start-up to first frame: %.1f ms (median of %d runs: window, %s, roster of %d "
                 "enemies, first frame; no sound engine)\n",
