@@ -9,6 +9,7 @@
 #include "shell/shell_controls.h"
 #include "sprites/screen_blit.h"
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -69,7 +70,8 @@ void printClosingLine() {
     std::fflush(stdout);
 }
 
-// Skips over records that are not frames up to the next frame; false at the end.
+// The next record when it is of `kind` (the roster's reading, read once at start-up, is passed
+// over), or null.
 const Record* nextRecordOf(Record::Kind kind) {
     const auto& records = session.recording.records;
     while (session.next < records.size() && records[session.next].kind == Record::roster) {
@@ -91,7 +93,8 @@ void startReplay(const Options& options) {
     lastSpawnTick = session.recording.header.lastSpawnTick;
     lastFrameEndTick = session.recording.header.lastFrameEndTick;
     frameTick = lastFrameEndTick;
-    std::atexit(printClosingLine);
+    static const bool closingLineRegistered = std::atexit(printClosingLine) == 0;
+    (void)closingLineRegistered;
 }
 
 void startRecording(const Options& options) {
