@@ -2,11 +2,14 @@
 #include "replay/session.h"
 
 #include "platform/clock.h"
+#include "platform/process_guard.h"
 #include "replay/recording.h"
 #include "replay/state_digest.h"
 #include "shell/globals.h"
 #include "sprites/screen_blit.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +25,9 @@ namespace {
 // A check record every this many frames: often enough to name the frame where a replay went
 // astray to within a second of play, rarely enough to cost nothing.
 constexpr Uint32 checkEveryFrames = 64;
+// Replaying with a window, a wait for the recorded pace looks at least this often whether the
+// run is to end.
+constexpr Uint32 longestPaceWaitMs = 20;
 
 enum class Mode { live, recording, replaying };
 
@@ -40,6 +46,7 @@ struct Session {
     Uint32 firstFrameTick = 0;  // the recorded reading of that frame
     bool finalNoted = false;
     std::uint64_t finalDigest = 0;
+    bool recordingLost = false; // said once; the run then ends with status 1
 };
 
 Session session;
@@ -85,17 +92,31 @@ void startReplay(const Options& options) {
     std::atexit(printClosingLine);
 }
 
+// A recording that cannot be written costs the recording, never the run: the first failure is
+// said in one line, and the run plays on.
+void sayRecordingLost(const std::string& reason) {
+    session.recordingLost = true;
+    std::fprintf(stderr, "ghoulrun: %s: %s; the run goes on unrecorded\n", session.path.c_str(),
+                 reason.c_str());
+}
+
+void watchRecorder() {
+    if (!session.recordingLost && !session.writer.failure().empty()) {
+        sayRecordingLost(session.writer.failure());
+    }
+}
+
 void startRecording(const Options& options) {
     Header header;
     header.gameVersion = GHOULRUN_VERSION;
     header.checkInterval = checkEveryFrames;
     header.lastSpawnTick = lastSpawnTick;
     header.lastFrameEndTick = lastFrameEndTick;
-    if (!session.writer.open(options.recordPath, header)) {
-        refuse(options.recordPath, std::strerror(errno));
-    }
     session.mode = Mode::recording;
     session.path = options.recordPath;
+    if (!session.writer.open(options.recordPath, header)) {
+        sayRecordingLost(std::strerror(errno));
+    }
 }
 
 // Replaying with a window: nothing of the real queue reaches the game, but closing the window
@@ -118,12 +139,12 @@ void keepRecordedPace(Uint32 tick) {
         return;
     }
     const Uint32 recordedSinceStart = tick - session.firstFrameTick;
-    for (;;) {
+    while (!platform::endRequested()) {
         const Uint32 realSinceStart = platform::ticks() - session.replayStartReal;
         if (realSinceStart >= recordedSinceStart) {
             return;
         }
-        platform::delay(recordedSinceStart - realSinceStart);
+        platform::delay(std::min(recordedSinceStart - realSinceStart, longestPaceWaitMs));
     }
 }
 
@@ -153,6 +174,7 @@ void stop() {
     session.frameRecord = nullptr;
     session.windowClosed = false;
     session.finalNoted = false;
+    session.recordingLost = false;
     setScreenBlitsSkipped(false);
 }
 
@@ -209,6 +231,7 @@ void pollFrameEvent(SDL_Event& event) {
     case Mode::recording: {
         const bool arrived = SDL_PollEvent(&event) != 0;
         session.writer.frame(session.lastFrameTick, arrived ? &event : nullptr);
+        watchRecorder();
         return;
     }
     case Mode::replaying:
@@ -227,6 +250,7 @@ void endFrame() {
         const Uint32 interval = checkEveryFrames;
         if (session.frames % interval == 0) {
             session.writer.check(stateDigest());
+            watchRecorder();
         }
         return;
     }
@@ -262,6 +286,7 @@ Uint32 reportReading() {
     case Mode::recording: {
         const Uint32 now = platform::ticks();
         session.writer.end(now);
+        watchRecorder();
         return now;
     }
     case Mode::replaying:
@@ -272,6 +297,12 @@ Uint32 reportReading() {
     default:
         return platform::ticks();
     }
+}
+
+int finish() {
+    session.writer.close();
+    watchRecorder();
+    return session.recordingLost ? EXIT_FAILURE : EXIT_SUCCESS;
 }
 
 void noteFinalState() {

@@ -10,6 +10,8 @@
 #include "pieces/world.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/display_loss.h"
+#include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
@@ -82,6 +84,8 @@ void openWindow() {
     }
     SDL_WM_SetCaption(windowCaption, nullptr);
     SDL_Init(SDL_INIT_EVERYTHING);
+    // From here on the display is ours to lose; SDL's own teardown must never run after that.
+    platform::endOnLostDisplay();
 }
 
 void startSound() {
@@ -151,6 +155,7 @@ void updatePiecesInPlay() {
 } // namespace
 
 int runGame(const replay::Options& options) {
+    platform::guardProcess();
     replay::begin(options);
     startUp();
     gameState = statePlaying;
@@ -160,7 +165,7 @@ int runGame(const replay::Options& options) {
     }
     // Otherwise a replay ran out of recorded frames: the recorded run ended there, by its
     // game-over sequence, without a report.
-    return EXIT_SUCCESS;
+    return replay::finish();
 }
 
 void finishRun(std::ostream& out) {
@@ -168,9 +173,11 @@ void finishRun(std::ostream& out) {
     const Uint32 now = replay::reportReading();
     destroyRoster();
     writeReport(out, now);
-    if (!replay::replaying()) {
-        // A game-over sequence still under way ends the run when it is done, Enter or not.
-        platform::pauseConsole(SoundEngine::gameOverFinished);
+    if (!replay::replaying() && !platform::endRequested()) {
+        // A game-over sequence still under way ends the run when it is done, Enter or not; a
+        // signal that comes meanwhile ends it at once.
+        platform::pauseConsole(
+            [] { return SoundEngine::gameOverFinished() || platform::endRequested(); });
     }
     SoundEngine::waitForGameOver();
 }
@@ -206,6 +213,11 @@ void destroyRoster() {
 
 void stateLoop() {
     while (gameState != stateQuit && !replay::replayOver()) {
+        if (platform::endRequested()) {
+            // A signal ends the run as closing the window does, even while the hero dies.
+            gameState = stateQuit;
+            break;
+        }
         switch (gameState) {
         case statePlaying:
             gameState = runFrame();
@@ -218,9 +230,10 @@ void stateLoop() {
             gameState = stateQuit;
             break;
         }
-        // A replay ends where its recording ends, whatever the sequence's own thread does.
-        if (SoundEngine::gameOverFinished() && !replay::replaying()) {
-            std::exit(EXIT_SUCCESS);
+        // A replay ends where its recording ends, whatever the sequence's own thread does. A
+        // signal that came meanwhile still gets its report, at the top of the loop.
+        if (SoundEngine::gameOverFinished() && !replay::replaying() && !platform::endRequested()) {
+            std::exit(replay::finish());
         }
     }
 }

@@ -1,8 +1,8 @@
 // Recording a run through the frame loop and playing it back: every frame's state digest comes
 // out the same, with a crowd large enough for the Crowd's helper thread to take part, and with
 // the blits left out as a headless replay leaves them out.
-#include "pieces/hero_world_fixture.h"
 #include "pieces/crowd.h"
+#include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/cores.h"
 #include "replay/session.h"
@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 
 namespace {
@@ -29,7 +31,7 @@ struct ScriptedKey {
 
 // Runs right into the crowd, swings, jumps, runs up, lets go.
 constexpr ScriptedKey script[] = {
-    {3, SDL_KEYDOWN, SDLK_RIGHT}, {25, SDL_KEYUP, SDLK_RIGHT},  {30, SDL_KEYDOWN, SDLK_SPACE},
+    {3, SDL_KEYDOWN, SDLK_RIGHT}, {25, SDL_KEYUP, SDLK_RIGHT},   {30, SDL_KEYDOWN, SDLK_SPACE},
     {31, SDL_KEYUP, SDLK_SPACE},  {60, SDL_KEYDOWN, SDLK_LCTRL}, {61, SDL_KEYUP, SDLK_LCTRL},
     {90, SDL_KEYDOWN, SDLK_UP},   {110, SDL_KEYUP, SDLK_UP},     {120, SDL_KEYDOWN, SDLK_2},
 };
@@ -39,7 +41,8 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
     void SetUp() override {
         HeroWorldFixture::SetUp();
         const std::filesystem::path file = pictures.path() / "enemy.bmp";
-        testing_support::writeBmp24(file, 12, 30, std::vector<testing_support::Rgb>(360, {9, 9, 9}));
+        testing_support::writeBmp24(file, 12, 30,
+                                    std::vector<testing_support::Rgb>(360, {9, 9, 9}));
         for (int index = 52; index <= 80; ++index) {
             loadSprite(index, file.string(), spriteColourKey);
         }
@@ -128,6 +131,46 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     ASSERT_EQ(replayed.size(), recorded.size());
     for (size_t frame = 0; frame < recorded.size(); ++frame) {
         ASSERT_EQ(replayed[frame], recorded[frame]) << "frame " << frame;
+    }
+}
+
+TEST_F(ReplaySessionTest, ARecordingThatCannotBeWrittenIsSaidOnceAndCostsOnlyTheExitStatus) {
+    struct Case {
+        const char* name;
+        std::string path;
+        int status;
+    };
+    const Case cases[] = {
+        {"a device that is always full", "/dev/full", EXIT_FAILURE},
+        {"a folder that does not exist", (pictures.path() / "gone" / "run.rec").string(),
+         EXIT_FAILURE},
+        {"a file that takes it", recordingPath(), EXIT_SUCCESS},
+    };
+    std::vector<std::uint64_t> played;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        freshScene();
+        replay::Options options;
+        options.recordPath = test.path;
+        testing::internal::CaptureStderr();
+        replay::begin(options);
+        const std::vector<std::uint64_t> digests = run(true);
+        const int status = replay::finish();
+        const std::string said = testing::internal::GetCapturedStderr();
+        replay::stop();
+        EXPECT_EQ(status, test.status);
+        const long lines = std::count(said.begin(), said.end(), '\n');
+        if (test.status == EXIT_FAILURE) {
+            EXPECT_EQ(lines, 1) << said;
+            EXPECT_EQ(said.rfind("ghoulrun: " + test.path + ": ", 0), 0u) << said;
+        } else {
+            EXPECT_EQ(lines, 0) << said;
+        }
+        // The run itself goes exactly as with a recording that works.
+        if (played.empty()) {
+            played = digests;
+        }
+        EXPECT_EQ(digests, played);
     }
 }
 
