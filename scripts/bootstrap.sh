@@ -3,7 +3,7 @@
 set -eu
 
 PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev \
-googletest libgtest-dev libcli11-dev libxxhash-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick"
+googletest libgtest-dev libcli11-dev libxxhash-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick procps"
 
 missing=""
 for package in $PACKAGES; do

@@ -1,6 +1,7 @@
 // The hero's controls: the frame's event turned into movement, facing, a jump, a swing, a report.
 #include "pieces/player.h"
 
+#include "replay/session.h"
 #include "shell/globals.h"
 
 #include <cmath>
@@ -101,7 +102,7 @@ void player::pressKey(SDLKey key, double frameTime) {
         reportPosition();
         break;
     case SDLK_q:
-        std::exit(EXIT_SUCCESS);
+        std::exit(replay::finish());
     case SDLK_KP_PLUS:
     case SDLK_KP_MINUS:
         adjustSpeed(key, frameTime);

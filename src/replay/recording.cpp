@@ -30,6 +30,11 @@ constexpr int digestBytes = 8;
 // Longer than any version string the game will ever carry.
 constexpr Uint32 longestGameVersion = 64;
 
+// The writer's block goes to the file once it holds this many bytes, even between checks. A
+// record is never longer than a key event: tag, delta, type, state, scancode, three varints.
+constexpr std::size_t blockBytes = 4096;
+constexpr std::size_t largestRecordBytes = 3 + 5 + 2 + 3 * varintMaxBytes;
+
 void putVarint(std::vector<unsigned char>& out, Uint32 value) {
     while (value > varintLow) {
         out.push_back(static_cast<unsigned char>((value & varintLow) | varintMore));
@@ -311,68 +316,104 @@ Writer::~Writer() {
 
 bool Writer::open(const std::string& path, const Header& header) {
     close();
-    file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    lostReason.clear();
+    fileLength = 0;
+    if (!file.create(path)) {
         return false;
     }
-    buffer.reserve(64);
-    buffer.assign(magic, magic + magicSize);
-    putVarint(buffer, formatVersion);
-    putVarint(buffer, static_cast<Uint32>(header.gameVersion.size()));
-    buffer.insert(buffer.end(), header.gameVersion.begin(), header.gameVersion.end());
-    putVarint(buffer, header.checkInterval);
-    putVarint(buffer, header.lastSpawnTick);
-    putVarint(buffer, header.lastFrameEndTick);
-    put(buffer);
+    block.reserve(blockBytes + largestRecordBytes);
+    recordEnds.reserve(blockBytes);
+    block.assign(magic, magic + magicSize);
+    putVarint(block, formatVersion);
+    putVarint(block, static_cast<Uint32>(header.gameVersion.size()));
+    block.insert(block.end(), header.gameVersion.begin(), header.gameVersion.end());
+    putVarint(block, header.checkInterval);
+    putVarint(block, header.lastSpawnTick);
+    putVarint(block, header.lastFrameEndTick);
+    recordDone();
     previousTick = header.lastFrameEndTick;
     return true;
 }
 
 void Writer::frame(Uint32 tick, const SDL_Event* event) {
-    buffer.clear();
-    buffer.push_back(event != nullptr ? frameWithEventTag : frameTag);
-    putVarint(buffer, tick - previousTick);
+    if (!isOpen()) {
+        return;
+    }
+    block.push_back(event != nullptr ? frameWithEventTag : frameTag);
+    putVarint(block, tick - previousTick);
     if (event != nullptr) {
-        putEvent(buffer, *event);
+        putEvent(block, *event);
     }
     previousTick = tick;
-    put(buffer);
+    recordDone();
 }
 
 void Writer::roster(Uint32 tick) {
-    buffer.clear();
-    buffer.push_back(rosterTag);
-    putVarint(buffer, tick);
-    put(buffer);
+    if (!isOpen()) {
+        return;
+    }
+    block.push_back(rosterTag);
+    putVarint(block, tick);
+    recordDone();
 }
 
 void Writer::check(std::uint64_t digest) {
-    buffer.clear();
-    buffer.push_back(checkTag);
-    for (int i = 0; i < digestBytes; ++i) {
-        buffer.push_back(static_cast<unsigned char>(digest >> (8 * i)));
+    if (!isOpen()) {
+        return;
     }
-    put(buffer);
+    block.push_back(checkTag);
+    for (int i = 0; i < digestBytes; ++i) {
+        block.push_back(static_cast<unsigned char>(digest >> (8 * i)));
+    }
+    recordDone();
+    // One write per check interval: a few system calls a second at the fastest frame rates.
+    flush();
 }
 
 void Writer::end(Uint32 tick) {
-    buffer.clear();
-    buffer.push_back(endTag);
-    putVarint(buffer, tick - previousTick);
-    put(buffer);
+    if (!isOpen()) {
+        return;
+    }
+    block.push_back(endTag);
+    putVarint(block, tick - previousTick);
+    recordDone();
+    flush();
+}
+
+void Writer::recordDone() {
+    recordEnds.push_back(block.size());
+    if (block.size() >= blockBytes) {
+        flush();
+    }
+}
+
+void Writer::flush() {
+    if (isOpen() && !block.empty()) {
+        const std::size_t reached = file.append(block.data(), block.size());
+        if (reached == block.size()) {
+            fileLength += reached;
+        } else {
+            const int cause = errno;
+            // A record that reached the file only in part would read as a truncated frame.
+            std::size_t whole = 0;
+            for (std::size_t recordEnd : recordEnds) {
+                if (recordEnd > reached) {
+                    break;
+                }
+                whole = recordEnd;
+            }
+            file.cutTo(fileLength + whole);
+            file.close();
+            lostReason = std::strerror(cause);
+        }
+    }
+    block.clear();
+    recordEnds.clear();
 }
 
 void Writer::close() {
-    if (file != nullptr) {
-        std::fclose(file);
-        file = nullptr;
-    }
-}
-
-void Writer::put(const std::vector<unsigned char>& bytes) {
-    if (file != nullptr) {
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-    }
+    flush();
+    file.close();
 }
 
 std::string parse(const std::vector<unsigned char>& bytes, Recording& into) {

@@ -33,10 +33,11 @@
 // there); one ending inside a record is truncated.
 #pragma once
 
+#include "platform/block_file.h"
+
 #include <SDL/SDL.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -62,8 +63,14 @@ struct Record {
     std::uint64_t digest = 0; // check: the state digest
 };
 
-// Writes a recording as the run goes. Each record reaches the C library's buffer whole, and the
-// buffer is written out when the process ends, however it ends.
+// Writes a recording as the run goes. Records gather in memory and reach the file in blocks of
+// whole records: at every check record, whenever a block grows large, and at the end. A file cut
+// off anywhere (the process killed, a full disk) therefore ends between two records and reads
+// back up to its last whole frame.
+//
+// When the file stops taking blocks (a full disk, the file-size limit), the writer cuts it back to
+// the last record that reached it whole, writes nothing more and keeps the reason; playing on is
+// the caller's choice.
 class Writer {
   public:
     Writer() = default;
@@ -71,22 +78,33 @@ class Writer {
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
-    // Creates `path` and writes the header. False, with errno set, when the file cannot be made.
+    // Creates `path`; the header is the first record of the first block. False, with errno set,
+    // when the file cannot be made.
     bool open(const std::string& path, const Header& header);
-    bool isOpen() const { return file != nullptr; }
+    // True from a successful open until close or a failed write.
+    bool isOpen() const { return file.isOpen(); }
     // One frame: its clock reading and, when `event` is not null, the event that arrived in it.
     void frame(Uint32 tick, const SDL_Event* event);
     void roster(Uint32 tick);
     void check(std::uint64_t digest);
     void end(Uint32 tick);
+    // Writes out every record still held.
+    void flush();
     void close();
+    // Empty while every record so far reached the file; otherwise why the file stopped taking
+    // them (the operating system's words).
+    const std::string& failure() const { return lostReason; }
 
   private:
-    void put(const std::vector<unsigned char>& bytes);
+    // Closes the record just put in the block, and writes the block out once it is large.
+    void recordDone();
 
-    std::FILE* file = nullptr;
+    platform::BlockFile file;
     Uint32 previousTick = 0;
-    std::vector<unsigned char> buffer; // one record; reserved once, reused
+    std::vector<unsigned char> block;    // whole records not yet written
+    std::vector<std::size_t> recordEnds; // where each record of the block ends
+    std::uint64_t fileLength = 0;        // bytes the file holds, all of them whole records
+    std::string lostReason;
 };
 
 // The whole of a recording, read and checked at once, so that a bad file is refused before the

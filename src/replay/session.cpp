@@ -3,12 +3,14 @@
 
 #include "platform/clock.h"
 #include "platform/gamepad.h"
+#include "platform/process_guard.h"
 #include "replay/recording.h"
 #include "replay/state_digest.h"
 #include "shell/globals.h"
 #include "shell/shell_controls.h"
 #include "sprites/screen_blit.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
@@ -25,6 +27,9 @@ namespace {
 // A check record every this many frames: often enough to name the frame where a replay went
 // astray to within a second of play, rarely enough to cost nothing.
 constexpr Uint32 checkEveryFrames = 64;
+// Replaying with a window, a wait for the recorded pace looks at least this often whether the
+// run is to end.
+constexpr Uint32 longestPaceWaitMs = 20;
 
 enum class Mode { live, recording, replaying };
 
@@ -45,6 +50,7 @@ struct Session {
     Uint32 pausedTotal = 0; // live: time spent paused, left out of every reading
     Uint32 pausedSince = 0;
     std::uint64_t finalDigest = 0;
+    bool recordingLost = false; // said once; the run then ends with status 1
 };
 
 Session session;
@@ -97,17 +103,31 @@ void startReplay(const Options& options) {
     (void)closingLineRegistered;
 }
 
+// A recording that cannot be written costs the recording, never the run: the first failure is
+// said in one line, and the run plays on.
+void sayRecordingLost(const std::string& reason) {
+    session.recordingLost = true;
+    std::fprintf(stderr, "ghoulrun: %s: %s; the run goes on unrecorded\n", session.path.c_str(),
+                 reason.c_str());
+}
+
+void watchRecorder() {
+    if (!session.recordingLost && !session.writer.failure().empty()) {
+        sayRecordingLost(session.writer.failure());
+    }
+}
+
 void startRecording(const Options& options) {
     Header header;
     header.gameVersion = GHOULRUN_VERSION;
     header.checkInterval = checkEveryFrames;
     header.lastSpawnTick = lastSpawnTick;
     header.lastFrameEndTick = lastFrameEndTick;
-    if (!session.writer.open(options.recordPath, header)) {
-        refuse(options.recordPath, std::strerror(errno));
-    }
     session.mode = Mode::recording;
     session.path = options.recordPath;
+    if (!session.writer.open(options.recordPath, header)) {
+        sayRecordingLost(std::strerror(errno));
+    }
 }
 
 // One SDL_PollEvent, as every frame makes. An event the shell takes for itself (a pause, say)
@@ -142,12 +162,12 @@ void keepRecordedPace(Uint32 tick) {
         return;
     }
     const Uint32 recordedSinceStart = tick - session.firstFrameTick;
-    for (;;) {
+    while (!platform::endRequested()) {
         const Uint32 realSinceStart = platform::ticks() - session.replayStartReal;
         if (realSinceStart >= recordedSinceStart) {
             return;
         }
-        platform::delay(recordedSinceStart - realSinceStart);
+        platform::delay(std::min(recordedSinceStart - realSinceStart, longestPaceWaitMs));
     }
 }
 
@@ -178,6 +198,7 @@ void stop() {
     session.windowClosed = false;
     session.finalNoted = false;
     session.pausedTotal = 0;
+    session.recordingLost = false;
     setScreenBlitsSkipped(false);
 }
 
@@ -234,6 +255,7 @@ void pollFrameEvent(SDL_Event& event) {
     case Mode::recording: {
         const bool arrived = pollLiveEvent(event);
         session.writer.frame(session.lastFrameTick, arrived ? &event : nullptr);
+        watchRecorder();
         return;
     }
     case Mode::replaying:
@@ -252,6 +274,7 @@ void endFrame() {
         const Uint32 interval = checkEveryFrames;
         if (session.frames % interval == 0) {
             session.writer.check(stateDigest());
+            watchRecorder();
         }
         return;
     }
@@ -287,6 +310,7 @@ Uint32 reportReading() {
     case Mode::recording: {
         const Uint32 now = gameClock();
         session.writer.end(now);
+        watchRecorder();
         return now;
     }
     case Mode::replaying:
@@ -305,6 +329,12 @@ void holdClock() {
 
 void releaseClock() {
     session.pausedTotal += platform::ticks() - session.pausedSince;
+}
+
+int finish() {
+    session.writer.close();
+    watchRecorder();
+    return session.recordingLost ? EXIT_FAILURE : EXIT_SUCCESS;
 }
 
 void noteFinalState() {

@@ -16,9 +16,11 @@ struct Options {
     bool headless = false;  // with replayPath: no window, no sound device, no pacing, no blits
 };
 
-// Sets the run up before start-up. A recording to replay is read and checked whole here, and a
-// recording to make is created; either failing prints "ghoulrun: <file>: <reason>" on standard
-// error and ends the process with status 1. Headless, SDL is pointed at its dummy video and
+// Sets the run up before start-up. A recording to replay is read and checked whole here; one
+// that cannot be replayed prints "ghoulrun: <file>: <reason>" on standard error and ends the
+// process with status 1. A recording to make is created; when it cannot be, or later when a write
+// to it fails, the same kind of line says so once and the run plays on unrecorded (finish() then
+// returns status 1). Headless, SDL is pointed at its dummy video and
 // audio drivers and the screen's blits are switched off.
 void begin(const Options& options);
 
@@ -32,7 +34,8 @@ bool headless();
 Uint32 rosterReading();
 
 // The current frame's clock reading, taken as the frame starts. Replaying with a window, waits
-// first until as much time has passed since the first frame as had passed in the recorded run.
+// first until as much time has passed since the first frame as had passed in the recorded run,
+// or until a signal asks the run to end.
 Uint32 frameReading();
 
 // Step 2 of the frame: stores a newly arrived event in `event`, or leaves it as it was. Live,
@@ -57,6 +60,11 @@ bool replayOver();
 // The clock reading of the end-of-run report: the live clock (recorded as the run's last
 // record), or the recorded one.
 Uint32 reportReading();
+
+// Every ending of the run goes through here just before the process ends: the recorder writes out
+// what it still holds and closes. Returns the exit status: EXIT_FAILURE when the recording was
+// lost on the way, so that scripts notice; EXIT_SUCCESS otherwise.
+int finish();
 
 // Called before the roster is destroyed, so the replay's closing line can still digest it.
 void noteFinalState();

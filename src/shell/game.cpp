@@ -10,7 +10,9 @@
 #include "pieces/world.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/display_loss.h"
 #include "platform/gamepad.h"
+#include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
 #include "shell/globals.h"
@@ -92,6 +94,8 @@ void openWindow() {
     SDL_WM_SetCaption(windowCaption, nullptr);
     SDL_Init(SDL_INIT_EVERYTHING);
     platform::openGamepad();
+    // From here on the display is ours to lose; SDL's own teardown must never run after that.
+    platform::endOnLostDisplay();
 }
 
 void startSound() {
@@ -161,6 +165,7 @@ void updatePiecesInPlay() {
 } // namespace
 
 int runGame(const RunOptions& options) {
+    platform::guardProcess();
     replay::begin(options.replay);
     pacer = FramePacer(options.fps);
     startFullscreen = options.fullscreen;
@@ -169,12 +174,12 @@ int runGame(const RunOptions& options) {
     stateLoop();
     if (gameState == stateQuit) {
         finishRun(std::cout);
-        return EXIT_SUCCESS;
+        return replay::finish();
     }
     // A replay ran out of recorded frames: the recorded run ended there, by its game-over
     // sequence, without a report. The replayed sequence is let finish before SDL goes.
     SoundEngine::waitForGameOver();
-    return EXIT_SUCCESS;
+    return replay::finish();
 }
 
 void finishRun(std::ostream& out) {
@@ -182,9 +187,11 @@ void finishRun(std::ostream& out) {
     const Uint32 now = replay::reportReading();
     destroyRoster();
     writeReport(out, now);
-    if (!replay::replaying()) {
-        // A game-over sequence still under way ends the run when it is done, Enter or not.
-        platform::pauseConsole(SoundEngine::gameOverFinished);
+    if (!replay::replaying() && !platform::endRequested()) {
+        // A game-over sequence still under way ends the run when it is done, Enter or not; a
+        // signal that comes meanwhile ends it at once.
+        platform::pauseConsole(
+            [] { return SoundEngine::gameOverFinished() || platform::endRequested(); });
     }
     SoundEngine::waitForGameOver();
 }
@@ -221,6 +228,11 @@ void destroyRoster() {
 
 void stateLoop() {
     while (gameState != stateQuit && !replay::replayOver()) {
+        if (platform::endRequested()) {
+            // A signal ends the run as closing the window does, even while the hero dies.
+            gameState = stateQuit;
+            break;
+        }
         switch (gameState) {
         case statePlaying:
             pacer.waitForFrameStart();
@@ -237,9 +249,10 @@ void stateLoop() {
             gameState = stateQuit;
             break;
         }
-        // A replay ends where its recording ends, whatever the sequence's own thread does.
-        if (SoundEngine::gameOverFinished() && !replay::replaying()) {
-            std::exit(EXIT_SUCCESS);
+        // A replay ends where its recording ends, whatever the sequence's own thread does. A
+        // signal that came meanwhile still gets its report, at the top of the loop.
+        if (SoundEngine::gameOverFinished() && !replay::replaying() && !platform::endRequested()) {
+            std::exit(replay::finish());
         }
     }
 }

@@ -21,7 +21,8 @@ struct RunOptions {
 };
 
 // The whole run: start-up, the state loop, teardown and the report, live, recorded or replayed
-// as `options` say. Returns the exit status.
+// as `options` say. Guards the process first (signals, the console, the display). Returns the
+// exit status: 1 when the recording was lost, else 0.
 int runGame(const RunOptions& options);
 
 // Starts SDL, the window, the sound engine and its music, the sprite catalogue and the roster.
@@ -38,8 +39,9 @@ GamePiece* makeEnemy(int slot);
 // Destroys every piece of the table and empties it.
 void destroyRoster();
 
-// Calls runFrame until the game state is stateQuit; ends the process with status 0 at the
-// frame boundary after a game-over sequence has finished.
+// Calls runFrame until the game state is stateQuit, or a signal asks the run to end (the state
+// then becomes stateQuit); ends the process at the frame boundary after a game-over sequence has
+// finished, with status 0 unless the recording was lost.
 void stateLoop();
 
 // One frame: fill, one input event, at most one release, every update in piece order, flip.
@@ -54,7 +56,7 @@ void releaseDueEnemy();
 Uint32 releaseInterval(Uint32 now);
 
 // After the state loop: destroys the roster, prints the report for the run ending now and waits
-// for Enter when a terminal is there to press it.
+// for Enter when a terminal is there to press it (not after a signal).
 void finishRun(std::ostream& out);
 
 // The three lines of the end-of-run report, for a run that ended at timer reading `now`.

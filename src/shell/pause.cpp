@@ -4,6 +4,7 @@
 #include "pieces/player.h"
 #include "platform/clock.h"
 #include "platform/gamepad.h"
+#include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/globals.h"
 #include "shell/shell_controls.h"
@@ -143,7 +144,7 @@ void pauseUntilResumed() {
     }
     // The pad is read, not heard: a short sleep between looks, never a spin.
     SDL_Event event;
-    for (;;) {
+    while (!platform::endRequested()) {
         platform::pollGamepad();
         if (SDL_PollEvent(&event) == 0) {
             platform::delay(pausedLookMs);

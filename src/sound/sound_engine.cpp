@@ -2,7 +2,9 @@
 #include "sound/sound_engine.h"
 
 #include "platform/clock.h"
+#include "platform/process_guard.h"
 
+#include <algorithm>
 #include <atomic>
 #include <iostream>
 
@@ -35,6 +37,9 @@ constexpr Uint32 pauseBeforeJingleMs = 2000;
 constexpr Uint32 jingleMs = 3700;
 constexpr const char* jingleCategory = "death";
 constexpr const char* jingleSample = "gameover";
+// The sequence's waits look this often whether a signal asks the run to end, which must then
+// happen within a second.
+constexpr Uint32 sequenceWaitSliceMs = 50;
 
 // Marks of the playing table: free, or the channel plus one.
 constexpr int freeMark = 0;
@@ -91,6 +96,17 @@ class AudioLock {
 // when it has none.
 std::string sampleNameOf(const std::string& fileName) {
     return fileName.substr(0, fileName.rfind('.'));
+}
+
+// Waits `ms` as the sequence does, unless a signal asks the run to end first; true when the whole
+// wait passed.
+bool waitUnlessEnding(Uint32 ms) {
+    for (Uint32 left = ms; left > 0 && !platform::endRequested();) {
+        const Uint32 slice = std::min(left, sequenceWaitSliceMs);
+        platform::delay(slice);
+        left -= slice;
+    }
+    return !platform::endRequested();
 }
 
 } // namespace
@@ -272,9 +288,14 @@ void SoundEngine::releaseAll() {
 int SoundEngine::gameOverSequence(void* engine) {
     SoundEngine* target = engine != nullptr ? static_cast<SoundEngine*>(engine) : instance();
     Mix_FadeOutMusic(musicFadeOutMs);
-    platform::delay(pauseBeforeJingleMs);
+    // Cut short by a signal, the sequence never finishes: the run ends with its report instead.
+    if (!waitUnlessEnding(pauseBeforeJingleMs)) {
+        return 0;
+    }
     target->playEffect(jingleCategory, jingleSample, 0);
-    platform::delay(jingleMs);
+    if (!waitUnlessEnding(jingleMs)) {
+        return 0;
+    }
     // Ending the process here would tear SDL down under the frame the game thread is drawing;
     // the game thread ends it at its next frame boundary instead.
     gameOverDone.store(true);

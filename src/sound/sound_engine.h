@@ -57,7 +57,9 @@ class SoundEngine {
     // 2000 ms, plays "death"/"gameover", waits 3700 ms and then raises the flag that
     // gameOverFinished() reports; the game thread ends the process at its next frame boundary.
     // `engine` is the engine to play on; the game passes null, which means instance(). The
-    // waits go through platform::delay, so the test clock runs the sequence instantly.
+    // waits go through platform::delay, so the test clock runs the sequence instantly. A signal
+    // to end the run (platform::endRequested) cuts the waits short: the sequence then returns
+    // within a twentieth of a second, without raising the flag.
     static int gameOverSequence(void* engine);
 
     // Starts gameOverSequence for `engine` (null: instance()) on a thread of its own, as the

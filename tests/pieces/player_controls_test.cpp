@@ -2,6 +2,7 @@
 #include "pieces/hero_world_fixture.h"
 
 #include "platform/clock.h"
+#include "replay/session.h"
 #include "shell/globals.h"
 
 #include <cmath>
@@ -184,6 +185,19 @@ TEST_F(PlayerControlsTest, QuitKeyEndsTheProcessAtOnce) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     setEvent(SDL_KEYDOWN, SDLK_q);
     EXPECT_EXIT(inputAfter(16), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(PlayerControlsTest, QuitKeyEndsWithStatus1WhenTheRecordingWasLost) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    setEvent(SDL_KEYDOWN, SDLK_q);
+    replay::Options options;
+    options.recordPath = "/dev/full";
+    EXPECT_EXIT(
+        {
+            replay::begin(options);
+            inputAfter(16);
+        },
+        ::testing::ExitedWithCode(1), "ghoulrun: /dev/full: No space left on device");
 }
 
 } // namespace

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -27,8 +31,10 @@ SDL_Event keyEvent(Uint8 type, SDLKey sym, SDLMod mod = KMOD_NONE, Uint16 unicod
 }
 
 // A run of `frames` frames, 1 to 40 ms apart (a few far more), with a key event now and then,
-// written by the game's own writer; the clock wraps past 2^32 on the way.
-std::vector<unsigned char> writeRun(const std::filesystem::path& file, int frames) {
+// written by the game's own writer; the clock wraps past 2^32 on the way. `failure`, when given,
+// receives the writer's reason for a lost recording.
+std::vector<unsigned char> writeRun(const std::filesystem::path& file, int frames,
+                                    std::string* failure = nullptr) {
     replay::Header header;
     header.gameVersion = "test";
     header.checkInterval = 8;
@@ -51,9 +57,34 @@ std::vector<unsigned char> writeRun(const std::filesystem::path& file, int frame
     }
     writer.end(tick + 3);
     writer.close();
+    if (failure != nullptr) {
+        *failure = writer.failure();
+    }
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
+
+// While it lives, files may grow to `bytes` and no further, as on a disk that fills up: a write
+// across the limit writes what fits, the next one fails. The signal the limit would send is
+// ignored, as the game ignores it.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit lowered{bytes, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit saved{};
+    void (*handler)(int);
+};
 
 class RecordingTest : public ::testing::Test {
   protected:
@@ -131,6 +162,50 @@ TEST_F(RecordingTest, ClockReadingsSurviveTheTimerWrappingAndLongGaps) {
     }
     EXPECT_EQ(frames, 500);
     EXPECT_LT(previous, read.header.lastFrameEndTick) << "the timer wrapped on the way";
+}
+
+TEST_F(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
+    constexpr int frames = 400;
+    const std::vector<unsigned char> whole = writeRun(folder.path() / "whole.rec", frames);
+    // Where a file cut short still reads: after the header and after each record.
+    std::vector<std::size_t> readable;
+    for (std::size_t length = 1; length <= whole.size(); ++length) {
+        Recording ignored;
+        if (replay::parse({whole.begin(), whole.begin() + static_cast<long>(length)}, ignored)
+                .empty()) {
+            readable.push_back(length);
+        }
+    }
+    ASSERT_GT(readable.size(), static_cast<std::size_t>(frames));
+    // Nothing at all, inside the magic, inside the header's numbers, right after the header,
+    // inside the first block, across later blocks, one byte short of the whole file, just enough.
+    const std::size_t limits[] = {0,
+                                  7,
+                                  readable.front() - 2,
+                                  readable.front(),
+                                  readable.front() + 5,
+                                  whole.size() / 3,
+                                  whole.size() / 2 + 1,
+                                  whole.size() - 1,
+                                  whole.size()};
+    for (std::size_t limit : limits) {
+        SCOPED_TRACE("limit " + std::to_string(limit) + " of " + std::to_string(whole.size()));
+        std::string failure;
+        std::vector<unsigned char> kept;
+        {
+            const FileSizeLimit disk(limit);
+            kept = writeRun(file, frames, &failure);
+        }
+        std::size_t expected = 0;
+        for (std::size_t length : readable) {
+            if (length <= limit) {
+                expected = length;
+            }
+        }
+        EXPECT_EQ(kept.size(), expected);
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), whole.begin()));
+        EXPECT_EQ(failure.empty(), limit >= whole.size()) << failure;
+    }
 }
 
 TEST_F(RecordingTest, ARecordingWithoutFramesIsWhole) {

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <random>
 
 namespace {
@@ -147,6 +149,46 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     ASSERT_EQ(replayed.size(), recorded.size());
     for (size_t frame = 0; frame < recorded.size(); ++frame) {
         ASSERT_EQ(replayed[frame], recorded[frame]) << "frame " << frame;
+    }
+}
+
+TEST_F(ReplaySessionTest, ARecordingThatCannotBeWrittenIsSaidOnceAndCostsOnlyTheExitStatus) {
+    struct Case {
+        const char* name;
+        std::string path;
+        int status;
+    };
+    const Case cases[] = {
+        {"a device that is always full", "/dev/full", EXIT_FAILURE},
+        {"a folder that does not exist", (pictures.path() / "gone" / "run.rec").string(),
+         EXIT_FAILURE},
+        {"a file that takes it", recordingPath(), EXIT_SUCCESS},
+    };
+    std::vector<std::uint64_t> played;
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        freshScene();
+        replay::Options options;
+        options.recordPath = test.path;
+        testing::internal::CaptureStderr();
+        replay::begin(options);
+        const std::vector<std::uint64_t> digests = run(true);
+        const int status = replay::finish();
+        const std::string said = testing::internal::GetCapturedStderr();
+        replay::stop();
+        EXPECT_EQ(status, test.status);
+        const long lines = std::count(said.begin(), said.end(), '\n');
+        if (test.status == EXIT_FAILURE) {
+            EXPECT_EQ(lines, 1) << said;
+            EXPECT_EQ(said.rfind("ghoulrun: " + test.path + ": ", 0), 0u) << said;
+        } else {
+            EXPECT_EQ(lines, 0) << said;
+        }
+        // The run itself goes exactly as with a recording that works.
+        if (played.empty()) {
+            played = digests;
+        }
+        EXPECT_EQ(digests, played);
     }
 }
 

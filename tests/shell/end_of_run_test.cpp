@@ -1,6 +1,7 @@
 // Closing the window: the state loop ends after that frame, the roster goes, the report follows.
 #include "../pieces/hero_world_fixture.h"
 #include "platform/clock.h"
+#include "platform/process_guard.h"
 #include "shell/game.h"
 #include "shell/globals.h"
 
@@ -40,6 +41,17 @@ TEST_F(EndOfRunTest, QuitEventEndsTheLoopAndPrintsTheThreeReportLines) {
     }
     world = nullptr; // destroyed with the roster
     hero = nullptr;
+}
+
+// A dying hero takes no input, so nothing from the queue ends the run; a signal still does.
+TEST_F(EndOfRunTest, ASignalEndsTheLoopEvenWhileTheHeroDies) {
+    hero->kill();
+    ASSERT_EQ(gameOverStarts, 1);
+    gameState = statePlaying;
+    platform::requestEnd();
+    stateLoop();
+    platform::forgetEndRequest();
+    EXPECT_EQ(gameState, stateQuit);
 }
 
 } // namespace

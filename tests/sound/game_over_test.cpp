@@ -1,5 +1,6 @@
 // The game-over sequence on the test clock: its fade, its jingle, its 5700 ms and its signal.
 #include "platform/clock.h"
+#include "platform/process_guard.h"
 #include "sound/sound_engine.h"
 #include "sound/sound_engine_access.h"
 #include "sound/sound_files.h"
@@ -29,6 +30,7 @@ class GameOverTest : public ::testing::Test {
         SoundEngine::resetGameOver();
     }
     void TearDown() override {
+        platform::forgetEndRequest();
         SoundEngine::resetGameOver();
         while (Mix_QuerySpec(nullptr, nullptr, nullptr) > openCount_) {
             Mix_CloseAudio();
@@ -105,6 +107,17 @@ TEST_F(GameOverTest, TheEndOfTheRunWaitsForTheSequenceItStarted) {
     SoundEngine::waitForGameOver();
     EXPECT_TRUE(SoundEngine::gameOverFinished());
     EXPECT_EQ(platform::ticks(), 5700u) << "one sequence ran, to its end";
+}
+
+TEST_F(GameOverTest, ASignalToEndTheRunCutsTheSequenceShort) {
+    SoundEngine engine;
+    initEngine(engine, true);
+    platform::setTestClock(1000);
+    platform::requestEnd();
+    EXPECT_EQ(runSequence(engine), 0);
+    EXPECT_EQ(platform::ticks(), 1000u); // no wait at all
+    EXPECT_FALSE(SoundEngine::gameOverFinished());
+    EXPECT_EQ(Mix_Playing(-1), 0); // and no jingle
 }
 
 } // namespace

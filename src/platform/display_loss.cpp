@@ -1,0 +1,38 @@
+// Ends the process when the X connection breaks, before anything can wait on the dead
+// connection.
+//
+// Xlib finds a broken connection inside whatever call was talking to the server (in play, the
+// flip's XSync) and calls its I/O error handler. The default one prints "X connection to :N
+// broken" and calls exit(), which runs the atexit handlers, SDL_Quit among them. SDL's X11
+// teardown then waits in XIfEvent for the window's unmap: on a connection marked broken,
+// _XReadEvents returns at once without reading, so that wait spins for ever, and SIGTERM only
+// queues an SDL_QUIT that nobody reads any more. Xlib never expects the handler to return, and
+// nothing of SDL may run after it: this handler leaves with _exit.
+#include "platform/display_loss.h"
+
+#include <X11/Xlib.h>
+
+#include <cstdlib>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+constexpr char lostDisplayLine[] = "ghoulrun: lost the display\n";
+
+[[noreturn]] int onBrokenConnection(Display*) {
+    // Only write(2) and _exit(2): the process may be anywhere inside Xlib, with its lock held.
+    const ssize_t ignored = write(STDERR_FILENO, lostDisplayLine, sizeof lostDisplayLine - 1);
+    static_cast<void>(ignored);
+    _exit(EXIT_FAILURE);
+}
+
+} // namespace
+
+void endOnLostDisplay() {
+    // Process-wide, and the libX11 SDL loads is this same library. SDL installs no handler of its
+    // own; XOpenDisplay only installs the default when none is set.
+    XSetIOErrorHandler(onBrokenConnection);
+}
+
+} // namespace platform
