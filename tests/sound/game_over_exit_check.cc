@@ -1,6 +1,6 @@
 // Checks, as a program, that a game over ends the process: a child process runs the game's state
 // loop with the game engine, starts the game-over sequence and must exit with status 0 between
-// 5.6 and 6.5 s later. Prints the verdict; exits 0 when it holds.
+// 5.6 and 15 s later (5.7 s of waits, and whatever a busy machine adds). Prints the verdict; exits 0 when it holds.
 #include "shell/game.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
@@ -18,8 +18,11 @@
 
 namespace {
 
+// The sequence waits 2000 + 3700 ms before it lets the game end: never sooner than that (less
+// the timer's millisecond). Later only by how busy the machine is; past the latest the game has
+// failed to end at all.
 constexpr double earliestEndSeconds = 5.6;
-constexpr double latestEndSeconds = 6.5;
+constexpr double latestEndSeconds = 15.0;
 
 // Start-up as the game does it, over sounds written to a temporary folder that is gone again
 // before the run (everything is decoded by then; the music file stays open).
