@@ -1,6 +1,7 @@
 // Checks, as a program, that a game over ends the process: a child process runs the game's state
 // loop with the game engine, starts the game-over sequence and must exit with status 0 between
-// 5.6 and 15 s later (5.7 s of waits, and whatever a busy machine adds). Prints the verdict; exits 0 when it holds.
+// 5.6 and 15 s later (5.7 s of waits, and whatever a busy machine adds). Prints the verdict;
+// exits 0 when it holds.
 #include "shell/game.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
