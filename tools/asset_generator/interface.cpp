@@ -91,28 +91,34 @@ void skull(Image& bar, int x, int y) {
     }
 }
 
-Image drawBar() {
-    Image bar(barWidth, barHeight);
-    gradient(bar, 0, 0, barWidth, barHeight, panelTop, panelBottom, 5);
-    for (int x = 0; x < barWidth; ++x) {
-        bar.set(x, 0, bevelDark);
-        bar.set(x, 1, bevelLight);
-        bar.set(x, barHeight - 2, bevelDark);
-        bar.set(x, barHeight - 1, bevelDark);
+// A bevelled panel with rounded corners, the ground of the bar and the pause banner.
+Image panel(int width, int height) {
+    Image image(width, height);
+    gradient(image, 0, 0, width, height, panelTop, panelBottom, 5);
+    for (int x = 0; x < width; ++x) {
+        image.set(x, 0, bevelDark);
+        image.set(x, 1, bevelLight);
+        image.set(x, height - 2, bevelDark);
+        image.set(x, height - 1, bevelDark);
     }
-    for (int y = 0; y < barHeight; ++y) {
-        bar.set(0, y, bevelDark);
-        bar.set(1, y, bevelLight);
-        bar.set(barWidth - 2, y, bevelDark);
-        bar.set(barWidth - 1, y, bevelDark);
+    for (int y = 0; y < height; ++y) {
+        image.set(0, y, bevelDark);
+        image.set(1, y, bevelLight);
+        image.set(width - 2, y, bevelDark);
+        image.set(width - 1, y, bevelDark);
     }
-    for (int y = 0; y < barHeight; ++y) {
-        for (int x = 0; x < barWidth; ++x) {
-            if (roundedCorner(x, y, barWidth, barHeight, 4)) {
-                bar.erase(x, y);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (roundedCorner(x, y, width, height, 4)) {
+                image.erase(x, y);
             }
         }
     }
+    return image;
+}
+
+Image drawBar() {
+    Image bar = panel(barWidth, barHeight);
     for (int x : {5, barWidth - 7}) {
         for (int y : {4, barHeight - 6}) {
             rivet(bar, x, y);
@@ -188,25 +194,7 @@ Image drawPauseBanner() {
     constexpr std::string_view word = "PAUSED";
     const int width = textWidth(word, letterSize) + 2 * margin;
     const int height = glyphHeight * letterSize + 2 * margin;
-    Image banner(width, height);
-    gradient(banner, 0, 0, width, height, panelTop, panelBottom, 5);
-    for (int x = 0; x < width; ++x) {
-        banner.set(x, 0, bevelDark);
-        banner.set(x, 1, bevelLight);
-        banner.set(x, height - 1, bevelDark);
-    }
-    for (int y = 0; y < height; ++y) {
-        banner.set(0, y, bevelDark);
-        banner.set(1, y, bevelLight);
-        banner.set(width - 1, y, bevelDark);
-    }
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (roundedCorner(x, y, width, height, 4)) {
-                banner.erase(x, y);
-            }
-        }
-    }
+    Image banner = panel(width, height);
     drawShadowedText(banner, margin, margin, word, keyColour, titleShadow, letterSize);
     return banner;
 }
