@@ -1,6 +1,7 @@
 // Ghoulrun's entry point: reads the command line, runs the game and reports a start-up failure
 // that reaches it.
 #include "replay/session.h"
+#include "shell/data_folder.h"
 #include "shell/game.h"
 
 #include <CLI/CLI.hpp>
@@ -13,7 +14,7 @@ namespace {
 
 constexpr const char* description =
     "Ghoulrun: survive on a night street or in a tunnel while ever more enemies close in.\n"
-    "Run it from the folder that holds images/, sfx/ and pompeii.ogg.";
+    "Its pictures, sounds and music come from the data folder installed with it (see --data).";
 
 int reportFailure(const char* message) {
     std::fprintf(stderr, "ghoulrun: %s\n", message);
@@ -37,7 +38,18 @@ int main(int argc, char* argv[]) {
                  "With --replay: no window and no sound, as fast as the machine allows; ends "
                  "with the line \"replay: <frames> frames, state <digest>\"")
         ->needs(replayOption);
+    std::string dataFolder;
+    app.add_option("--data", dataFolder,
+                   "Read images/, sfx/ and pompeii.ogg from DIR instead of the installed data "
+                   "folder")
+        ->type_name("DIR");
     CLI11_PARSE(app, argc, argv);
+    // Recordings are named from the player's folder, and the game is about to leave it.
+    options.recordPath = fromWorkingFolder(options.recordPath);
+    options.replayPath = fromWorkingFolder(options.replayPath);
+    if (!enterDataFolder(dataFolder)) {
+        return EXIT_FAILURE;
+    }
     try {
         return runGame(options);
     } catch (const char* message) {
