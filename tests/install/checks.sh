@@ -29,7 +29,7 @@ skip() {
 note() { echo "install.$CHECK: $*"; }
 
 the_package() {
-    local packages=("$GHOULRUN_PACKAGE_DIR"/${PACKAGE_NAME}_*.deb)
+    local packages=("$GHOULRUN_PACKAGE_DIR/${PACKAGE_NAME}"_*.deb)
     [ -f "${packages[0]}" ] || fail "no package in $GHOULRUN_PACKAGE_DIR (install.package makes it)"
     echo "${packages[0]}"
 }
@@ -73,7 +73,7 @@ check_man_page() {
         grep -q -x -F -e "$option" <<<"$listed" || missing="$missing $option"
     done
     [ -z "$missing" ] || fail "the manual page lacks:$missing"
-    note "sections and options present:" $options
+    note "sections and options present:" "$(tr '\n' ' ' <<<"$options")"
 }
 
 # The package, built from the finished build by CPack as make package builds it, into a folder
@@ -87,7 +87,8 @@ check_package() {
         >"$GHOULRUN_PACKAGE_DIR/cpack.log" 2>&1 ||
         fail "cpack failed: $(tail -n 20 "$GHOULRUN_PACKAGE_DIR/cpack.log")"
     after=$(stat -c %Y "$GHOULRUN_GAME_DIR/ghoulrun")
-    [ "$before" = "$after" ] || fail "making the package built the game again"
+    [ "$before" = "$after" ] ||
+        fail "making the package built the game again (was the build not finished?)"
     local deb
     deb=$(the_package)
     note "$(basename "$deb"): $(stat -c %s "$deb") bytes"

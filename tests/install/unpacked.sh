@@ -4,7 +4,9 @@
 # binary to /usr/share/games/ghoulrun, plays in a real X window and ends with status 0 on q. A
 # recording named relative to the folder the game starts in is still found after the game has
 # entered its data folder.
-E2E_NAME=install.unpacked
+# The name lib.sh gives its notes and its kept artifacts.
+export E2E_NAME=install.unpacked
+# shellcheck source=tests/e2e/lib.sh
 . "$(dirname "$0")/../e2e/lib.sh"
 
 # Generous: only a game that hangs takes this long to end after q.
