@@ -21,30 +21,44 @@ test: build
 clean:
 	rm -rf $(BUILD_DIR)
 
-# A player's install: the game with its pictures, sounds and music in $(PREFIX)/share/ghoulrun,
-# and a launcher $(PREFIX)/bin/ghoulrun that enters that folder first, since the game reads its
-# data relative to its working folder. DESTDIR, when given, is put in front of both for staging.
+# A player's install under $(PREFIX), laid out as Debian lays out its games: the binary in games/
+# (with a bin/ghoulrun link), its data in share/games/ghoulrun, the menu entry, the icons, the
+# manual page and the AppStream metadata in share/. DESTDIR, when given, goes in front of it all
+# for staging. The install rules are CMake's (dist/CMakeLists.txt), shared with `make package`.
+# make uninstall, with the same PREFIX and DESTDIR, removes what that install put there.
 PREFIX ?= $(HOME)/.local
-GAME_FILES = ghoulrun images sfx pompeii.ogg
+# What each install put where, by destination, for make uninstall.
+INSTALL_RECORDS = $(BUILD_DIR)/install-manifests
 
-.PHONY: install screenshot
+# Sets prefix (PREFIX made absolute from the project folder) and record (the install's manifest).
+install_destination = case "$(PREFIX)" in \
+	    "") echo "$@: PREFIX is empty" >&2; exit 1 ;; \
+	    /*) prefix="$(PREFIX)" ;; \
+	    *) prefix="$(CURDIR)/$(PREFIX)" ;; \
+	esac; \
+	record="$(INSTALL_RECORDS)/$$(printf '%s' "$(DESTDIR)$$prefix" | tr / %).txt"
+
+.PHONY: install uninstall package screenshot
 
 install: build
-	@set -e; \
-	case "$(PREFIX)" in \
-	    "") echo "install: PREFIX is empty" >&2; exit 1 ;; \
-	    /*) prefix="$(PREFIX)" ;; \
-	    *) prefix="$$(pwd)/$(PREFIX)" ;; \
-	esac; \
-	data="$$prefix/share/ghoulrun"; \
-	launcher="$(DESTDIR)$$prefix/bin/ghoulrun"; \
-	rm -rf "$(DESTDIR)$$data"; \
-	mkdir -p "$(DESTDIR)$$data" "$(DESTDIR)$$prefix/bin"; \
-	cd "$(BUILD_DIR)/game"; \
-	cp -R $(GAME_FILES) "$(DESTDIR)$$data/"; \
-	printf '#!/bin/sh\n# Ghoulrun reads images/, sfx/ and pompeii.ogg from its working folder.\ncd "%s" || exit 1\nexec ./ghoulrun "$$@"\n' "$$data" >"$$launcher"; \
-	chmod 755 "$$launcher"; \
-	echo "installed $$launcher (data in $$data)"
+	@set -e; $(install_destination); \
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$$prefix" >/dev/null; \
+	mkdir -p $(INSTALL_RECORDS); \
+	cp $(BUILD_DIR)/install_manifest.txt "$$record"; \
+	echo "installed $(DESTDIR)$$prefix/games/ghoulrun (data in $(DESTDIR)$$prefix/share/games/ghoulrun)"
+
+uninstall:
+	@set -e; $(install_destination); \
+	[ -f "$$record" ] || { echo "uninstall: nothing installed in $(DESTDIR)$$prefix from $(BUILD_DIR)" >&2; exit 1; }; \
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST="$$record" -DPREFIX="$$prefix" \
+	    -P $(BUILD_DIR)/dist/uninstall.cmake >/dev/null; \
+	rm -f "$$record"; \
+	echo "removed what was installed in $(DESTDIR)$$prefix"
+
+# The Debian package, $(BUILD_DIR)/ghoulrun_<version>_<architecture>.deb: the binary in /usr/games,
+# the data in /usr/share/games/ghoulrun, its dependencies worked out from its shared libraries.
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 # Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd).
 screenshot: build

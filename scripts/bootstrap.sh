@@ -1,9 +1,13 @@
 #!/bin/sh
 # Installs the Debian packages the build, the tests and the real-window tests need; only what is missing.
+# The install and the package need libpng-dev (the icons), help2man (the manual page) and dpkg-dev
+# (the changelog, the package's dependencies); man-db, desktop-file-utils, appstream and lintian
+# check what they make.
 set -eu
 
 PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev \
-googletest libgtest-dev libcli11-dev libxxhash-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick procps"
+googletest libgtest-dev libcli11-dev libxxhash-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick \
+procps libpng-dev help2man dpkg-dev man-db desktop-file-utils appstream lintian"
 
 missing=""
 for package in $PACKAGES; do

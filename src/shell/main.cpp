@@ -2,6 +2,7 @@
 // that reaches it.
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
+#include "shell/data_folder.h"
 #include "shell/game.h"
 
 #include <CLI/CLI.hpp>
@@ -14,7 +15,7 @@ namespace {
 
 constexpr const char* description =
     "Ghoulrun: survive on a night street or in a tunnel while ever more enemies close in.\n"
-    "Run it from the folder that holds images/, sfx/ and pompeii.ogg.";
+    "Its pictures, sounds and music come from the data folder installed with it (see --data).";
 
 int reportFailure(const char* message) {
     std::fprintf(stderr, "ghoulrun: %s\n", message);
@@ -46,7 +47,18 @@ int main(int argc, char* argv[]) {
         ->excludes(replayOption);
     app.add_flag("--fullscreen", options.fullscreen,
                  "Start on the whole screen (F11 or Alt+Enter switches back and forth)");
+    std::string dataFolder;
+    app.add_option("--data", dataFolder,
+                   "Read images/, sfx/ and pompeii.ogg from DIR instead of the installed data "
+                   "folder")
+        ->type_name("DIR");
     CLI11_PARSE(app, argc, argv);
+    // Recordings are named from the player's folder, and the game is about to leave it.
+    options.replay.recordPath = fromWorkingFolder(options.replay.recordPath);
+    options.replay.replayPath = fromWorkingFolder(options.replay.replayPath);
+    if (!enterDataFolder(dataFolder)) {
+        return EXIT_FAILURE;
+    }
     try {
         return runGame(options);
     } catch (const char* message) {

@@ -42,12 +42,12 @@ while IFS='|' read -r name make reason; do
 done < <(cases)
 [ "$failures" -eq 0 ] || exit 1
 
-# A run that fails at start-up after its recording was opened still leaves a whole recording: the
-# header alone, which replays to no frames at all.
+# A run that fails at start-up after its recording was opened (its data folder is empty) still
+# leaves a whole recording: the header alone, which replays to no frames at all.
 empty_folder="$work/empty-folder"
 mkdir -p "$empty_folder"
 (cd "$empty_folder" && SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy timeout 5 "$game/ghoulrun" \
-    --record "$work/failed.rec" >/dev/null 2>&1)
+    --data "$empty_folder" --record "$work/failed.rec" >/dev/null 2>&1)
 status=$?
 replayed=$(cd "$game" && timeout 10 ./ghoulrun --replay "$work/failed.rec" --headless 2>&1 | tail -n 1)
 if [ "$status" -ne 1 ] || [[ "$replayed" != "replay: 0 frames, state "* ]]; then

@@ -70,7 +70,7 @@ void drawSky(Image& image, Random& random) {
         }
     }
     // The moon with its halo.
-    const Point moon{330, 17};
+    const Point moon = moonCentre;
     glow(image, moon, 30, 22, hex(0x5a5a9a), 0.35);
     Shape disc(cityWidth, height);
     disc.disc(moon, 8.5);

@@ -271,13 +271,26 @@ Picture heroPicture(const std::string& name, const Pose& pose, const Look& look 
     return {name, drawHero(pose, look), sceneKey};
 }
 
+// The first idle frame: the hero at rest, sword raised in front.
+Pose atRest() {
+    return stance(4, {28, 100}, {-6, 22}, {12, 2}, {-12, -14}, 128);
+}
+
+constexpr Look calm{.wind = 0.15};
+
 } // namespace
+
+Image heroHead(int size) {
+    const Skeleton s = buildSkeleton(heroBody, atRest(), frameWidth, frameHeight);
+    // The head a little above the middle, so the scarf at the collar shows beneath it.
+    const int left = static_cast<int>(std::lround(s.head.x)) - size / 2;
+    const int top = static_cast<int>(std::lround(s.head.y)) - size / 2 + size / 8;
+    return drawHero(atRest(), calm).cropped(left, top, size, size);
+}
 
 std::vector<Picture> heroPictures() {
     std::vector<Picture> pictures;
-    const Look calm{.wind = 0.15};
-    pictures.push_back(
-        heroPicture("idle0", stance(4, {28, 100}, {-6, 22}, {12, 2}, {-12, -14}, 128), calm));
+    pictures.push_back(heroPicture("idle0", atRest(), calm));
     pictures.push_back(heroPicture("idle1",
                                    stance(5, {30, 104}, {-4, 26}, {15, 0}, {-14, -18}, 124),
                                    {.wind = 0.2, .flutter = 1.5}));

@@ -76,6 +76,28 @@ Image Image::mirrored() const {
     return result;
 }
 
+Image Image::cropped(int x, int y, int width, int height) const {
+    Image result(width, height);
+    for (int row = 0; row < height; ++row) {
+        for (int column = 0; column < width; ++column) {
+            if (opaque(x + column, y + row)) {
+                result.set(column, row, at(x + column, y + row));
+            }
+        }
+    }
+    return result;
+}
+
+void Image::place(const Image& top, int x, int y) {
+    for (int row = 0; row < top.height(); ++row) {
+        for (int column = 0; column < top.width(); ++column) {
+            if (top.opaque(column, row)) {
+                set(x + column, y + row, top.at(column, row));
+            }
+        }
+    }
+}
+
 void writeBmp(const std::filesystem::path& path, const Image& image, Rgb key) {
     const int rowBytes = (image.width() * 3 + 3) & ~3;
     const std::uint32_t dataBytes = static_cast<std::uint32_t>(rowBytes) * image.height();

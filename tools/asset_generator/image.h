@@ -43,6 +43,10 @@ class Image {
     Image enlarged(int factor) const;
     // Left and right swapped.
     Image mirrored() const;
+    // The width x height part whose top-left corner is (x, y); outside the picture is transparent.
+    Image cropped(int x, int y, int width, int height) const;
+    // Paints the opaque pixels of `top` with its top-left corner on (x, y).
+    void place(const Image& top, int x, int y);
 
   private:
     std::size_t index(int x, int y) const { return static_cast<std::size_t>(y) * width_ + x; }
@@ -56,5 +60,9 @@ class Image {
 // Writes a bottom-up 24-bit BMP. Transparent pixels get exactly `key`; an opaque pixel that
 // happens to equal the key is nudged by one level of blue so that it stays visible.
 void writeBmp(const std::filesystem::path& path, const Image& image, Rgb key);
+
+// Writes an 8-bit RGBA PNG (libpng), transparent pixels fully transparent: for the desktop's
+// icons, which are no game data and may be see-through.
+void writePng(const std::filesystem::path& path, const Image& image);
 
 } // namespace art

@@ -1,6 +1,7 @@
 // The asset generator: draws every picture and synthesises every sound of the game into the
-// run folder. Usage: asset_generator pictures|sounds|music <run folder>
-// The three parts are separate runs so that the build can make them side by side.
+// run folder, and draws the desktop icons. Usage: asset_generator pictures|sounds|music <run
+// folder>, or asset_generator icons <icon theme folder>.
+// The parts are separate runs so that the build can make them side by side.
 #include "picture.h"
 #include "wav_writer.h"
 
@@ -12,6 +13,10 @@
 namespace {
 
 constexpr float musicQuality = 0.3f; // Vorbis quality (-0.1 .. 1): ample for a 22 kHz mix
+
+// The icon sizes desktops look for in the hicolor theme, in screen pixels.
+constexpr int iconSizes[] = {32, 64, 128, 256};
+constexpr const char* iconName = "ghoulrun.png";
 
 bool isBackground(const std::string& name) {
     return name == "city2" || name == "underground";
@@ -54,11 +59,22 @@ void writeMusic(const std::filesystem::path& runFolder) {
     audio::writeOgg(runFolder / "pompeii.ogg", audio::nightTheme(), musicQuality);
 }
 
+// <theme folder>/<size>x<size>/apps/ghoulrun.png for every size, as the icon theme lays them out.
+void writeIcons(const std::filesystem::path& themeFolder) {
+    const art::Image icon = art::drawIcon();
+    for (const int size : iconSizes) {
+        const std::string sizeName = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path folder = themeFolder / sizeName / "apps";
+        std::filesystem::create_directories(folder);
+        art::writePng(folder / iconName, icon.enlarged(size / art::iconDrawingSize));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: %s pictures|sounds|music <run folder>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s pictures|sounds|music|icons <folder>\n", argv[0]);
         return 2;
     }
     const std::string part = argv[1];
@@ -70,6 +86,8 @@ int main(int argc, char** argv) {
             writeSounds(runFolder);
         } else if (part == "music") {
             writeMusic(runFolder);
+        } else if (part == "icons") {
+            writeIcons(runFolder);
         } else {
             std::fprintf(stderr, "asset_generator: unknown part '%s'\n", part.c_str());
             return 2;

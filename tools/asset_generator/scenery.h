@@ -13,6 +13,9 @@ constexpr int floorTop = 74;    // where the back wall or the buildings meet the
 constexpr int walkTop = 75;     // highest feet row
 constexpr int walkBottom = 243; // lowest feet row
 
+// The centre of the moon in the city's sky, which the desktop icon shows too.
+constexpr Point moonCentre{330, 17};
+
 // Sprinkles single pixels of `colour` over the opaque pixels of a rectangle.
 void speckle(Image& image, Random& random, int x, int y, int w, int h, Rgb colour, double density);
 // Paving slabs: joints every `slabWidth` columns and along the given rows.

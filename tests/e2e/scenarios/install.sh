@@ -1,7 +1,7 @@
 #!/bin/bash
-# A player's install: `make install` into a fresh prefix puts the game and its data under
-# share/ghoulrun and a launcher in bin; the launcher starts the game from any folder, and q
-# ends it at once with status 0.
+# A player's install: `make install` into a fresh prefix puts the game in games/, its data under
+# share/games/ghoulrun and a link to the game in bin; the game started through it from any folder
+# finds its data, and q ends it at once with status 0.
 . "$(dirname "$0")/../lib.sh"
 
 : "${GHOULRUN_SOURCE_DIR:?source folder not given}"
@@ -16,9 +16,10 @@ make -s -C "$GHOULRUN_SOURCE_DIR" -o build install PREFIX="$prefix" \
 note "$(tail -n 1 "$E2E_WORK/install.log")"
 
 launcher="$prefix/bin/ghoulrun"
-data="$prefix/share/ghoulrun"
-[ -x "$launcher" ] || fail "no launcher $launcher"
-[ -x "$data/ghoulrun" ] || fail "no game binary in $data"
+game="$prefix/games/ghoulrun"
+data="$prefix/share/games/ghoulrun"
+[ -x "$launcher" ] || fail "no command $launcher"
+[ -x "$game" ] || fail "no game binary $game"
 [ -f "$data/pompeii.ogg" ] || fail "no music in $data"
 for folder in images sfx; do
     [ "$(find "$data/$folder" -type f | wc -l)" -eq "$(find "$GHOULRUN_GAME_DIR/$folder" -type f | wc -l)" ] ||
@@ -32,9 +33,9 @@ start_xvfb
 launch_game "$elsewhere" "$launcher"
 wait_window
 wait_playing
-# The launcher execs the game, so the process we started is the game itself by now.
-[ "$(readlink "/proc/$GAME_PID/exe")" = "$data/ghoulrun" ] ||
-    fail "the launcher did not exec the installed game: $(readlink "/proc/$GAME_PID/exe")"
+# The command is a link to the game, so the process we started is the installed game itself.
+[ "$(readlink "/proc/$GAME_PID/exe")" = "$game" ] ||
+    fail "the command did not start the installed game: $(readlink "/proc/$GAME_PID/exe")"
 [ "$(readlink "/proc/$GAME_PID/cwd")" = "$data" ] || fail "the installed game does not run in $data"
 
 pressed=$(now_ms)
