@@ -1,9 +1,10 @@
 #!/bin/sh
-# Installs the Debian packages the build, the tests and the real-window tests need; only what is missing.
+# Installs the Debian packages the build, the tests and the real-window tests need (stress-ng
+# for `make e2e-under-load`); only what is missing.
 set -eu
 
 PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev \
-googletest libgtest-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick"
+googletest libgtest-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick stress-ng"
 
 missing=""
 for package in $PACKAGES; do
