@@ -80,6 +80,12 @@ bench: bootstrap
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target frame_bench
 	@$(BUILD_DIR)/bench/frame_bench $(BUILD_DIR)/game
 
+# The end-to-end scenarios five times in a row beside a CPU hog on one core (stress-ng): they
+# must pass on a busy machine too. RUNS=n for another count.
+.PHONY: e2e-under-load
+e2e-under-load: build
+	@RUNS=$(or $(RUNS),5) scripts/e2e_under_load.sh $(BUILD_DIR)
+
 # The sanitizers: every test but the real-window ones under AddressSanitizer with
 # UndefinedBehaviorSanitizer and LeakSanitizer (in build-sanitize), and the threaded sound tests
 # under ThreadSanitizer (in build-tsan). Any report fails.

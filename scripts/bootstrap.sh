@@ -2,12 +2,13 @@
 # Installs the Debian packages the build, the tests and the real-window tests need; only what is missing.
 # The install and the package need libpng-dev (the icons), help2man (the manual page) and dpkg-dev
 # (the changelog, the package's dependencies); man-db, desktop-file-utils, appstream and lintian
-# check what they make.
+# check what they make. openbox is the window manager of the end-to-end window scenario (full
+# screen and focus are a window manager's part); stress-ng serves `make e2e-under-load`.
 set -eu
 
 PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev \
 googletest libgtest-dev libcli11-dev libxxhash-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick \
-procps libpng-dev help2man dpkg-dev man-db desktop-file-utils appstream lintian"
+procps libpng-dev help2man dpkg-dev man-db desktop-file-utils appstream lintian openbox stress-ng"
 
 missing=""
 for package in $PACKAGES; do

@@ -25,18 +25,28 @@ build=${1:-$default_dir}
 [ $# -gt 0 ] && shift
 jobs=${JOBS:-2}
 
-# Stack frames kept for readable reports; -O1 keeps the tests quick enough.
+# Stack frames kept for readable reports; -O1 keeps the tests quick enough. The unit-test files
+# themselves are built with -O0: they are most of the compile time, and the game's code they call
+# keeps -O1.
 common="-g -O1 -fno-omit-frame-pointer"
 asan="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 tsan="-fsanitize=thread"
 
+# What the AddressSanitizer tests need: the game (and so its generated data), the unit tests, the
+# data-set tests, the error matrix's driver and the game-over check. Not the benchmark or the
+# helpers of the real-window tests, which the sanitized tree never runs.
+asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests ghoulrun_error_case game_over_exit_check"
+# ThreadSanitizer: only the threads' unit tests are built (GHOULRUN_THREAD_TESTS_ONLY).
+tsan_targets="ghoulrun_tests game_over_exit_check"
+
 configure() {
     flags=$1
+    shift
     cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_C_FLAGS_RELWITHDEBINFO="$common" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$common" \
         -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
         -DCMAKE_EXE_LINKER_FLAGS="$flags" -DCMAKE_SHARED_LINKER_FLAGS="$flags" \
-        -DCMAKE_MODULE_LINKER_FLAGS="$flags" >/dev/null
+        -DCMAKE_MODULE_LINKER_FLAGS="$flags" -DGHOULRUN_TEST_CODE_OPTIONS=-O0 "$@" >/dev/null
 }
 
 # Reports go to the test's output. Full stacks at every allocation (libSDL2 has no frame
@@ -49,16 +59,19 @@ export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/
 case "$kind" in
     asan-build)
         configure "$asan"
-        cmake --build "$build" -j "$jobs"
+        # shellcheck disable=SC2086
+        cmake --build "$build" -j "$jobs" --target $asan_targets
         ;;
     asan)
         configure "$asan"
-        cmake --build "$build" -j "$jobs"
+        # shellcheck disable=SC2086
+        cmake --build "$build" -j "$jobs" --target $asan_targets
         ctest --test-dir "$build" --output-on-failure -j "$jobs" -LE '^(e2e|soak|sanitize)$' "$@"
         ;;
     tsan)
-        configure "$tsan"
-        cmake --build "$build" -j "$jobs" --target ghoulrun_tests game_over_exit_check
+        configure "$tsan" -DGHOULRUN_THREAD_TESTS_ONLY=ON
+        # shellcheck disable=SC2086
+        cmake --build "$build" -j "$jobs" --target $tsan_targets
         ctest --test-dir "$build" --output-on-failure -j "$jobs" -R '^(SoundEngine|GameOver|Crowd|BlitQueue)' "$@"
         ;;
 esac

@@ -5,6 +5,14 @@
 # Keys go to the game window with xdotool; screenshots come from ImageMagick's import.
 # Everything it starts is stopped on exit, whatever happens.
 #
+# The game runs only when the scenario lets it. Once it plays, it stands frozen (game_freeze.cpp:
+# the process and its clock stop together) while the scenario sends keys, takes screenshots and
+# looks at them, and runs for the stretches the scenario asks for (run_game_for, run_until_lines).
+# So nothing the game does depends on how fast this machine runs xdotool, import or convert: the
+# keys are all there on the game's first frame after a freeze, and an enemy walks only through
+# the time the game was let run. The audio file stops with the game, so its bytes count the time
+# the game ran.
+#
 # From ctest (suite.cmake): GHOULRUN_GAME_DIR (the run folder), E2E_TOOLS (our helper programs),
 # E2E_ARTIFACTS (where a failed scenario leaves its screenshots, audio and console output).
 
@@ -47,6 +55,7 @@ e2e_cleanup() {
     local status=$?
     [ -z "$WATCHDOG_PID" ] || kill -TERM "$WATCHDOG_PID" 2>/dev/null
     if [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; then
+        kill -CONT "$GAME_PID" 2>/dev/null
         kill -TERM "$GAME_PID" 2>/dev/null
         sleep 0.2
         kill -KILL "$GAME_PID" 2>/dev/null
@@ -96,6 +105,7 @@ need_tools() {
     for tool in ghoulrun_close_window ghoulrun_audio_probe; do
         [ -x "$E2E_TOOLS/$tool" ] || missing="$missing $E2E_TOOLS/$tool"
     done
+    [ -f "$FREEZE_LIBRARY" ] || missing="$missing $FREEZE_LIBRARY"
     [ -z "$missing" ] || fail "missing tools:$missing (scripts/bootstrap.sh installs them)"
 }
 
@@ -119,11 +129,12 @@ e2e_begin() {
     WATCHDOG_PID=$!
 }
 
-# Starts Xvfb on a display number it picks itself and waits until it takes connections.
+# Starts Xvfb on a display number it picks itself (its screen E2E_SCREEN, by default 1024x768x24)
+# and waits until it takes connections.
 start_xvfb() {
     local fifo="$E2E_WORK/display.txt"
     : >"$fifo"
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$fifo" \
+    Xvfb -displayfd 5 -screen 0 "${E2E_SCREEN:-1024x768x24}" -nolisten tcp -noreset 5>"$fifo" \
         >"$E2E_WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     local waited=0
@@ -146,26 +157,104 @@ copy_run_folder() {
 
 AUDIO_FILE=""
 GAME_LAUNCH_MS=0
+FREEZE_LIBRARY="${E2E_TOOLS:-}/libghoulrun_game_freeze.so"
 
 # Runs a game command (default: ./ghoulrun in the copied run folder) with the disk audio driver,
-# stdin closed, stdout and stderr into files. Usage: launch_game [folder [command...]]
+# the freezing library preloaded, stdin closed, stdout and stderr into files. The game runs until
+# the scenario first freezes it. Usage: launch_game [folder [command...]]
 launch_game() {
     local folder=${1:-$E2E_WORK/run}
     shift || true
     [ $# -gt 0 ] || set -- ./ghoulrun
     AUDIO_FILE="$E2E_WORK/audio.raw"
     rm -f "$AUDIO_FILE"
-    GAME_LAUNCH_MS=$(now_ms)
+    GAME_LAUNCH_MS=$(run_clock)
     (
         cd "$folder" || exit 127
-        exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" "$@" \
+        exec env SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" \
+            LD_PRELOAD="$FREEZE_LIBRARY${LD_PRELOAD:+:$LD_PRELOAD}" "$@" \
             </dev/null >"$E2E_WORK/stdout" 2>"$E2E_WORK/stderr"
     ) &
     GAME_PID=$!
     note "game started (pid $GAME_PID)"
 }
 
-game_running() { kill -0 "$GAME_PID" 2>/dev/null; }
+game_running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
+
+# ---------------------------------------------------------------------------------------------
+# Freezing and running
+
+GAME_FROZEN=""
+FROZEN_SINCE=0
+FROZEN_TOTAL_MS=0
+
+# The time the game has been let run, in ms of the wall clock less the time it stood frozen: the
+# game's own clock, as the scenario counts it. Stands still while the game is frozen.
+run_clock() {
+    if [ -n "$GAME_FROZEN" ]; then
+        echo $((FROZEN_SINCE - FROZEN_TOTAL_MS))
+    else
+        echo $(($(now_ms) - FROZEN_TOTAL_MS))
+    fi
+}
+
+# Freezes the game: asks the preloaded library to stop the process with its clock, and waits until
+# every thread stands still. Returns 1 if the game has ended (or ends meanwhile).
+freeze_game() {
+    [ -z "$GAME_FROZEN" ] || return 0
+    game_running || return 1
+    kill -USR1 "$GAME_PID" 2>/dev/null || return 1
+    FROZEN_SINCE=$(now_ms)
+    GAME_FROZEN=1
+    local waited=0 states
+    while :; do
+        # Each thread's state is the field after its name in brackets: T once it has stopped, Z
+        # once the game has ended.
+        states=$(sed -E 's/^.*\) (.) .*$/\1/' /proc/"$GAME_PID"/task/*/stat 2>/dev/null | tr -d '\n')
+        case "$states" in
+            "" | *Z* | *X*) return 1 ;;
+            *[!Tt]*) ;;
+            *) break ;;
+        esac
+        [ $waited -lt 1000 ] || fail "the game did not stop within 10 s of being asked to"
+        sleep 0.01
+        waited=$((waited + 1))
+    done
+    audio_mark
+}
+
+# Lets a frozen game run on from where it stopped.
+thaw_game() {
+    [ -n "$GAME_FROZEN" ] || return 0
+    kill -CONT "$GAME_PID" 2>/dev/null
+    FROZEN_TOTAL_MS=$((FROZEN_TOTAL_MS + $(now_ms) - FROZEN_SINCE))
+    GAME_FROZEN=""
+}
+
+# Lets the game run for the given seconds, then freezes it again. Returns 1 if it ended meanwhile.
+run_game_for() {
+    thaw_game
+    sleep "$1"
+    freeze_game
+}
+
+# Lines of the game's standard output that match a pattern (grep -E).
+count_lines() { grep -a -c -E "$1" "$E2E_WORK/stdout" 2>/dev/null; }
+
+# Lets the game run until its standard output holds COUNT lines matching PATTERN, then freezes it.
+# Returns 1 if that takes more than LIMIT ms of the game's time (default 3000), or the game ends.
+# Usage: run_until_lines PATTERN COUNT [LIMIT_MS]
+run_until_lines() {
+    local pattern=$1 count=$2 limit=${3:-3000} start
+    start=$(run_clock)
+    thaw_game
+    while [ "$(count_lines "$pattern")" -lt "$count" ]; do
+        game_running || return 1
+        [ $(($(run_clock) - start)) -lt "$limit" ] || { freeze_game; return 1; }
+        sleep 0.02
+    done
+    freeze_game
+}
 
 # Waits for the window titled "Ghoulrun"; sets WIN.
 wait_window() {
@@ -184,6 +273,8 @@ wait_window() {
 }
 
 # Waits until the frame loop runs: the hero is built and the screen is no longer black or blue.
+# The game is frozen when it returns; PLAYING_OFFSET is the audio file's size then.
+PLAYING_OFFSET=0
 wait_playing() {
     local limit_ms=${1:-20000}
     local start
@@ -191,19 +282,22 @@ wait_playing() {
     while :; do
         game_running || fail "the game ended during start-up"
         if grep -q '^Loading Player' "$E2E_WORK/stdout" 2>/dev/null; then
+            freeze_game || fail "the game ended during start-up"
             shot ready
             if [ "$(share_of_colour ready '#000000')" -lt 50 ] &&
                 [ "$(share_of_colour ready '#0000FF')" -lt 50 ]; then
                 break
             fi
+            thaw_game
         fi
         [ $(($(now_ms) - start)) -lt "$limit_ms" ] || fail "the game did not start playing"
-        sleep 0.2
+        sleep 0.05
     done
+    PLAYING_OFFSET=$(audio_size)
     note "playing"
 }
 
-# Starts Xvfb and the game from a fresh run folder and waits until it plays.
+# Starts Xvfb and the game from a fresh run folder and waits until it plays; it is then frozen.
 start_game() {
     start_xvfb
     copy_run_folder
@@ -215,25 +309,48 @@ start_game() {
 # ---------------------------------------------------------------------------------------------
 # Input
 
-key_down() { xdotool keydown --window "$WIN" "$1"; }
-key_up() { xdotool keyup --window "$WIN" "$1"; }
+# Keys are sent to a frozen game (it is frozen first if need be) and stay frozen: the game finds
+# them all waiting when it runs next, and takes one event per frame, in order.
 
-# Presses a key, holds it for the given seconds (default: a tap), and lets it go.
-key_tap() {
-    key_down "$1"
-    sleep "${2:-0.05}"
-    key_up "$1"
+# Presses and lets go of each key in turn. Usage: press_keys KEY...
+press_keys() {
+    freeze_game || fail "the game ended by itself"
+    xdotool key --delay 0 --window "$WIN" "$@" || fail "xdotool could not send $*"
 }
 
-close_window() { "$E2E_TOOLS/ghoulrun_close_window" --id "$WIN" || fail "could not ask the window to close"; }
+key_down() {
+    freeze_game || fail "the game ended by itself"
+    xdotool keydown --window "$WIN" "$1" || fail "xdotool could not press $1"
+}
+
+key_up() {
+    freeze_game || fail "the game ended by itself"
+    xdotool keyup --window "$WIN" "$1" || fail "xdotool could not let go of $1"
+}
+
+close_window() {
+    freeze_game || fail "the game ended by itself"
+    "$E2E_TOOLS/ghoulrun_close_window" --id "$WIN" || fail "could not ask the window to close"
+}
+
+# Lets the game run until it has taken every key sent so far: p goes after them, and its position
+# report shows it was taken, so the frames of the keys before it have been shown. Frozen again
+# on return. (The hero takes no key while it swings or dies.)
+settle_keys() {
+    local before
+    before=$(count_lines '^WORLD : ')
+    press_keys p
+    run_until_lines '^WORLD : ' $((before + 1)) || fail "p printed no position"
+}
 
 # ---------------------------------------------------------------------------------------------
 # Pictures
 
-# Screenshot of the game window into $E2E_WORK/NAME.png. (import can wait for ever on a window
-# that goes away while it grabs, hence the time limit.)
+# Screenshot of the game window into $E2E_WORK/NAME.png, taken with the game frozen (it stays so).
+# (import can wait for ever on a window that goes away while it grabs, hence the time limit.)
 shot() {
-    timeout 10 import -window "$WIN" "$E2E_WORK/$1.png" 2>>"$E2E_WORK/import.log" ||
+    freeze_game || fail "the game ended by itself"
+    timeout 20 import -window "$WIN" "$E2E_WORK/$1.png" 2>>"$E2E_WORK/import.log" ||
         fail "could not take screenshot $1"
 }
 
@@ -267,22 +384,26 @@ share_changed_outside() {
 }
 
 # ---------------------------------------------------------------------------------------------
-# Sound: the disk driver writes the mix in real time, so byte offsets map to wall-clock time.
+# Sound: the disk driver writes the mix as the game runs, and stops with it when it is frozen, so
+# byte offsets map to the time the game ran (run_clock).
 
 AUDIO_MARKS=""
 
 audio_size() { stat -c %s "$AUDIO_FILE" 2>/dev/null || echo 0; }
 
-# Remembers "wall-clock ms, audio file size" now (also in MARK_MS and MARK_SIZE); the marks
-# give the file's byte rate.
+# Remembers "run_clock ms, audio file size" now (also in MARK_MS and MARK_SIZE); the marks give
+# the file's byte rate. Every freeze makes one.
 MARK_MS=0
 MARK_SIZE=0
 audio_mark() {
     MARK_SIZE=$(audio_size)
-    MARK_MS=$(now_ms)
+    MARK_MS=$(run_clock)
     AUDIO_MARKS="$AUDIO_MARKS$MARK_MS $MARK_SIZE
 "
 }
+
+# Milliseconds of sound in a number of bytes of the file. Usage: audio_ms BYTES RATE
+audio_ms() { echo $(($1 * 1000 / $2)); }
 
 # Bytes of audio per second, measured from the first and last marks and snapped to the nearest
 # common device rate (the compatibility layer may run the device faster than the game asked).
@@ -313,10 +434,12 @@ audio_levels() {
 # ---------------------------------------------------------------------------------------------
 # The end of the game
 
-# Waits for the game to end within the limit; sets GAME_STATUS and GAME_END_MS.
+# Lets the game run and waits for it to end within the limit (ms); sets GAME_STATUS, GAME_END_MS
+# (on the run clock) and AUDIO_END (the audio file's final size).
 wait_exit() {
     local limit_ms=$1
     local start
+    thaw_game
     start=$(now_ms)
     while game_running; do
         if [ $(($(now_ms) - start)) -ge "$limit_ms" ]; then
@@ -324,10 +447,11 @@ wait_exit() {
         fi
         sleep 0.05
     done
-    GAME_END_MS=$(now_ms)
+    GAME_END_MS=$(run_clock)
     wait "$GAME_PID"
     GAME_STATUS=$?
     GAME_PID=""
+    AUDIO_END=$(audio_size)
     return 0
 }
 
@@ -353,7 +477,11 @@ FILL_BLUE='#0000FF' # what the frame loop paints before anything is drawn
 picture() { echo "$E2E_WORK/run/images/$1.bmp"; }
 
 # "width height" of one of the game's pictures.
-picture_size() { identify -format '%w %h' "$(picture "$1")"; }
+picture_size() {
+    local size="$E2E_WORK/size-$1.txt"
+    [ -f "$size" ] || identify -format '%w %h' "$(picture "$1")" >"$size"
+    cat "$size"
+}
 
 # The scene without any piece: background NAME with its left edge at X, the status bar and the
 # two full meters. Written to OUT.png. Usage: expected_scene OUT NAME X
@@ -383,16 +511,7 @@ HERO_Y=""
 HERO_WORLD_X=""
 SCROLL_X=""
 hero_report() {
-    local before
-    before=$(grep -a -c '^SCREEN: ' "$E2E_WORK/stdout")
-    key_tap p
-    local waited=0
-    while [ "$(grep -a -c '^SCREEN: ' "$E2E_WORK/stdout")" -le "$before" ]; do
-        [ $waited -lt 40 ] || fail "p printed no position"
-        sleep 0.05
-        waited=$((waited + 1))
-    done
-    sleep 0.05
+    settle_keys
     IFS=, read -r HERO_X HERO_Y < <(grep -a '^SCREEN: ' "$E2E_WORK/stdout" | tail -n 1 | sed 's/^SCREEN: //')
     IFS=, read -r HERO_WORLD_X _ < <(grep -a '^WORLD : ' "$E2E_WORK/stdout" | tail -n 1 | sed 's/^WORLD : //')
     SCROLL_X=$(awk -v s="$HERO_X" -v w="$HERO_WORLD_X" 'BEGIN { printf "%.0f", s - w }')
@@ -432,14 +551,18 @@ strips_changed() {
 # piece, so enemies behind it do not count. Usage: hero_off SHOT PICTURE X Y WAY
 hero_off() {
     local shot=$1 name=$2 x=$3 y=$4 flip=() w h
+    local sprite="$E2E_WORK/sprite-$2-$5.png"
     read -r w h < <(picture_size "$name")
-    [ "$5" = mirrored ] && flip=(-flop)
-    convert "$(picture "$name")" -alpha set -transparent "$HERO_KEY" "${flip[@]}" \
-        "$E2E_WORK/sprite.png"
+    # The picture as drawn, and the count of its opaque pixels, are made once per scenario.
+    if [ ! -f "$sprite.opaque" ]; then
+        [ "$5" = mirrored ] && flip=(-flop)
+        convert "$(picture "$name")" -alpha set -transparent "$HERO_KEY" "${flip[@]}" "$sprite"
+        convert "$sprite" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info: >"$sprite.opaque"
+    fi
     local opaque differ
-    opaque=$(convert "$E2E_WORK/sprite.png" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info:)
+    opaque=$(cat "$sprite.opaque")
     differ=$(convert "$E2E_WORK/$shot.png" -crop "${w}x${h}+${x}+$((y - h))" +repage \
-        \( +clone "$E2E_WORK/sprite.png" -composite \) -alpha off -compose difference -composite \
+        \( +clone "$sprite" -composite \) -alpha off -compose difference -composite \
         -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
     [ "$opaque" -gt 0 ] || fail "picture $name is all transparent"
     echo $((1000 * differ / opaque))

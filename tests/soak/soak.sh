@@ -7,14 +7,18 @@
 # library that counts the frames the game shows, SANITIZED_GAME an AddressSanitizer build of the
 # game. The plain game and, when given, the sanitized one play side by side, each on its own
 # display, for SECONDS of random arrows, jumps, sword strokes, background switches and position
-# reports (never q, which quits). Keys come at most 10 a second and stop at the deadline.
+# reports (never q, which quits). Keys come at most 10 a second, and never faster than the game
+# takes them (it takes one event a frame: a slow game, a sanitized one on a busy machine, would
+# otherwise fall ever further behind its keys); they stop at the deadline.
 #
 # The hero dies sooner or later, and the game then ends itself with status 0; the soak starts it
 # again and judges every run on its own. It fails when
 #   - a run ends with anything but status 0 (a crash, a sanitizer report, an error), or a game
-#     asked to quit at the deadline does not end with status 0 within 15 s;
-#   - the game stops drawing: a second passes without a frame, the window is no longer viewable,
-#     or two screenshots 10 s apart are the same;
+#     asked to quit at the deadline does not end with status 0 within 15 s (asked again every
+#     2 s: the hero takes no quit request while it swings its sword);
+#   - the game stops drawing: it spends 3 s of processor time, or 20 s however busy the
+#     machine, without a frame; the window is no longer viewable; or two screenshots 10 s apart
+#     are the same;
 #   - the plain game's resident memory grows by 2 MiB or more after its first 10 s;
 #   - anything appears on the sanitized game's standard error.
 # Prints the figures of every run; on failure (or with SOAK_KEEP set) keeps its files, the
@@ -32,6 +36,10 @@ SETTLE_SECONDS=10          # start-up and first allocations; RSS is measured fro
 RSS_GROWTH_LIMIT_KB=2048
 SHOT_EVERY=10              # seconds between screenshots
 QUIT_LIMIT_SECONDS=15      # the sanitized game checks for leaks on its way out
+QUIT_AGAIN_SECONDS=2       # a quit request that comes during a swing is not taken: ask again
+FRAMELESS_CPU_TICKS=300    # processor time without a frame that counts as a hang (1/100 s)
+FRAMELESS_SECONDS=20       # wall-clock time without a frame that counts as a hang
+FRAMES_PER_KEY_ACTION=6    # an action sends up to four events; the game takes one a frame
 WINDOW_LIMIT_SECONDS=30    # from launch until the window shows (the roster takes a moment)
 MAX_KEYS_PER_SECOND=10
 SEED=${SOAK_SEED:-$$}
@@ -151,15 +159,35 @@ PRELOAD_WITH_COUNTER=""
 
 frames_of() { od -An -t u8 -N 8 "$1" 2>/dev/null | tr -d ' ' || echo 0; }
 rss_of() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status" 2>/dev/null; }
+# Processor time the process has used, all its threads, in 1/100 s (user and system time).
+cpu_of() { sed -E 's/^.*\) //' "/proc/$1/stat" 2>/dev/null | awk '{ print $12 + $13 }'; }
+
+# Waits until the frame counter reaches a count, the process ends or the deadline comes.
+# Usage: wait_frames COUNTER FRAMES PID DEADLINE
+wait_frames() {
+    local frames
+    while kill -0 "$3" 2>/dev/null; do
+        frames=$(frames_of "$1")
+        [ "${frames:-0}" -ge "$2" ] && return 0
+        tick
+        [ "$NOW" -lt "$4" ] || return 1
+        sleep 0.02
+    done
+    return 1
+}
 
 # Seconds from the run's launch to a clock reading, one decimal, for the messages.
 at() { printf '%d.%d s' $((($1 - LAUNCHED) / 1000)) $(((($1 - LAUNCHED) % 1000) / 100)); }
-# Whether process $1 ends within $2 seconds.
+# Whether process $1 ends within $2 seconds; with a third argument, SIGTERM is sent again every
+# that many seconds meanwhile.
 process_ends_within() {
-    local waited=0
+    local waited=0 again=${3:-0}
     while kill -0 "$1" 2>/dev/null && [ $waited -lt $(($2 * 10)) ]; do
         sleep 0.1
         waited=$((waited + 1))
+        if [ "$again" -gt 0 ] && [ $((waited % (again * 10))) -eq 0 ]; then
+            kill -TERM "$1" 2>/dev/null
+        fi
     done
     ! kill -0 "$1" 2>/dev/null
 }
@@ -202,15 +230,22 @@ play() {
 
         local rss_base="" rss_max=0 rss_last=0 frames_before=0 last_sample=$NOW shots=0
         local shot_due=$((LAUNCHED + SETTLE_SECONDS * 1000)) quit_sent=0 keys=0 frames rss
+        local key_frames=0 last_frame_at=$NOW cpu_at_frame cpu
+        cpu_at_frame=$(cpu_of "$pid")
         while [ -n "$window" ] && kill -0 "$pid" 2>/dev/null; do
             tick
             if [ "$NOW" -ge "$deadline" ]; then
                 quit_sent=1
                 break
             fi
-            # A few key actions, each under a second, then the measurements if a second passed.
+            # A few key actions, each under a second and each once the game has taken the one
+            # before, then the measurements if a second passed.
             for _ in $(seq $((1 + RANDOM % (MAX_KEYS_PER_SECOND / 2)))); do
+                wait_frames "$counter" $((key_frames + FRAMES_PER_KEY_ACTION)) "$pid" "$deadline" ||
+                    break
                 random_key_action "$window"
+                key_frames=$(frames_of "$counter")
+                key_frames=${key_frames:-0}
                 keys=$((keys + 1))
             done
             tick
@@ -218,8 +253,16 @@ play() {
             kill -0 "$pid" 2>/dev/null || break
             frames=$(frames_of "$counter")
             frames=${frames:-0}
-            if [ "$frames" -le "$frames_before" ]; then
-                echo "run $run: no frame drawn from $(at "$last_sample") to $(at "$NOW")" >>"$faults"
+            cpu=$(cpu_of "$pid")
+            if [ "$frames" -gt "$frames_before" ]; then
+                last_frame_at=$NOW
+                cpu_at_frame=${cpu:-0}
+            elif [ -n "$cpu" ] && [ $((cpu - cpu_at_frame)) -ge "$FRAMELESS_CPU_TICKS" ]; then
+                echo "run $run: no frame drawn from $(at "$last_frame_at") to $(at "$NOW"), in $((cpu - cpu_at_frame)) hundredths of a second of processor time" >>"$faults"
+                cpu_at_frame=$cpu
+            elif [ $((NOW - last_frame_at)) -ge $((FRAMELESS_SECONDS * 1000)) ]; then
+                echo "run $run: no frame drawn from $(at "$last_frame_at") to $(at "$NOW")" >>"$faults"
+                last_frame_at=$NOW
             fi
             frames_before=$frames
             last_sample=$NOW
@@ -262,7 +305,7 @@ play() {
             # SDL turns the signal into a quit event, as closing the window does.
             how="quit at the deadline"
             kill -TERM "$pid" 2>/dev/null
-            if ! process_ends_within "$pid" "$QUIT_LIMIT_SECONDS"; then
+            if ! process_ends_within "$pid" "$QUIT_LIMIT_SECONDS" "$QUIT_AGAIN_SECONDS"; then
                 echo "run $run: still running $QUIT_LIMIT_SECONDS s after the quit request" >>"$faults"
                 kill -KILL "$pid" 2>/dev/null
             fi

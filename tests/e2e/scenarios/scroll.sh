@@ -10,11 +10,11 @@ EDGE_HOLD_MS=1000     # held at the edge...
 MIN_SCROLL=200        # ...the city scrolls at least this far
 END_HOLD_MS=3000      # and after this much more, the city is at its right end
 
+# Holds Right for the given ms of play and lets go; then asks where the hero is.
 hold_right() {
     key_down Right
-    sleep "$(awk -v ms="$1" 'BEGIN { print ms / 1000 }')"
+    run_game_for "$(awk -v ms="$1" 'BEGIN { print ms / 1000 }')" || fail "the game ended by itself"
     key_up Right
-    sleep 0.15
     hero_report
 }
 
@@ -45,6 +45,6 @@ expect_background city_end city2 "$SCROLL_X"
 blue=$(share_of_colour city_end "$FILL_BLUE")
 [ "$blue" -le 5 ] || fail "$blue per mille of the window is the blue fill at the city's end"
 
-game_running || fail "the game ended by itself"
+run_game_for 0.2 || fail "the game ended by itself"
 expect_no_stderr
 note "passed"
