@@ -350,14 +350,15 @@ double heroSpeedRatio() {
     return ratio;
 }
 
-// The CPU the game takes per second of play with `--fps 60`, as a share of one core: N enemies
-// in play, the real clock, the frame cap sleeping between frames (both threads counted).
-double cappedCpuShare(int n) {
+// The CPU the game takes per second of play with a frame cap of `fps` (0 for none), as a share of
+// one core: N enemies in play, the real clock, the cap sleeping between frames (both threads
+// counted).
+double cpuShare(int n, int fps) {
     std::streambuf* console = std::cout.rdbuf(nullptr);
     freshRun();
     releaseEnemies(n);
     platform::useRealClock();
-    FramePacer pacer(cappedFps);
+    FramePacer pacer(fps);
     const double cpuBefore = processCpuSeconds();
     const Clock::time_point start = Clock::now();
     while (msSince(start) < cappedRunMs) {
@@ -518,10 +519,12 @@ int main(int argc, char** argv) {
         }
     }
     if (only == nullptr || std::atoi(only) == cappedEnemies) {
-        const double share = cappedCpuShare(cappedEnemies);
-        std::printf("--fps %d with %d enemies: %.1f %% of one core per second of play\n", cappedFps,
-                    cappedEnemies, 100.0 * share);
-        std::printf("bench N=%d fps_cap=%d cpu_share=%.3f\n", cappedEnemies, cappedFps, share);
+        for (int cap : {cappedFps, 0}) {
+            const double share = cpuShare(cappedEnemies, cap);
+            std::printf("%s with %d enemies: %.1f %% of one core per second of play\n",
+                        cap == 0 ? "no frame cap" : "--fps 60", cappedEnemies, 100.0 * share);
+            std::printf("bench N=%d fps_cap=%d cpu_share=%.3f\n", cappedEnemies, cap, share);
+        }
     }
     std::printf("start-up to first frame: %.1f ms (median of %d runs: window, %s, roster of %d "
                 "enemies, first frame; no sound engine)\n",

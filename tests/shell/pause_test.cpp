@@ -67,6 +67,7 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndThePauseKeysNeverReachTheHero
     const int releasedBefore = newestReleasedSlot();
     frameAt(10048 + pauseLength);
     EXPECT_EQ(frameTick, 10048u) << "the paused time is left out of the game's clock";
+    EXPECT_EQ(replay::reportReading(), 10048u) << "and out of the seconds survived";
     EXPECT_EQ(lastFrameEndTick, 10048u);
     EXPECT_EQ(newestReleasedSlot(), releasedBefore);
     EXPECT_EQ(world->health, healthBefore);

@@ -351,3 +351,26 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SoundEngineTest, APauseHoldsEveryEffectAndTheMusicWhereTheyStand) {
+    addSample("death/wilhelm.wav");
+    addMusic();
+    SoundEngine engine;
+    initQuietly(engine);
+    engine.playMusic(-1);
+    engine.playEffect("death", "wilhelm", 1);
+    ASSERT_EQ(channelsPlaying(), 1);
+    SoundEngine::pauseSound();
+    EXPECT_EQ(Mix_PausedMusic(), 1);
+    EXPECT_EQ(Mix_Paused(-1), 1);
+    SoundEngine::resumeSound();
+    EXPECT_EQ(Mix_PausedMusic(), 0);
+    EXPECT_EQ(Mix_Paused(-1), 0);
+    EXPECT_EQ(channelsPlaying(), 1) << "the effect goes on from where it stood";
+    Mix_HaltChannel(-1);
+    Mix_HaltMusic();
+}
+
+} // namespace
