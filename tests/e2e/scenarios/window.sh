@@ -29,7 +29,14 @@ run_until_size() {
 e2e_begin
 start_xvfb
 openbox >"$E2E_WORK/openbox.log" 2>&1 &
-WM_PID=$!
+# A window mapped while the window manager is still starting may never be shown: wait until it
+# has announced itself on the root window.
+waited=0
+until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ $waited -lt 200 ] || fail "openbox did not start: $(cat "$E2E_WORK/openbox.log")"
+    sleep 0.05
+    waited=$((waited + 1))
+done
 copy_run_folder
 launch_game
 wait_window
