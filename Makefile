@@ -111,3 +111,8 @@ golden-refresh: build
 	    GOLDEN_REFRESH=1 bash tests/replay/golden.sh "$$(basename "$$recording" .rec)" \
 	        $(BUILD_DIR)/game || exit 1; \
 	done
+
+# Lines of tests against lines of code, per folder (scripts/line_count.sh).
+.PHONY: line-count
+line-count:
+	@scripts/line_count.sh
