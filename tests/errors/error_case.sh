@@ -1,0 +1,141 @@
+#!/bin/bash
+# One case of the error matrix: damages a fresh copy of the run folder (or hands the game a damaged
+# recording), runs the real game there and checks the answer a player gets.
+#
+#   error_case.sh CASE | --list     with GHOULRUN_GAME_DIR (the run folder) and GOOD_RECORDING
+set -eu
+
+# A damaged folder or recording must be answered within this time; a game that is to play
+# replays its recording as fast as it can, which a sanitized game does slowly.
+FAILURE_DEADLINE_S=5
+REPLAY_DEADLINE_S=60
+# Address space a plain game that is to fail may use: it needs under 100 MiB, while a loader that
+# believed a header claiming 100000 x 100000 pixels would need far more. Sanitized builds reserve
+# terabytes of shadow memory and run without this bound.
+ADDRESS_SPACE_KB=$((256 * 1024))
+
+# name | damage, run in the run folder | changes to the game's environment (env's words) |
+# the game's arguments | the exit status, then a pattern its one line must match: on standard
+# error for status 1, the last line of standard output for status 0 (the game played).
+cases() {
+    cat <<'TABLE'
+valid_run_folder|:||--replay "$GOOD" --headless|0 replay: * frames, state *
+images_missing|rm -r images|||1 *images/city2.bmp*
+picture_missing|rm images/sword4.bmp|||1 *images/sword4.bmp*
+picture_empty|: >images/idle0.bmp|||1 *images/idle0.bmp*
+picture_truncated|truncate -s $(($(stat -c %s images/health.bmp) / 2)) images/health.bmp|||1 *images/health.bmp*
+picture_is_text|echo 'a note, not a picture' >images/bar.bmp|||1 *images/bar.bmp*
+picture_header_enormous|bmp24 40 images/city2.bmp 100000 100000|||1 *images/city2.bmp*too large*
+picture_header_large|bmp24 40 images/run3.bmp 10000 10000|||1 *images/run3.bmp*too large*
+picture_header_wide|bmp24 40 images/run4.bmp 100000 1|||1 *images/run4.bmp*too large*
+picture_header_tall|bmp24 40 images/run5.bmp 1 100000|||1 *images/run5.bmp*too large*
+picture_header_tall_top_down|bmp24 40 images/run6.bmp 1 -100000|||1 *images/run6.bmp*too large*
+picture_old_header_tall|bmp24 12 images/run7.bmp 1 40000|||1 *images/run7.bmp*too large*
+picture_8bit_palette|bmp8 images/idle0.bmp; bmp8 images/attacker_walk0.bmp||--replay "$GOOD" --headless|0 replay: * frames, state *
+picture_unusual_headers|bmp24 40 images/idle1.bmp 40 -60; bmp24 12 images/crawler_idle0.bmp 40 60||--replay "$GOOD" --headless|0 replay: * frames, state *
+sfx_missing|rm -r sfx|||1 *sfx*
+sfx_plain_file|rm -r sfx; echo 'not a folder' >sfx|||1 *sfx*
+sfx_symlink_loop|ln -s loop sfx/loop|||1 *sfx/loop*
+sample_symlink_loop|ln -s echo.wav sfx/death/echo.wav|||1 *echo.wav*
+sample_empty|: >sfx/sword/slash.wav|||1 *slash.wav*
+sample_corrupt|{ printf 'RIFF\240\017\0\0WAVE'; head -c 1000 "$GAME"; } >sfx/death/wilhelm.wav|||1 *wilhelm.wav*
+sample_unsupported_encoding|mp3_in_wav sfx/death/gameover.wav|||1 *gameover.wav*
+sample_nested_folder|mkdir sfx/sword/old.wav|||1 *old.wav*
+music_missing|rm pompeii.ogg|||1 *pompeii.ogg*
+music_corrupt|{ printf OggS; head -c 4000 "$GAME"; } >pompeii.ogg|||1 *pompeii.ogg*
+no_audio_device|:|SDL_AUDIODRIVER=nosuchdriver||1 *Unable to init SDL: *nosuchdriver*
+no_display|:|SDL_VIDEODRIVER=nosuchdriver||1 *Unable to init SDL: *nosuchdriver*
+audio_device_unopenable|:|SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=no-such-folder/audio.raw||1 *Mixer could not be initialized*
+no_display_server|:|-u DISPLAY SDL_VIDEODRIVER=x11||1 *Unable to init SDL: *x11*
+no_display_at_all|:|-u SDL_VIDEODRIVER -u DISPLAY -u WAYLAND_DISPLAY XDG_RUNTIME_DIR=$PWD||1 *Unable to init SDL: *display*
+replay_missing|:||--replay bad.rec --headless|1 ghoulrun: */bad.rec: No such file or directory
+replay_folder|mkdir bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: is a folder, not a recording
+replay_empty|: >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: empty file
+replay_wrong_magic|{ printf 'GHOULRUN REPLAX\n'; tail -c +17 "$GOOD"; } >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: not a Ghoulrun recording*
+replay_another_version|{ head -c 16 "$GOOD"; printf '\002'; tail -c +18 "$GOOD"; } >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: recording format version 2, this game reads version 1*
+replay_cut_inside_frame|{ cat "$GOOD"; printf '\001\005'; } >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: truncated in the middle of frame*
+replay_garbage|head -c 65536 "$GAME" >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: not a Ghoulrun recording*
+replay_of_failed_start|mkdir empty; fails_to_start --data empty --record failed.rec||--replay failed.rec --headless|0 replay: 0 frames, state *
+TABLE
+}
+
+fail() { echo "FAULT: $*" && exit 1; }
+
+# Little-endian bytes of the value $2 over $1 bytes.
+le() {
+    local i
+    for ((i = 0; i < $1; i++)); do
+        printf "\\$(printf %03o $((($2 >> 8 * i) & 255)))"
+    done
+}
+
+# A 24-bit bitmap $2 whose info header ($1 bytes: 12, the old kind, or 40) gives $3 x $4 pixels
+# (a negative height: top row first). The other size fields are as large as they can be, which
+# no loader needs; of the pixels, no more than 8 KiB are there.
+bmp24() {
+    local side=$(($1 == 12 ? 2 : 4)) bytes=$((($3 * 3 + 3) / 4 * 4 * ${4#-}))
+    { printf BM; le 4 -1; le 4 0; le 4 $((14 + $1)); le 4 "$1"; le $side "$3"; le $side "$4"
+        le 2 1; le 2 24; [ "$1" = 12 ] || { le 4 0; le 4 -1; le 16 0; }
+        head -c $((bytes < 8192 ? bytes : 8192)) /dev/zero; } >"$2"
+}
+
+# A valid 40 x 60 bitmap of 8-bit colour indices into a 256-grey palette.
+bmp8() {
+    local i
+    { printf BM; le 4 $((1078 + 2400)); le 4 0; le 4 1078; le 4 40; le 4 40; le 4 60; le 2 1
+        le 2 8; le 4 0; le 4 2400; le 4 2835; le 4 2835; le 4 256; le 4 0
+        for ((i = 0; i < 256; i++)); do le 3 $((i * 0x10101)); le 1 0; done
+        head -c 2400 /dev/zero | tr '\0' '\100'; } >"$1"
+}
+
+# A WAV whose samples are MPEG layer 3 (format tag 0x55), which the mixer cannot decode from WAV.
+mp3_in_wav() {
+    { printf RIFF; le 4 1074; printf 'WAVEfmt '; le 4 30; le 2 0x55; le 2 1; le 4 22050
+        le 4 4000; le 2 1; le 2 0; le 2 12; le 2 1; le 4 2; le 2 104; le 2 1; le 2 1393
+        printf data; le 4 1024; head -c 1024 /dev/zero | tr '\0' U; } >"$1"
+}
+
+# The game run with the arguments fails at start-up, with status 1.
+fails_to_start() {
+    "$GAME" "$@" >/dev/null 2>&1 && fail "the game given $* started"
+    [ $? -eq 1 ] || fail "the game given $* ended with a status other than 1"
+}
+
+[ "${1:-}" != --list ] || { cases | cut -d '|' -f 1 && exit 0; }
+row=$(cases | grep "^${1:?usage: error_case.sh CASE | --list}|") || fail "no case named $1"
+IFS='|' read -r _ damage environment arguments expected <<<"$row"
+GAME=$GHOULRUN_GAME_DIR/ghoulrun
+GOOD=$GOOD_RECORDING
+run=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-errors.XXXXXX")
+trap 'rm -rf "$run"' EXIT
+cp -r "$GHOULRUN_GAME_DIR/images" "$GHOULRUN_GAME_DIR/sfx" "$GHOULRUN_GAME_DIR/pompeii.ogg" "$run"
+cd "$run"
+eval "$damage" || fail "could not damage the run folder: $damage"
+export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+eval "set -- $environment \"\$GAME\" $arguments"
+ulimit -c 0
+
+want=${expected%% *}
+pattern=${expected#* }
+deadline=$((want == 1 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S))
+status=0
+(
+    [ "$want" = 0 ] || [ "${GHOULRUN_SANITIZED:-0}" = 1 ] || ulimit -v $ADDRESS_SPACE_KB
+    exec timeout -k 1 $deadline env "$@" >stdout.txt 2>stderr.txt </dev/null
+) || status=$?
+sed 's/^/  stderr: /' stderr.txt
+[ $status -ne 124 ] || fail "still running after $deadline s"
+[ $status -le 128 ] || fail "ended by signal $((status - 128)) ($(kill -l $status))"
+[ $status -eq "$want" ] || fail "ended with status $status, not $want"
+if [ "$want" = 1 ]; then
+    [ "$(wc -l <stderr.txt)" -eq 1 ] || fail "standard error is not exactly one line"
+    line=$(cat stderr.txt)
+    # A recording is refused before anything else starts.
+    [ -z "$arguments" ] || [ ! -s stdout.txt ] || fail "printed on standard output"
+else
+    [ ! -s stderr.txt ] || fail "wrote to standard error"
+    line=$(tail -n 1 stdout.txt)
+fi
+# shellcheck disable=SC2053 # the pattern is a pattern
+[[ "$line" == $pattern ]] || fail "\"$line\" does not match \"$pattern\""
+echo "passed: status $status, \"$line\""
