@@ -1,260 +1,174 @@
 #!/bin/bash
-# The install checks, one per ctest test: checks.sh NAME. Exits 0 when the check holds, 77 when
-# it cannot run here (said why), 1 otherwise with the reason on standard error.
-#
-# From ctest (suite.cmake): GHOULRUN_SOURCE_DIR, GHOULRUN_BUILD_DIR, GHOULRUN_GAME_DIR (the run
-# folder), GHOULRUN_PACKAGE_DIR (where the package for the checks is built), the paths of the
-# desktop entry, the metadata and the manual page, and GHOULRUN_REPLAYS (the golden recordings).
+# The install checks, one per ctest test: checks.sh NAME, with the paths from suite.cmake. Exits 0
+# when the check holds, 77 when it cannot run here (said why), 1 with the reason otherwise.
 set -u
 
 CHECK=${1:?usage: checks.sh NAME}
-PACKAGE_NAME=ghoulrun
+PACKAGE=ghoulrun
 SKIP=77
 # dpkg refuses at once while apt or another dpkg holds its lock; it is retried this long.
 DPKG_LOCK_WAIT_S=120
+ICON_SIZES="32 64 128 256"
+# What an install puts below its prefix (the Debian package below /usr).
+INSTALLED="games/ghoulrun share/games/ghoulrun/pompeii.ogg share/games/ghoulrun/images/city2.bmp
+    share/games/ghoulrun/sfx/sword/slash.wav share/applications/ghoulrun.desktop
+    share/man/man6/ghoulrun.6.gz share/metainfo/$(basename "$GHOULRUN_METAINFO")
+    share/doc/ghoulrun/copyright share/doc/ghoulrun/changelog.gz
+    $(for size in $ICON_SIZES; do echo "share/icons/hicolor/${size}x$size/apps/ghoulrun.png"; done)"
+
+# The validators: each must accept its file and print no line that matches its complaint.
+# check | command | complaint
+VALIDATORS='desktop_entry|desktop-file-validate "$GHOULRUN_DESKTOP_ENTRY"|.
+metainfo|appstreamcli validate --no-net --no-color "$GHOULRUN_METAINFO"|^[EW]:
+lintian|lintian --display-info --tag-display-limit 0 "$(the_package)"|^[EW]: '
 
 # A check stopped by ctest's time limit still cleans up (its EXIT trap).
 trap 'exit 1' TERM INT
-
-fail() {
-    echo "install.$CHECK: FAIL: $*" >&2
-    exit 1
-}
-
-skip() {
-    echo "install.$CHECK: skipped: $*"
-    exit $SKIP
-}
-
+fail() { echo "install.$CHECK: FAIL: $*" >&2 && exit 1; }
+skip() { echo "install.$CHECK: skipped: $*" && exit $SKIP; }
 note() { echo "install.$CHECK: $*"; }
 
 the_package() {
-    local packages=("$GHOULRUN_PACKAGE_DIR/${PACKAGE_NAME}"_*.deb)
+    local packages=("$GHOULRUN_PACKAGE_DIR/${PACKAGE}"_*.deb)
     [ -f "${packages[0]}" ] || fail "no package in $GHOULRUN_PACKAGE_DIR (install.package makes it)"
     echo "${packages[0]}"
 }
 
-# ---------------------------------------------------------------------------------------------
-
-# The menu entry: not a single error or warning.
-check_desktop_entry() {
+validate() {
     local said
-    said=$(desktop-file-validate "$GHOULRUN_DESKTOP_ENTRY" 2>&1) ||
-        fail "desktop-file-validate refuses the menu entry: $said"
-    [ -z "$said" ] || fail "desktop-file-validate has something to say: $said"
-    note "desktop-file-validate: nothing to say"
+    said=$(eval "$1" 2>&1) || fail "$1 refuses it: $said"
+    said=$(grep -v '^running with root privileges is not recommended!$' <<<"$said")
+    echo "$said"
+    ! grep -q -E -e "$2" <<<"$said" || fail "$1 complains: $(grep -E -e "$2" <<<"$said")"
 }
 
-# The AppStream metadata: no error (nor warning) without the network.
-check_metainfo() {
-    local said
-    said=$(appstreamcli validate --no-net --no-color "$GHOULRUN_METAINFO" 2>&1) ||
-        fail "appstreamcli refuses the metadata: $said"
-    note "$said"
-}
-
-# The manual page renders, and lists every option --help lists.
+# The manual page renders with its sections, and lists every option --help lists.
 check_man_page() {
-    local rendered options missing=""
-    rendered=$(LC_ALL=C MANWIDTH=100 man -l "$GHOULRUN_MAN_PAGE" 2>&1) ||
-        fail "man -l failed: $rendered"
+    local rendered options listed missing=""
+    rendered=$(LC_ALL=C MANWIDTH=100 man -l "$GHOULRUN_MAN_PAGE" 2>&1) || fail "man -l: $rendered"
     for section in NAME SYNOPSIS DESCRIPTION OPTIONS CONTROLS FILES "EXIT STATUS"; do
-        grep -q "^$section\$" <<<"$rendered" || missing="$missing [$section]"
+        grep -q -x -e "$section" <<<"$rendered" || missing="$missing [$section]"
     done
-    # The option column of --help: "  -h,--help   Print this help...", "  --record FILE ...".
+    # --help's option column; the page's own list, the first word of each entry under OPTIONS.
     options=$("$GHOULRUN_GAME_DIR/ghoulrun" --help | awk '/^ +-/ { print $1 }' | tr ',' '\n')
     [ -n "$options" ] || fail "--help lists no option"
-    # The page's own list: the first word of each entry under OPTIONS, which stands less indented
-    # than the entry's description.
-    local listed
     listed=$(awk '/^OPTIONS$/ { on = 1; next } /^[A-Z]/ { on = 0 }
         on && /^       [^ ]/ { print $1 }' <<<"$rendered" | tr ',' '\n')
     for option in $options; do
         grep -q -x -F -e "$option" <<<"$listed" || missing="$missing $option"
     done
     [ -z "$missing" ] || fail "the manual page lacks:$missing"
-    note "sections and options present:" "$(tr '\n' ' ' <<<"$options")"
 }
 
-# The package, built from the finished build by CPack as make package builds it, into a folder
-# of its own. It must not build the game again.
+# The package, built from the finished build by CPack as make package does, without building the
+# game again; it depends on SDL and lays the game out as a Debian game, nothing in /usr/bin.
 check_package() {
-    rm -rf "$GHOULRUN_PACKAGE_DIR"
-    mkdir -p "$GHOULRUN_PACKAGE_DIR"
-    local before after
-    before=$(stat -c %Y "$GHOULRUN_GAME_DIR/ghoulrun")
+    local built deb listing
+    rm -rf "$GHOULRUN_PACKAGE_DIR" && mkdir -p "$GHOULRUN_PACKAGE_DIR"
+    built=$(stat -c %Y "$GHOULRUN_GAME_DIR/ghoulrun")
     (cd "$GHOULRUN_BUILD_DIR" && cpack -G DEB -B "$GHOULRUN_PACKAGE_DIR") \
         >"$GHOULRUN_PACKAGE_DIR/cpack.log" 2>&1 ||
         fail "cpack failed: $(tail -n 20 "$GHOULRUN_PACKAGE_DIR/cpack.log")"
-    after=$(stat -c %Y "$GHOULRUN_GAME_DIR/ghoulrun")
-    [ "$before" = "$after" ] ||
-        fail "making the package built the game again (was the build not finished?)"
-    local deb
+    [ "$built" = "$(stat -c %Y "$GHOULRUN_GAME_DIR/ghoulrun")" ] || fail "it built the game again"
     deb=$(the_package)
-    note "$(basename "$deb"): $(stat -c %s "$deb") bytes"
-    dpkg-deb --field "$deb" Depends | grep -q 'libsdl1.2' ||
-        fail "the package's dependencies do not name SDL: $(dpkg-deb --field "$deb" Depends)"
-    # The layout a Debian game has.
-    local listing
+    dpkg-deb --field "$deb" Depends | grep -q 'libsdl1.2' || fail "its dependencies do not name SDL"
     listing=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
-    for path in ./usr/games/ghoulrun ./usr/share/games/ghoulrun/pompeii.ogg \
-        ./usr/share/games/ghoulrun/images/city2.bmp ./usr/share/games/ghoulrun/sfx/sword/slash.wav \
-        ./usr/share/applications/ghoulrun.desktop ./usr/share/man/man6/ghoulrun.6.gz \
-        ./usr/share/icons/hicolor/32x32/apps/ghoulrun.png \
-        ./usr/share/icons/hicolor/256x256/apps/ghoulrun.png \
-        "./usr/share/metainfo/$(basename "$GHOULRUN_METAINFO")" \
-        ./usr/share/doc/ghoulrun/copyright ./usr/share/doc/ghoulrun/changelog.gz; do
-        grep -q -x -F "$path" <<<"$listing" || fail "the package lacks $path"
+    for path in $INSTALLED; do
+        grep -q -x -F "./usr/$path" <<<"$listing" || fail "the package lacks /usr/$path"
     done
-    if grep -q '^\./usr/bin/' <<<"$listing"; then
-        fail "the package puts something in /usr/bin: $(grep '^\./usr/bin/' <<<"$listing")"
-    fi
-}
-
-# lintian: no error and no warning. Its notes, at info level, are printed for the reader.
-check_lintian() {
-    local deb said
-    deb=$(the_package)
-    said=$(lintian --display-info --tag-display-limit 0 "$deb" 2>&1 |
-        grep -v '^running with root privileges is not recommended!$')
-    echo "$said"
-    if grep -q -E '^[EW]: ' <<<"$said"; then
-        fail "lintian finds errors or warnings: $(grep -E '^[EW]: ' <<<"$said")"
-    fi
-}
-
-# The package unpacked anywhere plays: its game finds its data through the relative path.
-check_unpacked() {
-    exec bash "$(dirname "$0")/unpacked.sh"
+    ! grep '^\./usr/bin/' <<<"$listing" || fail "the package puts the above in /usr/bin"
+    note "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 }
 
 # Runs dpkg, waiting while another dpkg or apt holds its lock.
 dpkg_waiting() {
     local waited=0 said
-    while :; do
-        said=$(dpkg "$@" 2>&1) && return 0
-        grep -q -i 'lock' <<<"$said" || {
-            echo "$said" >&2
-            return 1
-        }
-        [ $waited -lt $DPKG_LOCK_WAIT_S ] || {
-            echo "$said" >&2
-            return 1
-        }
+    until said=$(dpkg "$@" 2>&1); do
+        grep -q -i 'lock' <<<"$said" && [ $((waited += 2)) -le $DPKG_LOCK_WAIT_S ] ||
+            { echo "$said" >&2 && return 1; }
         sleep 2
-        waited=$((waited + 2))
     done
 }
 
-package_installed() {
-    dpkg-query -W -f='${db:Status-Abbrev}' "$PACKAGE_NAME" 2>/dev/null | grep -q '^.[iUFHWt]'
-}
+installed() { dpkg-query -W -f='${db:Status-Abbrev}' $PACKAGE 2>/dev/null | grep -q '^.[iUFHWt]'; }
 
 # dpkg -i, then dpkg -r: the package's files and the folders it made are gone, and dpkg no longer
 # knows it. Only as root, and never where a ghoulrun package is installed already (a player's).
 check_dpkg() {
     [ "$(id -u)" -eq 0 ] || skip "installing a package needs root"
-    package_installed && skip "a $PACKAGE_NAME package is installed on this machine; left alone"
-    local deb work
+    installed && skip "a $PACKAGE package is installed on this machine; left alone"
+    local deb paths folders version left=""
     deb=$(the_package)
-    work=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-dpkg.XXXXXX")
+    paths=$(dpkg-deb --contents "$deb" | awk '{ print substr($6, 2) }' | sed 's|/$||' | grep .)
+    folders=$(for path in $paths; do [ -d "$path" ] && [ ! -L "$path" ] && echo "$path"; done)
     # Whatever happens, the package goes again.
-    trap 'package_installed && dpkg_waiting --remove "$PACKAGE_NAME" >/dev/null; rm -rf "$work"' EXIT
-    dpkg-deb --contents "$deb" | awk '{ print substr($6, 2) }' | sed 's|/$||' | grep -v '^$' \
-        >"$work/paths"
-    while read -r path; do
-        [ -d "$path" ] && [ ! -L "$path" ] && echo "$path"
-    done <"$work/paths" >"$work/folders-before"
-
+    trap 'installed && dpkg_waiting --remove $PACKAGE >/dev/null' EXIT
     dpkg_waiting --install "$deb" || fail "dpkg --install failed"
-    package_installed || fail "dpkg does not list the package as installed"
-    local version
+    installed || fail "dpkg does not list the package as installed"
     version=$(/usr/games/ghoulrun --version) || fail "/usr/games/ghoulrun --version failed"
-    [ "$version" = "ghoulrun $(dpkg-deb --field "$deb" Version)" ] || fail "--version says: $version"
+    [ "$version" = "ghoulrun $(dpkg-deb --field "$deb" Version)" ] || fail "--version: $version"
     # A slimmed system may tell dpkg to leave manual pages out (path-exclude).
-    if [ -f /usr/share/man/man6/ghoulrun.6.gz ]; then
-        [ "$(man -w "$PACKAGE_NAME" 2>/dev/null)" = /usr/share/man/man6/ghoulrun.6.gz ] ||
-            fail "man does not find the manual page: $(man -w "$PACKAGE_NAME" 2>&1)"
-        note "man ghoulrun finds its page"
-    fi
-    note "installed; $version"
-
-    dpkg_waiting --remove "$PACKAGE_NAME" || fail "dpkg --remove failed"
-    package_installed && fail "dpkg still lists the package after removing it"
-    local left=""
-    while read -r path; do
+    [ ! -f /usr/share/man/man6/ghoulrun.6.gz ] ||
+        [ "$(man -w $PACKAGE 2>&1)" = /usr/share/man/man6/ghoulrun.6.gz ] || fail "man -w fails"
+    dpkg_waiting --remove $PACKAGE || fail "dpkg --remove failed"
+    installed && fail "dpkg still lists the package after removing it"
+    for path in $paths; do
         if [ -e "$path" ] || [ -L "$path" ]; then
-            if ! { [ -d "$path" ] && grep -q -x -F "$path" "$work/folders-before"; }; then
-                left="$left $path"
-            fi
+            grep -q -x -F -e "$path" <<<"$folders" || left="$left $path"
         fi
-    done <"$work/paths"
+    done
     [ -z "$left" ] || fail "dpkg --remove left behind:$left"
-    compgen -G "/var/lib/dpkg/info/$PACKAGE_NAME.*" >/dev/null &&
-        fail "dpkg keeps records of it: $(ls /var/lib/dpkg/info/$PACKAGE_NAME.*)"
-    note "removed; nothing left behind"
+    ! compgen -G "/var/lib/dpkg/info/$PACKAGE.*" || fail "dpkg keeps records of it"
+    note "installed $version, removed, nothing left behind"
 }
 
 # make install into a staging DESTDIR, under a prefix with a space, then make uninstall: every
-# file it put there goes, the game's own folders too, and nothing else is touched.
+# file it put there goes, the game's own folders too, and other programs' files stay.
 check_make_install() {
-    local stage prefix root
+    local stage prefix root others drawn left
     stage=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-make-install.XXXXXX")
     trap 'rm -rf "$stage"' EXIT
     prefix="/opt/ghoulrun check"
     root="$stage$prefix"
-    # Files of other programs, which make uninstall must leave where they are.
+    others=$(printf "./${prefix#/}/%s\n" bin/other share/applications/other.desktop)
     mkdir -p "$root/share/applications" "$root/bin"
-    echo "[Desktop Entry]" >"$root/share/applications/other.desktop"
-    echo "#!/bin/sh" >"$root/bin/other"
-    make_in_project() {
+    touch "$root/share/applications/other.desktop" "$root/bin/other"
+    in_project() {
         make -s -C "$GHOULRUN_SOURCE_DIR" -o build "$@" BUILD_DIR="$GHOULRUN_BUILD_DIR" \
-            DESTDIR="$stage" PREFIX="$prefix"
+            DESTDIR="$stage" PREFIX="$prefix" >"$stage/$1.log" 2>&1
     }
-    make_in_project install >"$stage/install.log" 2>&1 ||
-        fail "make install failed: $(cat "$stage/install.log")"
-
-    local expected=(games/ghoulrun share/games/ghoulrun/pompeii.ogg
-        share/applications/ghoulrun.desktop share/man/man6/ghoulrun.6.gz
-        "share/metainfo/$(basename "$GHOULRUN_METAINFO")" share/doc/ghoulrun/copyright
-        share/doc/ghoulrun/changelog.gz)
-    for size in 32 64 128 256; do
-        expected+=("share/icons/hicolor/${size}x${size}/apps/ghoulrun.png")
-    done
-    for path in "${expected[@]}"; do
+    in_project install || fail "make install failed: $(cat "$stage/install.log")"
+    for path in $INSTALLED; do
         [ -f "$root/$path" ] || fail "make install did not install $path"
     done
-    for size in 32 64 128 256; do
-        local drawn
-        drawn=$(identify -format '%wx%h' "$root/share/icons/hicolor/${size}x${size}/apps/ghoulrun.png")
-        [ "$drawn" = "${size}x${size}" ] || fail "the ${size}x${size} icon is $drawn"
+    for size in $ICON_SIZES; do
+        drawn=$(identify -format %wx%h "$root/share/icons/hicolor/${size}x$size/apps/$PACKAGE.png")
+        [ "$drawn" = "${size}x$size" ] || fail "the ${size}x$size icon is $drawn"
     done
     [ -x "$root/games/ghoulrun" ] || fail "the installed game is not executable"
-    [ "$(readlink "$root/bin/ghoulrun")" = ../games/ghoulrun ] ||
-        fail "bin/ghoulrun is not a link to ../games/ghoulrun"
+    [ "$(readlink "$root/bin/ghoulrun")" = ../games/ghoulrun ] || fail "no bin/ghoulrun link"
     for folder in images sfx; do
         [ "$(find "$root/share/games/ghoulrun/$folder" -type f | wc -l)" -eq \
-            "$(find "$GHOULRUN_GAME_DIR/$folder" -type f | wc -l)" ] ||
-            fail "share/games/ghoulrun/$folder is not the whole $folder of the run folder"
+            "$(find "$GHOULRUN_GAME_DIR/$folder" -type f | wc -l)" ] || fail "$folder incomplete"
     done
-    note "make install put the game, its data, menu entry, icons, manual and metadata in place"
-
-    make_in_project uninstall >"$stage/uninstall.log" 2>&1 ||
-        fail "make uninstall failed: $(cat "$stage/uninstall.log")"
-    local left
+    in_project uninstall || fail "make uninstall failed: $(cat "$stage/uninstall.log")"
     left=$(cd "$stage" && find . \( -type f -o -type l \) ! -name '*.log' | sort)
-    [ "$left" = "$(printf '%s\n' "./${prefix#/}/bin/other" "./${prefix#/}/share/applications/other.desktop")" ] ||
-        fail "after make uninstall there are: $left"
+    [ "$left" = "$others" ] || fail "after make uninstall there are: $left"
     for own in share/games/ghoulrun share/doc/ghoulrun; do
         [ ! -e "$root/$own" ] || fail "make uninstall left the game's folder $own"
     done
-    make_in_project uninstall >/dev/null 2>&1 && fail "a second make uninstall found something to do"
-    note "make uninstall took back every file, and left the other programs' files"
+    ! in_project uninstall || fail "a second make uninstall found something to do"
 }
 
-case "$CHECK" in
-desktop_entry | metainfo | man_page | package | lintian | unpacked | dpkg | make_install)
+validator=$(grep "^$CHECK|" <<<"$VALIDATORS")
+if [ -n "$validator" ]; then
+    IFS='|' read -r _ command complaint <<<"$validator"
+    validate "$command" "$complaint"
+elif [ "$CHECK" = unpacked ]; then
+    exec bash "$(dirname "$0")/unpacked.sh"
+elif [ "$(type -t "check_$CHECK")" = function ]; then
     "check_$CHECK"
-    ;;
-*) fail "no check named $CHECK" ;;
-esac
+else
+    fail "no check named $CHECK"
+fi
+note passed
