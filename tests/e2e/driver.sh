@@ -1,26 +1,20 @@
 # The real game on an X server of its own, for the end-to-end scenarios, the endings and the soak.
 #
-# Sourced by their bash scripts. It starts Xvfb and the game, sends keys, takes screenshots and
-# judges them against the game's own pictures, measures the sound SDL's disk driver writes, and
-# waits for the exit. The game stands frozen (game_freeze.cpp stops the process and its clock
-# together) while a scenario types and looks, and runs only for the stretches the scenario asks
-# for, so what it checks does not hang on how fast this machine runs xdotool or ImageMagick.
-# Everything started here is stopped on exit; a failed test leaves its files in E2E_ARTIFACTS.
-#
-# From ctest (tests/e2e/suite.cmake): GHOULRUN_GAME_DIR (the run folder), E2E_TOOLS (the helpers),
-# E2E_ARTIFACTS, E2E_LIMIT (seconds until the test gives up on its own).
+# Sourced by their bash scripts: starts Xvfb and the game, sends keys, judges screenshots against
+# the game's own pictures, measures the sound SDL's disk driver writes and waits for the exit. The
+# game stands frozen, its clock with it (game_freeze.cpp), while a scenario types and looks, and
+# runs only for the stretches it asks for: what it checks does not hang on the machine's speed.
+# From ctest: GHOULRUN_GAME_DIR, E2E_TOOLS, E2E_ARTIFACTS (a failed test's files), E2E_LIMIT (s).
 set -u
 
 NAME=${NAME:-$(basename "$0" .sh)}
 TOOLS=${E2E_TOOLS:-}
-FREEZE_LIBRARY="$TOOLS/libghoulrun_game_freeze.so"
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-$NAME.XXXXXX")
-STARTED=""   # what cleanup stops: X servers, window managers, helpers
+STARTED=""    # stopped on exit: X servers, window managers, other windows
 GAME_PID=""
 STATUS_PID="" # whose exit status is the game's, when something runs it (script(1))
 GAME_FOLDER="$WORK/run"
 GAME_ENV=()
-WIN=""
 AUDIO_FILE=""
 
 now_ms() {
@@ -35,15 +29,12 @@ fail() {
 }
 
 cleanup() {
-    local status=$? pid
-    for pid in $GAME_PID $STATUS_PID; do
-        kill -CONT "$pid" 2>/dev/null
-        kill -KILL "$pid" 2>/dev/null
-    done
-    for pid in $STARTED; do kill -TERM "$pid" 2>/dev/null; done
+    local status=$? into="${E2E_ARTIFACTS:-}/$NAME"
+    kill -CONT $GAME_PID 2>/dev/null
+    kill -KILL $GAME_PID $STATUS_PID 2>/dev/null
+    kill -TERM $STARTED 2>/dev/null
     wait 2>/dev/null
     if [ "$status" -ne 0 ] && [ -n "${E2E_ARTIFACTS:-}" ]; then
-        local into="$E2E_ARTIFACTS/$NAME"
         rm -rf "$into" && mkdir -p "$into"
         cp "$WORK"/*.png "$WORK"/*.txt "$WORK"/*.log "$WORK"/*.raw "$WORK"/std* "$into"/ 2>/dev/null
         tail -n 8 "$WORK"/stdout "$WORK"/stderr >&2 2>/dev/null
@@ -55,17 +46,15 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Gives up, cleaning up, after E2E_LIMIT seconds: before ctest's own limit kills it uncleaned.
-# (Its sleep holds none of ctest's pipes, so ctest does not wait for it once the test is over.)
+# Gives up, cleaning up, before ctest's own limit kills it uncleaned. Its sleep holds none of
+# ctest's pipes, so ctest does not wait for it once the test is over.
 if [ -n "${E2E_LIMIT:-}" ]; then
-    (sleep "$E2E_LIMIT" >/dev/null 2>&1 && echo "[$NAME] FAIL: still running after $E2E_LIMIT s" >&2 &&
-        kill -TERM $$) </dev/null &
+    (sleep "$E2E_LIMIT" >/dev/null 2>&1 && echo "[$NAME] FAIL: running after $E2E_LIMIT s" >&2 && kill $$) </dev/null &
     STARTED="$STARTED $!"
 fi
 
-# Polls COMMAND... every 20 ms until it succeeds; fails with MESSAGE after LIMIT ms.
-# Usage: wait_for LIMIT_MS MESSAGE COMMAND...
-wait_for() {
+# Polls COMMAND... until it succeeds; fails with MESSAGE after LIMIT ms of the wall clock.
+wait_for() { # LIMIT_MS MESSAGE COMMAND...
     local limit=$1 message=$2 start
     shift 2
     start=$(now_ms)
@@ -77,18 +66,17 @@ wait_for() {
 
 # Starts Xvfb with a screen of SIZE (default 1024x768x24) on a display it picks; exports DISPLAY.
 start_xvfb() {
-    local number="$WORK/display.$BASHPID" # the soak starts one for each of its players at once
+    local number="$WORK/display.$BASHPID" # the soak starts one for each player at once
     Xvfb -displayfd 5 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset 5>"$number" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     STARTED="$STARTED $!"
-    wait_for 10000 "Xvfb did not start (xvfb.log)" grep -q '^[0-9]' "$number"
+    wait_for 10000 "Xvfb did not start (xvfb.log)" grep -qs '^[0-9]' "$number"
     export DISPLAY=":$(head -n 1 "$number")"
 }
 
-# Starts the game: GAME_CMD (default ./ghoulrun) with the arguments given, in GAME_FOLDER (by
-# default a fresh copy of the run folder), standard input GAME_IN or closed, GAME_ENV added to its
-# environment. Its output goes to $WORK/stdout and $WORK/stderr unless GAME_OUT and GAME_ERR name
-# other files ("closed" closes it); GAME_FILE_LIMIT limits the files it writes (KiB).
+# Starts GAME_CMD (default ./ghoulrun) with the arguments given, in GAME_FOLDER (by default a
+# fresh copy of the run folder), with GAME_ENV, standard input GAME_IN or closed, the output in
+# $WORK/stdout and stderr unless GAME_OUT, GAME_ERR say ("closed" closes it), GAME_FILE_LIMIT KiB.
 launch() {
     local out=${GAME_OUT:-$WORK/stdout} err=${GAME_ERR:-$WORK/stderr}
     [ -d "$GAME_FOLDER" ] || cp -R "${GHOULRUN_GAME_DIR:?no run folder}" "$GAME_FOLDER"
@@ -107,11 +95,10 @@ launch() {
 }
 
 running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
-has_line() { grep -a -q -- "$2" "$1" 2>/dev/null; }
-count_lines() { grep -a -c -E "$1" "$WORK/stdout" 2>/dev/null; }
+count_lines() { grep -a -c -E "$1" "$WORK/stdout"; }
 last_line() { grep -a "$1" "$WORK/stdout" | tail -n 1; }
-# Waits until the last line of start-up is printed: the roster is built, the first frame comes.
-wait_started() { wait_for 30000 "the game did not start" has_line "$WORK/stdout" '^Loading Player'; }
+# The last line of start-up: the roster is built, the first frame comes.
+wait_started() { wait_for 30000 "the game did not start" grep -q '^Loading Player' "$WORK/stdout"; }
 
 # Lets the game run and waits up to LIMIT ms for it to end; sets STATUS, ENDED_AFTER_MS,
 # GAME_END_MS (on the game's clock) and AUDIO_END. False if it is still running then.
@@ -123,21 +110,14 @@ wait_exit() {
         [ $(($(now_ms) - start)) -lt "$1" ] || return 1
         sleep 0.01
     done
-    ENDED_AFTER_MS=$(($(now_ms) - start))
-    GAME_END_MS=$(run_clock)
+    ENDED_AFTER_MS=$(($(now_ms) - start)) GAME_END_MS=$(run_clock) AUDIO_END=$(audio_size)
     wait "${STATUS_PID:-$GAME_PID}"
-    STATUS=$?
-    GAME_PID=""
-    STATUS_PID=""
-    AUDIO_END=$(audio_size)
+    STATUS=$? GAME_PID="" STATUS_PID=""
 }
 
-expect_status() { # STATUS...: any of them
-    [[ " $* " == *" $STATUS "* ]] || fail "ended with status $STATUS, not $*"
-}
+expect_status() { [[ " $* " == *" $STATUS "* ]] || fail "ended with status $STATUS, not $*"; }
 
-# Standard error must be exactly LINE, or empty without one; the notices of SDL's disk audio
-# driver are the test's doing and do not count.
+# Standard error must be exactly LINE, or empty; the disk audio driver's notices are ours.
 expect_stderr() {
     local got
     got=$(grep -a -v -e '^CRITICAL: You are using the SDL disk i/o audio driver!$' \
@@ -157,67 +137,58 @@ expect_report() {
 # Freezing: run_clock is the time the game has been let run since its launch, as it counts it.
 
 FROZEN=""
-FROZEN_SINCE=0
 NOT_GAME_MS=0 # wall-clock time that is not the game's: before its launch, and while frozen
-run_clock() {
-    if [ -n "$FROZEN" ]; then echo $((FROZEN_SINCE - NOT_GAME_MS)); else echo $(($(now_ms) - NOT_GAME_MS)); fi
-}
+run_clock() { echo $((${FROZEN:-$(now_ms)} - NOT_GAME_MS)); }
 
+# Every thread's state follows its name in brackets: T once stopped, Z once the game has ended.
 all_threads_stopped() {
-    local states
-    # Each thread's state follows its name in brackets: T once stopped, Z once the game has ended.
-    states=$(sed -E 's/^.*\) (.) .*$/\1/' /proc/"$GAME_PID"/task/*/stat 2>/dev/null | tr -d '\n')
-    case "$states" in "" | *[ZX]*) GAME_ENDED=1 ;; *[!Tt]*) return 1 ;; esac
+    case "$(sed -E 's/^.*\) (.) .*$/\1/' /proc/"$GAME_PID"/task/*/stat 2>/dev/null | tr -d '\n')" in
+        "" | *[ZX]*) GAME_ENDED=1 ;;
+        *[!Tt]*) return 1 ;;
+    esac
 }
 
 # Freezes the game and waits until every thread stands still. False if the game has ended.
 freeze_game() {
     [ -z "$FROZEN" ] || return 0
     running && kill -USR1 "$GAME_PID" 2>/dev/null || return 1
-    FROZEN_SINCE=$(now_ms)
-    FROZEN=1
-    GAME_ENDED=""
+    FROZEN=$(now_ms) GAME_ENDED=""
     wait_for 10000 "the game did not stop within 10 s of being asked to" all_threads_stopped
     [ -z "$GAME_ENDED" ] || return 1
-    MARK_MS=$(run_clock)
-    MARK_SIZE=$(audio_size)
+    MARK_MS=$(run_clock) MARK_SIZE=$(audio_size)
 }
 
 thaw_game() {
     [ -n "$FROZEN" ] || return 0
     kill -CONT "$GAME_PID" 2>/dev/null
-    NOT_GAME_MS=$((NOT_GAME_MS + $(now_ms) - FROZEN_SINCE))
-    FROZEN=""
+    NOT_GAME_MS=$((NOT_GAME_MS + $(now_ms) - FROZEN)) FROZEN=""
 }
 
-# Lets the game run for SECONDS, then freezes it again; fails if it ends meanwhile.
-run_game_for() {
+run_game_for() { # SECONDS, then frozen again
     thaw_game
     sleep "$1"
     freeze_game || fail "the game ended by itself"
 }
 
 # Lets the game run until standard output holds COUNT lines matching PATTERN, then freezes it.
-# Fails if that takes more than LIMIT ms of the game's time (default 3000).
-run_until_lines() {
+# Fails after LIMIT ms of the game's time (default 3000).
+run_until_lines() { # PATTERN COUNT [LIMIT]
     local start
     start=$(run_clock)
     thaw_game
     until [ "$(count_lines "$1")" -ge "$2" ]; do
-        running || fail "the game ended before it printed \"$1\""
-        [ $(($(run_clock) - start)) -lt "${3:-3000}" ] || fail "no \"$1\" within ${3:-3000} ms"
+        running && [ $(($(run_clock) - start)) -lt "${3:-3000}" ] || fail "no \"$1\" within ${3:-3000} ms"
         sleep 0.02
     done
     freeze_game || fail "the game ended by itself"
 }
 
 # ---------------------------------------------------------------------------------------------
-# The game in a window
+# The game in a window, heard through the disk audio driver.
 
-# Plays through the disk audio driver with the freezing library, on the Xvfb already started.
 use_window() {
     AUDIO_FILE="$WORK/audio.raw"
-    GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$FREEZE_LIBRARY")
+    GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$TOOLS/libghoulrun_game_freeze.so")
 }
 
 window_size() { xwininfo -id "$WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
@@ -227,27 +198,21 @@ find_window() {
 }
 
 # Waits for the 800 x 600 window titled "Ghoulrun", then until the frame loop runs: the screen is
-# no longer black or the blue fill. The game is then frozen; PLAYING_OFFSET is the audio file's
-# size, FIRST_MARK_* the clock and file size for the audio's byte rate.
+# no longer black or the blue fill. The game is then frozen; PLAYING_OFFSET is the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
     [ "$(window_size)" = 800x600 ] || fail "the window is $(window_size), not 800x600"
     wait_started
     wait_for 20000 "the game did not start playing" frame_shown
-    PLAYING_OFFSET=$(audio_size)
-    FIRST_MARK_MS=$MARK_MS
-    FIRST_MARK_SIZE=$MARK_SIZE
+    PLAYING_OFFSET=$MARK_SIZE FIRST_MARK_MS=$MARK_MS
     note "playing in window $WIN"
 }
 frame_shown() {
-    freeze_game || fail "the game ended during start-up"
     shot ready
-    [ "$(colour_share ready '#000000')" -lt 50 ] && [ "$(colour_share ready "$FILL_BLUE")" -lt 50 ] ||
-        { thaw_game; false; }
+    [ "$(colour_share ready '#000000')" -lt 50 ] && [ "$(colour_share ready "$FILL_BLUE")" -lt 50 ] || { thaw_game && false; }
 }
 
-# Xvfb, a fresh run folder and the game in it, playing and frozen.
-start_game() {
+start_game() { # [SCREEN]: Xvfb, a fresh run folder and the game in it, playing and frozen
     start_xvfb "$@"
     use_window
     launch
@@ -273,9 +238,10 @@ settle_keys() {
     run_until_lines '^WORLD : ' $((before + 1))
 }
 
-# Asks where the hero is: HERO_X, HERO_Y as printed, HERO_PX, HERO_PY the pixel it is drawn at
-# and SCROLL_X the world's scroll (screen x less world x).
+# Where the hero is: HERO_X, HERO_Y as printed, HERO_PX, HERO_PY the pixel it is drawn at and
+# SCROLL_X the world's scroll (screen x less world x).
 hero_report() {
+    local world_x
     settle_keys
     IFS=, read -r HERO_X HERO_Y <<<"$(last_line '^SCREEN: ' | sed 's/^SCREEN: //')"
     IFS=, read -r world_x _ <<<"$(last_line '^WORLD : ' | sed 's/^WORLD : //')"
@@ -301,33 +267,31 @@ HERO_DIFFERENT=150  # of the hero's opaque pixels: what tells two pictures apart
 SCENE_DIFFERENT=100 # of the strips: what tells two backgrounds (or scrolls) apart
 
 # import can wait for ever on a window that goes away meanwhile, hence the time limit.
-shot() {
+shot() { # NAME [WINDOW]
     freeze_game || fail "the game ended by itself"
-    timeout 20 import -window "${2:-$WIN}" "$WORK/$1.png" 2>>"$WORK/import.log" ||
-        fail "could not take screenshot $1"
+    timeout 20 import -window "${2:-$WIN}" "$WORK/$1.png" 2>>"$WORK/import.log" || fail "could not take screenshot $1"
 }
 
 picture() { echo "$GAME_FOLDER/images/$1.bmp"; }
 picture_size() { identify -format '%w %h' "$(picture "$1")"; }
+per_mille() { convert "$@" -format '%[fx:int(1000*mean+0.5)]' info:; }
 
 # Per mille of a screenshot's pixels that are exactly COLOUR, in REGION if given.
-colour_share() {
-    convert "$WORK/$1.png" ${3:+-crop "$3" +repage} -alpha off \( +clone -fill "$2" -colorize 100 \) \
-        -compose difference -composite -colorspace gray -threshold 0 -negate \
-        -format '%[fx:int(1000*mean+0.5)]' info:
+colour_share() { # SHOT COLOUR [REGION]
+    per_mille "$WORK/$1.png" ${3:+-crop "$3" +repage} -alpha off \( +clone -fill "$2" -colorize 100 \) \
+        -compose difference -composite -colorspace gray -threshold 0 -negate
 }
 
 # Per mille of the pixels that differ between two screenshots, in REGION if given, leaving out
-# the box BLANK ("WxH+X+Y", where a piece stands) if given. Usage: changed A B [REGION [BLANK]]
-changed() {
+# the box BLANK ("WxH+X+Y", where a piece stands) if given.
+changed() { # A B [REGION [BLANK]]
     local blank=() w h x y
     if [ -n "${4:-}" ]; then
         IFS='x+' read -r w h x y <<<"$4"
         blank=(-fill black -draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))")
     fi
-    convert "$WORK/$1.png" "$WORK/$2.png" "${blank[@]}" ${3:+-crop "$3" +repage} \
-        -compose difference -composite -colorspace gray -threshold 1% \
-        -format '%[fx:int(1000*mean+0.5)]' info:
+    per_mille "$WORK/$1.png" "$WORK/$2.png" "${blank[@]}" ${3:+-crop "$3" +repage} \
+        -compose difference -composite -colorspace gray -threshold 1%
 }
 
 strips_changed() {
@@ -337,9 +301,9 @@ strips_changed() {
     echo $((sky > kerb ? sky : kerb))
 }
 
-# The scene without any piece into OUT.png: background NAME with its left edge at X, the status
-# bar and the two full meters. Usage: expected_scene OUT NAME X
-expected_scene() {
+# The scene without any piece: background NAME with its left edge at X, the status bar and the
+# two full meters.
+expected_scene() { # OUT NAME X
     convert -size 800x600 "xc:$FILL_BLUE" \
         \( "$(picture "$2")" -alpha set -transparent "$HERO_KEY" \) -geometry "$(printf '%+d+0' "$3")" -composite \
         \( "$(picture bar)" -alpha set -transparent "$HERO_KEY" \) -geometry +10+514 -composite \
@@ -349,13 +313,12 @@ expected_scene() {
 }
 
 # Where background NAME's left edge is at a scroll: the world clamps it between 803 - width and 0.
-background_x() {
+background_x() { # NAME SCROLL
     awk -v s="$2" -v w="$(picture_size "$1" | cut -d' ' -f1)" \
         'BEGIN { x = int(s); if (x > 0) x = 0; if (803 - w > x) x = 803 - w; print x }'
 }
 
-# Background NAME at SCROLL (clamped) must show in the piece-free strips of a screenshot.
-expect_background() {
+expect_background() { # SHOT NAME SCROLL: in the piece-free strips
     local x off
     x=$(background_x "$2" "$3")
     expected_scene "bg-$2" "$2" "$x"
@@ -363,25 +326,20 @@ expect_background() {
     [ "$off" -le "$STRIP_TOLERANCE" ] || fail "$1 does not show $2 at x $x ($off per mille off)"
 }
 
-# The box "WxH+X+Y" a hero picture covers standing on (X, Y).
-hero_box() {
+hero_box() { # PICTURE X Y: the box "WxH+X+Y" it covers standing on (X, Y)
     local w h
     read -r w h < <(picture_size "$1")
     echo "${w}x${h}+$2+$(($3 - h))"
 }
 
 # Per mille of a hero picture's opaque pixels that a screenshot does not show as they are, for the
-# picture standing on (X, Y) drawn "plain" or "mirrored". The hero is drawn over every other piece.
-# Usage: hero_off SHOT PICTURE X Y WAY
-hero_off() {
-    local sprite="$WORK/sprite-$2-$5.png" box opaque differ
-    if [ ! -f "$sprite" ]; then
-        convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
-    fi
-    box=$(hero_box "$2" "$3" "$4")
+# picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is drawn over every piece.
+hero_off() { # SHOT PICTURE X Y WAY
+    local sprite="$WORK/sprite-$2-$5.png" opaque differ
+    [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
     opaque=$(convert "$sprite" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info:)
-    differ=$(convert "$WORK/$1.png" -crop "$box" +repage \( +clone "$sprite" -composite \) -alpha off \
-        -compose difference -composite -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
+    differ=$(convert "$WORK/$1.png" -crop "$(hero_box "$2" "$3" "$4")" +repage \( +clone "$sprite" -composite \) \
+        -alpha off -compose difference -composite -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
     echo $((1000 * differ / opaque))
 }
 
@@ -391,16 +349,16 @@ hero_off_near() {
     local best=1001 off dx
     for dx in 0 -1 1; do
         off=$(hero_off "$1" "$2" $(($3 + dx)) "$4" "$5")
-        [ "$off" -lt "$best" ] && best=$off
+        best=$((off < best ? off : best))
     done
     echo "$best"
 }
 
-# The hero on (X, Y) must look like PICTURE drawn WAY, and clearly unlike the other way round.
-expect_hero() {
+# The hero must look like PICTURE drawn WAY, and clearly unlike the other way round.
+expect_hero() { # SHOT PICTURE X Y WAY
     local other=mirrored off against
     [ "$5" = mirrored ] && other=plain
-    off=$(hero_off_near "$1" "$2" "$3" "$4" "$5")
+    off=$(hero_off_near "$@")
     against=$(hero_off_near "$1" "$2" "$3" "$4" "$other")
     note "$1: $off per mille off $5 $2 at ($3, $4), $against off $other"
     [ "$off" -le "$HERO_TOLERANCE" ] || fail "$1: the hero is not drawn as $5 $2 ($off per mille off)"
@@ -414,24 +372,20 @@ expect_hero() {
 audio_size() { stat -c %s "$AUDIO_FILE" 2>/dev/null || echo 0; }
 audio_ms() { echo $(($1 * 1000 / $2)); } # BYTES RATE
 
-# Bytes of sound a second, from the file's growth between the first frame and the last freeze,
-# snapped to the nearest common device rate (the device may run faster than the game asked).
+# Bytes of sound a second from the file's growth since the first frame, snapped to the nearest
+# common device rate (the device may run faster than the game asked).
 audio_byte_rate() {
-    awk -v t="$((MARK_MS - FIRST_MARK_MS))" -v s="$((MARK_SIZE - FIRST_MARK_SIZE))" 'BEGIN {
-        if (t < 500) { print 0; exit }
-        split("11025 22050 44100 48000", rates, " ")
-        for (i = 1; i <= 4; i++) {
-            d = s * 1000 / t - 4 * rates[i]; if (d < 0) d = -d
-            if (i == 1 || d < bestd) { best = 4 * rates[i]; bestd = d }
-        }
-        print best }'
+    awk -v t="$((MARK_MS - FIRST_MARK_MS))" -v s="$((MARK_SIZE - PLAYING_OFFSET))" 'BEGIN {
+        for (i = split("11025 22050 44100 48000", rates, " "); t >= 500 && i > 0; i--) {
+            d = s * 1000 / t - 4 * rates[i]
+            if (best == "" || d * d < bestd) { best = 4 * rates[i]; bestd = d * d } }
+        print best + 0 }'
 }
 
-# Loudness of the mono mix of 16-bit stereo, window after window from byte FROM, into
-# $WORK/levels.txt: "<ms from FROM> <rms> <edge rms>". The edge rms, of the difference between
-# neighbouring samples, weighs high, noisy sounds (the slash) over low, tonal ones (the music).
-# Usage: audio_levels RATE WINDOW_MS FROM
-audio_levels() {
+# Loudness of the mono mix, window after window from byte FROM, into $WORK/levels.txt as
+# "<ms from FROM> <rms> <edge rms>". The edge rms, of the difference between neighbouring samples,
+# weighs high, noisy sounds (the slash) over low, tonal ones (the music).
+audio_levels() { # RATE WINDOW_MS FROM
     od -An -v -t d2 -w4 -j $(($3 - $3 % 4)) "$AUDIO_FILE" | awk -v n=$(($1 / 4 * $2 / 1000)) -v rate=$(($1 / 4)) '
         { m = ($1 + $2) / 2; sq += m * m; if (i % n) ed += (m - p) ^ 2; p = m; i++ }
         i % n == 0 { printf "%d %.1f %.1f\n", (i - n) * 1000 / rate, sqrt(sq / n), sqrt(ed / n); sq = ed = 0 }' \

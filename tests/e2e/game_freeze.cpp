@@ -4,10 +4,8 @@
 // the ticks go on from there, and SDL_Delay waits by them. So time spent frozen never happens for
 // the game: no enemy walks, no wait runs down, and the sound thread stops too, so the disk audio
 // file holds exactly the sound of the time the game ran. SIGUSR1 and SIGCONT are blocked in every
-// thread and taken by this library's own thread, so no thread of the game is ever interrupted.
-//
-// With GHOULRUN_FRAME_FILE set, the count of frames shown (SDL_Flip calls) is kept in that 8-byte
-// file, for the soak to read while the game runs.
+// thread and taken by this library's own, so no thread of the game is ever interrupted.
+// With GHOULRUN_FRAME_FILE set, the count of frames shown (SDL_Flip) is kept in that 8-byte file.
 #include <SDL/SDL.h>
 
 #include <dlfcn.h>
@@ -20,26 +18,25 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 
 namespace {
 
 // The longest real wait SDL_Delay makes before it looks at the game's clock again.
 constexpr Uint32 delayStepMs = 5;
 
-template <typename Function> Function realSdl(const char* name) {
+template <typename Function> Function sdl(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
 }
 
 Uint32 sdlTicks() {
-    static const auto real = realSdl<Uint32 (*)()>("SDL_GetTicks");
+    static const auto real = sdl<Uint32 (*)()>("SDL_GetTicks");
     return real();
 }
 
 std::atomic<Uint32> generation{0}; // odd while frozen; a reading made while it changed is redone
 std::atomic<Uint32> frozenAt{0};
 std::atomic<Uint32> heldMs{0};      // all the time spent frozen so far
-std::atomic<Uint32> lastReading{0}; // readings never go back, not even by a millisecond
+std::atomic<Uint32> lastReading{0}; // a reading made as the game stops may pass the one it stops at
 
 Uint32 readClock() {
     for (;;) {
@@ -57,7 +54,7 @@ Uint32 readClock() {
 Uint32 gameTicks() {
     const Uint32 reading = readClock();
     Uint32 last = lastReading.load();
-    while (static_cast<Sint32>(reading - last) > 0) {
+    while (static_cast<Sint32>(reading - last) > 0) { // never back, in the game's Uint32 arithmetic
         if (lastReading.compare_exchange_weak(last, reading)) {
             return reading;
         }
@@ -65,19 +62,17 @@ Uint32 gameTicks() {
     return last;
 }
 
-sigset_t signalSet(int first, int second = 0) {
+sigset_t signalSet(int first, int second) {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, first);
-    if (second != 0) {
-        sigaddset(&set, second);
-    }
+    sigaddset(&set, second);
     return set;
 }
 
 void* takeFreezeRequests(void*) {
-    const sigset_t request = signalSet(SIGUSR1);
-    const sigset_t goOn = signalSet(SIGCONT);
+    const sigset_t request = signalSet(SIGUSR1, SIGUSR1);
+    const sigset_t goOn = signalSet(SIGCONT, SIGCONT);
     const timespec now{0, 0};
     for (int signal = 0;;) {
         if (sigwait(&request, &signal) != 0) {
@@ -125,7 +120,7 @@ extern "C" Uint32 SDL_GetTicks() {
 }
 
 extern "C" void SDL_Delay(Uint32 ms) {
-    static const auto real = realSdl<void (*)(Uint32)>("SDL_Delay");
+    static const auto real = sdl<void (*)(Uint32)>("SDL_Delay");
     const Uint32 start = gameTicks();
     for (Uint32 waited = 0; waited < ms; waited = gameTicks() - start) {
         real(ms - waited < delayStepMs ? ms - waited : delayStepMs);
@@ -133,7 +128,7 @@ extern "C" void SDL_Delay(Uint32 ms) {
 }
 
 extern "C" int SDL_Flip(SDL_Surface* screen) {
-    static const auto real = realSdl<int (*)(SDL_Surface*)>("SDL_Flip");
+    static const auto real = sdl<int (*)(SDL_Surface*)>("SDL_Flip");
     static std::atomic<std::uint64_t>* const frames = openFrameCounter();
     if (frames != nullptr) {
         frames->fetch_add(1, std::memory_order_relaxed);
