@@ -16,6 +16,7 @@ STATUS_PID="" # whose exit status is the game's, when something runs it (script(
 GAME_FOLDER="$WORK/run"
 GAME_ENV=()
 AUDIO_FILE=""
+FRAME_FILE=""
 
 now_ms() {
     local t=${EPOCHREALTIME/./}
@@ -170,6 +171,23 @@ run_game_for() { # SECONDS, then frozen again
     freeze_game || fail "the game ended by itself"
 }
 
+# Frames shown so far, as the freeze library counts them into FRAME_FILE.
+frames_shown() { od -An -t u8 -N 8 "$FRAME_FILE" 2>/dev/null | tr -d ' ' | grep . || echo 0; }
+frames_past() { # COUNT
+    running || fail "the game ended by itself"
+    [ "$(frames_shown)" -gt "$1" ]
+}
+# As run_game_for, then on until two more frames are shown, the second begun after the SECONDS: a
+# game on a busy machine may have drawn none meanwhile, and pieces step only on frames.
+run_game_and_draw() {
+    local shown
+    thaw_game
+    sleep "$1"
+    shown=$(frames_shown)
+    wait_for 20000 "no frame drawn" frames_past $((shown + 1))
+    freeze_game || fail "the game ended by itself"
+}
+
 # Lets the game run until standard output holds COUNT lines matching PATTERN, then freezes it.
 # Fails after LIMIT ms of the game's time (default 3000).
 run_until_lines() { # PATTERN COUNT [LIMIT]
@@ -187,8 +205,9 @@ run_until_lines() { # PATTERN COUNT [LIMIT]
 # The game in a window, heard through the disk audio driver.
 
 use_window() {
-    AUDIO_FILE="$WORK/audio.raw"
-    GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$TOOLS/libghoulrun_game_freeze.so")
+    AUDIO_FILE="$WORK/audio.raw" FRAME_FILE="$WORK/frames"
+    GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$TOOLS/libghoulrun_game_freeze.so"
+        GHOULRUN_FRAME_FILE="$FRAME_FILE")
 }
 
 window_size() { xwininfo -id "$WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
@@ -294,10 +313,8 @@ changed() { # A B [REGION [BLANK]]
         -compose difference -composite -colorspace gray -threshold 1%
 }
 
-strips_changed() {
-    local sky kerb
-    sky=$(changed "$1" "$2" "$SKY_STRIP")
-    kerb=$(changed "$1" "$2" "$KERB_STRIP")
+strips_changed() { # A B: the larger share of the two strips
+    local sky=$(changed "$1" "$2" "$SKY_STRIP") kerb=$(changed "$1" "$2" "$KERB_STRIP")
     echo $((sky > kerb ? sky : kerb))
 }
 
@@ -347,10 +364,7 @@ hero_off() { # SHOT PICTURE X Y WAY
 # so 495.99996 reads as 496 while the hero is drawn at 495.
 hero_off_near() {
     local best=1001 off dx
-    for dx in 0 -1 1; do
-        off=$(hero_off "$1" "$2" $(($3 + dx)) "$4" "$5")
-        best=$((off < best ? off : best))
-    done
+    for dx in 0 -1 1; do off=$(hero_off "$1" "$2" $(($3 + dx)) "$4" "$5") && best=$((off < best ? off : best)); done
     echo "$best"
 }
 

@@ -106,7 +106,7 @@ sword() {
     key_offset=$(audio_size)
     press_keys space
     for look in 1 2 3 4; do # the swing steps every 100 ms or so
-        run_game_for 0.2
+        run_game_and_draw 0.2
         shot "swing$look"
         read -r frame off < <(swing_frame "swing$look")
         note "look $look: sword$frame, $off per mille off"
@@ -245,9 +245,8 @@ window() {
     run_game_for 0.5
     shot paused
     read -r w h < <(picture_size paused)
-    convert "$WORK/paused.png" -crop "${w}x${h}+$(((800 - w) / 2))+$(((600 - h) / 2))" +repage "$WORK/banner.png"
-    convert "$(picture paused)" -alpha off "$WORK/paused_picture.png"
-    banner=$(changed banner paused_picture)
+    banner=$(per_mille "$WORK/paused.png" -crop "${w}x${h}+$(((800 - w) / 2))+$(((600 - h) / 2))" +repage \
+        "$(picture paused)" -alpha off -compose difference -composite -colorspace gray -threshold 1%)
     # Only its rounded corners, where the frame shows through, may differ.
     [ "$banner" -le 30 ] || fail "no PAUSED banner over the frame ($banner per mille off)"
     reports=$(count_lines '^SCREEN: ')

@@ -41,7 +41,6 @@ random_action() {
     sleep 0.05
 }
 
-frames() { od -An -t u8 -N 8 "$WORK/$RUN.frames" 2>/dev/null | tr -d ' ' | grep . || echo 0; }
 cpu_ticks() { sed -E 's/^.*\) //' "/proc/$GAME_PID/stat" 2>/dev/null | awk '{ print $12 + $13 }'; }
 fault() { echo "$RUN: $*" >>"$WORK/$LABEL.faults.txt"; }
 since_launch() { echo "$(((${1:-$(now_ms)} - LAUNCHED) / 1000)) s"; }
@@ -60,7 +59,7 @@ ends_within() {
 # Once a second: frames, the window, memory, and every 10 s a screenshot. False once it is over.
 watch_game() {
     local now f cpu rss
-    now=$(now_ms) f=$(frames) cpu=$(cpu_ticks)
+    now=$(now_ms) f=$(frames_shown) cpu=$(cpu_ticks)
     if [ "$f" -gt "$SEEN" ]; then
         FRAME_AT=$now CPU_AT=$cpu SEEN=$f
     elif [ $((cpu - CPU_AT)) -ge 300 ] || [ $((now - FRAME_AT)) -ge 20000 ]; then
@@ -88,7 +87,8 @@ watch_game() {
 # One run, until the game over or the deadline; prints its line.
 one_run() {
     local keys=0 key_frames=0 sampled how="ended by itself" memory=""
-    GAME_ENV=("${BASE_ENV[@]}" GHOULRUN_FRAME_FILE="$WORK/$RUN.frames")
+    FRAME_FILE="$WORK/$RUN.frames"
+    GAME_ENV=("${BASE_ENV[@]}" GHOULRUN_FRAME_FILE="$FRAME_FILE")
     GAME_OUT="$WORK/$RUN.out.txt" GAME_ERR="$WORK/$RUN.err.txt" launch >/dev/null
     LAUNCHED=$(now_ms) SEEN=0 SHOTS=0 RSS_BASE="" RSS_PEAK=0
     wait_for 30000 "$RUN: no window within 30 s" find_window
@@ -96,12 +96,12 @@ one_run() {
     while running && { [ "$(now_ms)" -lt "$DEADLINE" ] || ! how="quit at the deadline"; }; do
         # Each action once the game has taken the one before (it sends up to four events).
         for _ in $(seq $((1 + RANDOM % 5))); do
-            until [ "$(frames)" -ge $((key_frames + 6)) ]; do
+            until [ "$(frames_shown)" -ge $((key_frames + 6)) ]; do
                 running && [ "$(now_ms)" -lt "$DEADLINE" ] || break 2
                 sleep 0.02
             done
             random_action
-            key_frames=$(frames) keys=$((keys + 1))
+            key_frames=$(frames_shown) keys=$((keys + 1))
         done
         [ $(($(now_ms) - sampled)) -ge 1000 ] && running || continue
         sampled=$(now_ms)
@@ -118,7 +118,7 @@ one_run() {
         memory="; RSS $RSS_BASE KiB at 10 s, peak $RSS_PEAK KiB"
         [ $((RSS_PEAK - RSS_BASE)) -lt 2048 ] || fault "resident memory grew from $RSS_BASE to $RSS_PEAK KiB"
     fi
-    echo "$RUN: $how after $(since_launch) with status $STATUS; $(frames) frames, $keys key actions$memory"
+    echo "$RUN: $how after $(since_launch) with status $STATUS; $(frames_shown) frames, $keys key actions$memory"
 }
 
 # LABEL [BINARY]: the game again and again on an X server of its own until the deadline (no new
