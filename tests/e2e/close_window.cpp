@@ -8,23 +8,6 @@
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-
-bool takesDeleteRequest(Display* display, Window window, Atom deleteWindow) {
-    Atom* protocols = nullptr;
-    int count = 0;
-    bool listed = false;
-    if (XGetWMProtocols(display, window, &protocols, &count) != 0) {
-        for (int i = 0; i < count; ++i) {
-            listed = listed || protocols[i] == deleteWindow;
-        }
-        XFree(protocols);
-    }
-    return listed;
-}
-
-} // namespace
-
 int main(int argc, char* argv[]) {
     if (argc != 3 || std::string_view(argv[1]) != "--id") {
         std::fprintf(stderr, "usage: ghoulrun_close_window --id WINDOW\n");
@@ -37,7 +20,15 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    const bool takes = takesDeleteRequest(display, window, deleteWindow);
+    Atom* protocols = nullptr;
+    int count = 0;
+    bool takes = false;
+    if (XGetWMProtocols(display, window, &protocols, &count) != 0) {
+        for (int i = 0; i < count; ++i) {
+            takes = takes || protocols[i] == deleteWindow;
+        }
+        XFree(protocols);
+    }
     if (takes) {
         XEvent event{};
         event.xclient.type = ClientMessage;

@@ -12,11 +12,11 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -101,16 +101,9 @@ __attribute__((constructor)) void startFreezeThread() {
     }
 }
 
-std::atomic<std::uint64_t>* openFrameCounter() {
+int openFrameFile() {
     const char* path = std::getenv("GHOULRUN_FRAME_FILE");
-    const int file = path == nullptr ? -1 : open(path, O_RDWR | O_CREAT | O_TRUNC, 0644);
-    if (file < 0 || ftruncate(file, sizeof(std::uint64_t)) != 0) {
-        return nullptr;
-    }
-    void* shared =
-        mmap(nullptr, sizeof(std::uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, file, 0);
-    close(file);
-    return shared == MAP_FAILED ? nullptr : static_cast<std::atomic<std::uint64_t>*>(shared);
+    return path == nullptr ? -1 : open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
 }
 
 } // namespace
@@ -129,9 +122,11 @@ extern "C" void SDL_Delay(Uint32 ms) {
 
 extern "C" int SDL_Flip(SDL_Surface* screen) {
     static const auto real = sdl<int (*)(SDL_Surface*)>("SDL_Flip");
-    static std::atomic<std::uint64_t>* const frames = openFrameCounter();
-    if (frames != nullptr) {
-        frames->fetch_add(1, std::memory_order_relaxed);
+    static const int frameFile = openFrameFile();
+    static std::uint64_t frames = 0; // only the game thread draws
+    ++frames;
+    if (frameFile >= 0 && pwrite(frameFile, &frames, sizeof frames, 0) < 0) {
+        std::perror("ghoulrun_game_freeze: frame count");
     }
     return real(screen);
 }

@@ -1,19 +1,14 @@
 #!/bin/bash
-# Soak: long play with random keys, each game on an X server of its own.
+# Soak: long random play, each game on an X server of its own.
 #
 #   soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]
 #
-# The plain game and, when given, its AddressSanitizer build play side by side for SECONDS of
-# random sword strokes, walks, jumps, background switches and position reports (never q), at most
-# 10 key actions a second and never faster than the game takes them (one event a frame, counted by
-# the library); a game over starts the game again. It fails when
-#   - a run ends with anything but status 0, or a game asked to quit at the deadline has not ended
-#     15 s later (asked again every 2 s: the hero takes no quit request while it swings);
-#   - the game stops drawing: 3 s of processor time or 20 s of any time without a frame, the window
-#     no longer viewable, or two screenshots 10 s apart the same;
-#   - the plain game's resident memory grows by 2 MiB or more after its first 10 s;
-#   - anything appears on standard error.
-# On failure its files (screenshots and memory readings among them) go to E2E_ARTIFACTS/soak.
+# The plain game and its AddressSanitizer build, if given, play side by side: sword strokes, walks,
+# jumps, background switches, position reports (never q), never faster than the game takes them;
+# a game over starts it again. It fails on a run that ends with anything but status 0 or outlasts
+# a quit request at the deadline by 15 s; a game that stops drawing (3 s of processor time or 20 s
+# without a frame, its window gone, two screenshots 10 s apart the same); the plain game's memory
+# growing by 2 MiB after its first 10 s; anything on standard error. Its files go to E2E_ARTIFACTS.
 NAME=soak
 GHOULRUN_GAME_DIR=$(realpath "${2:?usage: soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]}")
 . "$(dirname "$0")/../e2e/driver.sh"
@@ -109,6 +104,7 @@ one_run() {
     done
     if [ "$how" != "ended by itself" ]; then
         kill -TERM "$GAME_PID" 2>/dev/null # a quit event, as closing the window is
+        # Asked again every 2 s: a hero in mid-swing takes no quit request.
         ends_within 15 20 || { fault "still running 15 s after the quit request" && kill -KILL "$GAME_PID"; }
     fi
     wait_exit 15000
