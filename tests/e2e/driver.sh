@@ -207,7 +207,7 @@ run_until_lines() { # PATTERN COUNT [LIMIT]
 use_window() {
     AUDIO_FILE="$WORK/audio.raw" FRAME_FILE="$WORK/frames"
     GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$TOOLS/libghoulrun_game_freeze.so"
-        GHOULRUN_FRAME_FILE="$FRAME_FILE")
+        GHOULRUN_FRAME_FILE="$FRAME_FILE" GHOULRUN_FREEZE_AT_FIRST_FRAME=1)
 }
 
 window_size() { xwininfo -id "$WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
@@ -216,12 +216,17 @@ find_window() {
     [ -n "$WIN" ] || { running || fail "the game ended before it opened its window"; false; }
 }
 
-# Waits for the 800 x 600 window titled "Ghoulrun", then until the frame loop runs: the screen is
-# no longer black or the blue fill. The game is then frozen; PLAYING_OFFSET is the audio's size.
+# Waits for the 800 x 600 window titled "Ghoulrun", then for the game to freeze itself on its first
+# frame (use_window), and on until the screen is no longer black or the blue fill. The game is then
+# frozen; PLAYING_OFFSET is the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
     [ "$(window_size)" = 800x600 ] || fail "the window is $(window_size), not 800x600"
     wait_started
+    GAME_ENDED=""
+    wait_for 20000 "the game did not stop on its first frame" all_threads_stopped
+    [ -z "$GAME_ENDED" ] || fail "the game ended during start-up"
+    FROZEN=$(now_ms) MARK_MS=$(run_clock) MARK_SIZE=$(audio_size)
     wait_for 20000 "the game did not start playing" frame_shown
     PLAYING_OFFSET=$MARK_SIZE FIRST_MARK_MS=$MARK_MS
     note "playing in window $WIN"

@@ -38,9 +38,10 @@ startup() {
 
 run_right() { hold_key Right down && run_game_for "$1" && hold_key Right up && hero_report; } # SECONDS
 
-# Moving: p prints the start position; Right runs the hero (800 px/s) to its band's edge at x 600,
-# where the city scrolls under it until the city's right end meets the window's; Left turns it
-# round (drawn mirrored); 2 shows the underground and 1 the city, each clamped to its own width;
+# Moving: p prints the start position; Left turns the hero round (drawn mirrored), before any
+# enemy comes near; Right runs it (800 px/s) to its band's edge at x 600, where the city scrolls
+# under it until the city's right end meets the window's; 2 shows the underground and 1 the city,
+# each clamped to its own width;
 # q ends the game at once (it never takes the p behind it) with status 0 and without the report.
 moves() {
     local city_x under_x reports
@@ -48,6 +49,10 @@ moves() {
     settle_keys
     [ "$(last_line '^SCREEN: ')" = "SCREEN: 400,400" ] && [ "$(last_line '^WORLD : ')" = "WORLD : 400,400" ] ||
         fail "p printed \"$(last_line '^SCREEN: ')\" and \"$(last_line '^WORLD : ')\", not the start position"
+    press_keys Left
+    hero_report
+    shot left
+    expect_hero left idle0 "$HERO_PX" "$HERO_PY" mirrored
     run_right 1
     [ "$HERO_PX" -ge 560 ] && [ "$HERO_PX" -le 600 ] && [ "$HERO_PY" -eq 400 ] || fail "the hero is at $HERO_X,$HERO_Y"
     shot edge
@@ -65,10 +70,6 @@ moves() {
     shot city_end
     expect_background city_end city2 "$SCROLL_X"
     [ "$(colour_share city_end "$FILL_BLUE")" -le 5 ] || fail "the blue fill shows at the city's end"
-    press_keys Left
-    hero_report
-    shot left
-    expect_hero left idle0 "$HERO_PX" "$HERO_PY" mirrored
     press_keys 2
     settle_keys
     shot underground

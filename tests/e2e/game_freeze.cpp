@@ -6,11 +6,15 @@
 // file holds exactly the sound of the time the game ran. SIGUSR1 and SIGCONT are blocked in every
 // thread and taken by this library's own, so no thread of the game is ever interrupted.
 // With GHOULRUN_FRAME_FILE set, the count of frames shown (SDL_Flip) is kept in that 8-byte file.
+// With GHOULRUN_FREEZE_AT_FIRST_FRAME set, the game freezes as soon as it has shown its first
+// frame: however slowly a busy machine lets a scenario notice that the game plays, no time passes
+// for it.
 #include <SDL/SDL.h>
 
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -124,9 +128,18 @@ extern "C" int SDL_Flip(SDL_Surface* screen) {
     static const auto real = sdl<int (*)(SDL_Surface*)>("SDL_Flip");
     static const int frameFile = openFrameFile();
     static std::uint64_t frames = 0; // only the game thread draws
+    const int result = real(screen);
     ++frames;
     if (frameFile >= 0 && pwrite(frameFile, &frames, sizeof frames, 0) < 0) {
         std::perror("ghoulrun_game_freeze: frame count");
     }
-    return real(screen);
+    if (frames == 1 && std::getenv("GHOULRUN_FREEZE_AT_FIRST_FRAME") != nullptr) {
+        // This thread waits until the freeze has begun, so the game makes no step past the frame.
+        const Uint32 before = generation.load();
+        kill(getpid(), SIGUSR1);
+        while (generation.load() == before) {
+            sched_yield();
+        }
+    }
+    return result;
 }
