@@ -156,37 +156,37 @@ freeze_game() {
     FROZEN=$(now_ms) GAME_ENDED=""
     wait_for 10000 "the game did not stop within 10 s of being asked to" all_threads_stopped
     [ -z "$GAME_ENDED" ] || return 1
-    MARK_MS=$(run_clock) MARK_SIZE=$(audio_size)
+    stopped
 }
 
-thaw_game() {
+thaw_game() { # [MS]: the game freezes itself on the first frame after that much of its time
     [ -n "$FROZEN" ] || return 0
+    echo "${1:-0}" >"$WORK/run_for"
     kill -CONT "$GAME_PID" 2>/dev/null
     NOT_GAME_MS=$((NOT_GAME_MS + $(now_ms) - FROZEN)) FROZEN=""
 }
 
-run_game_for() { # SECONDS, then frozen again
+# Lets the game run for MS of its own time; it freezes itself on the first frame after them.
+run_game_for() {
+    freeze_game || fail "the game ended by itself"
+    thaw_game "$1"
+    GAME_ENDED=""
+    wait_for $(($1 + 30000)) "the game did not stop after $1 ms of play" all_threads_stopped
+    [ -z "$GAME_ENDED" ] || fail "the game ended by itself"
+    stopped
+}
+
+# A paused game shows no frames to freeze on: it runs for SECONDS of the wall clock instead.
+run_paused_game_for() {
     thaw_game
     sleep "$1"
     freeze_game || fail "the game ended by itself"
 }
 
-# Frames shown so far, as the freeze library counts them into FRAME_FILE.
+# Frames shown so far, as the freeze library counts them into FRAME_FILE; the game's clock when it
+# last froze.
 frames_shown() { od -An -t u8 -N 8 "$FRAME_FILE" 2>/dev/null | tr -d ' ' | grep . || echo 0; }
-frames_past() { # COUNT
-    running || fail "the game ended by itself"
-    [ "$(frames_shown)" -gt "$1" ]
-}
-# As run_game_for, then on until two more frames are shown, the second begun after the SECONDS: a
-# game on a busy machine may have drawn none meanwhile, and pieces step only on frames.
-run_game_and_draw() {
-    local shown
-    thaw_game
-    sleep "$1"
-    shown=$(frames_shown)
-    wait_for 20000 "no frame drawn" frames_past $((shown + 1))
-    freeze_game || fail "the game ended by itself"
-}
+stopped() { FROZEN=$(now_ms) MARK_MS=$(od -An -t u8 -j 8 -N 8 "$FRAME_FILE" | tr -d ' ') MARK_SIZE=$(audio_size); }
 
 # Lets the game run until standard output holds COUNT lines matching PATTERN, then freezes it.
 # Fails after LIMIT ms of the game's time (default 3000).
@@ -207,7 +207,7 @@ run_until_lines() { # PATTERN COUNT [LIMIT]
 use_window() {
     AUDIO_FILE="$WORK/audio.raw" FRAME_FILE="$WORK/frames"
     GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$TOOLS/libghoulrun_game_freeze.so"
-        GHOULRUN_FRAME_FILE="$FRAME_FILE" GHOULRUN_FREEZE_AT_FIRST_FRAME=1)
+        GHOULRUN_FRAME_FILE="$FRAME_FILE" GHOULRUN_RUN_FOR_FILE="$WORK/run_for" GHOULRUN_FREEZE_AT_FIRST_FRAME=1)
 }
 
 window_size() { xwininfo -id "$WIN" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
@@ -226,7 +226,7 @@ wait_playing() {
     GAME_ENDED=""
     wait_for 20000 "the game did not stop on its first frame" all_threads_stopped
     [ -z "$GAME_ENDED" ] || fail "the game ended during start-up"
-    FROZEN=$(now_ms) MARK_MS=$(run_clock) MARK_SIZE=$(audio_size)
+    stopped
     wait_for 20000 "the game did not start playing" frame_shown
     PLAYING_OFFSET=$MARK_SIZE FIRST_MARK_MS=$MARK_MS
     note "playing in window $WIN"

@@ -22,7 +22,7 @@ startup() {
     [ "$(strips_changed start underground)" -ge "$SCENE_DIFFERENT" ] || fail "the city looks like the underground"
     expect_hero start idle0 400 400 plain
 
-    run_game_for 3.5
+    run_game_for 3500
     rate=$(audio_byte_rate)
     audio_levels "$rate" 100 0
     onset=$(awk '$2 > 30 { print $1; exit }' "$WORK/levels.txt") # some -60 dB: a first trace
@@ -36,7 +36,7 @@ startup() {
         fail "the music does not fade in"
 }
 
-run_right() { hold_key Right down && run_game_for "$1" && hold_key Right up && hero_report; } # SECONDS
+run_right() { hold_key Right down && run_game_for "$1" && hold_key Right up && hero_report; } # MS
 
 # Moving: p prints the start position; Left turns the hero round (drawn mirrored), before any
 # enemy comes near; Right runs it (800 px/s) to its band's edge at x 600, where the city scrolls
@@ -53,18 +53,18 @@ moves() {
     hero_report
     shot left
     expect_hero left idle0 "$HERO_PX" "$HERO_PY" mirrored
-    run_right 1
+    run_right 1000
     [ "$HERO_PX" -ge 560 ] && [ "$HERO_PX" -le 600 ] && [ "$HERO_PY" -eq 400 ] || fail "the hero is at $HERO_X,$HERO_Y"
     shot edge
     expect_hero edge idle0 "$HERO_PX" "$HERO_PY" plain
-    run_right 1
+    run_right 1000
     [ "$HERO_PX" -ge 560 ] && [ "$HERO_PX" -le 600 ] || fail "the hero left its band: x $HERO_X"
     [ "$SCROLL_X" -le -200 ] || fail "1 s of Right at the band's edge scrolled the city by $SCROLL_X px"
     shot scrolled
     expect_background scrolled city2 "$SCROLL_X"
     expected_scene city0 city2 0
     [ "$(strips_changed scrolled city0)" -ge "$SCENE_DIFFERENT" ] || fail "the city did not move on screen"
-    run_right 3
+    run_right 3000
     city_x=$(background_x city2 "$SCROLL_X")
     [ "$city_x" -eq $((803 - $(picture_size city2 | cut -d' ' -f1))) ] || fail "the city did not reach its end"
     shot city_end
@@ -103,11 +103,11 @@ swing_frame() {
 sword() {
     local key_offset seen=-1 swings=0 first="" frame off edge rms onset loudest
     start_game
-    run_game_for 1.2 # music, for the slash to stand out against
+    run_game_for 1200 # music, for the slash to stand out against
     key_offset=$(audio_size)
     press_keys space
     for look in 1 2 3 4; do # the swing steps every 100 ms or so
-        run_game_and_draw 0.2
+        run_game_for 200
         shot "swing$look"
         read -r frame off < <(swing_frame "swing$look")
         note "look $look: sword$frame, $off per mille off"
@@ -118,7 +118,7 @@ sword() {
     [ "$swings" -ge 2 ] || fail "the swing is drawn in $swings of 4 looks"
     [ "$(hero_off "$first" idle0 400 400 plain)" -ge "$HERO_DIFFERENT" ] || fail "the swing looks like standing idle"
     run_until_lines '^Score: [0-9]+$' 1 2000 # printed as the swing ends, with the survival time
-    run_game_for 0.15
+    run_game_for 150
     shot after
     [ "$(hero_off after idle0 400 400 plain)" -le "$HERO_TOLERANCE" ] || fail "the hero is not idle after the swing"
 
@@ -138,7 +138,7 @@ sword() {
 close_window() {
     local lived
     start_game
-    run_game_for 2.5
+    run_game_for 2500
     "$TOOLS/ghoulrun_close_window" --id "$WIN" || fail "could not ask the window to close"
     press_keys p
     wait_exit 10000 && expect_status 0 || fail "the game did not end within 10 s of the close request"
@@ -172,7 +172,7 @@ enemies() {
         if [ "$lost" -ge 400 ] && [ -n "${E2E_SCREENSHOT:-}" ]; then
             cp "$WORK/watch.png" "$E2E_SCREENSHOT" && E2E_SCREENSHOT="" || fail "cannot write the screenshot"
         fi
-        run_game_for 0.5
+        run_game_for 500
     done
     note "health gone at $(run_clock) ms, enemies over $crowd per mille of the street"
     [ -n "$alive" ] && [ -n "$hurt" ] || fail "the health meter did not shrink before it emptied"
@@ -211,7 +211,7 @@ run_until_size() {
         [ $(($(run_clock) - start)) -lt 5000 ] && running || fail "the window is $(window_size), not $1"
         sleep 0.05
     done
-    run_game_for 0.3
+    run_game_for 300
 }
 
 # The window, with a window manager: F11 fills a wide screen with the picture whole and 4:3
@@ -243,7 +243,7 @@ window() {
     thaw_game
     wait_for 10000 "no other window" eval 'other=$(xdotool search --name "^xmessage$" | head -n 1) && [ -n "$other" ]'
     xdotool windowactivate --sync "$other" || fail "could not focus another window"
-    run_game_for 0.5
+    run_paused_game_for 0.5
     shot paused
     read -r w h < <(picture_size paused)
     banner=$(per_mille "$WORK/paused.png" -crop "${w}x${h}+$(((800 - w) / 2))+$(((600 - h) / 2))" +repage \
@@ -252,7 +252,7 @@ window() {
     [ "$banner" -le 30 ] || fail "no PAUSED banner over the frame ($banner per mille off)"
     reports=$(count_lines '^SCREEN: ')
     press_keys p
-    run_game_for 0.5
+    run_paused_game_for 0.5
     [ "$(count_lines '^SCREEN: ')" -eq "$reports" ] || fail "the paused game took p"
     thaw_game
     xdotool windowactivate --sync "$WIN" || fail "could not focus the game again"
@@ -262,6 +262,6 @@ window() {
 
 "$NAME"
 # Every look was made with the game frozen; it must still be alive to go on.
-if running; then run_game_for 0.2; fi
+if running; then run_game_for 200; fi
 expect_stderr
 note "passed"

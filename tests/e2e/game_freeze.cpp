@@ -5,10 +5,11 @@
 // the game: no enemy walks, no wait runs down, and the sound thread stops too, so the disk audio
 // file holds exactly the sound of the time the game ran. SIGUSR1 and SIGCONT are blocked in every
 // thread and taken by this library's own, so no thread of the game is ever interrupted.
-// With GHOULRUN_FRAME_FILE set, the count of frames shown (SDL_Flip) is kept in that 8-byte file.
-// With GHOULRUN_FREEZE_AT_FIRST_FRAME set, the game freezes as soon as it has shown its first
-// frame: however slowly a busy machine lets a scenario notice that the game plays, no time passes
-// for it.
+// With GHOULRUN_FRAME_FILE set, that file holds two 8-byte counts: the frames shown (SDL_Flip) and
+// the game's clock when it last froze. GHOULRUN_RUN_FOR_FILE names a file read at each thaw: when
+// it holds a number of milliseconds, the game freezes itself on the first frame it shows once that
+// much of its time has passed, so a stretch of play lasts as long however slow the scenario that
+// asked for it; GHOULRUN_FREEZE_AT_FIRST_FRAME freezes it on its very first frame.
 #include <SDL/SDL.h>
 
 #include <dlfcn.h>
@@ -41,6 +42,10 @@ std::atomic<Uint32> generation{0}; // odd while frozen; a reading made while it 
 std::atomic<Uint32> frozenAt{0};
 std::atomic<Uint32> heldMs{0};      // all the time spent frozen so far
 std::atomic<Uint32> lastReading{0}; // a reading made as the game stops may pass the one it stops at
+std::atomic<bool> freezeDue{false}; // on the frame shown once the clock reaches stopAt
+std::atomic<Uint32> stopAt{0};
+int frameFile = -1;
+const char* runForPath = nullptr;
 
 Uint32 readClock() {
     for (;;) {
@@ -74,6 +79,17 @@ sigset_t signalSet(int first, int second) {
     return set;
 }
 
+// Milliseconds of play until the game is to freeze itself; 0 for as long as the scenario likes.
+Uint32 readRunFor() {
+    std::FILE* file = runForPath == nullptr ? nullptr : std::fopen(runForPath, "r");
+    unsigned ms = 0;
+    if (file != nullptr) {
+        ms = std::fscanf(file, "%u", &ms) == 1 ? ms : 0;
+        std::fclose(file);
+    }
+    return ms;
+}
+
 void* takeFreezeRequests(void*) {
     const sigset_t request = signalSet(SIGUSR1, SIGUSR1);
     const sigset_t goOn = signalSet(SIGCONT, SIGCONT);
@@ -84,12 +100,19 @@ void* takeFreezeRequests(void*) {
         }
         frozenAt.store(gameTicks());
         generation.fetch_add(1);
+        const std::uint64_t clock = frozenAt.load();
+        if (frameFile >= 0 && pwrite(frameFile, &clock, sizeof clock, sizeof clock) < 0) {
+            std::perror("ghoulrun_game_freeze: clock");
+        }
         while (sigtimedwait(&goOn, nullptr, &now) > 0) { // a SIGCONT from before must not thaw
         }
         kill(getpid(), SIGSTOP);
         while (sigwait(&goOn, &signal) != 0) {
         }
         heldMs.store(sdlTicks() - frozenAt.load());
+        const Uint32 runFor = readRunFor();
+        stopAt.store(frozenAt.load() + runFor);
+        freezeDue.store(runFor > 0);
         generation.fetch_add(1);
     }
     return nullptr;
@@ -97,17 +120,16 @@ void* takeFreezeRequests(void*) {
 
 // Runs before the game's main and its threads, so every thread inherits the blocked signals.
 __attribute__((constructor)) void startFreezeThread() {
+    const char* framePath = std::getenv("GHOULRUN_FRAME_FILE");
+    frameFile = framePath == nullptr ? -1 : open(framePath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    runForPath = std::getenv("GHOULRUN_RUN_FOR_FILE");
+    freezeDue.store(std::getenv("GHOULRUN_FREEZE_AT_FIRST_FRAME") != nullptr);
     const sigset_t ours = signalSet(SIGUSR1, SIGCONT);
     pthread_sigmask(SIG_BLOCK, &ours, nullptr);
     pthread_t thread;
     if (pthread_create(&thread, nullptr, takeFreezeRequests, nullptr) == 0) {
         pthread_detach(thread);
     }
-}
-
-int openFrameFile() {
-    const char* path = std::getenv("GHOULRUN_FRAME_FILE");
-    return path == nullptr ? -1 : open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
 }
 
 } // namespace
@@ -126,15 +148,15 @@ extern "C" void SDL_Delay(Uint32 ms) {
 
 extern "C" int SDL_Flip(SDL_Surface* screen) {
     static const auto real = sdl<int (*)(SDL_Surface*)>("SDL_Flip");
-    static const int frameFile = openFrameFile();
     static std::uint64_t frames = 0; // only the game thread draws
     const int result = real(screen);
     ++frames;
     if (frameFile >= 0 && pwrite(frameFile, &frames, sizeof frames, 0) < 0) {
         std::perror("ghoulrun_game_freeze: frame count");
     }
-    if (frames == 1 && std::getenv("GHOULRUN_FREEZE_AT_FIRST_FRAME") != nullptr) {
+    if (freezeDue.load() && static_cast<Sint32>(gameTicks() - stopAt.load()) >= 0) {
         // This thread waits until the freeze has begun, so the game makes no step past the frame.
+        freezeDue.store(false);
         const Uint32 before = generation.load();
         kill(getpid(), SIGUSR1);
         while (generation.load() == before) {
