@@ -149,12 +149,13 @@ extern "C" void SDL_Delay(Uint32 ms) {
 extern "C" int SDL_Flip(SDL_Surface* screen) {
     static const auto real = sdl<int (*)(SDL_Surface*)>("SDL_Flip");
     static std::uint64_t frames = 0; // only the game thread draws
+    static Uint32 frameBegun = 0; // the clock as the game began this frame: as the last one ended
     const int result = real(screen);
     ++frames;
     if (frameFile >= 0 && pwrite(frameFile, &frames, sizeof frames, 0) < 0) {
         std::perror("ghoulrun_game_freeze: frame count");
     }
-    if (freezeDue.load() && static_cast<Sint32>(gameTicks() - stopAt.load()) >= 0) {
+    if (freezeDue.load() && static_cast<Sint32>(frameBegun - stopAt.load()) >= 0) {
         // This thread waits until the freeze has begun, so the game makes no step past the frame.
         freezeDue.store(false);
         const Uint32 before = generation.load();
@@ -163,5 +164,6 @@ extern "C" int SDL_Flip(SDL_Surface* screen) {
             sched_yield();
         }
     }
+    frameBegun = gameTicks();
     return result;
 }
