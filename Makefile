@@ -99,8 +99,8 @@ sanitize: bootstrap
 # AddressSanitizer build: it must keep drawing, keep its memory and stay silent (tests/soak).
 soak: build
 	@JOBS=$(JOBS) scripts/sanitize.sh asan-build
-	@SOAK_ARTIFACTS="$(CURDIR)/$(BUILD_DIR)/soak-artifacts" bash tests/soak/soak.sh 300 \
-	    "$(BUILD_DIR)/game" "$(BUILD_DIR)/soak-tools/libghoulrun_frame_counter.so" \
+	@E2E_ARTIFACTS="$(CURDIR)/$(BUILD_DIR)/soak-artifacts" bash tests/soak/soak.sh 300 \
+	    "$(BUILD_DIR)/game" "$(BUILD_DIR)/e2e-tools/libghoulrun_game_freeze.so" \
 	    build-sanitize/game/ghoulrun
 
 # The golden replays (tests/data/replays): replays each recording headless and writes what it gives

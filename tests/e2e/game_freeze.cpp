@@ -1,54 +1,51 @@
-// libghoulrun_game_freeze: preloaded into the game by the end-to-end scenarios, so that a scenario
-// can stop the game, and the game's time with it, while it looks or types.
+// Preloaded into the game by the real-window tests: freezes the game and its clock, counts frames.
 //
-// SIGUSR1 stops the whole process (SIGSTOP) and holds SDL_GetTicks at the reading it had; after
-// SIGCONT the ticks go on from that same reading. SDL_Delay waits by those ticks too (the game-over
-// sequence waits with it). So the time spent stopped never happens for the game: no enemy walks,
-// no animation steps, no wait runs down, and the sound thread stops with the rest, so the disk
-// audio file holds exactly the sound of the time the game ran. However long a busy machine takes
-// over a screenshot or a key, the game lives only through the time the scenario lets it run.
-//
-// SIGUSR1 and SIGCONT are blocked in every thread and taken by a thread of this library alone, so
-// no thread of the game is ever interrupted by them. Without the signal the game runs as it would
-// without this library: its ticks are SDL's.
+// SIGUSR1 stops the whole process (SIGSTOP) and holds SDL_GetTicks at its reading; after SIGCONT
+// the ticks go on from there, and SDL_Delay waits by them. So time spent frozen never happens for
+// the game: no enemy walks, no wait runs down, and the sound thread stops too, so the disk audio
+// file holds exactly the sound of the time the game ran. SIGUSR1 and SIGCONT are blocked in every
+// thread and taken by this library's own, so no thread of the game is ever interrupted.
+// With GHOULRUN_FRAME_FILE set, that file holds two 8-byte counts: the frames shown (SDL_Flip) and
+// the game's clock when it last froze. GHOULRUN_RUN_FOR_FILE names a file read at each thaw: when
+// it holds a number of milliseconds, the game freezes itself on the first frame it shows once that
+// much of its time has passed, so a stretch of play lasts as long however slow the scenario that
+// asked for it; GHOULRUN_FREEZE_AT_FIRST_FRAME freezes it on its very first frame.
 #include <SDL/SDL.h>
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <pthread.h>
+#include <sched.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <ctime>
-#include <initializer_list>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
-
-using TicksFunction = Uint32 (*)();
-using DelayFunction = void (*)(Uint32);
 
 // The longest real wait SDL_Delay makes before it looks at the game's clock again.
 constexpr Uint32 delayStepMs = 5;
 
+template <typename Function> Function sdl(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
 Uint32 sdlTicks() {
-    static const auto real = reinterpret_cast<TicksFunction>(dlsym(RTLD_NEXT, "SDL_GetTicks"));
+    static const auto real = sdl<Uint32 (*)()>("SDL_GetTicks");
     return real();
 }
 
-void sdlDelay(Uint32 ms) {
-    static const auto real = reinterpret_cast<DelayFunction>(dlsym(RTLD_NEXT, "SDL_Delay"));
-    real(ms);
-}
-
-// Odd while the game is stopped; a reading made while it changed is made again.
-std::atomic<Uint32> generation{0};
-// The game's reading when it stopped.
+std::atomic<Uint32> generation{0}; // odd while frozen; a reading made while it changed is redone
 std::atomic<Uint32> frozenAt{0};
-// All the time spent stopped so far.
-std::atomic<Uint32> heldMs{0};
-// The last reading handed out: readings never go back, not even by the millisecond that a reading
-// made just as the game stops could be ahead of the one it stops at.
-std::atomic<Uint32> lastReading{0};
+std::atomic<Uint32> heldMs{0};      // all the time spent frozen so far
+std::atomic<Uint32> lastReading{0}; // a reading made as the game stops may pass the one it stops at
+std::atomic<bool> freezeDue{false}; // on the frame shown once the clock reaches stopAt
+std::atomic<Uint32> stopAt{0};
+int frameFile = -1;
+const char* runForPath = nullptr;
 
 Uint32 readClock() {
     for (;;) {
@@ -66,56 +63,68 @@ Uint32 readClock() {
 Uint32 gameTicks() {
     const Uint32 reading = readClock();
     Uint32 last = lastReading.load();
-    for (;;) {
-        // Differences in Uint32 arithmetic, as the game takes them.
-        if (static_cast<Sint32>(reading - last) <= 0) {
-            return last;
-        }
+    while (static_cast<Sint32>(reading - last) > 0) { // never back, in the game's Uint32 arithmetic
         if (lastReading.compare_exchange_weak(last, reading)) {
             return reading;
         }
     }
+    return last;
 }
 
-sigset_t signalsOf(std::initializer_list<int> numbers) {
+sigset_t signalSet(int first, int second) {
     sigset_t set;
     sigemptyset(&set);
-    for (int number : numbers) {
-        sigaddset(&set, number);
-    }
+    sigaddset(&set, first);
+    sigaddset(&set, second);
     return set;
 }
 
+// Milliseconds of play until the game is to freeze itself; 0 for as long as the scenario likes.
+Uint32 readRunFor() {
+    std::FILE* file = runForPath == nullptr ? nullptr : std::fopen(runForPath, "r");
+    unsigned ms = 0;
+    if (file != nullptr) {
+        ms = std::fscanf(file, "%u", &ms) == 1 ? ms : 0;
+        std::fclose(file);
+    }
+    return ms;
+}
+
 void* takeFreezeRequests(void*) {
-    const sigset_t request = signalsOf({SIGUSR1});
-    const sigset_t goOn = signalsOf({SIGCONT});
+    const sigset_t request = signalSet(SIGUSR1, SIGUSR1);
+    const sigset_t goOn = signalSet(SIGCONT, SIGCONT);
     const timespec now{0, 0};
-    for (;;) {
-        int signal = 0;
+    for (int signal = 0;;) {
         if (sigwait(&request, &signal) != 0) {
             continue;
         }
         frozenAt.store(gameTicks());
         generation.fetch_add(1);
-        // A SIGCONT from before this freeze must not end it.
-        while (sigtimedwait(&goOn, nullptr, &now) > 0) {
+        const std::uint64_t clock = frozenAt.load();
+        if (frameFile >= 0 && pwrite(frameFile, &clock, sizeof clock, sizeof clock) < 0) {
+            std::perror("ghoulrun_game_freeze: clock");
         }
-        // The whole process stops, this thread too, though maybe a moment after the call returns:
-        // it is SIGCONT that says the freeze is over.
+        while (sigtimedwait(&goOn, nullptr, &now) > 0) { // a SIGCONT from before must not thaw
+        }
         kill(getpid(), SIGSTOP);
         while (sigwait(&goOn, &signal) != 0) {
         }
         heldMs.store(sdlTicks() - frozenAt.load());
+        const Uint32 runFor = readRunFor();
+        stopAt.store(frozenAt.load() + runFor);
+        freezeDue.store(runFor > 0);
         generation.fetch_add(1);
     }
     return nullptr;
 }
 
-// Runs when the library is loaded, before the game's main and before any thread of the game, so
-// every thread started later inherits the blocked signals. (Blocked, SIGCONT still lets a stopped
-// process go on; it is only left for this library's thread to take.)
+// Runs before the game's main and its threads, so every thread inherits the blocked signals.
 __attribute__((constructor)) void startFreezeThread() {
-    const sigset_t ours = signalsOf({SIGUSR1, SIGCONT});
+    const char* framePath = std::getenv("GHOULRUN_FRAME_FILE");
+    frameFile = framePath == nullptr ? -1 : open(framePath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    runForPath = std::getenv("GHOULRUN_RUN_FOR_FILE");
+    freezeDue.store(std::getenv("GHOULRUN_FREEZE_AT_FIRST_FRAME") != nullptr);
+    const sigset_t ours = signalSet(SIGUSR1, SIGCONT);
     pthread_sigmask(SIG_BLOCK, &ours, nullptr);
     pthread_t thread;
     if (pthread_create(&thread, nullptr, takeFreezeRequests, nullptr) == 0) {
@@ -130,13 +139,31 @@ extern "C" Uint32 SDL_GetTicks() {
 }
 
 extern "C" void SDL_Delay(Uint32 ms) {
+    static const auto real = sdl<void (*)(Uint32)>("SDL_Delay");
     const Uint32 start = gameTicks();
-    for (;;) {
-        const Uint32 waited = gameTicks() - start;
-        if (waited >= ms) {
-            return;
-        }
-        const Uint32 left = ms - waited;
-        sdlDelay(left < delayStepMs ? left : delayStepMs);
+    for (Uint32 waited = 0; waited < ms; waited = gameTicks() - start) {
+        real(ms - waited < delayStepMs ? ms - waited : delayStepMs);
     }
+}
+
+extern "C" int SDL_Flip(SDL_Surface* screen) {
+    static const auto real = sdl<int (*)(SDL_Surface*)>("SDL_Flip");
+    static std::uint64_t frames = 0; // only the game thread draws
+    static Uint32 frameBegun = 0; // the clock as the game began this frame: as the last one ended
+    const int result = real(screen);
+    ++frames;
+    if (frameFile >= 0 && pwrite(frameFile, &frames, sizeof frames, 0) < 0) {
+        std::perror("ghoulrun_game_freeze: frame count");
+    }
+    if (freezeDue.load() && static_cast<Sint32>(frameBegun - stopAt.load()) >= 0) {
+        // This thread waits until the freeze has begun, so the game makes no step past the frame.
+        freezeDue.store(false);
+        const Uint32 before = generation.load();
+        kill(getpid(), SIGUSR1);
+        while (generation.load() == before) {
+            sched_yield();
+        }
+    }
+    frameBegun = gameTicks();
+    return result;
 }

@@ -1,50 +1,33 @@
-# End-to-end scenarios: the real game in a real X window (Xvfb), steered by xdotool, seen through
-# screenshots and heard through SDL's disk audio driver. Each scenario is one ctest test.
+# The real game on X servers of its own (tests/e2e/driver.sh): the end-to-end scenarios and the
+# endings, one test per case. Each runs alone: its game runs flat out on both cores.
 find_package(X11 REQUIRED)
-
-set(GHOULRUN_E2E_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(GHOULRUN_E2E_TOOLS ${CMAKE_BINARY_DIR}/e2e-tools)
 
-# Helpers the scenarios call: closing the window the way a window manager does, and measuring
-# the loudness of the recorded sound over time.
-add_executable(ghoulrun_close_window ${GHOULRUN_E2E_DIR}/close_window.cpp)
-target_link_libraries(ghoulrun_close_window PRIVATE X11::X11)
-add_executable(ghoulrun_audio_probe ${GHOULRUN_E2E_DIR}/audio_probe.cpp)
-set_target_properties(ghoulrun_close_window ghoulrun_audio_probe
-                      PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GHOULRUN_E2E_TOOLS})
-
-# Preloaded into the game: stops it and its clock while a scenario looks or types.
-add_library(ghoulrun_game_freeze MODULE ${GHOULRUN_E2E_DIR}/game_freeze.cpp)
+# Preloaded into the game: freezes it with its clock while a scenario looks or types; counts the
+# frames for the soak.
+add_library(ghoulrun_game_freeze MODULE ${CMAKE_CURRENT_LIST_DIR}/game_freeze.cpp)
 target_include_directories(ghoulrun_game_freeze PRIVATE ${SDL_INCLUDE_DIRS})
 target_link_libraries(ghoulrun_game_freeze PRIVATE ${CMAKE_DL_LIBS} Threads::Threads)
-set_target_properties(ghoulrun_game_freeze PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${GHOULRUN_E2E_TOOLS})
+add_executable(ghoulrun_close_window ${CMAKE_CURRENT_LIST_DIR}/close_window.cpp)
+target_link_libraries(ghoulrun_close_window PRIVATE X11::X11)
+set_target_properties(ghoulrun_game_freeze ghoulrun_close_window PROPERTIES
+    LIBRARY_OUTPUT_DIRECTORY ${GHOULRUN_E2E_TOOLS} RUNTIME_OUTPUT_DIRECTORY ${GHOULRUN_E2E_TOOLS})
 
-# name and time limit in seconds. A scenario's game runs flat out (it has no frame cap) and takes
-# both cores, so each scenario runs alone. What a scenario checks does not hang on the machine's
-# speed: the game stands frozen, its clock with it, while the scenario types and looks (lib.sh).
-set(GHOULRUN_E2E_SCENARIOS
-    startup 60
-    moves 60
-    scroll 60
-    sword 60
-    keys 60
-    close_window 60
-    enemies 120
-    install 60
-    window 90)
-
-list(LENGTH GHOULRUN_E2E_SCENARIOS scenarioFields)
-math(EXPR lastField "${scenarioFields} - 1")
-foreach(field RANGE 0 ${lastField} 2)
-    math(EXPR limitField "${field} + 1")
-    list(GET GHOULRUN_E2E_SCENARIOS ${field} scenario)
-    list(GET GHOULRUN_E2E_SCENARIOS ${limitField} limit)
-    # The scenario's own watchdog strikes first and still cleans up after itself.
-    math(EXPR ownLimit "${limit} - 10")
-    add_test(NAME e2e.${scenario} COMMAND bash ${GHOULRUN_E2E_DIR}/scenarios/${scenario}.sh)
-    set_tests_properties(e2e.${scenario} PROPERTIES
-        TIMEOUT ${limit}
-        RUN_SERIAL TRUE
-        LABELS e2e
+# suite/case:time limit in seconds; the script's own limit strikes 10 s before ctest's.
+set(GHOULRUN_REAL_GAME_CASES
+    e2e/startup:60 e2e/moves:60 e2e/sword:60 e2e/close_window:60 e2e/enemies:120 e2e/window:90
+    endings/lost_display_killed:60 endings/lost_display_shutdown:60 endings/sigint_in_play:60
+    endings/sigterm_in_play:60 endings/sighup_in_play:60 endings/sigint_in_game_over:90
+    endings/sigterm_in_game_over:90 endings/sighup_in_game_over:90 endings/second_signal:60
+    endings/stdout_to_head:60 endings/stdout_and_stderr_to_head:60 endings/closed_stdout_recording:90
+    endings/record_full_device:60 endings/record_file_limit:90 endings/record_missing_folder:60
+    endings/record_full_device_game_over:150 endings/installed_through_link:90)
+foreach(case ${GHOULRUN_REAL_GAME_CASES})
+    string(REGEX MATCH "^([a-z0-9]+)/([a-z_]+):([0-9]+)$" parsed ${case})
+    math(EXPR ownLimit "${CMAKE_MATCH_3} - 10")
+    add_test(NAME ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/${CMAKE_MATCH_1}/${CMAKE_MATCH_1}.sh ${CMAKE_MATCH_2})
+    set_tests_properties(${CMAKE_MATCH_1}.${CMAKE_MATCH_2} PROPERTIES
+        TIMEOUT ${CMAKE_MATCH_3} RUN_SERIAL TRUE LABELS "e2e;${CMAKE_MATCH_1}"
         ENVIRONMENT "E2E_LIMIT=${ownLimit};GHOULRUN_GAME_DIR=${GHOULRUN_GAME_DIR};E2E_TOOLS=${GHOULRUN_E2E_TOOLS};E2E_ARTIFACTS=${CMAKE_BINARY_DIR}/e2e-artifacts;GHOULRUN_SOURCE_DIR=${CMAKE_SOURCE_DIR};GHOULRUN_BUILD_DIR=${CMAKE_BINARY_DIR}")
 endforeach()

@@ -1,22 +1,14 @@
-# The sanitizer runs as tests of the plain build: an AddressSanitizer tree (with
-# UndefinedBehaviorSanitizer and LeakSanitizer) running every test but the real-window ones, and
-# a ThreadSanitizer tree running the tests of the threads (the sound engine, the crowd's helper
-# and the queue of blits it shares). Each tree lives inside this build folder and is built by
-# scripts/sanitize.sh, which `make sanitize` runs too. The builds take both cores, so these run
-# alone.
+# The sanitizer trees, as tests of the plain build, each built by scripts/sanitize.sh inside this
+# build folder: AddressSanitizer with UndefinedBehaviorSanitizer and LeakSanitizer running every
+# test but the real-window ones (its game is also the one the soak plays), and ThreadSanitizer
+# running the tests of the threads. The builds take both cores, so these run alone.
 if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
-    set(GHOULRUN_SANITIZE ${CMAKE_SOURCE_DIR}/scripts/sanitize.sh)
-    set(GHOULRUN_ASAN_TREE ${CMAKE_BINARY_DIR}/sanitize-asan)
-
-    # Also makes the sanitized game that the soak plays.
-    add_test(NAME sanitize.asan_build COMMAND sh ${GHOULRUN_SANITIZE} asan-build ${GHOULRUN_ASAN_TREE})
-    set_tests_properties(sanitize.asan_build PROPERTIES
-        TIMEOUT 1800 RUN_SERIAL TRUE LABELS sanitize FIXTURES_SETUP ghoulrun_asan_build)
-
-    add_test(NAME sanitize.asan COMMAND sh ${GHOULRUN_SANITIZE} asan ${GHOULRUN_ASAN_TREE})
-    set_tests_properties(sanitize.asan PROPERTIES
-        TIMEOUT 1200 RUN_SERIAL TRUE LABELS sanitize FIXTURES_REQUIRED ghoulrun_asan_build)
-
-    add_test(NAME sanitize.tsan COMMAND sh ${GHOULRUN_SANITIZE} tsan ${CMAKE_BINARY_DIR}/sanitize-tsan)
-    set_tests_properties(sanitize.tsan PROPERTIES TIMEOUT 1800 RUN_SERIAL TRUE LABELS sanitize)
+    set(sanitize ${CMAKE_SOURCE_DIR}/scripts/sanitize.sh)
+    add_test(NAME sanitize.asan_build COMMAND sh ${sanitize} asan-build ${CMAKE_BINARY_DIR}/sanitize-asan)
+    add_test(NAME sanitize.asan COMMAND sh ${sanitize} asan ${CMAKE_BINARY_DIR}/sanitize-asan)
+    add_test(NAME sanitize.tsan COMMAND sh ${sanitize} tsan ${CMAKE_BINARY_DIR}/sanitize-tsan)
+    set_tests_properties(sanitize.asan_build sanitize.asan sanitize.tsan PROPERTIES RUN_SERIAL TRUE LABELS sanitize)
+    set_tests_properties(sanitize.asan_build PROPERTIES TIMEOUT 1800 FIXTURES_SETUP ghoulrun_asan_build)
+    set_tests_properties(sanitize.asan PROPERTIES TIMEOUT 1200 FIXTURES_REQUIRED ghoulrun_asan_build)
+    set_tests_properties(sanitize.tsan PROPERTIES TIMEOUT 1800)
 endif()
