@@ -1,9 +1,12 @@
-# Ghoulrun: `make run` plays, `make test` runs every test. Both install what is missing first.
+# Ghoulrun: `make run` plays, `make test` runs every test, `make lint` runs the static checks.
+# All of them install what is missing first.
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
-CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# WERROR=ON turns compiler warnings into errors, as CI builds (.ci/run).
+WERROR ?= OFF
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release -DGHOULRUN_WERROR=$(WERROR)
 
-.PHONY: run test build bootstrap clean
+.PHONY: run test build bootstrap clean lint
 
 bootstrap:
 	@scripts/bootstrap.sh
@@ -20,6 +23,12 @@ test: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
+# compile_commands.json, so this configures the build first.
+lint: bootstrap
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@JOBS=$(JOBS) scripts/lint.sh $(BUILD_DIR)
 
 # A player's install under $(PREFIX), laid out as Debian lays out its games: the binary in games/
 # (with a bin/ghoulrun link), its data in share/games/ghoulrun, the menu entry, the icons, the
@@ -70,7 +79,7 @@ screenshot: build
 # One PNG of every catalogue picture with its index, for looking the data set over.
 .PHONY: contact-sheet
 contact-sheet: build
-	@tools/contact_sheet.sh $(BUILD_DIR)/game src/sprites/sprite_catalogue.cpp $(BUILD_DIR)/contact-sheet.png
+	@tools/contact_sheet.sh $(BUILD_DIR)/game src/sprites/sprite_list.h $(BUILD_DIR)/contact-sheet.png
 
 # The frame benchmark (Release, headless, no audio device): time per frame against the frame's
 # own drawing floor, allocations during play and start-up time, on the generated pictures.

@@ -287,6 +287,7 @@ double pairNanoseconds(int n) {
     }
     std::vector<double> passes;
     const int runs = n >= 9000 ? 3 : 7;
+    passes.reserve(runs);
     for (int i = 0; i < runs; ++i) {
         passes.push_back(timeCrowdingPass());
     }
@@ -505,7 +506,7 @@ int main(int argc, char** argv) {
                 cpuTime ? "timed by thread CPU time" : "timed by the wall clock");
     std::fflush(stdout);
 
-    const double startUp = startUpMs("/proc/self/exe", gameFolder.string());
+    const double startUpTime = startUpMs("/proc/self/exe", gameFolder.string());
 
     std::filesystem::current_path(gameFolder);
     openHeadlessDisplay();
@@ -528,8 +529,8 @@ int main(int argc, char** argv) {
     }
     std::printf("start-up to first frame: %.1f ms (median of %d runs: window, %s, roster of %d "
                 "enemies, first frame; no sound engine)\n",
-                startUp, startUpRuns, "82 picture loads", pieceCount - 1);
-    std::printf("bench startup_ms=%.1f\n", startUp);
+                startUpTime, startUpRuns, "82 picture loads", pieceCount - 1);
+    std::printf("bench startup_ms=%.1f\n", startUpTime);
     std::printf("bench total %.1f s\n", msSince(benchStart) / 1000.0);
     destroyRoster();
     releaseSprites();

@@ -90,9 +90,10 @@ void writePicture(const std::filesystem::path& path, int index) {
             if (isFigure(index) && !insideFigure(x, y, size)) {
                 pixel = key;
             }
-            row[x * 3] = static_cast<char>(pixel & 0xFF);
-            row[x * 3 + 1] = static_cast<char>((pixel >> 8) & 0xFF);
-            row[x * 3 + 2] = static_cast<char>((pixel >> 16) & 0xFF);
+            const size_t at = static_cast<size_t>(x) * 3;
+            row[at] = static_cast<char>(pixel & 0xFF);
+            row[at + 1] = static_cast<char>((pixel >> 8) & 0xFF);
+            row[at + 2] = static_cast<char>((pixel >> 16) & 0xFF);
         }
         out.write(row.data(), rowBytes);
     }

@@ -1,10 +1,11 @@
 #!/bin/bash
-# Writes one PNG showing every picture of the sprite catalogue with its index and file name,
-# transparent parts on a neutral grey. Usage: contact_sheet.sh <run folder> <catalogue source> <output.png>
+# Writes one PNG showing every picture of the sprite catalogue with its index and name,
+# transparent parts on a neutral grey. Usage: contact_sheet.sh <run folder> <picture list> <output.png>
+# (the picture list is src/sprites/sprite_list.h).
 set -euo pipefail
 
 run_folder=$1
-catalogue=$2
+picture_list=$2
 output=$3
 
 work=$(mktemp -d)
@@ -16,16 +17,17 @@ if convert -list font 2>/dev/null | grep -q 'Font: DejaVu-Sans$'; then
 fi
 panel='#3a3e4c'
 
-# "index path" pairs, in catalogue order.
-grep -o '{[0-9]*, "images/[^"]*"}' "$catalogue" | sed -E 's/\{([0-9]+), "([^"]+)"\}/\1 \2/' > "$work/entries"
+# "index name key path" for each SPRITE(index, name, key, "path") line, in catalogue order.
+sed -nE 's/^SPRITE\(([0-9]+), *([A-Za-z0-9]+), *([a-z]+), *"([^"]+)"\)$/\1 \2 \3 \4/p' \
+    "$picture_list" > "$work/entries"
 
 scenery=()
 sprites=()
-while read -r index path; do
-    if [ "$index" -le 47 ]; then key='rgb(0,30,255)'; else key='rgb(0,255,255)'; fi
+while read -r index name key_name path; do
+    if [ "$key_name" = scene ]; then key='rgb(0,30,255)'; else key='rgb(0,255,255)'; fi
     tile="$work/$(printf '%02d' "$index").png"
     convert "$run_folder/$path" -transparent "$key" "$tile"
-    label="$index $(basename "$path" .bmp)"
+    label="$index $name"
     if [ "$index" -le 1 ]; then
         # The backgrounds at half size, each on a row of its own.
         convert "$tile" -resize 50% "$tile"

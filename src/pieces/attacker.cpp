@@ -1,6 +1,8 @@
 // The attacker's pictures, its death and its strike.
 #include "pieces/attacker.h"
 
+#include "sprites/sprite_catalogue.h"
+
 namespace {
 
 constexpr int walkFrames = 3;
@@ -12,7 +14,7 @@ constexpr double strikeDamage = 0.02; // fraction of full health
 } // namespace
 
 attacker::attacker(Vec2 start) {
-    reset();
+    GamePiece::reset();
     attacker::load();
     position = start;
     dead = true;
@@ -20,10 +22,12 @@ attacker::attacker(Vec2 start) {
 
 bool attacker::load() {
     buildAnimationTable({walkFrames, 1, dieFrames, attackFrames});
-    bindFrames(walkAnimation, {53, 54, 55});
-    bindFrames(idleAnimation, {52});
-    bindFrames(dieAnimation, {59, 60, 61, 59, 60, 61});
-    bindFrames(attackAnimation, {57, 58});
+    bindFrames(walkAnimation,
+               {sprite::attackerWalk0, sprite::attackerWalk1, sprite::attackerWalk2});
+    bindFrames(idleAnimation, {sprite::attackerIdle});
+    bindFrames(dieAnimation, {sprite::attackerDie0, sprite::attackerDie1, sprite::attackerDie2,
+                              sprite::attackerDie0, sprite::attackerDie1, sprite::attackerDie2});
+    bindFrames(attackAnimation, {sprite::attackerSword0, sprite::attackerSword1});
     return true;
 }
 

@@ -3,8 +3,7 @@
 
 #include "pieces/monster.h"
 
-// The fast swordsman. Strikes when its two-frame swing starts (attack frame 0), for 0.02 of
-// full health.
+// The fast swordsman. Strikes when its swing starts, for a small share of full health.
 class attacker : public monster {
   public:
     // Built out of play (dead) at `start`, walking, with its own pictures; the frame loop releases
@@ -16,7 +15,7 @@ class attacker : public monster {
     // Called by the hero's sword: starts the die animation from the current frame index. On an
     // enemy already dying it changes nothing.
     void kill() override;
-    // Steps the frame every 100 ms, striking the World's health from the attack frames while the
-    // hero is on the ground; the step that ends the death takes the enemy out of play.
+    // Steps the frame at the animation pace, striking the World's health from the attack frames
+    // while the hero is on the ground; the step that ends the death takes the enemy out of play.
     void animate() override;
 };

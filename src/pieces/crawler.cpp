@@ -1,6 +1,8 @@
 // The crawler's pictures, its death and its strikes.
 #include "pieces/crawler.h"
 
+#include "sprites/sprite_catalogue.h"
+
 namespace {
 
 constexpr int walkFrames = 3;
@@ -13,7 +15,7 @@ constexpr double strikeDamage = 0.02; // fraction of full health, per strike
 } // namespace
 
 crawler::crawler(Vec2 start) {
-    reset();
+    GamePiece::reset();
     crawler::load();
     position = start;
     dead = true;
@@ -21,11 +23,13 @@ crawler::crawler(Vec2 start) {
 
 bool crawler::load() {
     buildAnimationTable({walkFrames, 1, dieFrames, attackFrames, 1});
-    bindFrames(walkAnimation, {64, 65, 66});
-    bindFrames(idleAnimation, {63});
-    bindFrames(dieAnimation, {72, 73, 74, 72, 73, 74});
-    bindFrames(attackAnimation, {67, 68, 69, 70, 71});
-    bindFrames(spareAnimation, {62});
+    bindFrames(walkAnimation, {sprite::crawlerWalk0, sprite::crawlerWalk1, sprite::crawlerWalk2});
+    bindFrames(idleAnimation, {sprite::crawlerRunStart});
+    bindFrames(dieAnimation, {sprite::crawlerDie0, sprite::crawlerDie1, sprite::crawlerDie2,
+                              sprite::crawlerDie0, sprite::crawlerDie1, sprite::crawlerDie2});
+    bindFrames(attackAnimation, {sprite::crawlerRun0, sprite::crawlerRun1, sprite::crawlerRun2,
+                                 sprite::crawlerRun3, sprite::crawlerRun4});
+    bindFrames(spareAnimation, {sprite::crawlerIdle});
     return true;
 }
 

@@ -3,8 +3,8 @@
 
 #include "pieces/monster.h"
 
-// The slow enemy. Strikes on the odd frames (1 and 3) of its five-frame attack, for 0.02 of
-// full health each time.
+// The slow enemy. Strikes twice in each round of its attack, for a small share of full health
+// each time.
 class crawler : public monster {
   public:
     // Built out of play (dead) at `start`, walking, with its own pictures; the frame loop releases
@@ -16,7 +16,7 @@ class crawler : public monster {
     // Called by the hero's sword: starts the die animation from the current frame index. On an
     // enemy already dying it changes nothing.
     void kill() override;
-    // Steps the frame every 100 ms, striking the World's health from the attack frames while the
-    // hero is on the ground; the step that ends the death takes the enemy out of play.
+    // Steps the frame at the animation pace, striking the World's health from the attack frames
+    // while the hero is on the ground; the step that ends the death takes the enemy out of play.
     void animate() override;
 };

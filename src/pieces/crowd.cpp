@@ -227,8 +227,8 @@ std::uint64_t bitsAbove(int bit) {
 class PilesInReach {
   public:
     PilesInReach(std::span<const Piles::Pile* const> largePiles, double centre, double reach,
-                 double distance, bool equalPushesNothing)
-        : distance(distance), equalPushesNothing(equalPushesNothing) {
+                 double pushDistance, bool equalPushes)
+        : distance(pushDistance), equalPushesNothing(equalPushes) {
         for (const Piles::Pile* large : largePiles) {
             const Piles::Pile& pile = *large;
             if (count < limit && std::fabs(pile.at - centre) <= reach) {
@@ -389,10 +389,10 @@ double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& 
     }
     // A push wherever the difference is within the distance, chosen rather than branched on.
     const auto pushWith = [this, &rule](auto push) {
-        return [this, &rule, push](double own, int slot, bool) {
-            const double difference = own - at[slot];
-            const double pushed = own + push(difference);
-            return std::fabs(difference) < rule.distance ? pushed : own;
+        return [this, &rule, push](double current, int slot, bool) {
+            const double difference = current - at[slot];
+            const double pushed = current + push(difference);
+            return std::fabs(difference) < rule.distance ? pushed : current;
         };
     };
     if (rule.inverse != 0.0) {
@@ -419,15 +419,15 @@ __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first
                                                              LargePiles largePiles) const {
     const double keep = 1.0 + rule.inverse;
     return walk(self, first, last, own, rule.distance, true, largePiles,
-                [this, &rule, keep](double own, int slot, bool farFromZero) {
+                [this, &rule, keep](double current, int slot, bool farFromZero) {
                     if (!farFromZero) {
-                        const double difference = own - at[slot];
-                        const double pushed = own + difference * rule.inverse;
-                        return std::fabs(difference) < rule.distance ? pushed : own;
+                        const double difference = current - at[slot];
+                        const double pushed = current + difference * rule.inverse;
+                        return std::fabs(difference) < rule.distance ? pushed : current;
                     }
                     const Bounds& limits = bounds[slot];
-                    const double pushed = __builtin_fma(own, keep, limits.share);
-                    return choose(inside(limits.below, own, limits.above), pushed, own);
+                    const double pushed = __builtin_fma(current, keep, limits.share);
+                    return choose(inside(limits.below, current, limits.above), pushed, current);
                 });
 }
 #else

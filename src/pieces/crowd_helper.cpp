@@ -155,7 +155,7 @@ void Crowd::keepHeadsOff(int slot) {
 }
 
 std::optional<Vec2> Crowd::helpedPass(int slot, Vec2 own, double distance, double divisor) {
-    Helper& shared = *helper;
+    const Helper& shared = *helper;
     const Rule& passRule = shared.rule;
     if (!sameBits(Vec2(distance, divisor), Vec2(passRule.distance, passRule.divisor))) {
         return std::nullopt;

@@ -29,19 +29,20 @@ Uint32 mirrorFlagsFor(int facing) {
 } // namespace
 
 GamePiece::GamePiece() : position(0.0, 0.0), motion() {
-    reset();
+    GamePiece::reset();
     GamePiece::load();
 }
 
-bool GamePiece::setFrame(int animation, int frame, int spriteIndex) {
-    if (animation == unsetArgument || frame == unsetArgument || spriteIndex == unsetArgument) {
+bool GamePiece::setFrame(int animationIndex, int frameIndex, int spriteIndex) {
+    if (animationIndex == unsetArgument || frameIndex == unsetArgument ||
+        spriteIndex == unsetArgument) {
         return false;
     }
-    if (animation < 0 || animation >= animationCount || frame < 0 ||
-        frame >= frameCounts[animation]) {
+    if (animationIndex < 0 || animationIndex >= animationCount || frameIndex < 0 ||
+        frameIndex >= frameCounts[animationIndex]) {
         return false;
     }
-    animations[animation].frames[frame] = spriteAt(spriteIndex);
+    animations[animationIndex].frames[frameIndex] = spriteAt(spriteIndex);
     return true;
 }
 
@@ -155,10 +156,10 @@ void GamePiece::buildAnimationTable(std::initializer_list<int> counts) {
     }
 }
 
-void GamePiece::bindFrames(int animation, std::initializer_list<int> spriteIndices) {
-    int frame = 0;
+void GamePiece::bindFrames(int animationIndex, std::initializer_list<int> spriteIndices) {
+    int frameIndex = 0;
     for (int spriteIndex : spriteIndices) {
-        setFrame(animation, frame++, spriteIndex);
+        setFrame(animationIndex, frameIndex++, spriteIndex);
     }
 }
 

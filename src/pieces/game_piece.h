@@ -33,10 +33,10 @@ class GamePiece {
     GamePiece(const GamePiece&) = delete;
     GamePiece& operator=(const GamePiece&) = delete;
 
-    // Binds frame `frame` of animation `animation` to sprite catalogue entry `spriteIndex`
-    // (which may be an empty entry). Called by load. Returns false, storing nothing, when an
-    // argument is -1 or the place lies outside the animation table.
-    virtual bool setFrame(int animation, int frame, int spriteIndex);
+    // Binds frame `frameIndex` of animation `animationIndex` to sprite catalogue entry
+    // `spriteIndex` (which may be an empty entry). Called by load. Returns false, storing nothing,
+    // when an argument is -1 or the place lies outside the animation table.
+    virtual bool setFrame(int animationIndex, int frameIndex, int spriteIndex);
     // Builds the animation table from the sprite catalogue; called once, by the constructor of
     // the class that overrides it. The base does nothing. Returns true.
     virtual bool load();
@@ -60,7 +60,7 @@ class GamePiece {
     virtual void setSpeed(double speed);
     // Adds sign * amount to the piece's health, for the pieces that keep one. The base has none.
     virtual void changeHealth(double amount, int sign);
-    // Steps the current animation when more than 100 ms have passed since the last step: frame 0
+    // Steps the current animation when an animation step is due: frame 0
     // is shown only when an animation starts; it then loops over frames 1 to count - 1.
     virtual void animate();
     // Moves position by the motion's vx and vy (pixels); speed and topSpeed are ignored.
@@ -90,11 +90,11 @@ class GamePiece {
   protected:
     // Starts a load: one animation per count, each with room for exactly that many frames.
     void buildAnimationTable(std::initializer_list<int> counts);
-    // Binds frames 0, 1, 2, ... of `animation` to the given catalogue entries in order.
-    void bindFrames(int animation, std::initializer_list<int> spriteIndices);
+    // Binds frames 0, 1, 2, ... of `animationIndex` to the given catalogue entries in order.
+    void bindFrames(int animationIndex, std::initializer_list<int> spriteIndices);
     // The current frame's picture, after bringing an out-of-range frame back to 0.
     SDL_Surface* currentPicture();
-    // True when more than 100 ms have passed since the last animation step; the step is then
+    // True when the animation period has passed since the last animation step; the step is then
     // taken now (lastFrameTick moves on). Animation speed thus follows the clock, not the frame
     // rate.
     bool animationStepDue();

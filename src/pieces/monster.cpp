@@ -4,6 +4,7 @@
 #include "pieces/crowd.h"
 #include "shell/globals.h"
 #include "sprites/blit_queue.h"
+#include "sprites/sprite_catalogue.h"
 
 #include <cmath>
 #include <optional>
@@ -43,14 +44,17 @@ GamePiece* hero() {
 } // namespace
 
 monster::monster() {
-    reset();
+    GamePiece::reset();
     monster::load();
 }
 
 bool monster::load() {
     buildAnimationTable({ownWalkFrames, 1, ownDieFrames, 1});
-    bindFrames(walkAnimation, {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
-    bindFrames(idleAnimation, {14});
+    bindFrames(walkAnimation,
+               {sprite::heroRunStart, sprite::heroRun0, sprite::heroRun1, sprite::heroRun2,
+                sprite::heroRun3, sprite::heroRun4, sprite::heroRun5, sprite::heroRun6,
+                sprite::heroRun7, sprite::heroRun8, sprite::heroRun9});
+    bindFrames(idleAnimation, {sprite::heroIdle0});
     animation = walkAnimation;
     return true;
 }

@@ -23,23 +23,23 @@ class monster : public GamePiece {
     // Blits the current frame at the scrolled position, never mirrored (facing is ignored).
     void draw() override;
     // The movement step, after separate: moves by velocity times the time since the end of the
-    // last frame unless touching the hero (closer than 35 px on screen), then keeps y inside the
-    // street band 150 to 485. Returns false.
+    // last frame unless touching the hero on screen, then keeps y inside the street band.
+    // Returns false.
     bool think() override;
     // Once per frame while in play: chase and think unless dying, then animate and draw.
     void update() override;
-    // Steps the frame every 100 ms and wraps to 0 at the end of the animation.
+    // Steps the frame at the animation pace and wraps to 0 at the end of the animation.
     void animate() override;
     // Enemies take no input.
     void handleInput() override;
 
     // Steers toward the hero: vx = +-speed by screen x; vy = +-speed by y, but only while the hero
-    // is less than 150 px away horizontally; attack when closer than 100 px, walk otherwise.
+    // is near horizontally; attack when close, walk otherwise.
     // Called by update before think.
     virtual void chase();
     // Pushes this enemy away from every other enemy in play (slots 2 to the newest released),
-    // per axis: closer than 30 px moves it by an eighth of the difference. Each push takes effect
-    // at once, in increasing slot order. Called by think.
+    // per axis: a neighbour closer than the crowding distance moves it by a share of the
+    // difference. Each push takes effect at once, in increasing slot order. Called by think.
     virtual void separate();
 
   protected:

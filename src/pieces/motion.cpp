@@ -11,8 +11,8 @@ constexpr int slowestSpeed = 1;
 
 Motion::Motion() : vx(0.0), vy(0.0), speed(1.0), topSpeed(2.0) {}
 
-Motion::Motion(int speed, int topSpeed) : Motion(0, 0, speed, topSpeed) {}
+Motion::Motion(int runSpeed, int highestSpeed) : Motion(0, 0, runSpeed, highestSpeed) {}
 
-Motion::Motion(int vx, int vy, int speed, int topSpeed)
-    : vx(vx), vy(vy), speed(std::max(speed, slowestSpeed)),
-      topSpeed(std::max<double>(topSpeed, this->speed)) {}
+Motion::Motion(int dx, int dy, int runSpeed, int highestSpeed)
+    : vx(dx), vy(dy), speed(std::max(runSpeed, slowestSpeed)),
+      topSpeed(std::max<double>(highestSpeed, speed)) {}

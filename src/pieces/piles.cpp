@@ -26,6 +26,7 @@ void Piles::clear() {
         piles[index].size = 0;
         freePile(index);
     }
+    // cppcheck-suppress knownConditionTrueFalse ; the 16-bit stamp does wrap to 0
     if (++generation == 0) {
         // After 65 535 clearings the stamps come round again: start from a clean table.
         std::fill(std::begin(table), std::end(table), Entry{});
@@ -114,17 +115,17 @@ int Piles::makePile(double coordinate) {
 }
 
 void Piles::addMember(int pileIndex, int slot) {
-    Pile& pile = piles[pileIndex];
-    pile.slots[slot / wordBits] |= std::uint64_t{1} << (slot % wordBits);
-    if (++pile.size == largePile) {
+    Pile& grown = piles[pileIndex];
+    grown.slots[slot / wordBits] |= std::uint64_t{1} << (slot % wordBits);
+    if (++grown.size == largePile) {
         list(pileIndex);
     }
 }
 
 void Piles::removeMember(int pileIndex, int slot) {
-    Pile& pile = piles[pileIndex];
-    pile.slots[slot / wordBits] &= ~(std::uint64_t{1} << (slot % wordBits));
-    if (pile.size-- == largePile) {
+    Pile& shrunk = piles[pileIndex];
+    shrunk.slots[slot / wordBits] &= ~(std::uint64_t{1} << (slot % wordBits));
+    if (shrunk.size-- == largePile) {
         unlist(pileIndex);
     }
 }

@@ -4,6 +4,7 @@
 #include "platform/console.h"
 #include "shell/globals.h"
 #include "sound/sound_engine.h"
+#include "sprites/sprite_catalogue.h"
 
 #include <iostream>
 
@@ -39,28 +40,34 @@ void restoreHeroSounds() {
     heroSounds() = HeroSounds{playWithEngine, startSequenceThread};
 }
 
-player::player(Vec2 position) : jumping(false), jumpStartTick(0), gameOverStarted(false) {
-    reset();
+player::player(Vec2 start) : jumping(false), jumpStartTick(0), gameOverStarted(false) {
+    GamePiece::reset();
     player::load();
-    this->position = position;
+    position = start;
     animation = idleAnimation;
 }
 
 bool player::load() {
     std::cout << "Loading Player" << std::endl;
     buildAnimationTable({10, 1, 1, 2, 1, 2, 2, 2, 10, 2, 2});
-    bindFrames(runAnimation, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
-    bindFrames(idleAnimation, {14});
-    bindFrames(jumpStartAnimation, {17});
-    bindFrames(jumpUpAnimation, {18, 19});
-    bindFrames(jumpTopAnimation, {20});
-    bindFrames(jumpDownAnimation, {21, 22});
-    bindFrames(landingAnimation, {23, 24});
-    bindFrames(unusedIdleAnimation, {15, 16});
+    bindFrames(runAnimation,
+               {sprite::heroRun0, sprite::heroRun1, sprite::heroRun2, sprite::heroRun3,
+                sprite::heroRun4, sprite::heroRun5, sprite::heroRun6, sprite::heroRun7,
+                sprite::heroRun8, sprite::heroRun9});
+    bindFrames(idleAnimation, {sprite::heroIdle0});
+    bindFrames(jumpStartAnimation, {sprite::heroJumpStart});
+    bindFrames(jumpUpAnimation, {sprite::heroJumpUp0, sprite::heroJumpUp1});
+    bindFrames(jumpTopAnimation, {sprite::heroJumpTop});
+    bindFrames(jumpDownAnimation, {sprite::heroJumpDown0, sprite::heroJumpDown1});
+    bindFrames(landingAnimation, {sprite::heroJumpLand0, sprite::heroJumpLand1});
+    bindFrames(unusedIdleAnimation, {sprite::heroIdle1, sprite::unfilled});
     // sword10 is offered as an eleventh frame; the table has room for ten, so it is never shown.
-    bindFrames(swordAnimation, {27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37});
-    bindFrames(dyingAnimation, {44, 45});
-    bindFrames(unusedShotAnimation, {46, 47});
+    bindFrames(swordAnimation,
+               {sprite::heroSword0, sprite::heroSword1, sprite::heroSword2, sprite::heroSword3,
+                sprite::heroSword4, sprite::heroSword5, sprite::heroSword6, sprite::heroSword7,
+                sprite::heroSword8, sprite::heroSword9, sprite::heroSword10});
+    bindFrames(dyingAnimation, {sprite::heroDie0, sprite::heroDie1});
+    bindFrames(unusedShotAnimation, {sprite::heroJumpShot2Again, sprite::heroJumpShot3Again});
     return true;
 }
 
@@ -96,7 +103,8 @@ void player::animate() {
 void player::reportSwing() {
     const int score =
         static_cast<int>(static_cast<double>(completedCount) / pieceCount * fullScore);
-    const double seconds = frameTick / msPerTenth / tenthsPerSecond;
+    const Uint32 tenths = frameTick / msPerTenth;
+    const double seconds = tenths / tenthsPerSecond;
     std::cout << "Score: " << score << std::endl;
     std::cout << "You have survived for " << seconds << " seconds" << std::endl;
 }

@@ -20,9 +20,10 @@ HeroSounds& heroSounds();
 // Points both hooks back at the sound engine.
 void restoreHeroSounds();
 
-// The hero lives in slot 1 of the piece table, in screen coordinates: x stays between 100 and
-// 600 (the World scrolls instead), the feet between 150 and 485. Its state is `animation`, one of
-// the values below. Its health and ammo are the World's. Every operation runs on the game thread.
+// The hero lives in slot 1 of the piece table, in screen coordinates: x stays inside a
+// horizontal band (the World scrolls instead), the feet inside the street band. Its state is
+// `animation`, one of the values below. Its health and ammo are the World's. Every operation runs
+// on the game thread.
 class player : public GamePiece {
   public:
     static constexpr int runAnimation = 0;
@@ -41,10 +42,10 @@ class player : public GamePiece {
     static constexpr int facingRight = facingAsLoaded;
     static constexpr int facingLeft = facingMirrored;
 
-    // Builds the hero's table from the sprite catalogue (which must be loaded), idle at
-    // `position` (screen coordinates), facing right, on the ground, with run speed 1 until the
+    // Builds the hero's table from the sprite catalogue (which must be loaded), idle at `start`
+    // (screen coordinates), facing right, on the ground, with the slowest run speed until the
     // first input step.
-    explicit player(Vec2 position);
+    explicit player(Vec2 start);
 
     // Prints "Loading Player" and binds the eleven animations. Called once, by the constructor.
     // Returns true.
@@ -54,11 +55,11 @@ class player : public GamePiece {
     // the hero dying.
     void kill() override;
     // After the input step and the position step: the jump arc and its phase, the sword's strike
-    // on the enemies in play (sword frames 5 and 6), scrolling the World when the hero leaves its
-    // horizontal band, and the street band for the feet. Returns false.
+    // on the enemies in play (on the swing's striking frames), scrolling the World when the hero
+    // leaves its horizontal band, and the street band for the feet. Returns false.
     bool think() override;
-    // The animation step, at most once per 100 ms: runs loop over frames 1 to 9, a finished swing
-    // prints the score and survival time and returns to idle, and the console is cleared.
+    // The animation step, at the animation pace: runs loop past their opening frame, a finished
+    // swing prints the score and survival time and returns to idle, and the console is cleared.
     void animate() override;
     // Turns the frame's event into this frame's displacement (motion.vx, motion.vy in pixels,
     // scaled by the time since the last frame ended), facing, a jump, a swing, the position

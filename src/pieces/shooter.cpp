@@ -1,6 +1,8 @@
 // The shooter's pictures, its death and its strike.
 #include "pieces/shooter.h"
 
+#include "sprites/sprite_catalogue.h"
+
 namespace {
 
 constexpr int walkFrames = 2;
@@ -12,7 +14,7 @@ constexpr double strikeDamage = 0.03; // fraction of full health
 } // namespace
 
 shooter::shooter(Vec2 start) {
-    reset();
+    GamePiece::reset();
     shooter::load();
     position = start;
     dead = true;
@@ -20,10 +22,11 @@ shooter::shooter(Vec2 start) {
 
 bool shooter::load() {
     buildAnimationTable({walkFrames, 1, dieFrames, attackFrames});
-    bindFrames(walkAnimation, {76, 77});
-    bindFrames(idleAnimation, {75});
-    bindFrames(dieAnimation, {80, 80, 80, 80, 80, 80});
-    bindFrames(attackAnimation, {78, 79});
+    bindFrames(walkAnimation, {sprite::shooterWalk0, sprite::shooterWalk1});
+    bindFrames(idleAnimation, {sprite::shooterIdle});
+    bindFrames(dieAnimation, {sprite::shooterDie, sprite::shooterDie, sprite::shooterDie,
+                              sprite::shooterDie, sprite::shooterDie, sprite::shooterDie});
+    bindFrames(attackAnimation, {sprite::shooterShoot0, sprite::shooterShoot1});
     return true;
 }
 

@@ -4,7 +4,7 @@
 #include "pieces/monster.h"
 
 // The hardest-hitting enemy. It fires nothing: like the others it hurts the hero only at close
-// range, when its two-frame attack starts (attack frame 0), for 0.03 of full health.
+// range, when its attack starts, for a larger share of full health than the others.
 class shooter : public monster {
   public:
     // Built out of play (dead) at `start`, walking, with its own pictures; the frame loop releases
@@ -16,7 +16,7 @@ class shooter : public monster {
     // Called by the hero's sword: starts the die animation from the current frame index. On an
     // enemy already dying it changes nothing.
     void kill() override;
-    // Steps the frame every 100 ms, striking the World's health from the attack frames while the
-    // hero is on the ground; the step that ends the death takes the enemy out of play.
+    // Steps the frame at the animation pace, striking the World's health from the attack frames
+    // while the hero is on the ground; the step that ends the death takes the enemy out of play.
     void animate() override;
 };

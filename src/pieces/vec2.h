@@ -8,7 +8,7 @@ struct Vec2 {
     double y = 0.0;
 
     Vec2() = default;
-    Vec2(double x, double y) : x(x), y(y) {}
+    Vec2(double across, double down) : x(across), y(down) {}
 
     Vec2 operator+(const Vec2& other) const { return {x + other.x, y + other.y}; }
     // Moves the point by a motion's velocity (vx, vy); speed and topSpeed play no part.

@@ -3,6 +3,7 @@
 
 #include "shell/globals.h"
 #include "sprites/screen_blit.h"
+#include "sprites/sprite_catalogue.h"
 
 #include <algorithm>
 
@@ -16,13 +17,6 @@ constexpr int undergroundFrame = 1;
 constexpr int barFrame = 0;
 constexpr int healthFrame = 1;
 constexpr int ammoFrame = 2;
-
-// Sprite catalogue entries.
-constexpr int citySprite = 0;
-constexpr int undergroundSprite = 1;
-constexpr int barSprite = 2;
-constexpr int healthSprite = 81;
-constexpr int ammoSprite = 82;
 
 // Where the status bar and the meters sit on the screen.
 constexpr int barX = 10;
@@ -67,18 +61,18 @@ int widthOf(SDL_Surface* picture) {
 
 } // namespace
 
-World::World(Vec2 position) : scroll(0.0, 0.0) {
-    reset();
+World::World(Vec2 corner) : scroll(0.0, 0.0) {
+    GamePiece::reset();
     World::load();
-    this->position = position;
+    position = corner;
     health = full;
     ammo = full;
 }
 
 bool World::load() {
     buildAnimationTable({2, 3});
-    bindFrames(backgroundAnimation, {citySprite, undergroundSprite});
-    bindFrames(statusAnimation, {barSprite, healthSprite, ammoSprite});
+    bindFrames(backgroundAnimation, {sprite::city, sprite::underground});
+    bindFrames(statusAnimation, {sprite::statusBar, sprite::healthMeter, sprite::ammoMeter});
     healthBarWidth = widthOf(animations[statusAnimation].frames[healthFrame]);
     ammoBarWidth = widthOf(animations[statusAnimation].frames[ammoFrame]);
     return true;

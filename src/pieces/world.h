@@ -11,8 +11,8 @@
 class World : public GamePiece {
   public:
     // Builds the table from the sprite catalogue (which must be loaded) and places the
-    // background's top-left corner at `position`, with full health and ammo.
-    explicit World(Vec2 position);
+    // background's top-left corner at `corner`, with full health and ammo.
+    explicit World(Vec2 corner);
 
     // Binds the backgrounds, the bar and the two meters, and reads the meters' full widths.
     // Called once, by the constructor. Returns true.
@@ -22,11 +22,11 @@ class World : public GamePiece {
     // Adds sign * amount to the health, unbounded; the meter step brings it back into range.
     // Enemies call it with sign -1 when their strike lands.
     void changeHealth(double amount, int sign) override;
-    // The meter step, at most once per 100 ms: health and ammo recover, a spent health stays 0
+    // The meter step, at the animation pace: health and ammo recover, a spent health stays 0
     // and kills the hero (slot 1) at every step from then on.
     void animate() override;
     // Scrolls the background by the motion's vx and vy (pixels). `scroll` keeps the unclamped
-    // result; `position` is then clamped so the background always covers x = 0 to 803.
+    // result; `position` is then clamped so the background always covers the window.
     void moveBy(Motion by) override;
     // The background shown: 0 the city, 1 the underground.
     int getScene() override;
@@ -47,6 +47,6 @@ class World : public GamePiece {
   private:
     // Width of the background shown (0 while its picture is missing).
     int backgroundWidth();
-    // Keeps the background's right edge at or right of x = 803.
+    // Keeps the background's right edge at or right of the window's edge.
     void keepRightEdgeCovered();
 };

@@ -27,7 +27,7 @@ bool button(int index) {
 }
 
 Sint16 axis(int index) {
-    return index < SDL_JoystickNumAxes(pad) ? SDL_JoystickGetAxis(pad, index) : 0;
+    return index < SDL_JoystickNumAxes(pad) ? SDL_JoystickGetAxis(pad, index) : Sint16{0};
 }
 
 Uint8 hat() {

@@ -66,7 +66,7 @@ void putEvent(std::vector<unsigned char>& out, const SDL_Event& event) {
 // Reads the bytes of a recording front to back; every read says whether the bytes were there.
 class Cursor {
   public:
-    explicit Cursor(const std::vector<unsigned char>& bytes) : bytes(bytes) {}
+    explicit Cursor(const std::vector<unsigned char>& recorded) : bytes(recorded) {}
 
     bool atEnd() const { return at == bytes.size(); }
     bool byte(unsigned char& out) {
@@ -119,7 +119,7 @@ class Cursor {
 // Parsing stops at the first fault; the message says what it was.
 class Parser {
   public:
-    Parser(const std::vector<unsigned char>& bytes, Recording& into) : in(bytes), into(into) {}
+    Parser(const std::vector<unsigned char>& bytes, Recording& result) : in(bytes), into(result) {}
 
     std::string run() {
         if (!header()) {

@@ -9,7 +9,7 @@ constexpr Uint64 msPerSecond = 1000;
 
 } // namespace
 
-FramePacer::FramePacer(int fps) : fps(fps) {}
+FramePacer::FramePacer(int framesPerSecond) : fps(framesPerSecond) {}
 
 void FramePacer::waitForFrameStart() {
     if (fps <= 0) {

@@ -12,8 +12,8 @@ class FramePacer {
     static constexpr int slowestCap = 10;
     static constexpr int fastestCap = 1000;
 
-    // `fps` 0 for no cap, otherwise between slowestCap and fastestCap.
-    explicit FramePacer(int fps = 0);
+    // `framesPerSecond` 0 for no cap, otherwise between slowestCap and fastestCap.
+    explicit FramePacer(int framesPerSecond = 0);
 
     // Called once per frame, before it: sleeps until the frame is due. The first call starts
     // the schedule. A frame that comes after its due time starts the schedule afresh, so a slow

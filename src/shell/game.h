@@ -51,8 +51,8 @@ int runFrame();
 // Releases the next enemy when the release interval has passed since the last release.
 void releaseDueEnemy();
 
-// The release interval in ms at timer reading `now`: 1000, shrinking by 1 every 350 ms, and 0
-// from 350 000 ms on (one release per frame).
+// The release interval in ms at timer reading `now`: a second at first, shrinking by a
+// millisecond at a steady pace until it reaches 0 (one release per frame).
 Uint32 releaseInterval(Uint32 now);
 
 // After the state loop: destroys the roster, prints the report for the run ending now and waits

@@ -1,8 +1,8 @@
 // Ghoulrun's entry point: reads the command line, runs the game and reports a start-up failure
 // that reaches it.
 #include "replay/session.h"
-#include "shell/frame_pacer.h"
 #include "shell/data_folder.h"
+#include "shell/frame_pacer.h"
 #include "shell/game.h"
 
 #include <CLI/CLI.hpp>
@@ -24,6 +24,9 @@ int reportFailure(const char* message) {
 
 } // namespace
 
+// What can escape main is a fault in the option table or memory running out: both end the
+// process, as they should. The game's own failures are caught below.
+// NOLINTNEXTLINE(bugprone-exception-escape)
 int main(int argc, char* argv[]) {
     CLI::App app(description, "ghoulrun");
     app.set_version_flag("--version", "ghoulrun " GHOULRUN_VERSION);

@@ -74,12 +74,19 @@ class AudioLock {
     AudioLock& operator=(const AudioLock&) = delete;
 };
 
+// Every failure of the engine leaves through here, as a plain pointer to its message text: the
+// engine's error contract, which main catches as `const char*` to print it.
+[[noreturn]] void throwMessage(const char* message) {
+    // NOLINTNEXTLINE(misc-throw-by-value-catch-by-reference): the pointer is the contract
+    throw message;
+}
+
 // Throws SDL's current error text, copied so that nothing SDL does before the message is
 // printed can overwrite it.
 [[noreturn]] void throwSdlError() {
     thread_local std::string message;
     message = SDL_GetError();
-    throw message.c_str();
+    throwMessage(message.c_str());
 }
 
 // The same for a failure to decode `file`: the decoders' texts ("Unrecognized sound file type")
@@ -140,14 +147,14 @@ void SoundEngine::init() {
 
 void SoundEngine::init(int frequency, Uint16 format, int channels) {
     if (Mix_OpenAudio(frequency, format, channels, mixerBufferFrames) == -1) {
-        throw mixerFailedMessage;
+        throwMessage(mixerFailedMessage);
     }
     loadLibrary(effectFolder);
     loadMusic();
     initialized = true;
 }
 
-void SoundEngine::loadLibrary(std::filesystem::path folder) {
+void SoundEngine::loadLibrary(const std::filesystem::path& folder) {
     for (const std::filesystem::directory_entry& entry :
          std::filesystem::directory_iterator(folder)) {
         if (entry.is_directory()) {
@@ -156,7 +163,7 @@ void SoundEngine::loadLibrary(std::filesystem::path folder) {
     }
 }
 
-void SoundEngine::loadCategory(std::filesystem::path folder) {
+void SoundEngine::loadCategory(const std::filesystem::path& folder) {
     const std::string category = folder.filename().string();
     for (const std::filesystem::directory_entry& entry :
          std::filesystem::directory_iterator(folder)) {
@@ -175,7 +182,7 @@ void SoundEngine::loadCategory(std::filesystem::path folder) {
     }
 }
 
-bool SoundEngine::isSoundFile(std::string fileName) {
+bool SoundEngine::isSoundFile(const std::string& fileName) {
     for (const char* extension : soundExtensions) {
         if (fileName.find(extension) != std::string::npos) {
             return true;
@@ -184,7 +191,7 @@ bool SoundEngine::isSoundFile(std::string fileName) {
     return false;
 }
 
-Mix_Chunk* SoundEngine::loadSample(std::string path) {
+Mix_Chunk* SoundEngine::loadSample(const std::string& path) {
     // Opened here rather than inside the mixer's call, which would replace SDL's reason for a
     // file that cannot be opened with a complaint about a null stream.
     SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
@@ -201,7 +208,7 @@ Mix_Chunk* SoundEngine::loadSample(std::string path) {
 
 void SoundEngine::loadMusic() {
     if (music != nullptr) {
-        throw musicLoadedMessage;
+        throwMessage(musicLoadedMessage);
     }
     music = Mix_LoadMUS(musicFile);
     Mix_VolumeMusic(musicVolume);
@@ -219,9 +226,9 @@ Mix_Chunk* SoundEngine::sample(const std::string& category, const std::string& n
     return chunk == samples->second.end() ? nullptr : chunk->second;
 }
 
-void SoundEngine::playEffect(std::string category, std::string name, int rearm) {
+void SoundEngine::playEffect(const std::string& category, const std::string& name, int rearm) {
     if (!initialized) {
-        throw notInitializedMessage;
+        throwMessage(notInitializedMessage);
     }
     Mix_Chunk* chunk = sample(category, name);
     // Held from the look at the mark to the new mark, so a channel that stops in between can
@@ -246,7 +253,7 @@ void SoundEngine::playEffect(std::string category, std::string name, int rearm) 
 
 void SoundEngine::playMusic(int loops) {
     if (!initialized) {
-        throw notInitializedMessage;
+        throwMessage(notInitializedMessage);
     }
     Mix_FadeInMusic(music, loops, musicFadeInMs);
 }

@@ -33,9 +33,9 @@ class SoundEngine {
     SoundEngine(const SoundEngine&) = delete;
     SoundEngine& operator=(const SoundEngine&) = delete;
 
-    // Opens the device at 22050 Hz, signed 16-bit little-endian, stereo.
+    // Opens the device at the game's output rate and format, stereo.
     void init();
-    // Opens the device with a 1024-frame buffer, loads every sample of the sub-folders of
+    // Opens the device with the mixer's buffer, loads every sample of the sub-folders of
     // "./sfx" (printing a tab and the file name for each) and the music "pompeii.ogg", and marks
     // the engine initialized. Called once, on the game thread, before any other thread exists.
     void init(int frequency, Uint16 format, int channels);
@@ -45,21 +45,21 @@ class SoundEngine {
     // nonzero `rearm` installs the channel-finished handler, which from then on frees every
     // sample again when its channel stops; until then a started sample stays marked for good.
     // Safe from the game thread and the game-over threads.
-    void playEffect(std::string category, std::string name, int rearm);
+    void playEffect(const std::string& category, const std::string& name, int rearm);
 
-    // Fades the music in over 2000 ms and plays it `loops` times; -1 repeats it for ever.
+    // Fades the music in and plays it `loops` times; -1 repeats it for ever.
     void playMusic(int loops);
 
     // The chunk stored under `category` and `name`, or null. Never adds anything to the library.
     Mix_Chunk* sample(const std::string& category, const std::string& name) const;
 
-    // The game-over sequence, run on its own thread: fades the music out over 2000 ms, waits
-    // 2000 ms, plays "death"/"gameover", waits 3700 ms and then raises the flag that
+    // The game-over sequence, run on its own thread: fades the music out, waits, plays
+    // "death"/"gameover", waits for the jingle to end and then raises the flag that
     // gameOverFinished() reports; the game thread ends the process at its next frame boundary.
     // `engine` is the engine to play on; the game passes null, which means instance(). The
     // waits go through platform::delay, so the test clock runs the sequence instantly. A signal
     // to end the run (platform::endRequested) cuts the waits short: the sequence then returns
-    // within a twentieth of a second, without raising the flag.
+    // within one wait slice, without raising the flag.
     static int gameOverSequence(void* engine);
 
     // Starts gameOverSequence for `engine` (null: instance()) on a thread of its own, as the
@@ -82,15 +82,15 @@ class SoundEngine {
 
   private:
     // Makes each direct sub-folder of `folder` a category; anything else there is passed over.
-    void loadLibrary(std::filesystem::path folder);
+    void loadLibrary(const std::filesystem::path& folder);
     // Loads every entry of `folder` whose name passes isSoundFile as a sample of the category
     // named after the folder. A later file with the same stem replaces an earlier one.
-    void loadCategory(std::filesystem::path folder);
+    void loadCategory(const std::filesystem::path& folder);
     // True when ".mp3", ".ogg" or ".wav" occurs anywhere in `fileName` (case-sensitive).
-    static bool isSoundFile(std::string fileName);
+    static bool isSoundFile(const std::string& fileName);
     // Decodes one sound file at effect volume; throws SDL's error text, with the file named in
     // it, when it cannot.
-    static Mix_Chunk* loadSample(std::string path);
+    static Mix_Chunk* loadSample(const std::string& path);
     // Loads "pompeii.ogg" at music volume; throws when music is already loaded or on failure.
     void loadMusic();
     // The handler given to the mixer: called on the audio thread (or inside a mixer call that

@@ -48,7 +48,7 @@ class BlitQueue {
     // The turn to blit, and how far the blits have got (entries below `made` are on the screen).
     alignas(cacheLine) std::atomic<bool> turnTaken{false};
     std::atomic<int> made{0};
-    alignas(cacheLine) Entry entries[capacity];
+    alignas(cacheLine) Entry entries[capacity]{};
 
     bool takeTurn();
     void waitForTurn();

@@ -1,6 +1,8 @@
 // Mirroring pictures pixel by pixel for the pieces that face the other way.
 #include "sprites/mirror_surface.h"
 
+#include <cstddef>
+
 namespace {
 
 // Surfaces with these flags, or with a pixel offset, need a lock for direct pixel access.
@@ -15,7 +17,8 @@ bool hasColourKey(const SDL_Surface* surface) {
 }
 
 Uint32* pixelAddress(SDL_Surface* surface, int x, int y) {
-    auto* row = static_cast<Uint8*>(surface->pixels) + y * surface->pitch;
+    auto* row =
+        static_cast<Uint8*>(surface->pixels) + static_cast<std::ptrdiff_t>(y) * surface->pitch;
     return reinterpret_cast<Uint32*>(row) + x;
 }
 

@@ -1,7 +1,6 @@
 // Loading the game's bitmaps into the sprite catalogue with colour-keyed transparency.
 #include "sprites/sprite_catalogue.h"
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,13 +10,12 @@ SDL_Surface* spriteCatalogue[catalogueSize] = {};
 namespace {
 
 constexpr int refusedIndex = -1;
-constexpr int lastSceneEntry = 47; // entries up to here use the scene key
 
 // The largest picture a bitmap file may claim. The widest background is a few thousand pixels;
 // a header claiming more than this is damaged, and believing it would have SDL allocate and
 // clear gigabytes before it found the pixels missing.
 constexpr std::int64_t largestPictureSide = 16384;
-constexpr std::int64_t largestPicturePixels = 16 * 1024 * 1024;
+constexpr std::int64_t largestPicturePixels = std::int64_t{16} * 1024 * 1024;
 
 // Where a bitmap header keeps the picture's size: the size of the info header, then width and
 // height, 16-bit in the old 12-byte header, 32-bit (height negative when top-down) in the others.
@@ -27,94 +25,13 @@ constexpr Uint32 oldInfoHeaderSize = 12;
 struct CatalogueEntry {
     int index;
     const char* path;
+    Uint32 colourKey;
 };
 
-// The game's pictures by catalogue index. Entry 16 has no file; some files are loaded twice,
-// each time into a surface of its own.
-constexpr std::array<CatalogueEntry, 82> catalogueFiles{{
-    {0, "images/city2.bmp"},
-    {1, "images/underground.bmp"},
-    {2, "images/bar.bmp"},
-    {3, "images/run_start.bmp"},
-    {4, "images/run0.bmp"},
-    {5, "images/run1.bmp"},
-    {6, "images/run2.bmp"},
-    {7, "images/run3.bmp"},
-    {8, "images/run4.bmp"},
-    {9, "images/run5.bmp"},
-    {10, "images/run6.bmp"},
-    {11, "images/run7.bmp"},
-    {12, "images/run8.bmp"},
-    {13, "images/run9.bmp"},
-    {14, "images/idle0.bmp"},
-    {15, "images/idle1.bmp"},
-    {17, "images/jump_start.bmp"},
-    {18, "images/jump_up_0.bmp"},
-    {19, "images/jump_up_1.bmp"},
-    {20, "images/jump_top.bmp"},
-    {21, "images/jump_down_0.bmp"},
-    {22, "images/jump_down_1.bmp"},
-    {23, "images/jump_land_0.bmp"},
-    {24, "images/jump_land_1.bmp"},
-    {25, "images/shoot0.bmp"},
-    {26, "images/shoot1.bmp"},
-    {27, "images/sword0.bmp"},
-    {28, "images/sword1.bmp"},
-    {29, "images/sword2.bmp"},
-    {30, "images/sword3.bmp"},
-    {31, "images/sword4.bmp"},
-    {32, "images/sword5.bmp"},
-    {33, "images/sword6.bmp"},
-    {34, "images/sword7.bmp"},
-    {35, "images/sword8.bmp"},
-    {36, "images/sword9.bmp"},
-    {37, "images/sword10.bmp"},
-    {38, "images/ladder0.bmp"},
-    {39, "images/ladder1.bmp"},
-    {40, "images/jump-shot0.bmp"},
-    {41, "images/jump-shot1.bmp"},
-    {42, "images/jump-shot2.bmp"},
-    {43, "images/jump-shot3.bmp"},
-    {44, "images/hero-die0.bmp"},
-    {45, "images/hero-die1.bmp"},
-    {46, "images/jump-shot2.bmp"},
-    {47, "images/jump-shot3.bmp"},
-    {48, "images/fireball0.bmp"},
-    {49, "images/fireball1.bmp"},
-    {50, "images/fireball2.bmp"},
-    {51, "images/fireball3.bmp"},
-    {52, "images/attacker_walk0.bmp"},
-    {53, "images/attacker_walk0.bmp"},
-    {54, "images/attacker_walk1.bmp"},
-    {55, "images/attacker_walk2.bmp"},
-    {56, "images/attacker_walk3.bmp"},
-    {57, "images/attacker_sword0.bmp"},
-    {58, "images/attacker_sword1.bmp"},
-    {59, "images/attacker_die0.bmp"},
-    {60, "images/attacker_die1.bmp"},
-    {61, "images/attacker_die2.bmp"},
-    {62, "images/crawler_idle0.bmp"},
-    {63, "images/crawler_run_start.bmp"},
-    {64, "images/crawler_mywalk0.bmp"},
-    {65, "images/crawler_idle0.bmp"},
-    {66, "images/crawler_mywalk2.bmp"},
-    {67, "images/crawler_run0.bmp"},
-    {68, "images/crawler_run1.bmp"},
-    {69, "images/crawler_run2.bmp"},
-    {70, "images/crawler_run3.bmp"},
-    {71, "images/crawler_run4.bmp"},
-    {72, "images/crawler_die0.bmp"},
-    {73, "images/crawler_die1.bmp"},
-    {74, "images/crawler_die2.bmp"},
-    {75, "images/shooter_idle0.bmp"},
-    {76, "images/shooter_walk0.bmp"},
-    {77, "images/shooter_walk1.bmp"},
-    {78, "images/shooter_shoot0.bmp"},
-    {79, "images/shooter_shoot1.bmp"},
-    {80, "images/shooter_die0.bmp"},
-    {81, "images/health.bmp"},
-    {82, "images/ammo.bmp"},
-}};
+constexpr CatalogueEntry catalogueFiles[] = {
+#define SPRITE(index, name, key, file) {index, file, key##ColourKey},
+#include "sprites/sprite_list.h"
+};
 
 [[noreturn]] void failToLoad(const std::string& path) {
     std::fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
@@ -160,13 +77,9 @@ bool sizeIsPlausible(SDL_RWops* file) {
     return true;
 }
 
-Uint32 colourKeyFor(int index) {
-    return index <= lastSceneEntry ? sceneColourKey : spriteColourKey;
-}
-
 } // namespace
 
-bool loadSprite(int index, std::string path, Uint32 colourKey) {
+bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
     if (index <= refusedIndex || index >= catalogueSize) {
         return false;
     }
@@ -194,7 +107,7 @@ bool loadSprite(int index, std::string path, Uint32 colourKey) {
 
 void loadSprites() {
     for (const CatalogueEntry& entry : catalogueFiles) {
-        loadSprite(entry.index, entry.path, colourKeyFor(entry.index));
+        loadSprite(entry.index, entry.path, entry.colourKey);
     }
 }
 

@@ -134,6 +134,7 @@ void drawFlame(Image& image, Point hand) {
     paint(image, core, hex(0xfff0a0));
 }
 
+// cppcheck-suppress constParameter ; paint draws into it
 void drawLadder(Image& image) {
     const Ramp wood{palette::ink, hex(0x5a3a1e), hex(0x8a5c30), hex(0xb88450)};
     Shape rails(image.width(), image.height());

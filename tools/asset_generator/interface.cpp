@@ -152,9 +152,9 @@ Image drawBar() {
                          {268, 22, "SPACE", "SWORD"},
                          {330, 6, "1 2", "SCENE"},
                          {330, 14, "Q", "QUIT"}};
-    for (const Help& line : help) {
-        drawShadowedText(bar, line.x, line.y, line.key, keyColour, bevelDark);
-        drawShadowedText(bar, line.x + 26, line.y, line.action, quietText, bevelDark);
+    for (const Help& entry : help) {
+        drawShadowedText(bar, entry.x, entry.y, entry.key, keyColour, bevelDark);
+        drawShadowedText(bar, entry.x + 26, entry.y, entry.action, quietText, bevelDark);
     }
     const std::string_view motto = "SURVIVE THE NIGHT";
     drawShadowedText(bar, 325 - textWidth(motto) / 2, 31, motto, titleColour, titleShadow);

@@ -5,10 +5,13 @@
 #include "picture.h"
 #include "wav_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -18,29 +21,78 @@ constexpr float musicQuality = 0.3f; // Vorbis quality (-0.1 .. 1): ample for a 
 constexpr int iconSizes[] = {32, 64, 128, 256};
 constexpr const char* iconName = "ghoulrun.png";
 
+// The catalogue's bitmap files with their transparent colours, from the game's picture list.
+struct ListedPicture {
+    const char* file;
+    art::Rgb key;
+};
+constexpr ListedPicture listedPictures[] = {
+#define SPRITE(index, name, key, file) {file, art::key##Key},
+#include "sprites/sprite_list.h"
+};
+// The one picture the game loads outside the catalogue: the pause banner.
+constexpr const char* unlistedPicture = "paused";
+
 bool isBackground(const std::string& name) {
     return name == "city2" || name == "underground";
 }
 
+std::string fileOf(const art::Picture& picture) {
+    return "images/" + picture.name + ".bmp";
+}
+
+// Every file of the picture list is drawn, with the list's colour key, and nothing else is
+// drawn: a picture missing here would otherwise only show as a failed load at start-up.
+void checkAgainstList(const std::vector<art::Picture>& drawn) {
+    for (const ListedPicture& listed : listedPictures) {
+        const auto picture = std::find_if(drawn.begin(), drawn.end(), [&](const art::Picture& p) {
+            return fileOf(p) == listed.file;
+        });
+        if (picture == drawn.end()) {
+            throw std::runtime_error(std::string("nothing draws ") + listed.file);
+        }
+        if (!(picture->key == listed.key)) {
+            throw std::runtime_error(std::string(listed.file) + " is drawn with the wrong key");
+        }
+    }
+    for (const art::Picture& picture : drawn) {
+        const bool listed =
+            std::any_of(std::begin(listedPictures), std::end(listedPictures),
+                        [&](const ListedPicture& entry) { return fileOf(picture) == entry.file; });
+        if (!listed && picture.name != unlistedPicture) {
+            throw std::runtime_error(fileOf(picture) + " is drawn but on no list");
+        }
+    }
+}
+
+// A background has no see-through pixel: a hole would show the last frame.
+void checkHasNoHole(const std::string& name, const art::Image& saved) {
+    for (int y = 0; y < saved.height(); ++y) {
+        for (int x = 0; x < saved.width(); ++x) {
+            if (!saved.opaque(x, y)) {
+                throw std::runtime_error(name + " has a hole at " + std::to_string(x) + "," +
+                                         std::to_string(y));
+            }
+        }
+    }
+}
+
 void writePictures(const std::filesystem::path& runFolder) {
+    std::vector<art::Picture> drawn;
+    for (auto* group : {&art::heroPictures, &art::enemyPictures, &art::scenePictures}) {
+        for (art::Picture& picture : group()) {
+            drawn.push_back(std::move(picture));
+        }
+    }
+    checkAgainstList(drawn);
     const std::filesystem::path folder = runFolder / "images";
     std::filesystem::create_directories(folder);
-    for (auto* group : {&art::heroPictures, &art::enemyPictures, &art::scenePictures}) {
-        for (const art::Picture& picture : group()) {
-            const art::Image saved = picture.image.enlarged(art::pixelSize);
-            if (isBackground(picture.name)) {
-                // A background has no see-through pixel: a hole would show the last frame.
-                for (int y = 0; y < saved.height(); ++y) {
-                    for (int x = 0; x < saved.width(); ++x) {
-                        if (!saved.opaque(x, y)) {
-                            throw std::runtime_error(picture.name + " has a hole at " +
-                                                     std::to_string(x) + "," + std::to_string(y));
-                        }
-                    }
-                }
-            }
-            art::writeBmp(folder / (picture.name + ".bmp"), saved, picture.key);
+    for (const art::Picture& picture : drawn) {
+        const art::Image saved = picture.image.enlarged(art::pixelSize);
+        if (isBackground(picture.name)) {
+            checkHasNoHole(picture.name, saved);
         }
+        art::writeBmp(folder / (picture.name + ".bmp"), saved, picture.key);
     }
 }
 

@@ -68,6 +68,7 @@ class Loop {
 };
 
 long frameAt(double seconds) {
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings): the music's bytes rest on this rounding
     return static_cast<long>(seconds * sampleRate + 0.5);
 }
 double timeOf(int bar, double step) {

@@ -64,6 +64,7 @@ void drawText(Image& image, int x, int y, std::string_view text, Rgb colour, int
         if (const Glyph* glyph = findGlyph(c)) {
             for (int row = 0; row < glyphHeight; ++row) {
                 for (int col = 0; col < glyphWidth; ++col) {
+                    // cppcheck-suppress charLiteralWithCharPtrCompare ; rows[row][col] is a char
                     if (glyph->rows[row][col] != '#') {
                         continue;
                     }

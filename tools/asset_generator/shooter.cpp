@@ -160,6 +160,7 @@ void drawFlash(Image& image, Point muzzle, double angle) {
     paint(image, core, palette::flashCore);
 }
 
+// cppcheck-suppress constParameter ; paint draws into it
 void drawSmoke(Image& image, Point muzzle) {
     const Ramp puff{palette::smokeDark, palette::smokeDark, palette::smoke, hex(0xc4c2cc)};
     Shape cloud(image.width(), image.height());

@@ -22,6 +22,7 @@ inline double midiToHz(double note) {
     return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
 }
 inline int secondsToFrames(double seconds) {
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings): the sounds' bytes rest on this rounding
     return static_cast<int>(seconds * sampleRate + 0.5);
 }
 
