@@ -1,9 +1,9 @@
 // The shared enemy behaviour: chase, crowding, movement, animation stepping and drawing.
 #include "pieces/monster.h"
 
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 #include "shell/globals.h"
-#include "sprites/blit_queue.h"
+#include "crowd/blit_queue.h"
 
 #include <cmath>
 #include <optional>

@@ -3,7 +3,7 @@
 
 #include "pieces/attacker.h"
 #include "pieces/crawler.h"
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
 #include "pieces/shooter.h"
@@ -18,7 +18,7 @@
 #include "shell/globals.h"
 #include "shell/pause.h"
 #include "sound/sound_engine.h"
-#include "sprites/blit_queue.h"
+#include "crowd/blit_queue.h"
 #include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
 

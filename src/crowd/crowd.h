@@ -2,7 +2,7 @@
 // enemies close enough to push it.
 #pragma once
 
-#include "pieces/piles.h"
+#include "crowd/piles.h"
 #include "pieces/vec2.h"
 #include "shell/globals.h"
 

@@ -1,6 +1,6 @@
 // Piles: which slots share one exact coordinate, through arrivals, departures, a full pool and
 // the start of a new frame.
-#include "pieces/piles.h"
+#include "crowd/piles.h"
 
 #include <gtest/gtest.h>
 

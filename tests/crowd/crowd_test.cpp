@@ -2,7 +2,7 @@
 // and whole frames of real enemies with and without it.
 #include "pieces/attacker.h"
 #include "pieces/crawler.h"
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 #include "pieces/enemy_fixture.h"
 #include "pieces/shooter.h"
 #include "platform/cores.h"

@@ -1,6 +1,6 @@
 // The crowding pass by stretches of the street: only the enemies near enough to push, in slot
 // order, with the plain pass's arithmetic or arithmetic shown below to give the same bits.
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 
 #include "pieces/game_piece.h"
 
