@@ -4,16 +4,6 @@
 #include "crowd/spin_wait.h"
 #include "sprites/screen_blit.h"
 
-namespace {
-
-BlitQueue queue;
-
-} // namespace
-
-BlitQueue& frameBlits() {
-    return queue;
-}
-
 void BlitQueue::open() {
     opened = true;
 }

@@ -1,10 +1,9 @@
-// The Crowd's crowding pass against the plain pass over every slot, bit for bit, on random crowds,
-// and whole frames of real enemies with and without it.
-#include "pieces/attacker.h"
-#include "pieces/crawler.h"
+// The Crowd's crowding pass against the plain pass, bit for bit, however the helper thread shares
+// the frame; whole frames of real enemies with and without the plain-pass switch.
+#include "crowd/blit_queue.h"
 #include "crowd/crowd.h"
+#include "crowd/crowding.h"
 #include "pieces/enemy_fixture.h"
-#include "pieces/shooter.h"
 #include "platform/cores.h"
 #include "shell/game.h"
 #include "shell/globals.h"
@@ -12,394 +11,224 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
+#include <atomic>
 #include <cmath>
-#include <cstdint>
-#include <limits>
-#include <optional>
+#include <cstdlib>
+#include <cstring>
 #include <random>
+#include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
-constexpr double crowdingDistance = 30.0;
-constexpr double pushDivisor = 8.0;
+constexpr double pushDistance = 30.0;
+constexpr double streetTop = 150.0;
+constexpr double streetBottom = 485.0;
+constexpr double inf = HUGE_VAL;
+constexpr double nan = NAN;
 
-// A piece with nothing but a position and the dead flag.
-class Dot : public GamePiece {};
+class Dot : public GamePiece {}; // a position and the dead flag, nothing more
 
-// The crowding pass as the rule states it: every slot in play in increasing order, each push at
-// once.
-Vec2 plainPass(int self, Vec2 own, double distance, double divisor) {
-    for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
-        const GamePiece* other = pieces[slot];
-        if (other == pieces[self] || other == nullptr || other->dead) {
-            continue;
-        }
-        const double dx = own.x - other->position.x;
-        if (std::fabs(dx) < distance) {
-            own.x += dx / divisor;
-        }
-        const double dy = own.y - other->position.y;
-        if (std::fabs(dy) < distance) {
-            own.y += dy / divisor;
-        }
-    }
-    return own;
+// The helper thread, steered through its side work: held back all frame, free to race the frame
+// loop, or done with every head before the frame loop starts (which then uses only its results).
+enum class Share { heldBack, free, first };
+std::atomic<Share> share{Share::free};
+std::atomic<size_t> helperRounds{0};
+std::thread::id frameThread;
+
+bool steerHelper() {
+    const bool onHelper = std::this_thread::get_id() != frameThread;
+    // The helper looks for side work once before each head it takes and once when none is left.
+    helperRounds += onHelper && share == Share::first ? 1 : 0;
+    return onHelper && share == Share::heldBack;
 }
 
-// `count` places with x spread over [xFrom, xTo); one in every `edgeEvery` held at the street's
-// bottom edge, the others anywhere on the street.
-std::vector<Vec2> crowdAlongTheStreet(std::mt19937_64& random, int count, double xFrom, double xTo,
-                                      int edgeEvery) {
-    std::uniform_real_distribution<double> band(xFrom, xTo);
-    std::uniform_real_distribution<double> street(150.0, 485.0);
-    std::vector<Vec2> places;
+// Odd numbers, places at the fused push's edge of reach, `count` places along the street: one in
+// `edgeEvery` at its edge, a tenth on whole pixels (exact ties, more than the Crowd has piles for).
+std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int edgeEvery) {
+    std::normal_distribution<double> aroundHero(400.0, spread);
+    std::uniform_real_distribution<double> street(streetTop, streetBottom);
+    std::vector<Vec2> places = {
+        {100.0, 300.0},       {130.0, 330.0}, {100.0 + std::nextafter(30.0, 0.0), 300},
+        {-0.0, -0.0},         {0.0, 20.0},    {1e6, 1e6},
+        {1e6 + 10, 1e6 - 10}, {inf, 300.0},   {nan, 310.0},
+        {120.0, -inf},        {100.0, 300.0}, {5e-324, 1e-310}};
+    for (const double at :
+         {1000.0 + std::ldexp(1.0, -43), -1000.0 - std::ldexp(1.0, -43), 1e6 + 0.25}) {
+        for (const double edge : {at + pushDistance, at - pushDistance}) {
+            for (const double x :
+                 {at, edge, std::nextafter(edge, 0.0), std::nextafter(edge, 2 * edge)}) {
+                places.emplace_back(x, x);
+            }
+        }
+    }
     for (int i = 0; i < count; ++i) {
-        places.emplace_back(band(random), i % edgeEvery == 0 ? 485.0 : street(random));
+        const double x = aroundHero(random);
+        const double y = i % edgeEvery == 0 ? streetBottom : street(random);
+        places.push_back(i % 10 == 0 ? Vec2(std::round(x), std::round(y)) : Vec2(x, y));
     }
     return places;
 }
 
-std::uint64_t bitsOf(double value) {
-    return std::bit_cast<std::uint64_t>(value);
+std::vector<Vec2> enemyPlaces() {
+    std::vector<Vec2> at;
+    for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+        at.push_back(pieces[slot]->position);
+    }
+    return at;
+}
+
+bool sameBits(const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Vec2)) == 0;
 }
 
 class CrowdTest : public ::testing::Test {
   protected:
-    void SetUp() override { resetShellGlobals(); }
+    void SetUp() override {
+        frameThread = std::this_thread::get_id();
+        frameCrowd().shareHelperWith(steerHelper);
+    }
     void TearDown() override {
-        frameCrowd().close();
+        frameCrowd().shareHelperWith([] { return frameBlits().blitQueued(); }); // as the game
         for (GamePiece*& piece : pieces) {
-            delete piece;
+            delete std::exchange(piece, nullptr);
         }
-        resetShellGlobals();
     }
 
-    // Fills slots 2 to `last` with dots at the given places and puts them in play.
-    void fill(const std::vector<Vec2>& places) {
-        int slot = firstEnemySlot;
-        for (const Vec2& place : places) {
-            delete pieces[slot];
-            pieces[slot] = new Dot;
-            pieces[slot]->position = place;
-            ++slot;
+    // Dots at `places` from the first enemy slot on, one in `deadEvery` out of play.
+    static void fill(const std::vector<Vec2>& places, int deadEvery) {
+        for (size_t i = 0; i < places.size(); ++i) {
+            GamePiece*& piece = pieces[firstEnemySlot + i];
+            delete std::exchange(piece, new Dot);
+            piece->position = places[i];
+            piece->dead = i % deadEvery == 0;
         }
-        spawnCounter = pieceCount - (slot - 1);
+        spawnCounter = pieceCount - (firstEnemySlot + static_cast<int>(places.size()) - 1);
     }
 
-    // Every enemy's pass in frame order (newest first), each one's result stored before the next
-    // pass, by the Crowd and by the plain pass; the two must agree bit for bit.
-    void expectSameFrame(double distance = crowdingDistance, double divisor = pushDivisor) {
-        const int newest = newestReleasedSlot();
-        std::vector<Vec2> plain(newest + 1);
-        std::vector<Vec2> start(newest + 1);
-        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
-            if (pieces[slot] != nullptr) {
-                start[slot] = pieces[slot]->position;
+    // One frame's passes, newest first, each result in place before the next; every 7th enemy
+    // first steps aside (asks from elsewhere than where the frame found it): returns how many.
+    static long passes(bool quick, double distance, double divisor) {
+        long steppedAside = 0;
+        for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
+            GamePiece& piece = *pieces[slot];
+            if (!piece.dead) {
+                frameCrowd().enter(slot);
+                const bool stepsAside = slot % 7 == 0 && std::fabs(piece.position.x) < 0x1p52;
+                steppedAside += stepsAside ? 1 : 0;
+                piece.position.x += stepsAside ? 1.0 : 0.0;
+                piece.position = (quick ? crowding::pushApart : crowding::plainPass)(
+                    &piece, piece.position, distance, divisor);
+                frameCrowd().refresh(slot);
             }
         }
-        for (int slot = newest; slot >= firstEnemySlot; --slot) {
-            if (pieces[slot] != nullptr && !pieces[slot]->dead) {
-                pieces[slot]->position = plainPass(slot, pieces[slot]->position, distance, divisor);
+        return steppedAside;
+    }
+
+    // The frame by the plain pass, then by the Crowd from the same start with the helper sharing
+    // it each way; under the last frame's rule a helped frame refuses only those that stepped
+    // aside.
+    void expectSameFrame(double distance, double divisor, bool sameRule) {
+        const std::vector<Vec2> start = enemyPlaces();
+        passes(false, distance, divisor);
+        const std::vector<Vec2> plain = enemyPlaces();
+        for (const Share how : {Share::heldBack, Share::free, Share::first}) {
+            for (size_t i = 0; i < start.size(); ++i) {
+                pieces[firstEnemySlot + i]->position = start[i];
             }
-        }
-        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
-            if (pieces[slot] != nullptr) {
-                plain[slot] = pieces[slot]->position;
-                pieces[slot]->position = start[slot];
+            share = how;
+            helperRounds = 0;
+            frameCrowd().open();
+            while (how == Share::first && frameCrowd().isHelped() && helperRounds <= start.size()) {
+                std::this_thread::yield();
             }
-        }
-        Crowd& crowd = frameCrowd();
-        crowd.open();
-        for (int slot = newest; slot >= firstEnemySlot; --slot) {
-            GamePiece* piece = pieces[slot];
-            if (piece == nullptr || piece->dead) {
-                continue;
+            const long refusedBefore = frameCrowd().refusedPasses();
+            const long steppedAside = passes(true, distance, divisor);
+            if (frameCrowd().isHelped() && sameRule) {
+                EXPECT_EQ(frameCrowd().refusedPasses() - refusedBefore, steppedAside);
             }
-            crowd.enter(slot);
-            ASSERT_EQ(crowd.slotOf(piece), slot);
-            // As the monster does: the plain pass when the Crowd has no pass for this rule.
-            const std::optional<Vec2> pushed =
-                crowd.separate(slot, piece->position, distance, divisor);
-            piece->position =
-                pushed ? *pushed : plainPass(slot, piece->position, distance, divisor);
-            crowd.refresh(slot);
-        }
-        crowd.close();
-        for (int slot = firstEnemySlot; slot <= newest; ++slot) {
-            if (pieces[slot] == nullptr) {
-                continue;
-            }
-            const Vec2 at = pieces[slot]->position;
-            ASSERT_EQ(bitsOf(at.x), bitsOf(plain[slot].x)) << "slot " << slot << " x " << at.x;
-            ASSERT_EQ(bitsOf(at.y), bitsOf(plain[slot].y)) << "slot " << slot << " y " << at.y;
+            frameCrowd().close();
+            ASSERT_TRUE(sameBits(enemyPlaces(), plain)) << "helper share " << int(how);
         }
     }
 };
 
-TEST_F(CrowdTest, RandomCrowdsPushExactlyAsThePlainPass) {
+// A few loose enemies to the whole street, standing or walking, under every rule, new ones mid-run.
+TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
+    struct Case {
+        int count, edgeEvery, frames;
+        double spread, distance, divisor;
+        bool walking;
+    };
+    std::vector<Case> cases = {{40, 4, 2, 300.0, 30.0, 8.0, false},
+                               {600, 10, 2, 40.0, 30.0, 8.0, false},
+                               {1500, 2, 12, 120.0, 30.0, 8.0, true},
+                               {9960, 4, 1, 3000.0, 30.0, 8.0, true}};
+    const double otherRules[][2] = {{30, 4},   {30, 3}, {30, 0}, {30, nan}, {30, -8},
+                                    {30, 0.5}, {0, 8},  {-5, 8}, {1e300, 8}};
+    for (const auto& rule : otherRules) {
+        cases.push_back({300, 3, 2, 40.0, rule[0], rule[1], false});
+    }
     std::mt19937_64 random(20240611);
-    for (int round = 0; round < 12; ++round) {
-        // From a loose crowd to one so tight that an enemy drifts far within one pass.
-        const int count = 50 + static_cast<int>(random() % 900);
-        const double spreadX = round % 3 == 0 ? 40.0 : round % 3 == 1 ? 300.0 : 3000.0;
-        std::normal_distribution<double> aroundHeroX(400.0, spreadX);
-        std::uniform_real_distribution<double> street(150.0, 485.0);
-        std::vector<Vec2> places;
-        for (int i = 0; i < count; ++i) {
-            Vec2 place(aroundHeroX(random), street(random));
-            switch (random() % 10) {
-            case 0:
-                place.y = random() % 2 ? 150.0 : 485.0; // held at the street's edge
-                break;
-            case 1:
-                place.x = std::round(place.x); // exact ties with others
-                break;
-            default:
-                break;
-            }
-            places.push_back(place);
-        }
-        fill(places);
-        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
-            if (random() % 15 == 0) {
-                pieces[slot]->kill();
-            }
-        }
-        expectSameFrame();
-    }
-}
-
-TEST_F(CrowdTest, EdgesOfReachFarPlacesAndOddNumbersAgreeToo) {
-    const double inf = std::numeric_limits<double>::infinity();
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double below30 = std::nextafter(30.0, 0.0);
-    fill({{100.0, 300.0},
-          {130.0, 330.0},         // exactly 30 away: no push
-          {100.0 + below30, 300}, // just inside
-          {70.0, 270.0},
-          {-0.0, -0.0},
-          {0.0, 20.0},
-          {1e6, 1e6}, // far beyond the outermost stretches, and close to each other
-          {1e6 + 10, 1e6 - 10},
-          {-1e7, -1e7},
-          {-1e7 + 5, -1e7 + 5},
-          {inf, 300.0},
-          {nan, 310.0},
-          {120.0, -inf},
-          {100.0, 300.0}, // the same place as the first
-          {5e-324, 1e-310}});
-    delete pieces[8];
-    pieces[8] = nullptr; // an empty slot is passed over
-    expectSameFrame();
-}
-
-// Enemies held at the street's edges stand at one coordinate by the hundreds, and those pushed off
-// alike land together again; whole piles are judged at once.
-TEST_F(CrowdTest, PilesAtTheStreetEdgesAndEnemiesMovingInStepAgree) {
-    std::mt19937_64 random(485);
-    std::uniform_real_distribution<double> band(300.0, 420.0);
-    std::uniform_real_distribution<double> nearEdge(440.0, 530.0);
-    std::vector<Vec2> places;
-    for (int i = 0; i < 1200; ++i) {
-        const double x = i % 7 == 0 ? std::round(band(random)) : band(random);
-        switch (i % 10) {
-        case 0:
-        case 1:
-            places.emplace_back(x, nearEdge(random));
-            break;
-        case 2:
-        case 3:
-        case 4:
-            places.emplace_back(x, 150.0);
-            break;
-        default:
-            places.emplace_back(x, 485.0);
-            break;
-        }
-    }
-    fill(places);
-    for (int frame = 0; frame < 3; ++frame) {
-        expectSameFrame();
-        // As the movement step does: back inside the street.
-        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
-            Vec2& at = pieces[slot]->position;
-            at.y = std::clamp(at.y, 150.0, 485.0);
-        }
-    }
-}
-
-// The Crowd remembers piles from frame to frame and starts afresh once it has seen many
-// coordinates; frame after frame of a moving crowd it keeps agreeing.
-TEST_F(CrowdTest, ManyFramesOfAMovingCrowdWithPilesAgree) {
-    std::mt19937_64 random(1500);
     std::uniform_real_distribution<double> step(-40.0, 40.0);
-    fill(crowdAlongTheStreet(random, 1500, 200.0, 600.0, 2));
-    for (int frame = 0; frame < 24; ++frame) {
-        expectSameFrame();
-        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
-            Vec2& at = pieces[slot]->position;
-            at.x += slot % 3 == 0 ? 0.0 : step(random); // a third stand still
-            at.y = std::clamp(at.y + step(random), 150.0, 485.0);
-        }
-    }
-}
-
-TEST_F(CrowdTest, EqualPlacesAgreeWhateverTheRule) {
-    std::vector<Vec2> places;
-    for (int i = 0; i < 200; ++i) {
-        places.emplace_back(i % 2 == 0 ? 300.0 : 310.0, i % 3 == 0 ? -0.0 : 0.0);
-    }
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    for (const double divisor : {0.0, nan, 3.0, -8.0, 0.5}) {
-        fill(places);
-        expectSameFrame(crowdingDistance, divisor);
-    }
-    for (const double distance : {0.0, -5.0, 1e-300, 1e300}) {
-        fill(places);
-        expectSameFrame(distance, pushDivisor);
-    }
-}
-
-// Far from 0 a push is one fused multiply-add, and whether a slot pushes is read from bounds just
-// outside the exact interval it pushes; where at + 30 or at - 30 is no double, the bounds must
-// still give what the plain pass gives, right at the edge.
-TEST_F(CrowdTest, FusedPushesAgreeRightAtTheEdgeOfReach) {
-    const double tinyStep = std::ldexp(1.0, -43); // one unit in the last place below 1024
-    std::vector<double> places;
-    for (const double at : {1000.0 + tinyStep, -(1000.0 + tinyStep), 1e6 + 0.25, 4096.0}) {
-        for (const double side : {1.0, -1.0}) {
-            const double edge = at + side * crowdingDistance;
-            places.push_back(at);
-            places.push_back(edge);
-            places.push_back(std::nextafter(edge, 0.0));
-            places.push_back(std::nextafter(edge, edge * 2));
-        }
-    }
-    for (size_t first = 0; first < places.size(); first += 4) {
-        for (int frame = 0; frame < 2; ++frame) { // the Crowd takes the rule in at its next frame
-            std::vector<Vec2> dots;
-            for (size_t i = first; i < first + 4; ++i) {
-                dots.emplace_back(places[i], places[i]);
+    for (const Case& c : cases) {
+        const std::vector<Vec2> start = crowdOf(random, c.count, c.spread, c.edgeEvery);
+        SCOPED_TRACE(testing::Message() << c.count << " at " << c.distance << "/" << c.divisor);
+        fill(start, 15);
+        for (int frame = 0; frame < c.frames; ++frame) {
+            expectSameFrame(c.distance, c.divisor, frame > 0);
+            for (int slot = firstEnemySlot; slot <= newestReleasedSlot() && c.walking; ++slot) {
+                Vec2& at = pieces[slot]->position; // a third stand still
+                at = Vec2(at.x + (slot % 3 == 0 ? 0.0 : step(random)),
+                          std::clamp(at.y + step(random), streetTop, streetBottom));
             }
-            fill(dots);
-            expectSameFrame();
         }
     }
-    if (!frameCrowd().fusesPushes()) {
-        GTEST_SKIP() << "this machine does not fuse multiply-adds";
-    }
 }
 
-// A crowd large enough for the helper thread, whose passes start from where the frame found each
-// enemy under the rule of the frame before: a new rule, or an enemy asking from elsewhere, gets
-// no pass (the caller takes the plain one), and the frame still agrees.
-TEST_F(CrowdTest, HelpedFramesAgreeAndRefuseAnotherRuleOrPlace) {
-    std::mt19937_64 random(256);
-    const std::vector<Vec2> places = crowdAlongTheStreet(random, 700, 200.0, 700.0, 3);
-    const long helpedBefore = frameCrowd().helpedFrames();
-    for (const double divisor : {8.0, 8.0, 4.0, 8.0, 3.0, 3.0}) {
-        fill(places);
-        expectSameFrame(crowdingDistance, divisor);
-    }
-    if (platform::usableCores() < 2) {
-        GTEST_SKIP() << "no second core for the helper";
-    }
-    EXPECT_GT(frameCrowd().helpedFrames(), helpedBefore);
-
-    fill(places);
-    expectSameFrame(); // the rule of the frame before: helped
-    Crowd& crowd = frameCrowd();
-    crowd.open();
-    const int newest = newestReleasedSlot();
-    crowd.enter(newest);
-    EXPECT_FALSE(crowd.separate(newest, Vec2(1.0, 2.0), crowdingDistance, pushDivisor));
-    EXPECT_FALSE(crowd.separate(newest, pieces[newest]->position, crowdingDistance, 2.0));
-    EXPECT_TRUE(crowd.separate(newest, pieces[newest]->position, crowdingDistance, pushDivisor));
-    crowd.close();
-}
-
-TEST_F(CrowdTest, OnlyThePieceBeingUpdatedInAnOpenCrowdTakesTheQuickPass) {
-    fill({{100.0, 300.0}, {110.0, 310.0}, {120.0, 320.0}});
-    Crowd& crowd = frameCrowd();
-    EXPECT_EQ(crowd.slotOf(pieces[3]), 0); // closed
-    crowd.open();
-    EXPECT_EQ(crowd.slotOf(pieces[3]), 0); // nobody entered
-    crowd.enter(3);
-    EXPECT_EQ(crowd.slotOf(pieces[3]), 3);
-    EXPECT_EQ(crowd.slotOf(pieces[2]), 0); // not the one being updated
-    --spawnCounter;                        // a release since the crowd opened
-    EXPECT_EQ(crowd.slotOf(pieces[3]), 0);
-    crowd.close();
-}
-
-// Real enemies around a stand-in hero: frames through runFrame (with the Crowd, its helper and
-// the queue of blits) and the same frames with every update called directly (each enemy's
-// separate then takes the plain pass, and each draw blits at once) leave every enemy at the
-// same place, bit for bit, and the same picture on the screen.
+// Real enemies through runFrame: with GHOULRUN_PLAIN_CROWD=1 the same places and screen as without.
 class CrowdFrameTest : public enemy_testing::EnemyFixture {
   protected:
-    struct Outcome {
-        std::vector<Vec2> places;
-        std::vector<Uint32> screenPixels;
-    };
-
-    Outcome runCrowd(bool throughFrameLoop) {
+    std::vector<Vec2> runFrames(const char* plainSwitch) {
+        setenv("GHOULRUN_PLAIN_CROWD", plainSwitch, 1);
+        crowding::prepare();
         testing_support::setFrameClock(enemy_testing::startTime);
         std::mt19937 random(7);
         std::uniform_real_distribution<double> nearHero(250.0, 550.0);
-        std::uniform_real_distribution<double> street(150.0, 485.0);
-        constexpr int enemies = 300;
-        for (int slot = firstEnemySlot; slot < firstEnemySlot + enemies; ++slot) {
+        std::uniform_real_distribution<double> street(streetTop, streetBottom);
+        for (int slot = firstEnemySlot; slot < firstEnemySlot + 300; ++slot) {
             delete pieces[slot];
-            GamePiece* enemy = makeEnemy(slot);
-            pieces[slot] = enemy;
-            enemy->setPosition(Vec2(nearHero(random), street(random)));
-            enemy->activate();
+            pieces[slot] = makeEnemy(slot);
+            pieces[slot]->setPosition(Vec2(nearHero(random), street(random)));
+            pieces[slot]->activate();
+            spawnCounter = pieceCount - slot;
         }
-        spawnCounter = pieceCount - (firstEnemySlot + enemies - 1);
         hero->position = Vec2(400.0, 400.0);
         lastFrameEndTick = platform::ticks();
-        lastSpawnTick = platform::ticks();
         for (int frame = 0; frame < 40; ++frame) {
             wait(16);
             lastSpawnTick = platform::ticks(); // no release: the same enemies every frame
-            if (throughFrameLoop) {
-                runFrame();
-            } else {
-                SDL_FillRect(screen, nullptr, 255);
-                for (int slot = newestReleasedSlot(); slot >= heroSlot; --slot) {
-                    pieces[slot]->update();
-                }
-                lastFrameEndTick = platform::ticks();
-            }
+            runFrame();
         }
-        Outcome outcome;
-        for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
-            outcome.places.push_back(pieces[slot]->position);
-        }
-        const auto* pixels = static_cast<const Uint32*>(screen->pixels);
-        outcome.screenPixels.assign(pixels, pixels + screen->h * screen->pitch / 4);
-        return outcome;
+        return enemyPlaces();
     }
 };
 
-TEST_F(CrowdFrameTest, FramesWithTheCrowdMoveAndDrawEveryEnemyExactlyAsWithout) {
-    const Outcome plain = runCrowd(false);
+TEST_F(CrowdFrameTest, ThePlainSwitchMovesAndDrawsEveryEnemyExactlyAsTheQuickPass) {
     const long helpedBefore = frameCrowd().helpedFrames();
-    const Outcome quick = runCrowd(true);
-    if (platform::usableCores() >= 2) {
-        EXPECT_GT(frameCrowd().helpedFrames(), helpedBefore); // the helper thread took part
-    }
-    ASSERT_EQ(plain.places.size(), quick.places.size());
-    for (size_t i = 0; i < plain.places.size(); ++i) {
-        ASSERT_EQ(bitsOf(quick.places[i].x), bitsOf(plain.places[i].x)) << "enemy " << i;
-        ASSERT_EQ(bitsOf(quick.places[i].y), bitsOf(plain.places[i].y)) << "enemy " << i;
-    }
+    const std::vector<Vec2> plain = runFrames("1");
+    EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
+    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
+    const std::vector<Uint32> plainScreen(pixels, pixels + screen->h * screen->pitch / 4);
+    const std::vector<Vec2> quick = runFrames("0");
+    // The helper thread took part, where there is a second core for it.
+    EXPECT_TRUE(platform::usableCores() < 2 || frameCrowd().helpedFrames() > helpedBefore);
+    EXPECT_TRUE(sameBits(plain, quick));
     // Hundreds of overlapping pictures of different sizes: any blit out of order shows.
-    ASSERT_EQ(plain.screenPixels.size(), quick.screenPixels.size());
-    EXPECT_TRUE(plain.screenPixels == quick.screenPixels);
+    EXPECT_TRUE(std::equal(plainScreen.begin(), plainScreen.end(), pixels));
+    unsetenv("GHOULRUN_PLAIN_CROWD");
+    crowding::prepare();
 }
 
 } // namespace
