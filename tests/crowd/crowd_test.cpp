@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -25,6 +24,11 @@ namespace {
 constexpr double pushDistance = 30.0;
 constexpr double streetTop = 150.0;
 constexpr double streetBottom = 485.0;
+#ifdef __SANITIZE_THREAD__
+constexpr int largestCrowd = 400; // every access checked: larger crowds would take minutes
+#else
+constexpr int largestCrowd = pieceCount;
+#endif
 constexpr double inf = HUGE_VAL;
 constexpr double nan = NAN;
 
@@ -149,7 +153,7 @@ class CrowdTest : public ::testing::Test {
                 EXPECT_EQ(frameCrowd().refusedPasses() - refusedBefore, steppedAside);
             }
             frameCrowd().close();
-            ASSERT_TRUE(sameBits(enemyPlaces(), plain)) << "helper share " << int(how);
+            ASSERT_TRUE(sameBits(enemyPlaces(), plain)) << start.size() << ", share " << int(how);
         }
     }
 };
@@ -170,11 +174,11 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
     for (const auto& rule : otherRules) {
         cases.push_back({300, 3, 2, 40.0, rule[0], rule[1], false});
     }
+    std::erase_if(cases, [](const Case& c) { return c.count > largestCrowd; });
     std::mt19937_64 random(20240611);
     std::uniform_real_distribution<double> step(-40.0, 40.0);
     for (const Case& c : cases) {
         const std::vector<Vec2> start = crowdOf(random, c.count, c.spread, c.edgeEvery);
-        SCOPED_TRACE(testing::Message() << c.count << " at " << c.distance << "/" << c.divisor);
         fill(start, 15);
         for (int frame = 0; frame < c.frames; ++frame) {
             expectSameFrame(c.distance, c.divisor, frame > 0);
@@ -222,7 +226,6 @@ TEST_F(CrowdFrameTest, ThePlainSwitchMovesAndDrawsEveryEnemyExactlyAsTheQuickPas
     const auto* pixels = static_cast<const Uint32*>(screen->pixels);
     const std::vector<Uint32> plainScreen(pixels, pixels + screen->h * screen->pitch / 4);
     const std::vector<Vec2> quick = runFrames("0");
-    // The helper thread took part, where there is a second core for it.
     EXPECT_TRUE(platform::usableCores() < 2 || frameCrowd().helpedFrames() > helpedBefore);
     EXPECT_TRUE(sameBits(plain, quick));
     // Hundreds of overlapping pictures of different sizes: any blit out of order shows.
