@@ -1,7 +1,6 @@
 // The queue of enemy blits: the screen ends up as if every blit had been made at once, in order,
 // whichever thread makes them, frame after frame, and when more come than the queue holds.
 #include "crowd/blit_queue.h"
-#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
