@@ -9,7 +9,7 @@
 #include "alloc_counter.h"
 #include "standin_pictures.h"
 
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 #include "pieces/monster.h"
 #include "pieces/player.h"
 #include "pieces/world.h"

@@ -1,13 +1,11 @@
 // The shared enemy behaviour: chase, crowding, movement, animation stepping and drawing.
 #include "pieces/monster.h"
 
-#include "pieces/crowd.h"
+#include "crowd/crowding.h"
 #include "shell/globals.h"
-#include "sprites/blit_queue.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -102,37 +100,7 @@ bool monster::think() {
 }
 
 void monster::separate() {
-    // In the frame loop the Crowd visits only the enemies near enough to push, with the same
-    // result as the plain pass below, which serves every other caller.
-    Crowd& crowd = frameCrowd();
-    if (const int slot = crowd.slotOf(this)) {
-        if (const std::optional<Vec2> pushed =
-                crowd.separate(slot, position, crowdingDistance, crowdingPushDivisor)) {
-            position = *pushed;
-            return;
-        }
-    }
-    // This pass runs for every enemy against every enemy, so it stays lean: no kind overrides
-    // isAlive, so reading `dead` gives the same answer without a virtual call per pair, and our
-    // own position lives in a local until the end (no other piece can move it meanwhile). Every
-    // push still takes effect at once for the comparisons after it.
-    Vec2 own = position;
-    const int newest = newestReleasedSlot();
-    for (int slot = firstEnemySlot; slot <= newest; ++slot) {
-        const GamePiece* other = pieces[slot];
-        if (other == this || other == nullptr || other->dead) {
-            continue;
-        }
-        const double dx = own.x - other->position.x;
-        if (std::fabs(dx) < crowdingDistance) {
-            own.x += dx / crowdingPushDivisor;
-        }
-        const double dy = own.y - other->position.y;
-        if (std::fabs(dy) < crowdingDistance) {
-            own.y += dy / crowdingPushDivisor;
-        }
-    }
-    position = own;
+    position = crowding::pushApart(this, position, crowdingDistance, crowdingPushDivisor);
 }
 
 void monster::animate() {
@@ -151,9 +119,7 @@ void monster::draw() {
     if (picture == nullptr) {
         return;
     }
-    // In a large crowd's frame the blit may be made a little later, by the Crowd's helper
-    // thread, still in drawing order and before anything else draws.
-    frameBlits().blit(picture, destinationAt(onScreen.x, onScreen.y + lift - picture->h));
+    crowding::drawEnemy(picture, destinationAt(onScreen.x, onScreen.y + lift - picture->h));
 }
 
 void monster::startDying() {

@@ -1,9 +1,9 @@
 // Start-up, the roster, the state loop and the frame loop.
 #include "shell/game.h"
 
+#include "crowd/crowding.h"
 #include "pieces/attacker.h"
 #include "pieces/crawler.h"
-#include "pieces/crowd.h"
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
 #include "pieces/shooter.h"
@@ -18,7 +18,6 @@
 #include "shell/globals.h"
 #include "shell/pause.h"
 #include "sound/sound_engine.h"
-#include "sprites/blit_queue.h"
 #include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
 
@@ -137,29 +136,18 @@ GamePiece* makeEnemy(int slot) {
 namespace {
 
 void updatePiecesInPlay() {
-    // The Crowd follows every enemy's move as it happens, for the crowding passes after it.
-    Crowd& crowd = frameCrowd();
-    // With the Crowd's helper at work, the enemies' blits wait in a queue for whichever thread
-    // has time; the hero then draws over all of them.
-    BlitQueue& blits = frameBlits();
-    crowd.shareHelperWith([] { return frameBlits().blitQueued(); });
-    crowd.open();
-    if (crowd.isHelped()) {
-        blits.open();
-    }
+    // Each enemy's move is followed as it happens, for the crowding passes after it; the hero
+    // draws over every enemy.
+    crowding::beginFrame();
     for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
         if (GamePiece* enemy = pieces[slot]) {
-            crowd.enter(slot);
-            enemy->update();
-            crowd.refresh(slot);
+            crowding::updateEnemy(slot, *enemy);
         }
     }
-    blits.close();
+    crowding::endFrame();
     if (GamePiece* hero = pieces[heroSlot]) {
-        crowd.enter(heroSlot);
         hero->update();
     }
-    crowd.close();
 }
 
 } // namespace
@@ -202,8 +190,7 @@ void startUp() {
     loadSprites();
     loadPauseBanner();
     buildRoster();
-    // Before the first frame, so that no frame ever has to start a thread.
-    frameCrowd().prepareHelper();
+    crowding::prepare();
 }
 
 void buildRoster() {

@@ -1,7 +1,7 @@
 // Recording a run through the frame loop and playing it back: every frame's state digest comes
 // out the same, with a crowd large enough for the Crowd's helper thread to take part, and with
 // the blits left out as a headless replay leaves them out.
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/cores.h"

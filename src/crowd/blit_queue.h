@@ -55,5 +55,5 @@ class BlitQueue {
     void makeUpTo(int end);
 };
 
-// The queue of the frame loop.
+// The queue of the frame loop (crowding.cpp); the game reaches it through crowding.h.
 BlitQueue& frameBlits();

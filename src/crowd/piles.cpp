@@ -1,5 +1,5 @@
 // Piles: which crowd slots share one exact coordinate, kept up to date slot by slot.
-#include "pieces/piles.h"
+#include "crowd/piles.h"
 
 #include <algorithm>
 #include <bit>

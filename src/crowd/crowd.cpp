@@ -1,6 +1,6 @@
 // The crowding pass by stretches of the street: only the enemies near enough to push, in slot
 // order, with the plain pass's arithmetic or arithmetic shown below to give the same bits.
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 
 #include "pieces/game_piece.h"
 
@@ -28,8 +28,6 @@ constexpr double slack = 1.0;
 constexpr int largestFusedDivisorExponent = 31;
 
 constexpr double infinity = std::numeric_limits<double>::infinity();
-
-Crowd crowd;
 
 // The rounding error of `sum` = a + b: a + b == sum + error exactly (Knuth's two-sum).
 double sumError(double a, double b, double sum) {
@@ -65,10 +63,6 @@ bool sameRule(double distance, double divisor, double otherDistance, double othe
 }
 
 } // namespace
-
-Crowd& frameCrowd() {
-    return crowd;
-}
 
 int Crowd::stretchOf(double coordinate) {
     // Both steps only ever keep or raise the result as the coordinate grows, which is all the
@@ -138,7 +132,9 @@ std::optional<Vec2> Crowd::separate(int slot, Vec2 own, double distance, double 
         rule = ruleFor(distance, divisor); // the slots' bounds follow at the next `open`
     }
     if (helped) {
-        return helpedPass(slot, own, distance, divisor);
+        const std::optional<Vec2> pushed = helpedPass(slot, own, distance, divisor);
+        refusedPassCount += pushed ? 0 : 1;
+        return pushed;
     }
     return Vec2(xAxis.pass(slot, firstEnemySlot, newest, own.x, rule, xAxis.piles.largePiles()),
                 yAxis.pass(slot, firstEnemySlot, newest, own.y, rule, yAxis.piles.largePiles()));
@@ -325,7 +321,7 @@ double Crowd::Axis::walk(int self, int first, int last, double own, double dista
     }
     const double reach = distance + allowedDrift + slack;
     // An enemy that picks its window this far from 0 stays at least three distances from 0
-    // until it picks again (see fusedPass).
+    // until it picks again (docs/crowding.md).
     const double farFloor = 3.0 * distance + allowedDrift + slack;
     int next = first;
     while (next <= last) {
@@ -405,14 +401,8 @@ double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& 
                 pushWith([&rule](double d) { return d / rule.divisor; }));
 }
 
-// The push of an enemy at o by a slot at a with the divisor 2^k is o + (o - a)/2^k. Where o is at
-// least three distances D from 0, it is one fused multiply-add with the same result:
-// - A slot that pushes lies within D of o, so a has o's sign and |a| > 2D; then a/2 < o < 2a and
-//   the difference o - a is exact (Sterbenz). A slot farther off gives a difference of at least D
-//   however it rounds. So the plain test |o - a| < D is the exact test below < o < above.
-// - With the difference exact, the push rounds once, the exact o + (o - a)/2^k, which is
-//   o(1 + 2^-k) + (-a 2^-k): the single rounding of a fused multiply-add of exact terms.
-// Each step then waits on the two comparisons and a choice, never on a mispredicted branch.
+// Far from 0 each push is one fused multiply-add with the same bits as the plain push; why, in
+// docs/crowding.md ("The fused push").
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first, int last,
                                                              double own, const Rule& rule,

@@ -1,10 +1,10 @@
 // The Crowd's helper thread: works the first part of enemies' crowding passes out on a second
 // core, ahead of the frame loop, and between them does the frame's other shared work.
-#include "pieces/crowd.h"
+#include "crowd/crowd.h"
 
+#include "crowd/spin_wait.h"
 #include "pieces/game_piece.h"
 #include "platform/cores.h"
-#include "platform/spin_wait.h"
 
 #include <atomic>
 #include <bit>

@@ -2,7 +2,7 @@
 // enemies close enough to push it.
 #pragma once
 
-#include "pieces/piles.h"
+#include "crowd/piles.h"
 #include "pieces/vec2.h"
 #include "shell/globals.h"
 
@@ -67,6 +67,10 @@ class Crowd {
     void prepareHelper();
     // How many frames so far had their passes worked out by the helper thread.
     long helpedFrames() const { return helpedFrameCount; }
+    // How many passes so far `separate` refused, leaving the caller to take the plain pass. A
+    // helped frame refuses only the enemies asking under another rule than the frame before's or
+    // from elsewhere than where the frame found them.
+    long refusedPasses() const { return refusedPassCount; }
     // Whether the helper thread works on the frame now open.
     bool isHelped() const { return helped; }
     // Other work of the frame for the helper thread: `work` does some of it and says whether
@@ -140,6 +144,7 @@ class Crowd {
     Helper* helper = nullptr;
     bool helped = false; // the helper works out this frame's heads
     long helpedFrameCount = 0;
+    long refusedPassCount = 0;
 
     bool (*sideWork)() = nullptr;
 
@@ -153,5 +158,5 @@ class Crowd {
     void workOutHead(int slot);
 };
 
-// The Crowd of the frame loop.
+// The Crowd of the frame loop (crowding.cpp); the game reaches it through crowding.h.
 Crowd& frameCrowd();

@@ -1,18 +1,8 @@
 // The frame's queue of enemy blits and the turn that keeps them in order.
-#include "sprites/blit_queue.h"
+#include "crowd/blit_queue.h"
 
-#include "platform/spin_wait.h"
+#include "crowd/spin_wait.h"
 #include "sprites/screen_blit.h"
-
-namespace {
-
-BlitQueue queue;
-
-} // namespace
-
-BlitQueue& frameBlits() {
-    return queue;
-}
 
 void BlitQueue::open() {
     opened = true;

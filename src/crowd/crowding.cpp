@@ -1,0 +1,114 @@
+// Crowding: the frame's Crowd and queue of enemy blits, behind the calls the game makes.
+#include "crowd/crowding.h"
+
+#include "crowd/blit_queue.h"
+#include "crowd/crowd.h"
+#include "pieces/game_piece.h"
+#include "shell/globals.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+// The environment switch that runs the game on the plain pass alone, and the value that sets it.
+constexpr const char* plainSwitch = "GHOULRUN_PLAIN_CROWD";
+constexpr const char* plainSwitchOn = "1";
+
+BlitQueue queue;
+Crowd crowd;
+// The helper thread makes the queued blits between its shares of the passes, from the first frame.
+[[maybe_unused]] const bool blitsShared =
+    (crowd.shareHelperWith([] { return queue.blitQueued(); }), true);
+bool plainOnlyRun = false;
+
+} // namespace
+
+Crowd& frameCrowd() {
+    return crowd;
+}
+
+BlitQueue& frameBlits() {
+    return queue;
+}
+
+namespace crowding {
+
+Vec2 plainPass(const GamePiece* self, Vec2 own, double distance, double divisor) {
+    // This pass runs for every enemy against every enemy, so it stays lean: no kind overrides
+    // isAlive, so reading `dead` gives the same answer without a virtual call per pair.
+    const int newest = newestReleasedSlot();
+    for (int slot = firstEnemySlot; slot <= newest; ++slot) {
+        const GamePiece* other = pieces[slot];
+        if (other == self || other == nullptr || other->dead) {
+            continue;
+        }
+        const double dx = own.x - other->position.x;
+        if (std::fabs(dx) < distance) {
+            own.x += dx / divisor;
+        }
+        const double dy = own.y - other->position.y;
+        if (std::fabs(dy) < distance) {
+            own.y += dy / divisor;
+        }
+    }
+    return own;
+}
+
+Vec2 pushApart(const GamePiece* self, Vec2 own, double distance, double divisor) {
+    if (const int slot = crowd.slotOf(self)) {
+        if (const std::optional<Vec2> pushed = crowd.separate(slot, own, distance, divisor)) {
+            return *pushed;
+        }
+    }
+    return plainPass(self, own, distance, divisor);
+}
+
+void drawEnemy(SDL_Surface* picture, SDL_Rect at) {
+    queue.blit(picture, at);
+}
+
+void prepare() {
+    const char* plain = std::getenv(plainSwitch);
+    setPlainOnly(plain != nullptr && std::strcmp(plain, plainSwitchOn) == 0);
+    if (!plainOnlyRun) {
+        crowd.prepareHelper();
+    }
+}
+
+void setPlainOnly(bool plain) {
+    plainOnlyRun = plain;
+}
+
+bool plainOnly() {
+    return plainOnlyRun;
+}
+
+void beginFrame() {
+    if (plainOnlyRun) {
+        return; // the Crowd stays closed: every pass is the plain one, every blit made at once
+    }
+    crowd.open();
+    if (crowd.isHelped()) {
+        queue.open();
+    }
+}
+
+void updateEnemy(int slot, GamePiece& enemy) {
+    if (plainOnlyRun) {
+        enemy.update();
+        return;
+    }
+    crowd.enter(slot);
+    enemy.update();
+    crowd.refresh(slot);
+}
+
+void endFrame() {
+    queue.close();
+    crowd.close();
+}
+
+} // namespace crowding

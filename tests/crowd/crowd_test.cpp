@@ -1,0 +1,238 @@
+// The Crowd's crowding pass against the plain pass, bit for bit, however the helper thread shares
+// the frame; whole frames of real enemies with and without the plain-pass switch.
+#include "crowd/blit_queue.h"
+#include "crowd/crowd.h"
+#include "crowd/crowding.h"
+#include "pieces/enemy_fixture.h"
+#include "platform/cores.h"
+#include "shell/game.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr double pushDistance = 30.0;
+constexpr double streetTop = 150.0;
+constexpr double streetBottom = 485.0;
+constexpr int deadEvery = 15; // one enemy in so many is out of play
+#ifdef __SANITIZE_THREAD__
+constexpr int largestCrowd = 400; // every access checked: larger crowds would take minutes
+#else
+constexpr int largestCrowd = pieceCount;
+#endif
+constexpr double inf = HUGE_VAL;
+constexpr double nan = NAN;
+
+class Dot : public GamePiece {}; // a position and the dead flag, nothing more
+
+// The helper thread, steered through its side work: held back all frame, free to race the frame
+// loop, or done with every head before the frame loop starts (which then uses only its results).
+enum class Share { heldBack, free, first };
+std::atomic<Share> share{Share::free};
+std::atomic<size_t> helperRounds{0};
+std::thread::id frameThread;
+
+bool steerHelper() {
+    const bool onHelper = std::this_thread::get_id() != frameThread;
+    // The helper looks for side work once before each head it takes and once when none is left.
+    helperRounds += onHelper && share == Share::first ? 1 : 0;
+    const bool heldBack = onHelper && share == Share::heldBack;
+    if (heldBack) {
+        std::this_thread::yield(); // its core to the frame loop meanwhile
+    }
+    return heldBack;
+}
+
+// Odd numbers, places at the fused push's edge of reach, `count` places along the street: one in
+// `edgeEvery` at its edge, a tenth on whole pixels (exact ties, more than the Crowd has piles for).
+std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int edgeEvery) {
+    std::normal_distribution<double> aroundHero(400.0, spread);
+    std::uniform_real_distribution<double> street(streetTop, streetBottom);
+    std::vector<Vec2> places = {
+        {100.0, 300.0},       {130.0, 330.0}, {100.0 + std::nextafter(30.0, 0.0), 300},
+        {-0.0, -0.0},         {0.0, 20.0},    {1e6, 1e6},
+        {1e6 + 10, 1e6 - 10}, {inf, 300.0},   {nan, 310.0},
+        {120.0, -inf},        {100.0, 300.0}, {5e-324, 1e-310}};
+    for (const double at :
+         {1000.0 + std::ldexp(1.0, -43), -1000.0 - std::ldexp(1.0, -43), 1e6 + 0.25}) {
+        for (const double edge : {at + pushDistance, at - pushDistance}) {
+            for (const double x :
+                 {at, edge, std::nextafter(edge, 0.0), std::nextafter(edge, 2 * edge)}) {
+                places.emplace_back(x, x);
+            }
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        const double x = aroundHero(random);
+        const double y = i % edgeEvery == 0 ? streetBottom : street(random);
+        places.push_back(i % 10 == 0 ? Vec2(std::round(x), std::round(y)) : Vec2(x, y));
+    }
+    return places;
+}
+
+std::vector<Vec2> enemyPlaces() {
+    std::vector<Vec2> at;
+    for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
+        at.push_back(pieces[slot]->position);
+    }
+    return at;
+}
+
+bool sameBits(const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Vec2)) == 0;
+}
+
+class CrowdTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frameThread = std::this_thread::get_id();
+        frameCrowd().shareHelperWith(steerHelper);
+    }
+    void TearDown() override {
+        frameCrowd().shareHelperWith([] { return frameBlits().blitQueued(); }); // as the game
+        for (GamePiece*& piece : pieces) {
+            delete std::exchange(piece, nullptr);
+        }
+    }
+
+    static void fill(const std::vector<Vec2>& places) { // dots, from the first enemy slot on
+        for (size_t i = 0; i < places.size(); ++i) {
+            GamePiece*& piece = pieces[firstEnemySlot + i];
+            delete std::exchange(piece, new Dot);
+            piece->position = places[i];
+            piece->dead = i % deadEvery == 0;
+        }
+        spawnCounter = pieceCount - (firstEnemySlot + static_cast<int>(places.size()) - 1);
+    }
+
+    // One frame's passes, newest first, each result in place before the next; every 7th enemy
+    // first steps aside (asks from elsewhere than where the frame found it): returns how many.
+    static long passes(bool quick, double distance, double divisor) {
+        long steppedAside = 0;
+        for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
+            GamePiece& piece = *pieces[slot];
+            if (!piece.dead) {
+                frameCrowd().enter(slot);
+                const bool stepsAside = slot % 7 == 0 && std::fabs(piece.position.x) < 0x1p52;
+                steppedAside += stepsAside ? 1 : 0;
+                piece.position.x += stepsAside ? 1.0 : 0.0;
+                piece.position = (quick ? crowding::pushApart : crowding::plainPass)(
+                    &piece, piece.position, distance, divisor);
+                frameCrowd().refresh(slot);
+            }
+        }
+        return steppedAside;
+    }
+
+    // The frame by the plain pass, then by the Crowd from the same start with the helper sharing
+    // it each way; under the last frame's rule a helped frame refuses only those that stepped
+    // aside.
+    void expectSameFrame(double distance, double divisor, bool sameRule) {
+        const std::vector<Vec2> start = enemyPlaces();
+        passes(false, distance, divisor);
+        const std::vector<Vec2> plain = enemyPlaces();
+        for (const Share how : {Share::heldBack, Share::free, Share::first}) {
+            fill(start);
+            share = how;
+            helperRounds = 0;
+            frameCrowd().open();
+            while (how == Share::first && frameCrowd().isHelped() && helperRounds <= start.size()) {
+                std::this_thread::yield();
+            }
+            const long refusedBefore = frameCrowd().refusedPasses();
+            const long steppedAside = passes(true, distance, divisor);
+            if (frameCrowd().isHelped() && sameRule) {
+                EXPECT_EQ(frameCrowd().refusedPasses() - refusedBefore, steppedAside);
+            }
+            frameCrowd().close();
+            ASSERT_TRUE(sameBits(enemyPlaces(), plain)) << start.size() << ", share " << int(how);
+        }
+    }
+};
+
+// A few loose enemies to the whole street, standing or walking, under every rule, new ones mid-run.
+TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
+    struct Case {
+        int count, edgeEvery, frames;
+        double spread, distance, divisor;
+        bool walking;
+    };
+    std::vector<Case> cases = {{40, 4, 2, 300.0, 30.0, 8.0, false},
+                               {600, 10, 2, 40.0, 30.0, 8.0, false},
+                               {1500, 2, 12, 120.0, 30.0, 8.0, true},
+                               {9960, 4, 1, 3000.0, 30.0, 8.0, true}};
+    const double otherRules[][2] = {{30, 4},   {30, 3}, {30, 0}, {30, nan}, {30, -8},
+                                    {30, 0.5}, {0, 8},  {-5, 8}, {1e300, 8}};
+    for (const auto& rule : otherRules) {
+        cases.push_back({300, 3, 2, 40.0, rule[0], rule[1], false});
+    }
+    std::erase_if(cases, [](const Case& c) { return c.count > largestCrowd; });
+    std::mt19937_64 random(20240611);
+    std::uniform_real_distribution<double> step(-40.0, 40.0);
+    for (const Case& c : cases) {
+        const std::vector<Vec2> start = crowdOf(random, c.count, c.spread, c.edgeEvery);
+        fill(start);
+        for (int frame = 0; frame < c.frames; ++frame) {
+            expectSameFrame(c.distance, c.divisor, frame > 0);
+            for (int slot = firstEnemySlot; slot <= newestReleasedSlot() && c.walking; ++slot) {
+                Vec2& at = pieces[slot]->position; // a third stand still
+                at = Vec2(at.x + (slot % 3 == 0 ? 0.0 : step(random)),
+                          std::clamp(at.y + step(random), streetTop, streetBottom));
+            }
+        }
+    }
+}
+
+// Real enemies through runFrame: with GHOULRUN_PLAIN_CROWD=1 the same places and screen as without.
+class CrowdFrameTest : public enemy_testing::EnemyFixture {
+  protected:
+    std::vector<Vec2> runFrames(const char* plainSwitch) {
+        setenv("GHOULRUN_PLAIN_CROWD", plainSwitch, 1);
+        crowding::prepare();
+        testing_support::setFrameClock(enemy_testing::startTime);
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> nearHero(250.0, 550.0);
+        std::uniform_real_distribution<double> street(streetTop, streetBottom);
+        for (int slot = firstEnemySlot; slot < firstEnemySlot + 300; ++slot) {
+            delete pieces[slot];
+            pieces[slot] = makeEnemy(slot);
+            pieces[slot]->setPosition(Vec2(nearHero(random), street(random)));
+            pieces[slot]->activate();
+            spawnCounter = pieceCount - slot;
+        }
+        hero->position = Vec2(400.0, 400.0);
+        lastFrameEndTick = platform::ticks();
+        for (int frame = 0; frame < 40; ++frame) {
+            wait(16);
+            lastSpawnTick = platform::ticks(); // no release: the same enemies every frame
+            runFrame();
+        }
+        return enemyPlaces();
+    }
+};
+
+TEST_F(CrowdFrameTest, ThePlainSwitchMovesAndDrawsEveryEnemyExactlyAsTheQuickPass) {
+    const long helpedBefore = frameCrowd().helpedFrames();
+    const std::vector<Vec2> plain = runFrames("1");
+    EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
+    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
+    const std::vector<Uint32> plainScreen(pixels, pixels + screen->h * screen->pitch / 4);
+    const std::vector<Vec2> quick = runFrames("0");
+    EXPECT_TRUE(platform::usableCores() < 2 || frameCrowd().helpedFrames() > helpedBefore);
+    EXPECT_TRUE(sameBits(plain, quick));
+    // Hundreds of overlapping pictures of different sizes: any blit out of order shows.
+    EXPECT_TRUE(std::equal(plainScreen.begin(), plainScreen.end(), pixels));
+    unsetenv("GHOULRUN_PLAIN_CROWD");
+    crowding::prepare();
+}
+
+} // namespace
