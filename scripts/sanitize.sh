@@ -33,11 +33,11 @@ asan="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 tsan="-fsanitize=thread"
 
 # What the AddressSanitizer tests need: the game (and so its generated data), the unit tests, the
-# data-set tests, the error matrix's driver and the game-over check. Not the benchmark or the
+# data-set tests and the error matrix's driver. Not the benchmark or the
 # helpers of the real-window tests, which the sanitized tree never runs.
-asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests ghoulrun_error_case game_over_exit_check"
+asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests ghoulrun_error_case"
 # ThreadSanitizer: only the threads' unit tests are built (GHOULRUN_THREAD_TESTS_ONLY).
-tsan_targets="ghoulrun_tests game_over_exit_check"
+tsan_targets="ghoulrun_tests"
 
 configure() {
     flags=$1

@@ -16,20 +16,12 @@
 
 namespace hero_world {
 
-// The generated pictures.
 constexpr int cityWidth = 2000;
 constexpr int undergroundWidth = 1600;
-constexpr int backgroundHeight = 4;
-constexpr int barSize = 8;
 constexpr int healthWidth = 200;
 constexpr int ammoWidth = 150;
-constexpr int meterHeight = 10;
-constexpr int heroWidth = 10;
-constexpr int heroHeight = 20;
 constexpr testing_support::Rgb healthColour{255, 0, 0};
 constexpr testing_support::Rgb ammoColour{0, 255, 0};
-
-// The clock at the start of every test.
 constexpr Uint32 startTick = 10000;
 
 // An enemy stand-in: counts the sword's kill calls and, like a dying enemy, stays alive.
@@ -53,6 +45,9 @@ class CoutCapture {
     std::ostringstream text_;
     std::streambuf* previous_;
 };
+
+// "animation/frame" of every frame of `piece` that shows no picture, empty animations included.
+std::vector<std::string> unboundFrames(const GamePiece& piece, std::vector<int> unused = {});
 
 class HeroWorldFixture : public ::testing::Test {
   protected:

@@ -1,0 +1,217 @@
+// The enemies: steering, the movement step, strikes, deaths, the draw, crowding and the roster.
+#include "pieces/attacker.h"
+#include "pieces/crawler.h"
+#include "pieces/enemy_fixture.h"
+#include "pieces/hero_world_fixture.h"
+#include "pieces/shooter.h"
+#include "shell/game.h"
+
+#include <memory>
+
+using namespace enemy_testing;
+
+namespace {
+
+class EnemyTest : public EnemyFixture {
+  protected:
+    // An enemy released in `slot` far from the hero, in the attack animation at `frame`.
+    template <class Enemy> Enemy* attackingAt(int frame, int slot = 2) {
+        hero->position = Vec2(5000, 300);
+        Enemy* enemy = release<Enemy>(slot, Vec2(100, 300));
+        enemy->animation = monster::attackAnimation;
+        enemy->frame = frame;
+        return enemy;
+    }
+    // Runs `steps` animation steps, 101 ms apart, and returns the frames that struck.
+    std::vector<int> strikingFrames(GamePiece* enemy, int steps) {
+        std::vector<int> struck;
+        for (int step = 0; step < steps; ++step) {
+            const int frameBefore = enemy->frame;
+            const size_t strikesBefore = world->healthChanges.size();
+            wait(101);
+            enemy->animate();
+            if (world->healthChanges.size() > strikesBefore) {
+                struck.push_back(frameBefore);
+            }
+        }
+        return struck;
+    }
+    // The frame loop's enemy part: every slot in play from the newest down, 101 ms apart.
+    void runFrames(int count) {
+        for (int i = 0; i < count; ++i) {
+            wait(101);
+            for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
+                pieces[slot]->update();
+            }
+            lastFrameEndTick = platform::ticks();
+        }
+    }
+};
+
+TEST_F(EnemyTest, ChaseSteersByScreenPlaceFollowsVerticallyOnlyNearAndAttacksCloserThan100) {
+    world->scroll = Vec2(-100, 0);
+    hero->position = Vec2(400, 300);
+    const struct {
+        Vec2 at; // world position; on screen 100 px further left
+        double vx, vy;
+        int animation;
+    } cases[] = {{{500, 300}, -300, -300, monster::attackAnimation},
+                 {{499, 299}, 300, 300, monster::attackAnimation},
+                 {{650, 200}, -300, 7, monster::walkAnimation}, // 150 px off: vy kept
+                 {{649.5, 200}, -300, 300, monster::walkAnimation},
+                 {{560, 380}, -300, -300, monster::walkAnimation}, // exactly 100 px away
+                 {{560, 379.9}, -300, -300, monster::attackAnimation}};
+    attacker* enemy = release<attacker>(2, Vec2(0, 0));
+    for (const auto& test : cases) {
+        enemy->position = test.at;
+        enemy->motion.vy = 7;
+        enemy->animation = monster::walkAnimation;
+        enemy->frame = 1;
+        enemy->chase();
+        EXPECT_EQ(enemy->motion.vx, test.vx) << test.at.x << "," << test.at.y;
+        EXPECT_EQ(enemy->motion.vy, test.vy) << test.at.x << "," << test.at.y;
+        EXPECT_EQ(enemy->animation, test.animation) << test.at.x << "," << test.at.y;
+        EXPECT_EQ(enemy->frame, 1) << "the frame index is kept";
+    }
+}
+
+TEST_F(EnemyTest, MovesBySpeedTimesTheTimeSinceTheLastFrameUnlessTouchingAndKeepsToTheStreet) {
+    attacker* enemy = release<attacker>(2, Vec2(0, 0), 300);
+    const struct {
+        Vec2 hero, at, after;
+    } cases[] = {{{5000, 300}, {1000, 300}, {1600, 300}}, // 2 s at 300 px/s
+                 {{400, 300}, {434.9, 300}, {434.9, 300}},
+                 {{400, 300}, {435, 300}, {-165, 150}}, // 35 px is no longer touching
+                 {{400, 485.5}, {400, 485.5}, {400, 485}},
+                 {{5000, 300}, {1000, 149.9}, {1600, 150}}};
+    for (const auto& test : cases) {
+        hero->position = test.hero;
+        enemy->position = test.at;
+        enemy->motion.vy = 0;
+        lastFrameEndTick = platform::ticks();
+        wait(2000);
+        enemy->chase();
+        enemy->think();
+        EXPECT_EQ(enemy->position.x, test.after.x) << test.at.x << "," << test.at.y;
+        EXPECT_EQ(enemy->position.y, test.after.y) << test.at.x << "," << test.at.y;
+    }
+}
+
+TEST_F(EnemyTest, EachKindStrikesOnItsOwnFramesOnlyWhileAttackingAndTheHeroIsDown) {
+    const struct {
+        GamePiece* enemy;
+        std::vector<int> frames;
+        double damage;
+    } cases[] = {{attackingAt<attacker>(0, 2), {0, 0, 0}, 0.02},
+                 {attackingAt<shooter>(0, 3), {0, 0, 0}, 0.03},
+                 {attackingAt<crawler>(0, 4), {1, 3}, 0.02}};
+    for (const auto& test : cases) {
+        world->healthChanges.clear();
+        EXPECT_EQ(strikingFrames(test.enemy, 5), test.frames);
+        for (const FakeWorld::HealthChange& change : world->healthChanges) {
+            EXPECT_EQ(change.amount, test.damage);
+            EXPECT_EQ(change.sign, -1);
+        }
+        test.enemy->animation = monster::walkAnimation;
+        test.enemy->frame = 0;
+        EXPECT_TRUE(strikingFrames(test.enemy, 3).empty());
+    }
+    GamePiece* swordsman = cases[0].enemy;
+    swordsman->animation = monster::attackAnimation;
+    swordsman->frame = 0;
+    hero->lift = -10;
+    EXPECT_TRUE(strikingFrames(swordsman, 2).empty()) << "no strike reaches 10 px up";
+    hero->lift = -9.9;
+    EXPECT_EQ(strikingFrames(swordsman, 2), (std::vector<int>{0}));
+}
+
+TEST_F(EnemyTest, DeathRunsOnFromTheFrameIndexAndEndsAtTheSixthDieFrame) {
+    const struct { int frame, stepsAlive; } cases[] = {{4, 1}, {0, 5}, {2, 3}};
+    int slot = 2;
+    for (const auto& test : cases) {
+        crawler* dying = attackingAt<crawler>(test.frame, slot++);
+        dying->kill();
+        EXPECT_TRUE(strikingFrames(dying, test.stepsAlive).empty());
+        EXPECT_FALSE(dying->dead) << "from frame " << test.frame;
+        const Uint32 stepped = dying->lastFrameTick;
+        const int frame = dying->frame;
+        dying->kill(); // a second kill changes nothing
+        EXPECT_EQ(dying->animation, monster::dieAnimation);
+        EXPECT_EQ(dying->frame, frame);
+        EXPECT_EQ(dying->lastFrameTick, stepped);
+        strikingFrames(dying, 1);
+        EXPECT_TRUE(dying->dead) << "from frame " << test.frame;
+    }
+}
+
+TEST_F(EnemyTest, CompletedCountCountsEachDeathOnceAsItLeavesPlay) {
+    hero->position = Vec2(5000, 300);
+    crawler* first = release<crawler>(2, Vec2(100, 300), 0);
+    crawler* second = release<crawler>(3, Vec2(600, 300), 0);
+    release<attacker>(4, Vec2(1100, 300), 0);
+    first->kill();
+    runFrames(5);
+    EXPECT_EQ(completedCount, 0);
+    second->kill();
+    runFrames(1); // the step that ends the first death still draws it, at die frame 0
+    EXPECT_EQ(completedCount, 1);
+    EXPECT_EQ(pictureIndexAt(101, 299), 72);
+    second->kill();
+    first->kill();
+    runFrames(10);
+    EXPECT_EQ(completedCount, 2);
+    EXPECT_FALSE(pieces[4]->dead);
+}
+
+TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFrame) {
+    world->scroll = Vec2(-100, 0);
+    hero->position = Vec2(450, 300);
+    attacker* enemy = release<attacker>(2, Vec2(500.7, 300)); // on screen at x 400.7
+    enemy->frame = 2;                                         // last walk frame; the attack has two
+    enemy->facing = facingMirrored;
+    enemy->update(); // no animation step is due
+    EXPECT_EQ(enemy->animation, monster::attackAnimation);
+    const int top = 300 - pictureHeight(57);
+    EXPECT_EQ(pictureIndexAt(400, top), 57);
+    EXPECT_EQ(testing_support::screenColourAt(400, top).b, 255); // the left-column marker
+    EXPECT_EQ(pictureIndexAt(407, 299), 57);
+    EXPECT_EQ(pictureIndexAt(399, top), 0);
+    EXPECT_EQ(pictureIndexAt(400, top - 1), 0);
+    EXPECT_EQ(pictureIndexAt(400, 300), 0);
+}
+
+TEST_F(EnemyTest, SeparatePushesPerAxisByAnEighthInSlotOrderDyingIncludedDeadNot) {
+    release<attacker>(2, Vec2(80, 1000));
+    attacker* enemy = release<attacker>(3, Vec2(100, 300));
+    release<attacker>(4, Vec2(131, 329)); // 31 px away in x until the first push
+    release<attacker>(5, Vec2(98, 3000))->dead = true;
+    release<attacker>(6, Vec2(106.9375, 4000))->kill();
+    enemy->separate();
+    EXPECT_EQ(enemy->position.x, 97.9375); // 100 + 2.5 - 3.5625 - 1
+    EXPECT_EQ(enemy->position.y, 296.375); // 300 - 29 / 8
+}
+
+TEST_F(EnemyTest, EveryKindHasEveryFrameBoundAndItsKindAndSpeedFollowTheSlot) {
+    const struct {
+        int slot;
+        const char* kind;
+        double speed;
+    } roster[] = {{2, "shooter", 200},    {3, "attacker", 450}, {4, "crawler", 100},
+                  {5, "shooter", 275},    {6, "attacker", 300}, {7, "crawler", 150},
+                  {10000, "crawler", 100}};
+    for (const auto& expected : roster) {
+        SCOPED_TRACE(expected.slot);
+        const std::unique_ptr<GamePiece> enemy(makeEnemy(expected.slot));
+        const std::string kind = dynamic_cast<attacker*>(enemy.get())  ? "attacker"
+                                 : dynamic_cast<crawler*>(enemy.get()) ? "crawler"
+                                 : dynamic_cast<shooter*>(enemy.get()) ? "shooter"
+                                                                       : "none";
+        EXPECT_EQ(kind, expected.kind);
+        EXPECT_EQ(enemy->motion.speed, expected.speed);
+        EXPECT_TRUE(enemy->dead) << "built out of play";
+        EXPECT_EQ(hero_world::unboundFrames(*enemy), std::vector<std::string>{});
+        EXPECT_EQ(enemy->animations[monster::dieAnimation].frames.size(), 6u);
+    }
+}
+
+} // namespace
