@@ -1,4 +1,4 @@
-// The base piece: Motion's forms, setFrame's refusals, the animation step, draw and update.
+// The base piece: setFrame's refusals, the animation step, draw and update.
 #include "pieces/game_piece.h"
 #include "platform/clock.h"
 #include "shell/globals.h"
@@ -35,20 +35,6 @@ class GamePieceTest : public ::testing::Test {
     void TearDown() override { SDL_FreeSurface(picture); }
     SDL_Surface* picture = makeAlphaSurface(10, 80, red);
 };
-
-TEST(MotionTest, SpeedAndTopSpeedOfEachForm) {
-    const struct {
-        Motion motion;
-        double speed, topSpeed;
-    } cases[] = {
-        {Motion(), 1, 2}, {Motion(0, 0), 1, 1}, {Motion(5, 3), 5, 5}, {Motion(-4, 7, 2, 7), 2, 7}};
-    for (const auto& test : cases) {
-        EXPECT_EQ(test.motion.speed, test.speed);
-        EXPECT_EQ(test.motion.topSpeed, test.topSpeed);
-    }
-    EXPECT_EQ((Vec2(1, 2) + Motion(-4, 7, 2, 7)).y, 9.0);
-    EXPECT_EQ(distance(Vec2(0, 0), Vec2(3, 4)), 5.0);
-}
 
 TEST_F(GamePieceTest, SetFrameRefusesUnsetArgumentsAndPlacesOutsideTheTable) {
     TestPiece piece(2);

@@ -1,4 +1,4 @@
-// The World: the camera's clamp, the background keys, the meter step and the meters drawn.
+// The World: the camera's clamp, the background keys, spent health, and the meters drawn.
 #include "pieces/hero_world_fixture.h"
 
 #include "platform/clock.h"
@@ -60,25 +60,6 @@ TEST_F(WorldTest, BackgroundKeysSwitchScenesAndPullANarrowerBackgroundIntoPlace)
         EXPECT_EQ(world->position.x, test.position) << SDL_GetKeyName(test.key);
     }
     EXPECT_EQ(world->getScroll().x, 0.0) << "the enemies' scroll is not touched by a switch";
-}
-
-TEST_F(WorldTest, MetersRecoverAtMostOncePer100MsUpToFull) {
-    EXPECT_EQ(world->health, 1.0);
-    EXPECT_EQ(world->ammo, 1.0);
-    world->changeHealth(0.5, -1);
-    world->changeAmmo(0.995, -1);
-    stepMeters(100);
-    EXPECT_EQ(world->health, 0.5);
-    stepMeters();
-    EXPECT_DOUBLE_EQ(world->health, 0.5025);
-    EXPECT_DOUBLE_EQ(world->ammo, 0.01);
-    world->changeHealth(0.4985, 1);
-    world->changeAmmo(1.0, 1);
-    EXPECT_DOUBLE_EQ(world->ammo, 1.01) << "no limit until the next meter step";
-    stepMeters();
-    EXPECT_EQ(world->health, 1.0);
-    EXPECT_EQ(world->ammo, 1.0);
-    EXPECT_EQ(hero->animation, player::idleAnimation);
 }
 
 TEST_F(WorldTest, SpentHealthStaysZeroAndKillsTheHeroAtEveryStep) {
