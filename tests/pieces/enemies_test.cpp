@@ -6,6 +6,7 @@
 #include "pieces/shooter.h"
 #include "shell/game.h"
 
+#include <algorithm>
 #include <memory>
 
 using namespace enemy_testing;
@@ -191,7 +192,7 @@ TEST_F(EnemyTest, SeparatePushesPerAxisByAnEighthInSlotOrderDyingIncludedDeadNot
     EXPECT_EQ(enemy->position.y, 296.375); // 300 - 29 / 8
 }
 
-TEST_F(EnemyTest, EveryKindHasEveryFrameBoundAndItsKindAndSpeedFollowTheSlot) {
+TEST_F(EnemyTest, EveryKindShowsItsRunsOfPicturesAndItsKindAndSpeedFollowTheSlot) {
     const struct {
         int slot;
         const char* kind;
@@ -209,8 +210,16 @@ TEST_F(EnemyTest, EveryKindHasEveryFrameBoundAndItsKindAndSpeedFollowTheSlot) {
         EXPECT_EQ(kind, expected.kind);
         EXPECT_EQ(enemy->motion.speed, expected.speed);
         EXPECT_TRUE(enemy->dead) << "built out of play";
-        EXPECT_EQ(hero_world::unboundFrames(*enemy), std::vector<std::string>{});
-        EXPECT_EQ(enemy->animations[monster::dieAnimation].frames.size(), 6u);
+        // Walk and attack run through consecutive pictures; the death shows its three twice.
+        EXPECT_TRUE(hero_world::isConsecutiveRun(
+            hero_world::pictureIndices(*enemy, monster::walkAnimation)));
+        EXPECT_TRUE(hero_world::isConsecutiveRun(
+            hero_world::pictureIndices(*enemy, monster::attackAnimation)));
+        EXPECT_GE(hero_world::pictureIndices(*enemy, monster::idleAnimation).at(0), 0);
+        const std::vector<int> die = hero_world::pictureIndices(*enemy, monster::dieAnimation);
+        ASSERT_EQ(die.size(), 6u);
+        EXPECT_GE(*std::min_element(die.begin(), die.end()), 0);
+        EXPECT_TRUE(std::equal(die.begin(), die.begin() + 3, die.begin() + 3));
     }
 }
 

@@ -6,6 +6,8 @@
 #include "replay/session.h"
 #include "shell/globals.h"
 
+#include <algorithm>
+
 using namespace hero_world;
 
 namespace {
@@ -218,11 +220,22 @@ TEST_F(HeroTest, BandsScrollTheWorldByWholePixelsAndKeepTheFeetOnTheStreet) {
     }
 }
 
-TEST_F(HeroTest, EveryAnimationShownHasAllItsFramesBound) {
+// Each of the hero's animations shows a run of consecutive pictures; the World shows a picture in
+// every frame of its two.
+TEST_F(HeroTest, EveryAnimationShownIsBoundToItsRunOfPictures) {
     EXPECT_EQ(loadOutput, "Loading Player\n");
-    EXPECT_EQ(unboundFrames(*hero, {player::unusedIdleAnimation}), std::vector<std::string>{});
-    EXPECT_EQ(unboundFrames(*world), std::vector<std::string>{});
-    EXPECT_EQ(hero->animations[player::swordAnimation].frames.size(), 10u) << "sword10 unseen";
+    for (int animation = 0; animation < hero->animationCount; ++animation) {
+        EXPECT_TRUE(animation == player::unusedIdleAnimation ||
+                    isConsecutiveRun(pictureIndices(*hero, animation)))
+            << animation;
+    }
+    EXPECT_EQ(pictureIndices(*hero, player::swordAnimation).size(), 10u) << "sword10 unseen";
+    EXPECT_EQ(world->animationCount, 2);
+    for (const int animation : {0, 1}) {
+        const std::vector<int> pictures = pictureIndices(*world, animation);
+        EXPECT_EQ(std::count(pictures.begin(), pictures.end(), -1), 0);
+        EXPECT_FALSE(pictures.empty());
+    }
 }
 
 } // namespace

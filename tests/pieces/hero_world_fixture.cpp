@@ -5,8 +5,6 @@
 #include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
 
-#include <algorithm>
-
 namespace hero_world {
 namespace {
 
@@ -31,20 +29,25 @@ void loadPicture(const std::filesystem::path& folder, int index, int width, int 
 
 } // namespace
 
-std::vector<std::string> unboundFrames(const GamePiece& piece, std::vector<int> unused) {
-    std::vector<std::string> unbound;
-    for (int animation = 0; animation < piece.animationCount; ++animation) {
-        if (std::find(unused.begin(), unused.end(), animation) != unused.end()) {
-            continue;
+std::vector<int> pictureIndices(const GamePiece& piece, int animation) {
+    std::vector<int> indices;
+    for (SDL_Surface* picture : piece.animations.at(animation).frames) {
+        int index = catalogueSize - 1;
+        while (index >= 0 && (picture == nullptr || spriteAt(index) != picture)) {
+            --index;
         }
-        const auto& frames = piece.animations[animation].frames;
-        for (size_t frame = 0; frame < std::max<size_t>(frames.size(), 1); ++frame) {
-            if (frame >= frames.size() || frames[frame] == nullptr) {
-                unbound.push_back(std::to_string(animation) + "/" + std::to_string(frame));
-            }
+        indices.push_back(index);
+    }
+    return indices;
+}
+
+bool isConsecutiveRun(const std::vector<int>& pictures) {
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (pictures[i] < 0 || pictures[i] != pictures[0] + static_cast<int>(i)) {
+            return false;
         }
     }
-    return unbound;
+    return !pictures.empty();
 }
 
 void HeroWorldFixture::SetUp() {

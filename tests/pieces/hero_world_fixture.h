@@ -46,8 +46,10 @@ class CoutCapture {
     std::streambuf* previous_;
 };
 
-// "animation/frame" of every frame of `piece` that shows no picture, empty animations included.
-std::vector<std::string> unboundFrames(const GamePiece& piece, std::vector<int> unused = {});
+// The catalogue index of each frame of `animation` of `piece`; -1 where no picture is bound.
+std::vector<int> pictureIndices(const GamePiece& piece, int animation);
+// True when `pictures` is not empty and runs through consecutive catalogue entries.
+bool isConsecutiveRun(const std::vector<int>& pictures);
 
 class HeroWorldFixture : public ::testing::Test {
   protected:
