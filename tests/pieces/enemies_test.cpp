@@ -1,4 +1,4 @@
-// The enemies: steering, the movement step, strikes, deaths, the draw, crowding and the roster.
+// The enemies: steering, strikes, deaths, the draw, the roster and their pictures.
 #include "pieces/attacker.h"
 #include "pieces/crawler.h"
 #include "pieces/enemy_fixture.h"
@@ -37,16 +37,6 @@ class EnemyTest : public EnemyFixture {
         }
         return struck;
     }
-    // The frame loop's enemy part: every slot in play from the newest down, 101 ms apart.
-    void runFrames(int count) {
-        for (int i = 0; i < count; ++i) {
-            wait(101);
-            for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
-                pieces[slot]->update();
-            }
-            lastFrameEndTick = platform::ticks();
-        }
-    }
 };
 
 TEST_F(EnemyTest, ChaseSteersByScreenPlaceFollowsVerticallyOnlyNearAndAttacksCloserThan100) {
@@ -73,28 +63,6 @@ TEST_F(EnemyTest, ChaseSteersByScreenPlaceFollowsVerticallyOnlyNearAndAttacksClo
         EXPECT_EQ(enemy->motion.vy, test.vy) << test.at.x << "," << test.at.y;
         EXPECT_EQ(enemy->animation, test.animation) << test.at.x << "," << test.at.y;
         EXPECT_EQ(enemy->frame, 1) << "the frame index is kept";
-    }
-}
-
-TEST_F(EnemyTest, MovesBySpeedTimesTheTimeSinceTheLastFrameUnlessTouchingAndKeepsToTheStreet) {
-    attacker* enemy = release<attacker>(2, Vec2(0, 0), 300);
-    const struct {
-        Vec2 hero, at, after;
-    } cases[] = {{{5000, 300}, {1000, 300}, {1600, 300}}, // 2 s at 300 px/s
-                 {{400, 300}, {434.9, 300}, {434.9, 300}},
-                 {{400, 300}, {435, 300}, {-165, 150}}, // 35 px is no longer touching
-                 {{400, 485.5}, {400, 485.5}, {400, 485}},
-                 {{5000, 300}, {1000, 149.9}, {1600, 150}}};
-    for (const auto& test : cases) {
-        hero->position = test.hero;
-        enemy->position = test.at;
-        enemy->motion.vy = 0;
-        lastFrameEndTick = platform::ticks();
-        wait(2000);
-        enemy->chase();
-        enemy->think();
-        EXPECT_EQ(enemy->position.x, test.after.x) << test.at.x << "," << test.at.y;
-        EXPECT_EQ(enemy->position.y, test.after.y) << test.at.x << "," << test.at.y;
     }
 }
 
@@ -145,25 +113,6 @@ TEST_F(EnemyTest, DeathRunsOnFromTheFrameIndexAndEndsAtTheSixthDieFrame) {
     }
 }
 
-TEST_F(EnemyTest, CompletedCountCountsEachDeathOnceAsItLeavesPlay) {
-    hero->position = Vec2(5000, 300);
-    crawler* first = release<crawler>(2, Vec2(100, 300), 0);
-    crawler* second = release<crawler>(3, Vec2(600, 300), 0);
-    release<attacker>(4, Vec2(1100, 300), 0);
-    first->kill();
-    runFrames(5);
-    EXPECT_EQ(completedCount, 0);
-    second->kill();
-    runFrames(1); // the step that ends the first death still draws it, at die frame 0
-    EXPECT_EQ(completedCount, 1);
-    EXPECT_EQ(pictureIndexAt(101, 299), 72);
-    second->kill();
-    first->kill();
-    runFrames(10);
-    EXPECT_EQ(completedCount, 2);
-    EXPECT_FALSE(pieces[4]->dead);
-}
-
 TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFrame) {
     world->scroll = Vec2(-100, 0);
     hero->position = Vec2(450, 300);
@@ -179,17 +128,6 @@ TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFr
     EXPECT_EQ(pictureIndexAt(399, top), 0);
     EXPECT_EQ(pictureIndexAt(400, top - 1), 0);
     EXPECT_EQ(pictureIndexAt(400, 300), 0);
-}
-
-TEST_F(EnemyTest, SeparatePushesPerAxisByAnEighthInSlotOrderDyingIncludedDeadNot) {
-    release<attacker>(2, Vec2(80, 1000));
-    attacker* enemy = release<attacker>(3, Vec2(100, 300));
-    release<attacker>(4, Vec2(131, 329)); // 31 px away in x until the first push
-    release<attacker>(5, Vec2(98, 3000))->dead = true;
-    release<attacker>(6, Vec2(106.9375, 4000))->kill();
-    enemy->separate();
-    EXPECT_EQ(enemy->position.x, 97.9375); // 100 + 2.5 - 3.5625 - 1
-    EXPECT_EQ(enemy->position.y, 296.375); // 300 - 29 / 8
 }
 
 TEST_F(EnemyTest, EveryKindShowsItsRunsOfPicturesAndItsKindAndSpeedFollowTheSlot) {

@@ -1,4 +1,4 @@
-// The base piece: setFrame's refusals, the animation step, draw and update.
+// The base piece: setFrame's refusals and the draw.
 #include "pieces/game_piece.h"
 #include "platform/clock.h"
 #include "shell/globals.h"
@@ -22,8 +22,6 @@ class TestPiece : public GamePiece {
             animations[0].frames[i] = picture;
         }
     }
-    int inputCalls = 0;
-    void handleInput() override { ++inputCalls; }
 };
 
 class GamePieceTest : public ::testing::Test {
@@ -44,20 +42,6 @@ TEST_F(GamePieceTest, SetFrameRefusesUnsetArgumentsAndPlacesOutsideTheTable) {
     }
     EXPECT_EQ(piece.animations[0].frames[0], nullptr);
     EXPECT_TRUE(piece.setFrame(0, 1, 16)) << "an empty catalogue entry may be bound";
-}
-
-TEST_F(GamePieceTest, AnimationStepsOnlyAfterMoreThan100MsAndLoopsPastFrameZero) {
-    TestPiece piece(3);
-    advanceFrameClock(100);
-    piece.animate();
-    EXPECT_EQ(piece.frame, 0);
-    std::vector<int> shown;
-    for (int step = 0; step < 4; ++step) {
-        advanceFrameClock(101);
-        piece.animate();
-        shown.push_back(piece.frame);
-    }
-    EXPECT_EQ(shown, (std::vector<int>{1, 2, 1, 2}));
 }
 
 TEST_F(GamePieceTest, DrawStandsOnThePositionRaisedByLiftTruncatedAndMirroredByFacing) {
@@ -81,26 +65,6 @@ TEST_F(GamePieceTest, DrawStandsOnThePositionRaisedByLiftTruncatedAndMirroredByF
     EXPECT_EQ(screenColourAt(0, 0).b, 255);
     EXPECT_EQ(screenColourAt(1, 0).r, 255);
     SDL_FreeSurface(halfRed);
-}
-
-TEST_F(GamePieceTest, DeadPieceIsInertUntilActivated) {
-    TestPiece piece(3, picture);
-    piece.position = Vec2(100, 100);
-    piece.motion.vx = 5;
-    piece.kill();
-    advanceFrameClock(500);
-    piece.update();
-    EXPECT_EQ(piece.inputCalls, 0);
-    EXPECT_EQ(piece.position.x, 100.0);
-    EXPECT_EQ(piece.frame, 0);
-    EXPECT_EQ(screenColourAt(100, 99).r, 0);
-
-    piece.activate();
-    piece.update();
-    EXPECT_EQ(piece.inputCalls, 1);
-    EXPECT_EQ(piece.position.x, 105.0);
-    EXPECT_EQ(piece.frame, 1);
-    EXPECT_EQ(screenColourAt(105, 99).r, 255);
 }
 
 } // namespace

@@ -200,26 +200,6 @@ TEST_F(HeroTest, SwordCutsLiveEnemiesWithinReachInFrontOnFrames5And6AndEveryoneN
     }
 }
 
-TEST_F(HeroTest, BandsScrollTheWorldByWholePixelsAndKeepTheFeetOnTheStreet) {
-    world->moveBy(Motion(-100, 0, 1, 2));
-    const double sideways[][4] = {{598, 5, 598, -5}, {599.9, 0.7, 599.9, 0}, {101, -5, 101, 5}};
-    for (const auto& [x, vx, keptX, scrolled] : sideways) {
-        const double scrollBefore = world->getScroll().x;
-        hero->position.x = x + vx;
-        hero->motion.vx = vx;
-        hero->think();
-        EXPECT_DOUBLE_EQ(hero->position.x, keptX) << x;
-        EXPECT_EQ(world->getScroll().x, scrollBefore + scrolled) << x;
-    }
-    const double feet[][2] = {{490, 485}, {485.5, 485}, {140, 150}, {300, 300}};
-    hero->lift = -150.0; // the jump's lift plays no part
-    for (const auto& [given, kept] : feet) {
-        hero->position.y = given;
-        hero->think();
-        EXPECT_EQ(hero->position.y, kept) << given;
-    }
-}
-
 // Each of the hero's animations shows a run of consecutive pictures; the World shows a picture in
 // every frame of its two.
 TEST_F(HeroTest, EveryAnimationShownIsBoundToItsRunOfPictures) {

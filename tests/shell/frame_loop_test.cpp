@@ -1,5 +1,5 @@
-// The frame loop: the release schedule, the update order, the lasting frame event, frame time
-// measured between frame starts, the state loop's end and the closing report.
+// The frame loop: the release schedule, frame time measured between frame starts, the state
+// loop's end and the closing report.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
@@ -83,30 +83,6 @@ TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed)
         EXPECT_EQ(lastSpawnTick, released || test.spawnCounter == 1 ? test.now : test.lastSpawn);
         if (released && newestReleasedSlot() < 12) {
             EXPECT_TRUE(pieces[newestReleasedSlot()]->isAlive()) << test.now;
-        }
-    }
-}
-
-TEST_F(FrameLoopTest, TheWorldUpdatesFirstThenTheNewestEnemyDownToTheHeroLast) {
-    spawnCounter = pieceCount - 4;
-    for (int slot = 2; slot <= 4; ++slot) {
-        pieces[slot]->activate();
-    }
-    frameAt(500);
-    EXPECT_EQ(updateLog, (std::vector<int>{0, 4, 3, 2, 1}));
-    EXPECT_EQ(lastFrameEndTick, 500u);
-}
-
-TEST_F(FrameLoopTest, TheLastEventStaysCurrentUntilTheNextArrives) {
-    for (const Uint8 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-        SDL_Event key{};
-        key.type = type;
-        key.key.keysym.sym = SDLK_RIGHT;
-        ASSERT_EQ(SDL_PushEvent(&key), 0);
-        for (Uint32 frame = 0; frame < 3; ++frame) {
-            frameAt(100 * type + 10 * frame);
-            EXPECT_EQ(frameEvent.type, type);
-            EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT);
         }
     }
 }
