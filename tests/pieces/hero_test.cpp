@@ -212,9 +212,9 @@ TEST_F(HeroTest, EveryAnimationShownIsBoundToItsRunOfPictures) {
     EXPECT_EQ(pictureIndices(*hero, player::swordAnimation).size(), 10u) << "sword10 unseen";
     EXPECT_EQ(world->animationCount, 2);
     for (const int animation : {0, 1}) {
-        const std::vector<int> pictures = pictureIndices(*world, animation);
-        EXPECT_EQ(std::count(pictures.begin(), pictures.end(), -1), 0);
-        EXPECT_FALSE(pictures.empty());
+        const std::vector<int> shown = pictureIndices(*world, animation);
+        EXPECT_EQ(std::count(shown.begin(), shown.end(), -1), 0);
+        EXPECT_FALSE(shown.empty());
     }
 }
 

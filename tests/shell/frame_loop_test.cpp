@@ -15,7 +15,7 @@ std::vector<int> updateLog;
 // Notes its slot each time the frame loop updates it.
 class RecordingPiece : public GamePiece {
   public:
-    explicit RecordingPiece(int slot) : slot(slot) {}
+    explicit RecordingPiece(int at) : slot(at) {}
     void update() override {
         updateLog.push_back(slot);
         gameState = quitOnUpdate ? stateQuit : gameState;
