@@ -6,6 +6,7 @@
 #include "shell/game.h"
 #include "shell/globals.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -139,14 +140,31 @@ TEST_F(HeroFrameLoopTest, TheHeroRunsBySpeedTimesTheTimeBetweenFrameStartsDrawin
     }
 }
 
-// A dying hero takes no input, so nothing from the queue ends the run; a signal still does.
-TEST_F(HeroFrameLoopTest, ASignalEndsTheLoopEvenWhileTheHeroDies) {
+// Closing the window ends the loop after that frame; the report then reads the game's clock, with
+// the roster gone. A dying hero takes no input, so only a signal ends its run.
+TEST_F(HeroFrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
+    emptyEventQueue();
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 0);
+    gameState = statePlaying;
+    completedCount = 150;
+    platform::setTestClock(83456);
+    stateLoop();
+    EXPECT_EQ(gameState, stateQuit);
     hero->kill();
     gameState = statePlaying;
-    platform::requestEnd();
+    platform::requestEnd(); // also spares the closing pause its wait for Enter
     stateLoop();
-    platform::forgetEndRequest();
     EXPECT_EQ(gameState, stateQuit);
+    std::ostringstream report;
+    finishRun(report);
+    platform::forgetEndRequest();
+    EXPECT_EQ(report.str(),
+              "You completed 1 of the endurance\nYou survived for 83 seconds\nGAME OVER\n");
+    EXPECT_EQ(std::count(std::begin(pieces), std::end(pieces), nullptr), pieceCount + 1);
+    world = nullptr; // destroyed with the roster
+    hero = nullptr;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "shell/game.h"
 #include "shell/globals.h"
 #include "shell/pause.h"
+#include "shell/shell_controls.h"
 
 namespace {
 
@@ -90,6 +91,41 @@ TEST_F(PauseTest, NoPauseOnceTheHeroHasDied) {
     requestPause();
     EXPECT_FALSE(beginPause());
     EXPECT_FALSE(pauseRequested());
+}
+
+// Which polled events are the shell's and never the frame's: the pause and screen keys, both
+// pressed and let go, and the focus lost; what each pressed one asks for.
+TEST_F(PauseTest, TheShellTakesItsOwnKeysAndTheFocusAndLeavesTheRest) {
+    const struct {
+        SDL_Event event;
+        SDLMod mod;
+        bool taken, pauses, fullscreen;
+    } cases[] = {{event(SDL_KEYDOWN, SDLK_ESCAPE), KMOD_NONE, true, true, false},
+                 {event(SDL_KEYDOWN, SDLK_PAUSE), KMOD_NONE, true, true, false},
+                 {event(SDL_ACTIVEEVENT), KMOD_NONE, true, true, false},
+                 {event(SDL_KEYDOWN, SDLK_F11), KMOD_NONE, true, false, true},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LALT, true, false, true},
+                 {event(SDL_KEYDOWN, SDLK_KP_ENTER), KMOD_RALT, true, false, true},
+                 {event(SDL_KEYUP, SDLK_ESCAPE), KMOD_NONE, true, false, false},
+                 {event(SDL_KEYUP, SDLK_PAUSE), KMOD_NONE, true, false, false},
+                 {event(SDL_KEYUP, SDLK_F11), KMOD_NONE, true, false, false},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_NONE, false, false, false},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LCTRL, false, false, false},
+                 {event(SDL_KEYUP, SDLK_RETURN), KMOD_LALT, false, false, false},
+                 {event(SDL_ACTIVEEVENT, SDLK_UNKNOWN, 1), KMOD_NONE, false, false, false},
+                 {event(SDL_KEYDOWN, SDLK_SPACE), KMOD_NONE, false, false, false},
+                 {event(SDL_KEYUP, SDLK_RIGHT), KMOD_NONE, false, false, false}};
+    for (const auto& test : cases) {
+        SDL_Event polled = test.event;
+        polled.key.keysym.mod = test.mod;
+        SCOPED_TRACE(std::to_string(polled.type) + " " + SDL_GetKeyName(polled.key.keysym.sym));
+        EXPECT_EQ(isFullscreenToggle(polled), test.fullscreen);
+        EXPECT_EQ(takeShellControl(polled), test.taken);
+        EXPECT_EQ(pauseRequested(), test.pauses);
+        if (pauseRequested() && beginPause()) {
+            endPause();
+        }
+    }
 }
 
 } // namespace
