@@ -129,6 +129,14 @@ TEST_F(HeroTest, DyingHeroTakesNoInputAndStartsTheGameOverOnce) {
     EXPECT_TRUE(hero->isAlive()) << "the hero keeps updating while the sequence plays";
 }
 
+TEST_F(HeroTest, PositionReportGivesScreenAndWorldCoordinates) {
+    world->moveBy(Motion(-10, 0, 1, 2));
+    hero->position = Vec2(412.5, 300.0);
+    CoutCapture report;
+    press(SDL_KEYDOWN, SDLK_p);
+    EXPECT_EQ(report.text(), "SCREEN: 412.5,300\nWORLD : 422.5,300\n");
+}
+
 TEST_F(HeroTest, QuitKeyEndsTheProcessWithTheRecordingsStatus) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     replay::Options lost;
