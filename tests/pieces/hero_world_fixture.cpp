@@ -5,6 +5,8 @@
 #include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
 
+#include <optional>
+
 namespace hero_world {
 namespace {
 
@@ -18,12 +20,15 @@ constexpr int heroHeight = 20;
 // The game ships no picture 16; the hero's unused idle asks for it all the same.
 constexpr int missingPicture = 16;
 
-// Writes a solid picture and loads it into catalogue entry `index`.
+// Writes a solid picture, its left column `edge` when given, and loads it into entry `index`.
 void loadPicture(const std::filesystem::path& folder, int index, int width, int height, Rgb colour,
-                 Uint32 colourKey) {
+                 Uint32 colourKey, std::optional<Rgb> edge = std::nullopt) {
     const std::filesystem::path file = folder / (std::to_string(index) + ".bmp");
-    testing_support::writeBmp24(file, width, height,
-                                std::vector<Rgb>(static_cast<size_t>(width) * height, colour));
+    std::vector<Rgb> pixels(static_cast<size_t>(width) * height, colour);
+    for (size_t at = 0; edge && at < pixels.size(); at += width) {
+        pixels[at] = *edge;
+    }
+    testing_support::writeBmp24(file, width, height, pixels);
     ASSERT_TRUE(loadSprite(index, file.string(), colourKey));
 }
 
@@ -63,7 +68,7 @@ void HeroWorldFixture::SetUp() {
             loadPicture(folder, index, heroWidth, heroHeight, {250, 200, 0}, sceneColourKey);
         }
     }
-    loadPicture(folder, 81, healthWidth, meterHeight, healthColour, spriteColourKey);
+    loadPicture(folder, 81, healthWidth, meterHeight, healthColour, spriteColourKey, healthEdge);
     loadPicture(folder, 82, ammoWidth, meterHeight, ammoColour, spriteColourKey);
 
     heroSounds().playEffect = [this](const char* category, const char* name, int) {

@@ -21,6 +21,7 @@ constexpr int undergroundWidth = 1600;
 constexpr int healthWidth = 200;
 constexpr int ammoWidth = 150;
 constexpr testing_support::Rgb healthColour{255, 0, 0};
+constexpr testing_support::Rgb healthEdge{255, 0, 9}; // the health meter's left column
 constexpr testing_support::Rgb ammoColour{0, 255, 0};
 constexpr Uint32 startTick = 10000;
 

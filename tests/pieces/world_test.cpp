@@ -77,16 +77,17 @@ TEST_F(WorldTest, DrawCutsEachMeterToItsFraction) {
     world->health = 0.333; // 200 x 0.333: the left 66 columns
     world->ammo = 0.5;     // 150 x 0.5: the left 75 columns
     world->draw();
-    EXPECT_TRUE(isColour(220, 540, healthColour));
+    EXPECT_TRUE(isColour(220, 540, healthEdge)) << "the meter is cut from its left edge";
+    EXPECT_TRUE(isColour(221, 540, healthColour));
     EXPECT_TRUE(isColour(220 + 65, 547, healthColour));
     EXPECT_FALSE(isColour(220 + 66, 540, healthColour));
-    EXPECT_FALSE(isColour(220, 548, healthColour));
+    EXPECT_FALSE(isColour(221, 548, healthColour));
     EXPECT_TRUE(isColour(220 + 74, 562, ammoColour));
     EXPECT_FALSE(isColour(220 + 75, 562, ammoColour));
     SDL_FillRect(screen, nullptr, 0);
     world->health = -0.2;
     world->draw();
-    EXPECT_FALSE(isColour(220, 540, healthColour));
+    EXPECT_FALSE(isColour(220, 540, healthEdge));
 }
 
 } // namespace
