@@ -115,16 +115,22 @@ TEST_F(PauseTest, TheShellTakesItsOwnKeysAndTheFocusAndLeavesTheRest) {
                  {event(SDL_ACTIVEEVENT, SDLK_UNKNOWN, 1), KMOD_NONE, false, false, false},
                  {event(SDL_KEYDOWN, SDLK_SPACE), KMOD_NONE, false, false, false},
                  {event(SDL_KEYUP, SDLK_RIGHT), KMOD_NONE, false, false, false}};
+    bool fullscreen = (screen->flags & SDL_FULLSCREEN) != 0;
     for (const auto& test : cases) {
         SDL_Event polled = test.event;
         polled.key.keysym.mod = test.mod;
         SCOPED_TRACE(std::to_string(polled.type) + " " + SDL_GetKeyName(polled.key.keysym.sym));
         EXPECT_EQ(isFullscreenToggle(polled), test.fullscreen);
         EXPECT_EQ(takeShellControl(polled), test.taken);
+        fullscreen = fullscreen != test.fullscreen;
+        EXPECT_EQ((screen->flags & SDL_FULLSCREEN) != 0, fullscreen);
         EXPECT_EQ(pauseRequested(), test.pauses);
         if (pauseRequested() && beginPause()) {
             endPause();
         }
+    }
+    if (fullscreen) {
+        toggleFullscreen();
     }
 }
 
