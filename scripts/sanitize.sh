@@ -33,11 +33,11 @@ asan="-fsanitize=address,undefined -fno-sanitize-recover=undefined"
 tsan="-fsanitize=thread"
 
 # What the AddressSanitizer tests need: the game (and so its generated data), the unit tests, the
-# data-set tests and the game-over check (the error matrix is a script). Not the benchmark or the
-# helpers of the real-window tests, which the sanitized tree never runs.
-asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests game_over_exit_check"
+# data-set tests (the error matrix is a script). Not the benchmark or the helpers of the
+# real-window tests, which the sanitized tree never runs.
+asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests"
 # ThreadSanitizer: only the threads' unit tests are built (GHOULRUN_THREAD_TESTS_ONLY).
-tsan_targets="ghoulrun_tests game_over_exit_check"
+tsan_targets="ghoulrun_tests"
 
 configure() {
     flags=$1

@@ -5,21 +5,55 @@
 #include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
 
+#include <optional>
+
 namespace hero_world {
 namespace {
 
 using testing_support::Rgb;
 
-// Writes a solid picture and loads it into catalogue entry `index`.
+constexpr int backgroundHeight = 4;
+constexpr int barSize = 8;
+constexpr int meterHeight = 10;
+constexpr int heroWidth = 10;
+constexpr int heroHeight = 20;
+// The game ships no picture 16; the hero's unused idle asks for it all the same.
+constexpr int missingPicture = 16;
+
+// Writes a solid picture, its left column `edge` when given, and loads it into entry `index`.
 void loadPicture(const std::filesystem::path& folder, int index, int width, int height, Rgb colour,
-                 Uint32 colourKey) {
+                 Uint32 colourKey, std::optional<Rgb> edge = std::nullopt) {
     const std::filesystem::path file = folder / (std::to_string(index) + ".bmp");
-    testing_support::writeBmp24(file, width, height,
-                                std::vector<Rgb>(static_cast<size_t>(width) * height, colour));
+    std::vector<Rgb> pixels(static_cast<size_t>(width) * height, colour);
+    for (size_t at = 0; edge && at < pixels.size(); at += width) {
+        pixels[at] = *edge;
+    }
+    testing_support::writeBmp24(file, width, height, pixels);
     ASSERT_TRUE(loadSprite(index, file.string(), colourKey));
 }
 
 } // namespace
+
+std::vector<int> pictureIndices(const GamePiece& piece, int animation) {
+    std::vector<int> indices;
+    for (SDL_Surface* picture : piece.animations.at(animation).frames) {
+        int index = catalogueSize - 1;
+        while (index >= 0 && (picture == nullptr || spriteAt(index) != picture)) {
+            --index;
+        }
+        indices.push_back(index);
+    }
+    return indices;
+}
+
+bool isConsecutiveRun(const std::vector<int>& pictures) {
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (pictures[i] < 0 || pictures[i] != pictures[0] + static_cast<int>(i)) {
+            return false;
+        }
+    }
+    return !pictures.empty();
+}
 
 void HeroWorldFixture::SetUp() {
     testing_support::setFrameClock(startTick);
@@ -30,11 +64,11 @@ void HeroWorldFixture::SetUp() {
     loadPicture(folder, 1, undergroundWidth, backgroundHeight, {60, 40, 20}, sceneColourKey);
     loadPicture(folder, 2, barSize, barSize, {200, 200, 200}, sceneColourKey);
     for (int index = 3; index <= 47; ++index) {
-        if (index != 16) {
+        if (index != missingPicture) {
             loadPicture(folder, index, heroWidth, heroHeight, {250, 200, 0}, sceneColourKey);
         }
     }
-    loadPicture(folder, 81, healthWidth, meterHeight, healthColour, spriteColourKey);
+    loadPicture(folder, 81, healthWidth, meterHeight, healthColour, spriteColourKey, healthEdge);
     loadPicture(folder, 82, ammoWidth, meterHeight, ammoColour, spriteColourKey);
 
     heroSounds().playEffect = [this](const char* category, const char* name, int) {
@@ -69,10 +103,8 @@ StrikeTarget* HeroWorldFixture::addEnemy(Vec2 worldPosition) {
 void HeroWorldFixture::setEvent(Uint8 type, SDLKey key) {
     frameEvent = SDL_Event{};
     frameEvent.type = type;
-    if (type == SDL_KEYDOWN || type == SDL_KEYUP) {
-        frameEvent.key.type = type;
-        frameEvent.key.keysym.sym = key;
-    }
+    frameEvent.key.type = type;
+    frameEvent.key.keysym.sym = key;
 }
 
 void HeroWorldFixture::inputAfter(Uint32 frameTime) {

@@ -16,20 +16,13 @@
 
 namespace hero_world {
 
-// The generated pictures.
 constexpr int cityWidth = 2000;
 constexpr int undergroundWidth = 1600;
-constexpr int backgroundHeight = 4;
-constexpr int barSize = 8;
 constexpr int healthWidth = 200;
 constexpr int ammoWidth = 150;
-constexpr int meterHeight = 10;
-constexpr int heroWidth = 10;
-constexpr int heroHeight = 20;
 constexpr testing_support::Rgb healthColour{255, 0, 0};
+constexpr testing_support::Rgb healthEdge{255, 0, 9}; // the health meter's left column
 constexpr testing_support::Rgb ammoColour{0, 255, 0};
-
-// The clock at the start of every test.
 constexpr Uint32 startTick = 10000;
 
 // An enemy stand-in: counts the sword's kill calls and, like a dying enemy, stays alive.
@@ -53,6 +46,11 @@ class CoutCapture {
     std::ostringstream text_;
     std::streambuf* previous_;
 };
+
+// The catalogue index of each frame of `animation` of `piece`; -1 where no picture is bound.
+std::vector<int> pictureIndices(const GamePiece& piece, int animation);
+// True when `pictures` is not empty and runs through consecutive catalogue entries.
+bool isConsecutiveRun(const std::vector<int>& pictures);
 
 class HeroWorldFixture : public ::testing::Test {
   protected:

@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -45,16 +44,12 @@ class DataLayouts : public testing::Test {
     testing_support::TemporaryFolder folder;
 };
 
-struct LocateCase {
-    const char* what;
-    const char* given;    // --data, relative to the root; empty for none
-    const char* program;  // folder of the binary; empty when it cannot be told
-    const char* working;  // the folder the game was started in
-    const char* expected; // the folder located
+// What, --data (empty for none), the binary's folder (empty when unknown), the working folder,
+// the folder located and whether it holds the data.
+const struct {
+    const char *what, *given, *program, *working, *expected;
     bool found;
-};
-
-const std::vector<LocateCase> locateCases = {
+} locateCases[] = {
     {"--data wins over an installed data folder", "empty", "usr/games", "build/game", "empty",
      true},
     {"--data is taken as given, even where nothing is", "nowhere", "usr/games", "empty", "nowhere",
@@ -74,7 +69,7 @@ const std::vector<LocateCase> locateCases = {
 };
 
 TEST_F(DataLayouts, LocatesTheFirstFolderThatHoldsTheData) {
-    for (const LocateCase& test : locateCases) {
+    for (const auto& test : locateCases) {
         SCOPED_TRACE(test.what);
         const DataLocation located =
             locateData({at(test.given), at(test.program), at(test.working), installedData});
@@ -83,51 +78,37 @@ TEST_F(DataLayouts, LocatesTheFirstFolderThatHoldsTheData) {
     }
 }
 
-struct EnterCase {
-    const char* what;
-    const char* given;
-    bool entered;
-    const char* reason; // after "ghoulrun: <folder>: ", when not entered
-};
-
-const std::vector<EnterCase> enterCases = {
-    {"an existing folder is entered", "empty", true, ""},
-    {"a missing folder", "nowhere", false, "No such file or directory"},
-    {"a file, not a folder", "music-only/pompeii.ogg", false, "Not a directory"},
-};
-
 TEST_F(DataLayouts, EntersTheGivenFolderOrSaysWhyNotInOneLine) {
-    for (const EnterCase& test : enterCases) {
-        SCOPED_TRACE(test.what);
+    const struct {
+        const char* given;
+        bool entered;
+        const char* reason; // after "ghoulrun: <folder>: "
+    } cases[] = {{"empty", true, ""},
+                 {"nowhere", false, "No such file or directory"},
+                 {"music-only/pompeii.ogg", false, "Not a directory"}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.given);
         testing_support::WorkingFolder stay(root());
         testing::internal::CaptureStderr();
         const bool entered = enterDataFolder(at(test.given));
         const std::string errors = testing::internal::GetCapturedStderr();
         EXPECT_EQ(entered, test.entered);
-        if (test.entered) {
-            EXPECT_EQ(fs::current_path(), at(test.given));
-            EXPECT_EQ(errors, "");
-        } else {
-            EXPECT_EQ(fs::current_path(), root());
-            EXPECT_EQ(errors, "ghoulrun: " + at(test.given).string() + ": " + test.reason + "\n");
-        }
+        EXPECT_EQ(fs::current_path(), test.entered ? at(test.given) : root());
+        EXPECT_EQ(errors, test.entered
+                              ? ""
+                              : "ghoulrun: " + at(test.given).string() + ": " + test.reason + "\n");
     }
 }
 
 TEST_F(DataLayouts, RecordingsAreNamedFromTheFolderTheGameWasStartedIn) {
     testing_support::WorkingFolder stay(root() / "empty");
-    const struct {
-        std::string typed;
-        fs::path expected;
-    } cases[] = {
+    const std::pair<std::string, fs::path> cases[] = {
         {"run.rec", root() / "empty/run.rec"},
         {"../damaged/run.rec", root() / "empty/../damaged/run.rec"},
         {"/tmp/run.rec", "/tmp/run.rec"},
-        {"", ""},
-    };
-    for (const auto& test : cases) {
-        SCOPED_TRACE(test.typed);
-        EXPECT_EQ(fromWorkingFolder(test.typed), test.expected.string());
+        {"", ""}};
+    for (const auto& [typed, expected] : cases) {
+        EXPECT_EQ(fromWorkingFolder(typed), expected.string()) << typed;
     }
 }
 

@@ -1,173 +1,170 @@
-// The frame loop: release schedule, update order, the lasting frame event, the state loop.
-#include "pieces/game_piece.h"
+// The frame loop: the release schedule, frame time measured between frame starts, the state
+// loop's end and the closing report.
+#include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
+#include "platform/process_guard.h"
 #include "shell/game.h"
 #include "shell/globals.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <sstream>
-#include <vector>
 
 namespace {
 
 std::vector<int> updateLog;
 
-// A piece that notes its slot each time the frame loop updates it.
+// Notes its slot each time the frame loop updates it.
 class RecordingPiece : public GamePiece {
   public:
-    explicit RecordingPiece(int slot) : slot(slot) {}
+    explicit RecordingPiece(int at) : slot(at) {}
     void update() override {
         updateLog.push_back(slot);
-        if (quitOnUpdate) {
-            gameState = stateQuit;
-        }
+        gameState = quitOnUpdate ? stateQuit : gameState;
     }
     int slot;
     bool quitOnUpdate = false;
 };
 
+void emptyEventQueue() {
+    SDL_Event pending;
+    while (SDL_PollEvent(&pending)) {
+    }
+}
+
+void frameAt(Uint32 now) {
+    platform::setTestClock(now);
+    runFrame();
+}
+
 class FrameLoopTest : public ::testing::Test {
   protected:
-    static constexpr int tableSize = 12;
-
     void SetUp() override {
         platform::setTestClock(0);
         resetShellGlobals();
         updateLog.clear();
-        for (int slot = 0; slot < tableSize; ++slot) {
+        for (int slot = 0; slot < 12; ++slot) {
             pieces[slot] = new RecordingPiece(slot);
             if (slot >= firstEnemySlot) {
                 pieces[slot]->kill();
             }
         }
-        SDL_Event pending;
-        while (SDL_PollEvent(&pending)) {
-        }
+        emptyEventQueue();
     }
     void TearDown() override {
         destroyRoster();
         resetShellGlobals();
     }
-
-    // Runs one frame starting at timer reading `now`.
-    void frameAt(Uint32 now) {
-        platform::setTestClock(now);
-        runFrame();
-    }
 };
 
-TEST_F(FrameLoopTest, BeforeTheFirstReleaseOnlyTheWorldAndTheHeroUpdate) {
-    frameAt(998); // the interval is 998 ms at this reading: not yet passed
-    EXPECT_EQ(updateLog, (std::vector<int>{0, 1}));
-    EXPECT_EQ(spawnCounter, pieceCount - 1);
-    EXPECT_EQ(lastFrameEndTick, 998u);
-    frameAt(999);
-    EXPECT_EQ(newestReleasedSlot(), 2);
-}
-
-TEST_F(FrameLoopTest, FirstFourReleasesTakeSlotsInOrderToTheirSpawnPoints) {
-    const Vec2 expected[] = {{-200, 500}, {5000, 500}, {1300, 140}, {2578, 140}};
-    Uint32 now = 2000;
-    for (int slot = 2; slot <= 5; ++slot, now += 1000) {
-        frameAt(now);
-        EXPECT_EQ(newestReleasedSlot(), slot);
-        EXPECT_TRUE(pieces[slot]->isAlive());
-        EXPECT_EQ(pieces[slot]->position.x, expected[slot - 2].x) << "slot " << slot;
-        EXPECT_EQ(pieces[slot]->position.y, expected[slot - 2].y) << "slot " << slot;
-        EXPECT_EQ(lastSpawnTick, now);
+TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed) {
+    const std::pair<Uint32, Uint32> intervals[] = {{0, 1000},   {35000, 900}, {349999, 1},
+                                                   {350000, 0}, {350350, 0},  {4000000000u, 0}};
+    for (const auto& [now, interval] : intervals) {
+        EXPECT_EQ(releaseInterval(now), interval) << now;
     }
-    EXPECT_FALSE(pieces[6]->isAlive());
+    const struct {
+        int spawnCounter;
+        Uint32 lastSpawn, now;
+        int spawnCounterAfter;
+    } cases[] = {{pieceCount - 1, 0, 998, pieceCount - 1},
+                 {pieceCount - 1, 0, 999, pieceCount - 2},
+                 {pieceCount - 2, 100000, 100001, pieceCount - 2},
+                 {pieceCount - 2, 100000, 100716, pieceCount - 3},
+                 {pieceCount - 3, 400000, 400000, pieceCount - 3},
+                 {pieceCount - 3, 400000, 400001, pieceCount - 4},
+                 {3, 0, 2000, 2},
+                 {2, 0, 2000, 1},
+                 {1, 0, 2000, 1}};
+    for (const auto& test : cases) {
+        spawnCounter = test.spawnCounter;
+        lastSpawnTick = test.lastSpawn;
+        frameAt(test.now);
+        EXPECT_EQ(spawnCounter, test.spawnCounterAfter) << test.now;
+        const bool released = test.spawnCounterAfter < test.spawnCounter;
+        EXPECT_EQ(lastSpawnTick, released || test.spawnCounter == 1 ? test.now : test.lastSpawn);
+        if (released && newestReleasedSlot() < 12) {
+            EXPECT_TRUE(pieces[newestReleasedSlot()]->isAlive()) << test.now;
+        }
+    }
 }
 
-TEST_F(FrameLoopTest, NewestEnemyUpdatesFirstAndTheHeroLast) {
-    frameAt(2000);
-    frameAt(3000);
-    updateLog.clear();
-    frameAt(4000);
-    EXPECT_EQ(updateLog, (std::vector<int>{0, 4, 3, 2, 1}));
-}
-
-TEST_F(FrameLoopTest, AtMostOneReleasePerFrameHoweverLongTheFrame) {
-    frameAt(100000);
-    EXPECT_EQ(newestReleasedSlot(), 2);
-    frameAt(100001); // the interval at 100 s is 715 ms
-    EXPECT_EQ(newestReleasedSlot(), 2);
-}
-
-TEST_F(FrameLoopTest, IntervalShrinksWithPlayAndStopsAtZero) {
-    EXPECT_EQ(releaseInterval(0), 1000u);
-    EXPECT_EQ(releaseInterval(35000), 900u);
-    EXPECT_EQ(releaseInterval(349999), 1u);
-    EXPECT_EQ(releaseInterval(350000), 0u);
-    EXPECT_EQ(releaseInterval(350349), 0u);
-    EXPECT_EQ(releaseInterval(350350), 0u) << "no wrap to a huge interval";
-    EXPECT_EQ(releaseInterval(4000000000u), 0u);
-
-    lastSpawnTick = 400000;
-    frameAt(400000);
-    EXPECT_EQ(newestReleasedSlot(), 1) << "no release in the same millisecond";
-    frameAt(400001);
-    EXPECT_EQ(newestReleasedSlot(), 2);
-    frameAt(400002);
-    EXPECT_EQ(newestReleasedSlot(), 3);
-}
-
-TEST_F(FrameLoopTest, SpawnCounterStopsAtOneAfterTheLastRelease) {
-    spawnCounter = 3; // slot 9997 released last
-    frameAt(2000);
-    EXPECT_EQ(spawnCounter, 2);
-    frameAt(4000);
-    EXPECT_EQ(spawnCounter, 1);
-    frameAt(6000);
-    EXPECT_EQ(spawnCounter, 1);
-}
-
-TEST_F(FrameLoopTest, TheLastEventStaysCurrentUntilTheNextArrives) {
-    SDL_Event keyDown{};
-    keyDown.type = SDL_KEYDOWN;
-    keyDown.key.keysym.sym = SDLK_RIGHT;
-    ASSERT_EQ(SDL_PushEvent(&keyDown), 0);
-    frameAt(10);
-    EXPECT_EQ(frameEvent.type, SDL_KEYDOWN);
-    frameAt(20);
-    frameAt(30);
-    EXPECT_EQ(frameEvent.type, SDL_KEYDOWN);
-    EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT);
-
-    SDL_Event keyUp = keyDown;
-    keyUp.type = SDL_KEYUP;
-    SDL_PushEvent(&keyUp);
-    frameAt(40);
-    EXPECT_EQ(frameEvent.type, SDL_KEYUP);
-}
-
-TEST_F(FrameLoopTest, StateLoopEndsAfterTheFrameThatAskedToQuit) {
+TEST_F(FrameLoopTest, StateLoopEndsAfterTheFrameThatAskedToQuitOrOnAnUnknownState) {
     static_cast<RecordingPiece*>(pieces[heroSlot])->quitOnUpdate = true;
     gameState = statePlaying;
-    platform::setTestClock(500);
     stateLoop();
     EXPECT_EQ(gameState, stateQuit);
     EXPECT_EQ(updateLog, (std::vector<int>{0, 1}));
-
-    gameState = 7; // an unknown state also ends the loop
+    gameState = 7;
     stateLoop();
     EXPECT_EQ(gameState, stateQuit);
+    EXPECT_EQ(updateLog.size(), 2u) << "no frame in an unknown state";
 }
 
-TEST(ReportTest, ThreeLinesWithTruncatedFigures) {
-    completedCount = 0;
-    std::ostringstream first;
-    writeReport(first, 83456);
-    EXPECT_EQ(first.str(),
-              "You completed 0 of the endurance\nYou survived for 83 seconds\nGAME OVER\n");
+TEST_F(FrameLoopTest, ReportGivesTruncatedHundredthsCompletedAndWholeSeconds) {
+    const struct {
+        int completed;
+        Uint32 now;
+        const char* text;
+    } cases[] = {{0, 83456, "You completed 0 of the endurance\nYou survived for 83 seconds\n"},
+                 {2599, 999, "You completed 25 of the endurance\nYou survived for 0 seconds\n"}};
+    for (const auto& test : cases) {
+        completedCount = test.completed;
+        std::ostringstream report;
+        writeReport(report, test.now);
+        EXPECT_EQ(report.str(), std::string(test.text) + "GAME OVER\n");
+    }
+}
 
-    completedCount = 2599;
-    std::ostringstream second;
-    writeReport(second, 999);
-    EXPECT_EQ(second.str(),
-              "You completed 25 of the endurance\nYou survived for 0 seconds\nGAME OVER\n");
-    completedCount = 0;
+// Stands in a piece slot and makes the clock run on while it "draws", as a slow blit would.
+class SlowDrawing : public GamePiece {
+  public:
+    void update() override { platform::advanceTestClock(6); }
+};
+
+using HeroFrameLoopTest = hero_world::HeroWorldFixture;
+
+TEST_F(HeroFrameLoopTest, TheHeroRunsBySpeedTimesTheTimeBetweenFrameStartsDrawingIncluded) {
+    pieces[2] = new SlowDrawing;
+    spawnCounter = pieceCount - 2;
+    emptyEventQueue();
+    setEvent(SDL_KEYDOWN, SDLK_RIGHT);
+    lastFrameEndTick = 10000 - 16;
+    lastSpawnTick = 10000;
+    Uint32 previousStart = lastFrameEndTick;
+    for (Uint32 start : {10000, 10016, 10032, 10056, 10057}) {
+        const double before = hero->position.x;
+        const double speed = hero->motion.speed; // the input step reads it before it sets it
+        frameAt(start);
+        EXPECT_EQ(hero->position.x, before + (start - previousStart) * speed / 1000.0) << start;
+        previousStart = start;
+    }
+}
+
+// Closing the window ends the loop after that frame; the report then reads the game's clock, with
+// the roster gone. A dying hero takes no input, so only a signal ends its run.
+TEST_F(HeroFrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
+    emptyEventQueue();
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 0);
+    gameState = statePlaying;
+    completedCount = 150;
+    platform::setTestClock(83456);
+    stateLoop();
+    EXPECT_EQ(gameState, stateQuit);
+    hero->kill();
+    gameState = statePlaying;
+    platform::requestEnd(); // also spares the closing pause its wait for Enter
+    stateLoop();
+    EXPECT_EQ(gameState, stateQuit);
+    std::ostringstream report;
+    finishRun(report);
+    platform::forgetEndRequest();
+    EXPECT_EQ(report.str(),
+              "You completed 1 of the endurance\nYou survived for 83 seconds\nGAME OVER\n");
+    EXPECT_EQ(std::count(std::begin(pieces), std::end(pieces), nullptr), pieceCount + 1);
+    world = nullptr; // destroyed with the roster
+    hero = nullptr;
 }
 
 } // namespace

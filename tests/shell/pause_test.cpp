@@ -7,19 +7,22 @@
 #include "shell/game.h"
 #include "shell/globals.h"
 #include "shell/pause.h"
-
-#include <gtest/gtest.h>
+#include "shell/shell_controls.h"
 
 namespace {
 
 constexpr Uint32 pauseLength = 5000;
 
-SDL_Event keyEvent(Uint8 type, SDLKey key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.keysym.sym = key;
-    return event;
+SDL_Event event(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint8 gain = 0) {
+    SDL_Event made{};
+    made.type = type;
+    if (type == SDL_ACTIVEEVENT) {
+        made.active.gain = gain;
+        made.active.state = SDL_APPINPUTFOCUS;
+    } else {
+        made.key.keysym.sym = key;
+    }
+    return made;
 }
 
 class PauseTest : public hero_world::HeroWorldFixture {
@@ -37,10 +40,9 @@ class PauseTest : public hero_world::HeroWorldFixture {
         replay::stop();
         HeroWorldFixture::TearDown();
     }
-    void frameAt(Uint32 now, const SDL_Event* arriving = nullptr) {
-        if (arriving != nullptr) {
-            SDL_Event copy = *arriving;
-            SDL_PushEvent(&copy);
+    void frameAt(Uint32 now, SDL_Event arriving = event(SDL_NOEVENT)) {
+        if (arriving.type != SDL_NOEVENT) {
+            SDL_PushEvent(&arriving);
         }
         platform::setTestClock(now);
         runFrame();
@@ -48,18 +50,17 @@ class PauseTest : public hero_world::HeroWorldFixture {
 };
 
 TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndThePauseKeysNeverReachTheHero) {
-    const SDL_Event right = keyEvent(SDL_KEYDOWN, SDLK_RIGHT);
-    const SDL_Event escape = keyEvent(SDL_KEYDOWN, SDLK_ESCAPE);
-    frameAt(10000, &right);
+    frameAt(10000, event(SDL_KEYDOWN, SDLK_RIGHT));
     frameAt(10016);
-    frameAt(10032, &escape);
+    frameAt(10032, event(SDL_KEYDOWN, SDLK_ESCAPE));
     ASSERT_TRUE(pauseRequested());
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT) << "Esc is the shell's, not the frame's";
 
     ASSERT_TRUE(beginPause());
     platform::advanceTestClock(pauseLength);
-    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_SPACE)));
-    EXPECT_TRUE(handlePausedEvent(keyEvent(SDL_KEYDOWN, SDLK_PAUSE)));
+    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_SPACE)));
+    EXPECT_FALSE(handlePausedEvent(event(SDL_ACTIVEEVENT, SDLK_UNKNOWN, 1)));
+    EXPECT_TRUE(handlePausedEvent(event(SDL_KEYDOWN, SDLK_PAUSE)));
     endPause();
 
     const double before = hero->position.x;
@@ -68,33 +69,21 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndThePauseKeysNeverReachTheHero
     frameAt(10048 + pauseLength);
     EXPECT_EQ(frameTick, 10048u) << "the paused time is left out of the game's clock";
     EXPECT_EQ(replay::reportReading(), 10048u) << "and out of the seconds survived";
-    EXPECT_EQ(lastFrameEndTick, 10048u);
     EXPECT_EQ(newestReleasedSlot(), releasedBefore);
     EXPECT_EQ(world->health, healthBefore);
-    // The hero runs on by one frame's time, not by the pause's.
     EXPECT_EQ(hero->position.x, before + 16.0 * hero->motion.speed / 1000.0);
-    // The key let go while paused is the first frame's event.
-    EXPECT_EQ(frameEvent.type, SDL_KEYUP);
+    EXPECT_EQ(frameEvent.type, SDL_KEYUP) << "the key let go while paused is the next event";
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_SPACE);
 }
 
-TEST_F(PauseTest, LosingTheFocusPausesAndOnlyAKeyResumes) {
-    SDL_Event focusLost{};
-    focusLost.type = SDL_ACTIVEEVENT;
-    focusLost.active.gain = 0;
-    focusLost.active.state = SDL_APPINPUTFOCUS;
-    SDL_Event focusRegained = focusLost;
-    focusRegained.active.gain = 1;
-    frameAt(10000, &focusLost);
+TEST_F(PauseTest, LosingTheFocusPausesAndClosingTheWindowEndsPauseAndRun) {
+    frameAt(10000, event(SDL_ACTIVEEVENT));
     ASSERT_TRUE(pauseRequested());
     ASSERT_TRUE(beginPause());
-    EXPECT_FALSE(handlePausedEvent(focusRegained));
-    SDL_Event closing{};
-    closing.type = SDL_QUIT;
-    EXPECT_TRUE(handlePausedEvent(closing)) << "closing the window ends the pause";
+    EXPECT_TRUE(handlePausedEvent(event(SDL_QUIT)));
     endPause();
     frameAt(10016);
-    EXPECT_EQ(gameState, stateQuit) << "and reaches the frame after it, which ends the run";
+    EXPECT_EQ(gameState, stateQuit);
 }
 
 TEST_F(PauseTest, NoPauseOnceTheHeroHasDied) {
@@ -102,6 +91,47 @@ TEST_F(PauseTest, NoPauseOnceTheHeroHasDied) {
     requestPause();
     EXPECT_FALSE(beginPause());
     EXPECT_FALSE(pauseRequested());
+}
+
+// Which polled events are the shell's and never the frame's: the pause and screen keys, both
+// pressed and let go, and the focus lost; what each pressed one asks for.
+TEST_F(PauseTest, TheShellTakesItsOwnKeysAndTheFocusAndLeavesTheRest) {
+    const struct {
+        SDL_Event event;
+        SDLMod mod;
+        bool taken, pauses, fullscreen;
+    } cases[] = {{event(SDL_KEYDOWN, SDLK_ESCAPE), KMOD_NONE, true, true, false},
+                 {event(SDL_KEYDOWN, SDLK_PAUSE), KMOD_NONE, true, true, false},
+                 {event(SDL_ACTIVEEVENT), KMOD_NONE, true, true, false},
+                 {event(SDL_KEYDOWN, SDLK_F11), KMOD_NONE, true, false, true},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LALT, true, false, true},
+                 {event(SDL_KEYDOWN, SDLK_KP_ENTER), KMOD_RALT, true, false, true},
+                 {event(SDL_KEYUP, SDLK_ESCAPE), KMOD_NONE, true, false, false},
+                 {event(SDL_KEYUP, SDLK_PAUSE), KMOD_NONE, true, false, false},
+                 {event(SDL_KEYUP, SDLK_F11), KMOD_NONE, true, false, false},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_NONE, false, false, false},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LCTRL, false, false, false},
+                 {event(SDL_KEYUP, SDLK_RETURN), KMOD_LALT, false, false, false},
+                 {event(SDL_ACTIVEEVENT, SDLK_UNKNOWN, 1), KMOD_NONE, false, false, false},
+                 {event(SDL_KEYDOWN, SDLK_SPACE), KMOD_NONE, false, false, false},
+                 {event(SDL_KEYUP, SDLK_RIGHT), KMOD_NONE, false, false, false}};
+    bool fullscreen = (screen->flags & SDL_FULLSCREEN) != 0;
+    for (const auto& test : cases) {
+        SDL_Event polled = test.event;
+        polled.key.keysym.mod = test.mod;
+        SCOPED_TRACE(std::to_string(polled.type) + " " + SDL_GetKeyName(polled.key.keysym.sym));
+        EXPECT_EQ(isFullscreenToggle(polled), test.fullscreen);
+        EXPECT_EQ(takeShellControl(polled), test.taken);
+        fullscreen = fullscreen != test.fullscreen;
+        EXPECT_EQ((screen->flags & SDL_FULLSCREEN) != 0, fullscreen);
+        EXPECT_EQ(pauseRequested(), test.pauses);
+        if (pauseRequested() && beginPause()) {
+            endPause();
+        }
+    }
+    if (fullscreen) {
+        toggleFullscreen();
+    }
 }
 
 } // namespace

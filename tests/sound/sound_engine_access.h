@@ -1,10 +1,7 @@
-// A look inside a SoundEngine for the tests: its playing table and the size of its library.
+// A look inside a SoundEngine for the tests: its playing table and its music.
 #pragma once
 
 #include "sound/sound_engine.h"
-
-#include <cstddef>
-#include <string>
 
 class SoundEngineTestAccess {
   public:
@@ -17,38 +14,17 @@ class SoundEngineTestAccess {
         return channel;
     }
 
-    // The engine's music track.
     static Mix_Music* music(const SoundEngine& engine) { return engine.music; }
 
-    // Entries of the playing table.
-    static std::size_t playingEntries(const SoundEngine& engine) {
-        SDL_LockAudio();
-        const std::size_t entries = engine.playing.size();
-        SDL_UnlockAudio();
-        return entries;
-    }
-
-    // Samples in the library, over all categories.
-    static std::size_t sampleCount(const SoundEngine& engine) {
-        std::size_t count = 0;
-        for (const auto& [category, samples] : engine.effects) {
-            count += samples.size();
-        }
-        return count;
-    }
-
-    // Calls `check(channel)` for every marked sample, under the audio lock, so the marks cannot
-    // change meanwhile; returns false as soon as a check fails or two samples share a channel.
+    // Under the audio lock, so the marks cannot change meanwhile: true when every marked sample
+    // passes `check(channel)` and no two samples share a channel.
     template <typename Check> static bool everyMark(const SoundEngine& engine, Check check) {
         SDL_LockAudio();
         bool holds = true;
         unsigned seen = 0;
         for (const auto& [chunk, mark] : engine.playing) {
-            if (mark == 0) {
-                continue;
-            }
-            const unsigned bit = 1u << (mark - 1);
-            holds = holds && (seen & bit) == 0 && check(mark - 1);
+            const unsigned bit = mark == 0 ? 0 : 1u << (mark - 1);
+            holds = holds && (seen & bit) == 0 && (mark == 0 || check(mark - 1));
             seen |= bit;
         }
         SDL_UnlockAudio();

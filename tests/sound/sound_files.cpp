@@ -1,17 +1,12 @@
 // Sound files for the tests, written by hand: RIFF/WAVE headers and a libvorbisenc encoder loop.
 #include "sound/sound_files.h"
 
-#include "sound/sound_engine.h"
-#include "support/test_support.h"
-
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
 #include <fstream>
-#include <iostream>
 #include <numbers>
-#include <sstream>
 #include <stdexcept>
 
 namespace testing_support {
@@ -127,30 +122,6 @@ void writeOggVorbis(const std::filesystem::path& path, int milliseconds) {
     vorbis_dsp_clear(&dsp);
     vorbis_comment_clear(&comment);
     vorbis_info_clear(&info);
-}
-
-void initialiseGameSoundEngine() {
-    static bool initialised = false;
-    if (initialised) {
-        return;
-    }
-    TemporaryFolder folder;
-    writeWav(folder.path() / "sfx" / "death" / "wilhelm.wav", 200);
-    writeWav(folder.path() / "sfx" / "death" / "gameover.wav", 200);
-    writeWav(folder.path() / "sfx" / "sword" / "slash.wav", 200);
-    writeOggVorbis(folder.path() / "pompeii.ogg", 500);
-    WorkingFolder inside(folder.path());
-    // The loading lines would only clutter the test log.
-    std::ostringstream loadingLines;
-    std::streambuf* console = std::cout.rdbuf(loadingLines.rdbuf());
-    try {
-        SoundEngine::instance()->init();
-    } catch (...) {
-        std::cout.rdbuf(console);
-        throw;
-    }
-    std::cout.rdbuf(console);
-    initialised = true;
 }
 
 } // namespace testing_support
