@@ -31,15 +31,10 @@ class RedirectedStream {
     int saved_;
 };
 
-TEST(ConsoleTest, ClearingWritesNothingToAPipeOrFile) {
-    testing::internal::CaptureStdout();
-    platform::clearConsole();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(ConsoleTest, PauseReturnsAtOnceWithoutATerminal) {
+TEST(ConsoleTest, WithoutATerminalClearingWritesNothingAndThePauseReturnsAtOnce) {
     RedirectedStream input(STDIN_FILENO, O_RDONLY);
     testing::internal::CaptureStdout();
+    platform::clearConsole();
     platform::pauseConsole();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
