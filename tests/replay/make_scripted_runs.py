@@ -8,8 +8,8 @@ schedule lets one enemy out in every frame. Then the frames come every 16 ms for
 
 tour.rec plays every control of the hero at 50 frames a second: the arrows and the keypad's
 arrows, the run speed keys, a jump, the position report, swings to both sides in the city and in
-the underground, and q at the end. The first enemies of each kind walk up, strike and die on the
-sword meanwhile.
+the underground, hops on a held jump key while the crowd strikes, and q at the end. Enemies of
+every kind walk up, strike and die on the sword in both scenes meanwhile.
 
 The clock readings and keys are the whole of a recording, so this script writes them directly in
 the format described in src/replay/recording.h.

@@ -156,11 +156,11 @@ TEST_F(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
     }
 }
 
+// The damage the real game is given in tests/replay/bad_files.sh is not repeated here.
 TEST_F(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
     writeRun(file, 20);
     const std::vector<unsigned char> good = bytesOf(file);
     const std::vector<std::size_t> starts = wholeLengths(good);
-    const std::size_t headerEnd = starts.front();
     // The first frame with a key event (tag, a one-byte step, the event type).
     const std::size_t keyFrame = *std::find_if(starts.begin(), starts.end(), [&](std::size_t at) {
         return good[at] == 0x01 && (good[at + 2] == SDL_KEYDOWN || good[at + 2] == SDL_KEYUP);
@@ -170,38 +170,18 @@ TEST_F(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         std::copy(values.begin(), values.end(), bytes.begin() + static_cast<long>(at));
         return bytes;
     };
-    auto cut = [&](std::size_t size) {
-        return std::vector<unsigned char>(good.begin(), good.begin() + static_cast<long>(size));
-    };
-    std::vector<unsigned char> garbage(4096);
-    std::mt19937 random(5);
-    std::generate(garbage.begin(), garbage.end(), [&] { return random(); });
     const struct {
-        const char* name;
         std::vector<unsigned char> bytes;
-        const char* reason; // empty: read as a whole recording
+        const char* reason;
     } cases[] = {
-        {"empty", {}, "empty file"},
-        {"the header alone", cut(headerEnd), ""},
-        {"wrong magic", with(0, {'g'}), "not a Ghoulrun recording"},
-        {"garbage", garbage, "not a Ghoulrun recording"},
-        {"another format version", with(16, {2}),
-         "recording format version 2, this game reads version 1"},
-        {"cut in the header", cut(20), "truncated in the header"},
-        {"cut inside a frame's event", cut(keyFrame + 3), "truncated in the middle of frame"},
-        {"unknown record", with(keyFrame, {0x7f}), "damaged recording: unknown record at frame"},
-        {"key out of range", with(keyFrame + 5, {0xff, 0x7f}), "a key out of range"},
+        {{good.begin(), good.begin() + 20}, "truncated in the header"},
+        {with(keyFrame, {0x7f}), "damaged recording: unknown record at frame"},
+        {with(keyFrame + 5, {0xff, 0x7f}), "damaged recording: a key out of range"},
     };
     for (const auto& c : cases) {
         Recording read;
-        const std::string reason = replay::parse(c.bytes, read);
-        EXPECT_TRUE(*c.reason ? reason.find(c.reason) != std::string::npos : reason.empty())
-            << c.name << ": got \"" << reason << "\"";
+        EXPECT_NE(replay::parse(c.bytes, read).find(c.reason), std::string::npos) << c.reason;
     }
-    Recording read;
-    EXPECT_EQ(replay::load((folder.path() / "missing.rec").string(), read),
-              "No such file or directory");
-    EXPECT_EQ(replay::load(folder.path().string(), read), "is a folder, not a recording");
 }
 
 // Thousands of damaged copies of a recording: each is read or refused with a reason, and what is
