@@ -11,6 +11,7 @@
 #include <xxhash.h>
 
 #include <cstring>
+#include <functional>
 
 namespace replay {
 namespace {
@@ -24,7 +25,6 @@ constexpr int noCatalogueEntry = -1;
 std::uint64_t history = digestSeed;
 // The hero's effect requests since the last frame was folded.
 std::uint64_t effectRequests = 0;
-bool followingEffects = false;
 
 template <typename Value> void add(XXH3_state_t& state, const Value& value) {
     XXH3_64bits_update(&state, &value, sizeof value);
@@ -100,6 +100,15 @@ void countEffectRequest(const char* category, const char* name) {
     effectRequests = XXH3_64bits_digest(&state);
 }
 
+// Counts each request, then passes it on to where the hero's sounds went before.
+struct EffectCounter {
+    std::function<void(const char*, const char*, int)> play;
+    void operator()(const char* category, const char* name, int rearm) const {
+        countEffectRequest(category, name);
+        play(category, name, rearm);
+    }
+};
+
 } // namespace
 
 std::uint64_t stateDigest() {
@@ -135,16 +144,10 @@ void noteFrameShown() {
 }
 
 void followEffectRequests() {
-    if (followingEffects) {
-        return;
+    auto& playEffect = heroSounds().playEffect;
+    if (playEffect.target<EffectCounter>() == nullptr) {
+        playEffect = EffectCounter{playEffect};
     }
-    followingEffects = true;
-    HeroSounds& sounds = heroSounds();
-    sounds.playEffect = [play = sounds.playEffect](const char* category, const char* name,
-                                                   int rearm) {
-        countEffectRequest(category, name);
-        play(category, name, rearm);
-    };
 }
 
 void forgetHistory() {

@@ -18,7 +18,7 @@ std::uint64_t stateDigest();
 // every frame, so a picture or a sound that is shown for a moment only still counts.
 void noteFrameShown();
 
-// Counts the hero's effect requests from now on, for noteFrameShown. Installs itself once.
+// Counts the hero's effect requests from now on, for noteFrameShown; once, however often called.
 void followEffectRequests();
 
 // A fresh history, as at the start of a run (tests).
