@@ -16,7 +16,7 @@ constexpr Rgb sceneKey{0, 30, 255};
 constexpr Rgb spriteKey{0, 255, 255};
 
 // A bitmap header claiming `width` x `height` (negative: top-down), 32-bit fields after a 40-byte
-// info header or 16-bit ones after the old 12-byte one, followed by a few bytes of pixels only.
+// info header or 16-bit ones after the old 12-byte one; the file ends with the header.
 std::string headerOnly(int width, int height, bool oldHeader) {
     std::string bytes = "BM";
     auto put = [&](long value, int count) {
@@ -26,7 +26,7 @@ std::string headerOnly(int width, int height, bool oldHeader) {
     };
     put(0xFFFFFFFF, 4), put(0, 4), put(oldHeader ? 26 : 54, 4), put(oldHeader ? 12 : 40, 4);
     put(width, oldHeader ? 2 : 4), put(height, oldHeader ? 2 : 4), put(1, 2), put(24, 2);
-    return bytes + std::string(oldHeader ? 64 : 24 + 64, '\x40');
+    return bytes + std::string(oldHeader ? 0 : 24, '\0');
 }
 
 class SpriteCatalogueTest : public ::testing::Test {
