@@ -83,6 +83,8 @@ TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
     platform::delay(300000000u);
     EXPECT_EQ(platform::ticks(), 4000000000u + 300000000u); // wraps like the timer
     EXPECT_TRUE(platform::testClockActive());
+    platform::useRealClock();
+    EXPECT_FALSE(platform::testClockActive());
     platform::setTestClock(0);
 }
 
