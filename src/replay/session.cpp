@@ -180,10 +180,14 @@ void begin(const Options& options) {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
         setScreenBlitsSkipped(true);
     }
+    forgetHistory();
     if (!options.replayPath.empty()) {
         startReplay(options);
     } else if (!options.recordPath.empty()) {
         startRecording(options);
+    }
+    if (session.mode != Mode::live) {
+        followEffectRequests();
     }
 }
 
@@ -199,6 +203,7 @@ void stop() {
     session.finalNoted = false;
     session.pausedTotal = 0;
     session.recordingLost = false;
+    forgetHistory();
     setScreenBlitsSkipped(false);
 }
 
@@ -270,6 +275,9 @@ void pollFrameEvent(SDL_Event& event) {
 }
 
 void endFrame() {
+    if (session.mode != Mode::live) {
+        noteFrameShown();
+    }
     if (session.mode == Mode::recording) {
         const Uint32 interval = checkEveryFrames;
         if (session.frames % interval == 0) {

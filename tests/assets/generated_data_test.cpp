@@ -1,0 +1,148 @@
+// The generated data in the run folder: made the same every time, and loaded the way the game
+// loads it, pictures and sounds fit where and how the game uses them.
+#include "sprites/mirror_surface.h"
+#include "sprites/sprite_catalogue.h"
+#include "support/test_support.h"
+
+#include <SDL/SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace {
+
+using testing_support::alphaAt;
+
+const std::filesystem::path runFolder = GHOULRUN_RUN_FOLDER;
+constexpr int emptyEntry = 16;
+constexpr int lastSceneEntry = 47;
+constexpr int outputRate = 22050;     // the mixer's rate in the game, 16-bit stereo
+constexpr double gameOverPause = 3.7; // seconds between the jingle's start and the exit
+
+std::string contentsOf(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(GeneratedData, ASecondRunWritesIdenticalFiles) {
+    testing_support::TemporaryFolder fresh;
+    for (const char* part : {"pictures", "sounds", "music"}) {
+        const std::string command = std::string("\"") + GHOULRUN_ASSET_GENERATOR + "\" " + part +
+                                    " \"" + fresh.path().string() + "\"";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    int compared = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(fresh.path())) {
+        if (entry.is_regular_file()) {
+            const auto relative = std::filesystem::relative(entry.path(), fresh.path());
+            EXPECT_TRUE(contentsOf(entry.path()) == contentsOf(runFolder / relative)) << relative;
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 78 + 1 + 3 + 1); // the pictures, the pause banner, three effects, music
+}
+
+// Figures are keyed out with hard edges, with no rim of the key colour left around them; those
+// drawn standing rest their feet on the bottom edge near the centre, so that switching frames
+// or mirroring never shifts them.
+TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre) {
+    testing_support::WorkingFolder inRunFolder(runFolder);
+    loadSprites();
+    // In the air, falling or lying down, or no figure at all: fireballs and meters.
+    const std::set<int> offTheGround = {18, 19, 20, 21, 22, 38, 39, 40, 41, 42, 43, 44, 45, 46,
+                                        47, 48, 49, 50, 51, 59, 60, 61, 72, 73, 74, 80, 81, 82};
+    for (int i = 3; i <= 82; ++i) {
+        SDL_Surface* sprite = spriteAt(i);
+        if (i == emptyEntry || sprite == nullptr) {
+            EXPECT_EQ(i, emptyEntry);
+            continue;
+        }
+        const Uint32 key = i <= lastSceneEntry ? 0x001EFFu : 0x00FFFFu;
+        int clear = 0, partial = 0, rim = 0, feet = 0;
+        double feetX = 0;
+        for (int y = 0; y < sprite->h; ++y) {
+            for (int x = 0; x < sprite->w; ++x) {
+                const Uint8 alpha = alphaAt(sprite, x, y);
+                clear += alpha == 0;
+                partial += alpha != 0 && alpha != 255;
+                const bool edge =
+                    alpha != 0 && ((x > 0 && alphaAt(sprite, x - 1, y) == 0) ||
+                                   (y > 0 && alphaAt(sprite, x, y - 1) == 0) ||
+                                   (x + 1 < sprite->w && !alphaAt(sprite, x + 1, y)) ||
+                                   (y + 1 < sprite->h && !alphaAt(sprite, x, y + 1)));
+                Uint8 rgb[3];
+                SDL_GetRGB(getPixel(sprite, x, y), sprite->format, &rgb[0], &rgb[1], &rgb[2]);
+                double distance = 0;
+                for (int c = 0; c < 3; ++c) {
+                    distance += std::pow(rgb[c] - ((key >> (16 - 8 * c)) & 0xFF), 2);
+                }
+                rim += edge && std::sqrt(distance) < 120;
+                feet += y == sprite->h - 1 && alpha == 255;
+                feetX += y == sprite->h - 1 && alpha == 255 ? x : 0;
+            }
+        }
+        EXPECT_TRUE(clear > 0 && partial == 0 && rim == 0) << spritePath(i);
+        if (!offTheGround.count(i)) {
+            ASSERT_GT(feet, 0) << spritePath(i) << " floats above the bottom edge";
+            EXPECT_NEAR(feetX / feet, sprite->w / 2.0, sprite->w * 0.3) << spritePath(i);
+        }
+    }
+    // The hero and each enemy kind keep one frame size.
+    for (auto [first, last] : {std::pair{3, 47}, {52, 61}, {62, 74}, {75, 80}}) {
+        for (int i = first; i <= last; ++i) {
+            EXPECT_TRUE(i == emptyEntry || (spriteAt(i)->w == spriteAt(first)->w &&
+                                            spriteAt(i)->h == spriteAt(first)->h))
+                << spritePath(i);
+        }
+    }
+    // The backgrounds cover the spawn points; the meters fit their slots in the bar.
+    EXPECT_GE(spriteAt(0)->w, 2600);
+    EXPECT_EQ(spriteAt(1)->w, 1600);
+    EXPECT_LE(220 - 10 + spriteAt(81)->w, spriteAt(2)->w);
+    EXPECT_LE(560 - 514 + spriteAt(82)->h, spriteAt(2)->h);
+    releaseSprites();
+}
+
+// The effects play at the mixer's rate, and stand well above the music, which runs over a minute;
+// the jingle ends before the process does.
+TEST(GeneratedData, SoundsLastAsLongAsTheGameNeedsAndStandAboveTheMusic) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
+    ASSERT_EQ(Mix_OpenAudio(outputRate, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();
+    auto measure = [](const char* name, double& seconds) {
+        Mix_Chunk* chunk = Mix_LoadWAV((runFolder / name).c_str());
+        EXPECT_NE(chunk, nullptr) << name;
+        const auto* samples = reinterpret_cast<const Sint16*>(chunk->abuf);
+        const std::size_t frames = chunk->alen / 4;
+        double sum = 0;
+        for (std::size_t i = 0; i < frames; ++i) {
+            sum += std::pow(samples[2 * i] / 32768.0, 2);
+        }
+        Mix_FreeChunk(chunk);
+        seconds = static_cast<double>(frames) / outputRate;
+        return std::sqrt(sum / static_cast<double>(frames));
+    };
+    double musicSeconds = 0;
+    const double music = measure("pompeii.ogg", musicSeconds);
+    EXPECT_GE(musicSeconds, 60.0);
+    const struct {
+        const char* file;
+        double shortest, longest;
+    } effects[] = {{"sfx/sword/slash.wav", 0.1, 0.4},
+                   {"sfx/death/wilhelm.wav", 0.8, 1.3},
+                   {"sfx/death/gameover.wav", 1.0, gameOverPause - 0.5}};
+    for (const auto& effect : effects) {
+        const std::string header = contentsOf(runFolder / effect.file).substr(24, 4);
+        EXPECT_EQ(header, std::string("\x22\x56\0\0", 4)) << effect.file << " is resampled";
+        double seconds = 0;
+        EXPECT_GT(20 * std::log10(measure(effect.file, seconds) / music), 6.0) << effect.file;
+        EXPECT_TRUE(seconds > effect.shortest && seconds < effect.longest) << effect.file;
+    }
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+} // namespace
