@@ -239,6 +239,8 @@ void stateLoop() {
         // A replay ends where its recording ends, whatever the sequence's own thread does. A
         // signal that came meanwhile still gets its report, at the top of the loop.
         if (SoundEngine::gameOverFinished() && !replay::replaying() && !platform::endRequested()) {
+            // The sequence's thread is still on its way out: exit tears SDL down under it.
+            SoundEngine::waitForGameOver();
             std::exit(replay::finish());
         }
     }

@@ -106,7 +106,7 @@ TEST_F(GameOverTest, AFinishedSequenceEndsTheWholeProcessWithStatus0) {
             SoundEngine::instance()->playMusic(-1);
             resetShellGlobals();
             gameState = statePlaying;
-            SDL_CreateThread(SoundEngine::gameOverSequence, nullptr);
+            SoundEngine::startGameOverThread(SoundEngine::instance());
             stateLoop();
             std::exit(5); // the loop only returns when the game state says quit
         },
