@@ -14,6 +14,7 @@
 #include <SDL/SDL_mixer.h>
 #include <SDL/SDL_thread.h>
 
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 
@@ -101,6 +102,8 @@ TEST_F(GameOverTest, AFinishedSequenceEndsTheWholeProcessWithStatus0) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
+            // As at the game's start-up: exit stops SDL's sound thread before the libraries go.
+            std::atexit(SDL_Quit);
             SoundEngine::resetGameOver();
             initEngine(*SoundEngine::instance(), true);
             SoundEngine::instance()->playMusic(-1);
