@@ -1,33 +1,21 @@
-# The real game on an X server of its own, for the end-to-end scenarios, the endings and the soak.
-#
-# Sourced by their bash scripts: starts Xvfb and the game, sends keys, judges screenshots against
-# the game's own pictures, measures the sound SDL's disk driver writes and waits for the exit. The
-# game stands frozen, its clock with it (game_freeze.cpp), while a scenario types and looks, and
-# runs only for the stretches it asks for: what it checks does not hang on the machine's speed.
+# The real game on an X server of its own, for the end-to-end scenarios, the endings and the soak:
+# starts Xvfb and the game, sends keys, judges screenshots against the game's own pictures, measures
+# the sound SDL's disk driver writes, waits for the exit. The game stands frozen with its clock
+# (game_freeze.cpp) while a scenario types and looks, and runs only for the stretches it asks for,
+# so what it checks does not hang on the machine's speed.
 # From ctest: GHOULRUN_GAME_DIR, E2E_TOOLS, E2E_ARTIFACTS (a failed test's files), E2E_LIMIT (s).
 set -u
 
 NAME=${NAME:-$(basename "$0" .sh)}
-TOOLS=${E2E_TOOLS:-}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-$NAME.XXXXXX")
 STARTED=""    # stopped on exit: X servers, window managers, other windows
-GAME_PID=""
 STATUS_PID="" # whose exit status is the game's, when something runs it (script(1))
-GAME_FOLDER="$WORK/run"
-GAME_ENV=()
-AUDIO_FILE=""
-FRAME_FILE=""
+GAME_PID="" GAME_FOLDER="$WORK/run" GAME_ENV=() AUDIO_FILE="" FRAME_FILE=""
 
-now_ms() {
-    local t=${EPOCHREALTIME/./}
-    echo $((10#$t / 1000))
-}
+now_ms() { local t=${EPOCHREALTIME/./} && echo $((10#$t / 1000)); }
 T0=$(now_ms)
 note() { printf '[%s +%6d ms] %s\n' "$NAME" $(($(now_ms) - T0)) "$*"; }
-fail() {
-    printf '[%s] FAIL: %s\n' "$NAME" "$*" >&2
-    exit 1
-}
+fail() { printf '[%s] FAIL: %s\n' "$NAME" "$*" >&2; exit 1; }
 
 cleanup() {
     local status=$? into="${E2E_ARTIFACTS:-}/$NAME"
@@ -57,20 +45,15 @@ fi
 # Polls COMMAND... until it succeeds; fails with MESSAGE after LIMIT ms of the wall clock.
 wait_for() { # LIMIT_MS MESSAGE COMMAND...
     local limit=$1 message=$2 start
-    shift 2
-    start=$(now_ms)
-    until "$@"; do
-        [ $(($(now_ms) - start)) -lt "$limit" ] || fail "$message"
-        sleep 0.02
-    done
+    start=$(now_ms) && shift 2
+    until "$@"; do [ $(($(now_ms) - start)) -lt "$limit" ] && sleep 0.02 || fail "$message"; done
 }
 
 # Starts Xvfb with a screen of SIZE (default 1024x768x24) on a display it picks; exports DISPLAY.
 start_xvfb() {
     local number="$WORK/display.$BASHPID" # the soak starts one for each player at once
     Xvfb -displayfd 5 -screen 0 "${1:-1024x768x24}" -nolisten tcp -noreset 5>"$number" >"$WORK/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    STARTED="$STARTED $!"
+    XVFB_PID=$! STARTED="$STARTED $!"
     wait_for 10000 "Xvfb did not start (xvfb.log)" grep -qs '^[0-9]' "$number"
     export DISPLAY=":$(head -n 1 "$number")"
 }
@@ -81,8 +64,7 @@ start_xvfb() {
 launch() {
     local out=${GAME_OUT:-$WORK/stdout} err=${GAME_ERR:-$WORK/stderr}
     [ -d "$GAME_FOLDER" ] || cp -R "${GHOULRUN_GAME_DIR:?no run folder}" "$GAME_FOLDER"
-    : >"$WORK/stdout"
-    : >"$WORK/stderr"
+    : >"$WORK/stdout" && : >"$WORK/stderr"
     (
         cd "$GAME_FOLDER" || exit 127
         if [ "$out" = closed ]; then exec >&-; else exec >"$out"; fi
@@ -90,14 +72,12 @@ launch() {
         [ -z "${GAME_FILE_LIMIT:-}" ] || ulimit -f "$GAME_FILE_LIMIT"
         exec env "${GAME_ENV[@]}" "${GAME_CMD:-./ghoulrun}" "$@"
     ) &
-    GAME_PID=$!
-    NOT_GAME_MS=$(now_ms)
+    GAME_PID=$! NOT_GAME_MS=$(now_ms)
     note "game started (pid $GAME_PID): ${GAME_CMD:-./ghoulrun} $*"
 }
 
 running() { [ -n "$GAME_PID" ] && kill -0 "$GAME_PID" 2>/dev/null; }
 count_lines() { grep -a -c -E "$1" "$WORK/stdout"; }
-last_line() { grep -a "$1" "$WORK/stdout" | tail -n 1; }
 # The last line of start-up: the roster is built, the first frame comes.
 wait_started() { wait_for 30000 "the game did not start" grep -q '^Loading Player' "$WORK/stdout"; }
 
@@ -105,12 +85,8 @@ wait_started() { wait_for 30000 "the game did not start" grep -q '^Loading Playe
 # GAME_END_MS (on the game's clock) and AUDIO_END. False if it is still running then.
 wait_exit() {
     local start
-    thaw_game
-    start=$(now_ms)
-    while running; do
-        [ $(($(now_ms) - start)) -lt "$1" ] || return 1
-        sleep 0.01
-    done
+    thaw_game && start=$(now_ms)
+    while running; do [ $(($(now_ms) - start)) -lt "$1" ] && sleep 0.01 || return 1; done
     ENDED_AFTER_MS=$(($(now_ms) - start)) GAME_END_MS=$(run_clock) AUDIO_END=$(audio_size)
     wait "${STATUS_PID:-$GAME_PID}"
     STATUS=$? GAME_PID="" STATUS_PID=""
@@ -120,25 +96,20 @@ expect_status() { [[ " $* " == *" $STATUS "* ]] || fail "ended with status $STAT
 
 # Standard error must be exactly LINE, or empty; the disk audio driver's notices are ours.
 expect_stderr() {
-    local got
-    got=$(grep -a -v -e '^CRITICAL: You are using the SDL disk i/o audio driver!$' \
+    local got=$(grep -a -v -e '^CRITICAL: You are using the SDL disk i/o audio driver!$' \
         -e '^CRITICAL:  Writing to file \[.*\]\.$' "$WORK/stderr")
     [ "$got" = "${1:-}" ] || fail "standard error is \"$got\", not \"${1:-}\""
 }
 
-# The end-of-run report: three lines. Sets SURVIVED.
-expect_report() {
-    local report
-    report=$(tr -d '\r' <"$WORK/stdout" | grep -a -A 2 'You completed [0-9][0-9]* of the endurance$')
+expect_report() { # the end-of-run report, three lines; sets SURVIVED
+    local report=$(tr -d '\r' <"$WORK/stdout" | grep -a -A 2 'You completed [0-9][0-9]* of the endurance$')
     SURVIVED=$(sed -n 's/^You survived for \([0-9][0-9]*\) seconds$/\1/p' <<<"$report")
     [ -n "$SURVIVED" ] && [ "$(sed -n 3p <<<"$report")" = "GAME OVER" ] || fail "no end-of-run report: $report"
 }
 
-# ---------------------------------------------------------------------------------------------
 # Freezing: run_clock is the time the game has been let run since its launch, as it counts it.
 
-FROZEN=""
-NOT_GAME_MS=0 # wall-clock time that is not the game's: before its launch, and while frozen
+FROZEN="" NOT_GAME_MS=0 # wall-clock time that is not the game's: before its launch, and while frozen
 run_clock() { echo $((${FROZEN:-$(now_ms)} - NOT_GAME_MS)); }
 
 # Every thread's state follows its name in brackets: T once stopped, Z once the game has ended.
@@ -149,14 +120,18 @@ all_threads_stopped() {
     esac
 }
 
-# Freezes the game and waits until every thread stands still. False if the game has ended.
+# Until every thread stands still (or fail if the game ends); notes its clock MARK_MS and MARK_SIZE.
+await_freeze() { # LIMIT_MS MESSAGE
+    GAME_ENDED=""
+    wait_for "$1" "$2" all_threads_stopped
+    [ -z "$GAME_ENDED" ] || fail "the game ended by itself"
+    FROZEN=$(now_ms) MARK_MS=$(od -An -t u8 -j 8 -N 8 "$FRAME_FILE" | tr -d ' ') MARK_SIZE=$(audio_size)
+}
+
 freeze_game() {
     [ -z "$FROZEN" ] || return 0
-    running && kill -USR1 "$GAME_PID" 2>/dev/null || return 1
-    FROZEN=$(now_ms) GAME_ENDED=""
-    wait_for 10000 "the game did not stop within 10 s of being asked to" all_threads_stopped
-    [ -z "$GAME_ENDED" ] || return 1
-    stopped
+    running && kill -USR1 "$GAME_PID" 2>/dev/null || fail "the game ended by itself"
+    await_freeze 10000 "the game did not stop within 10 s of being asked to"
 }
 
 thaw_game() { # [MS]: the game freezes itself on the first frame after that much of its time
@@ -167,46 +142,21 @@ thaw_game() { # [MS]: the game freezes itself on the first frame after that much
 }
 
 # Lets the game run for MS of its own time; it freezes itself on the first frame after them.
-run_game_for() {
-    freeze_game || fail "the game ended by itself"
-    thaw_game "$1"
-    GAME_ENDED=""
-    wait_for $(($1 + 30000)) "the game did not stop after $1 ms of play" all_threads_stopped
-    [ -z "$GAME_ENDED" ] || fail "the game ended by itself"
-    stopped
-}
+run_game_for() { freeze_game; thaw_game "$1"; await_freeze $(($1 + 30000)) "the game did not stop after $1 ms of play"; }
+
+# Lets the game run until COMMAND... succeeds; the limit is its time too, which then keeps pace.
+run_until() { thaw_game; wait_for "$@"; freeze_game; } # LIMIT_MS MESSAGE COMMAND...
 
 # A paused game shows no frames to freeze on: it runs for SECONDS of the wall clock instead.
-run_paused_game_for() {
-    thaw_game
-    sleep "$1"
-    freeze_game || fail "the game ended by itself"
-}
+run_paused_game_for() { thaw_game; sleep "$1"; freeze_game; }
 
-# Frames shown so far, as the freeze library counts them into FRAME_FILE; the game's clock when it
-# last froze.
-frames_shown() { od -An -t u8 -N 8 "$FRAME_FILE" 2>/dev/null | tr -d ' ' | grep . || echo 0; }
-stopped() { FROZEN=$(now_ms) MARK_MS=$(od -An -t u8 -j 8 -N 8 "$FRAME_FILE" | tr -d ' ') MARK_SIZE=$(audio_size); }
+frames_shown() { od -An -t u8 -N 8 "$FRAME_FILE" 2>/dev/null | tr -d ' ' | grep . || echo 0; } # as the freeze library counts
 
-# Lets the game run until standard output holds COUNT lines matching PATTERN, then freezes it.
-# Fails after LIMIT ms of the game's time (default 3000).
-run_until_lines() { # PATTERN COUNT [LIMIT]
-    local start
-    start=$(run_clock)
-    thaw_game
-    until [ "$(count_lines "$1")" -ge "$2" ]; do
-        running && [ $(($(run_clock) - start)) -lt "${3:-3000}" ] || fail "no \"$1\" within ${3:-3000} ms"
-        sleep 0.02
-    done
-    freeze_game || fail "the game ended by itself"
-}
-
-# ---------------------------------------------------------------------------------------------
 # The game in a window, heard through the disk audio driver.
 
 use_window() {
     AUDIO_FILE="$WORK/audio.raw" FRAME_FILE="$WORK/frames"
-    GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="$TOOLS/libghoulrun_game_freeze.so"
+    GAME_ENV=(SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$AUDIO_FILE" LD_PRELOAD="${E2E_TOOLS:-}/libghoulrun_game_freeze.so"
         GHOULRUN_FRAME_FILE="$FRAME_FILE" GHOULRUN_RUN_FOR_FILE="$WORK/run_for" GHOULRUN_FREEZE_AT_FIRST_FRAME=1)
 }
 
@@ -216,85 +166,64 @@ find_window() {
     [ -n "$WIN" ] || { running || fail "the game ended before it opened its window"; false; }
 }
 
-# Waits for the 800 x 600 window titled "Ghoulrun", then for the game to freeze itself on its first
-# frame (use_window), and on until the screen is no longer black or the blue fill. The game is then
-# frozen; PLAYING_OFFSET is the audio's size.
+# Waits for the 800 x 600 window titled "Ghoulrun", the game frozen on its first frame (use_window)
+# and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
     [ "$(window_size)" = 800x600 ] || fail "the window is $(window_size), not 800x600"
     wait_started
-    GAME_ENDED=""
-    wait_for 20000 "the game did not stop on its first frame" all_threads_stopped
-    [ -z "$GAME_ENDED" ] || fail "the game ended during start-up"
-    stopped
+    await_freeze 20000 "the game did not stop on its first frame"
     wait_for 20000 "the game did not start playing" frame_shown
     PLAYING_OFFSET=$MARK_SIZE FIRST_MARK_MS=$MARK_MS
-    note "playing in window $WIN"
 }
 frame_shown() {
     shot ready
     [ "$(colour_share ready '#000000')" -lt 50 ] && [ "$(colour_share ready "$FILL_BLUE")" -lt 50 ] || { thaw_game && false; }
 }
 
-start_game() { # [SCREEN]: Xvfb, a fresh run folder and the game in it, playing and frozen
-    start_xvfb "$@"
-    use_window
-    launch
-    wait_playing
+# Xvfb with a screen of SIZE and what COMMAND... starts on it, a fresh run folder and the game in
+# it, playing and frozen; the scene it opens on, the city without a piece, as the shot "city".
+start_game() { # [SIZE [COMMAND...]]
+    start_xvfb "${1:-}" && "${@:2}"
+    use_window && launch && wait_playing && expected_scene city city2 0
 }
 
 # Keys go to the frozen game and wait for it: it takes one event a frame when it runs on.
-press_keys() {
-    freeze_game || fail "the game ended by itself"
-    xdotool key --delay 0 --window "$WIN" "$@" || fail "xdotool could not send $*"
-}
-hold_key() { # KEY down|up
-    freeze_game || fail "the game ended by itself"
-    xdotool "key$2" --window "$WIN" "$1" || fail "xdotool could not send $1 $2"
-}
+press_keys() { freeze_game && xdotool key --delay 0 --window "$WIN" "$@" || fail "xdotool could not send $*"; }
+hold_key() { freeze_game && xdotool "key$2" --window "$WIN" "$1" || fail "xdotool could not send $1 $2"; } # KEY down|up
 
-# Runs the game until it has taken every key sent so far: the p sent after them has printed
-# the hero's position. (The hero takes no key while it swings or dies.)
+# Sends KEY... and runs the game until it has taken every key sent so far: the p sent after them
+# has printed the hero's position. (The hero takes no key while it swings or dies.)
 settle_keys() {
-    local before
-    before=$(count_lines '^WORLD : ')
-    press_keys p
-    run_until_lines '^WORLD : ' $((before + 1))
+    local reports=$(count_lines '^WORLD : ')
+    press_keys "$@" p
+    run_until 3000 "the game did not take its keys within 3 s" eval "[ \$(count_lines '^WORLD : ') -gt $reports ]"
 }
 
-# Where the hero is: HERO_X, HERO_Y as printed, HERO_PX, HERO_PY the pixel it is drawn at and
-# SCROLL_X the world's scroll (screen x less world x).
+# Where the hero is once it has taken KEY...: HERO_X, HERO_Y as printed, HERO_PX, HERO_PY the
+# pixel it is drawn at and SCROLL_X the world's scroll (screen x less world x).
 hero_report() {
-    local world_x
-    settle_keys
-    IFS=, read -r HERO_X HERO_Y <<<"$(last_line '^SCREEN: ' | sed 's/^SCREEN: //')"
-    IFS=, read -r world_x _ <<<"$(last_line '^WORLD : ' | sed 's/^WORLD : //')"
-    read -r HERO_PX HERO_PY SCROLL_X < <(awk -v x="$HERO_X" -v y="$HERO_Y" -v w="$world_x" \
-        'BEGIN { printf "%d %d %.0f\n", int(x), int(y), x - w }')
+    settle_keys "$@"
+    read -r HERO_X HERO_Y HERO_PX HERO_PY SCROLL_X < <(awk -F '[:,] *' '/^SCREEN: / { x = $2; y = $3 }
+        /^WORLD : / { w = $2 } END { printf "%s %s %d %d %.0f\n", x, y, int(x), int(y), x - w }' "$WORK/stdout")
     note "hero at $HERO_X,$HERO_Y on the screen, world scrolled by $SCROLL_X"
 }
 
-# ---------------------------------------------------------------------------------------------
 # Pictures: screenshots of the frozen game, against scenes built from the game's own pictures.
 
 HERO_KEY='#001EFF'  # colour key of the backgrounds, the bar and the hero's pictures
 ENEMY_KEY='#00FFFF' # colour key of the enemies' pictures and the two meters
 FILL_BLUE='#0000FF' # what the frame loop paints before anything is drawn
-# Where no piece is ever drawn: above the tallest piece at the top of the street, and between
-# the street's lower edge and the status bar.
+# Where no piece is ever drawn: above the tallest piece atop the street, and below the street.
 SKY_STRIP=800x30+0+0
 KERB_STRIP=800x28+0+486
-# Tolerances, in per mille.
-STRIP_TOLERANCE=5   # of the piece-free strips
-HERO_TOLERANCE=20   # of the hero's opaque pixels: what may differ from its picture
-HERO_DIFFERENT=150  # of the hero's opaque pixels: what tells two pictures apart
-SCENE_DIFFERENT=100 # of the strips: what tells two backgrounds (or scrolls) apart
+STRIP_TOLERANCE=5   # per mille of the piece-free strips
+HERO_TOLERANCE=20   # per mille of the hero's opaque pixels: what may differ from its picture
+HERO_DIFFERENT=150  # per mille of the hero's opaque pixels: what tells two pictures apart
+SCENE_DIFFERENT=100 # per mille of the strips: what tells two backgrounds (or scrolls) apart
 
-# import can wait for ever on a window that goes away meanwhile, hence the time limit.
-shot() { # NAME [WINDOW]
-    freeze_game || fail "the game ended by itself"
-    timeout 20 import -window "${2:-$WIN}" "$WORK/$1.png" 2>>"$WORK/import.log" || fail "could not take screenshot $1"
-}
+# Screenshot NAME of the game's window or WINDOW; import may hang on a window that goes away.
+shot() { freeze_game && timeout 20 import -window "${2:-$WIN}" "$WORK/$1.png" 2>>"$WORK/import.log" || fail "no screenshot $1"; }
 
 picture() { echo "$GAME_FOLDER/images/$1.bmp"; }
 picture_size() { identify -format '%w %h' "$(picture "$1")"; }
@@ -306,25 +235,17 @@ colour_share() { # SHOT COLOUR [REGION]
         -compose difference -composite -colorspace gray -threshold 0 -negate
 }
 
-# Per mille of the pixels that differ between two screenshots, in REGION if given, leaving out
-# the box BLANK ("WxH+X+Y", where a piece stands) if given.
+# Per mille of the pixels that differ between two shots, in REGION, leaving out the box BLANK.
 changed() { # A B [REGION [BLANK]]
-    local blank=() w h x y
-    if [ -n "${4:-}" ]; then
-        IFS='x+' read -r w h x y <<<"$4"
-        blank=(-fill black -draw "rectangle $x,$y $((x + w - 1)),$((y + h - 1))")
-    fi
-    per_mille "$WORK/$1.png" "$WORK/$2.png" "${blank[@]}" ${3:+-crop "$3" +repage} \
+    per_mille "$WORK/$1.png" "$WORK/$2.png" ${4:+-region "$4" -fill black -colorize 100 +region} ${3:+-crop "$3" +repage} \
         -compose difference -composite -colorspace gray -threshold 1%
 }
 
 strips_changed() { # A B: the larger share of the two strips
-    local sky=$(changed "$1" "$2" "$SKY_STRIP") kerb=$(changed "$1" "$2" "$KERB_STRIP")
-    echo $((sky > kerb ? sky : kerb))
+    printf '%s\n' "$(changed "$1" "$2" "$SKY_STRIP")" "$(changed "$1" "$2" "$KERB_STRIP")" | sort -n | tail -n 1
 }
 
-# The scene without any piece: background NAME with its left edge at X, the status bar and the
-# two full meters.
+# The scene without any piece: background NAME with its left edge at X, the bar, full meters.
 expected_scene() { # OUT NAME X
     convert -size 800x600 "xc:$FILL_BLUE" \
         \( "$(picture "$2")" -alpha set -transparent "$HERO_KEY" \) -geometry "$(printf '%+d+0' "$3")" -composite \
@@ -334,25 +255,17 @@ expected_scene() { # OUT NAME X
         -alpha off "$WORK/$1.png"
 }
 
-# Where background NAME's left edge is at a scroll: the world clamps it between 803 - width and 0.
-background_x() { # NAME SCROLL
-    awk -v s="$2" -v w="$(picture_size "$1" | cut -d' ' -f1)" \
-        'BEGIN { x = int(s); if (x > 0) x = 0; if (803 - w > x) x = 803 - w; print x }'
-}
-
-expect_background() { # SHOT NAME SCROLL: in the piece-free strips
-    local x off
-    x=$(background_x "$2" "$3")
-    expected_scene "bg-$2" "$2" "$x"
+# A screenshot SHOT shows background NAME with its left edge at X, in the piece-free strips.
+expect_background() { # SHOT NAME X
+    local off
+    shot "$1"
+    expected_scene "bg-$2" "$2" "$3"
     off=$(strips_changed "$1" "bg-$2")
-    [ "$off" -le "$STRIP_TOLERANCE" ] || fail "$1 does not show $2 at x $x ($off per mille off)"
+    [ "$off" -le "$STRIP_TOLERANCE" ] || fail "$1 does not show $2 at x $3 ($off per mille off)"
 }
 
-hero_box() { # PICTURE X Y: the box "WxH+X+Y" it covers standing on (X, Y)
-    local w h
-    read -r w h < <(picture_size "$1")
-    echo "${w}x${h}+$2+$(($3 - h))"
-}
+# The box "WxH+X+Y" that PICTURE covers standing on (X, Y).
+hero_box() { picture_size "$1" | { read -r w h; echo "${w}x${h}+$2+$(($3 - h))"; }; } # PICTURE X Y
 
 # Per mille of a hero picture's opaque pixels that a screenshot does not show as they are, for the
 # picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is drawn over every piece.
@@ -367,24 +280,19 @@ hero_off() { # SHOT PICTURE X Y WAY
 
 # hero_off at the best of x - 1, x and x + 1: the printed position has six significant digits,
 # so 495.99996 reads as 496 while the hero is drawn at 495.
-hero_off_near() {
-    local best=1001 off dx
-    for dx in 0 -1 1; do off=$(hero_off "$1" "$2" $(($3 + dx)) "$4" "$5") && best=$((off < best ? off : best)); done
-    echo "$best"
-}
+hero_off_near() { for dx in 0 -1 1; do hero_off "$1" "$2" $(($3 + dx)) "$4" "$5"; done | sort -n | head -n 1; }
 
-# The hero must look like PICTURE drawn WAY, and clearly unlike the other way round.
+# A screenshot must show the hero as PICTURE drawn WAY, and clearly unlike the other way round.
 expect_hero() { # SHOT PICTURE X Y WAY
     local other=mirrored off against
     [ "$5" = mirrored ] && other=plain
+    shot "$1"
     off=$(hero_off_near "$@")
     against=$(hero_off_near "$1" "$2" "$3" "$4" "$other")
-    note "$1: $off per mille off $5 $2 at ($3, $4), $against off $other"
-    [ "$off" -le "$HERO_TOLERANCE" ] || fail "$1: the hero is not drawn as $5 $2 ($off per mille off)"
-    [ "$against" -ge "$HERO_DIFFERENT" ] || fail "$1: the hero looks as much $other as $5"
+    [ "$off" -le "$HERO_TOLERANCE" ] || fail "$1: the hero is not drawn as $5 $2 at ($3, $4) ($off per mille off)"
+    [ "$against" -ge "$HERO_DIFFERENT" ] || fail "$1: the hero looks as much $other ($against per mille off) as $5 ($off)"
 }
 
-# ---------------------------------------------------------------------------------------------
 # Sound: the disk driver writes the mix as the game runs and stops with it, so the file's bytes
 # count the time the game ran.
 

@@ -1,15 +1,12 @@
 // Preloaded into the game by the real-window tests: freezes the game and its clock, counts frames.
-//
 // SIGUSR1 stops the whole process (SIGSTOP) and holds SDL_GetTicks at its reading; after SIGCONT
-// the ticks go on from there, and SDL_Delay waits by them. So time spent frozen never happens for
-// the game: no enemy walks, no wait runs down, and the sound thread stops too, so the disk audio
-// file holds exactly the sound of the time the game ran. SIGUSR1 and SIGCONT are blocked in every
-// thread and taken by this library's own, so no thread of the game is ever interrupted.
-// With GHOULRUN_FRAME_FILE set, that file holds two 8-byte counts: the frames shown (SDL_Flip) and
-// the game's clock when it last froze. GHOULRUN_RUN_FOR_FILE names a file read at each thaw: when
-// it holds a number of milliseconds, the game freezes itself on the first frame it shows once that
-// much of its time has passed, so a stretch of play lasts as long however slow the scenario that
-// asked for it; GHOULRUN_FREEZE_AT_FIRST_FRAME freezes it on its very first frame.
+// the ticks go on from there and SDL_Delay waits by them, so for the game the frozen time never
+// happens: no enemy walks, no wait runs down, and the disk audio file holds exactly the sound of
+// the time it ran. SIGUSR1 and SIGCONT are blocked in every thread and taken by this library's
+// own, so no thread of the game is ever interrupted. GHOULRUN_FRAME_FILE: two 8-byte counts, the
+// frames shown and the game's clock at the last freeze. GHOULRUN_RUN_FOR_FILE, read at each thaw:
+// milliseconds of play after which the game freezes itself on the next frame it shows, however slow
+// the scenario that asked; GHOULRUN_FREEZE_AT_FIRST_FRAME freezes it on its very first frame.
 #include <SDL/SDL.h>
 
 #include <dlfcn.h>
@@ -81,9 +78,8 @@ sigset_t signalSet(int first, int second) {
 
 // Milliseconds of play until the game is to freeze itself; 0 for as long as the scenario likes.
 Uint32 readRunFor() {
-    std::FILE* file = runForPath == nullptr ? nullptr : std::fopen(runForPath, "r");
     unsigned ms = 0;
-    if (file != nullptr) {
+    if (std::FILE* file = runForPath == nullptr ? nullptr : std::fopen(runForPath, "r")) {
         ms = std::fscanf(file, "%u", &ms) == 1 ? ms : 0;
         std::fclose(file);
     }

@@ -3,8 +3,7 @@
 find_package(X11 REQUIRED)
 set(GHOULRUN_E2E_TOOLS ${CMAKE_BINARY_DIR}/e2e-tools)
 
-# Preloaded into the game: freezes it with its clock while a scenario looks or types; counts the
-# frames for the soak.
+# Preloaded into the game: freezes it with its clock while a scenario looks or types; counts frames.
 add_library(ghoulrun_game_freeze MODULE ${CMAKE_CURRENT_LIST_DIR}/game_freeze.cpp)
 target_include_directories(ghoulrun_game_freeze PRIVATE ${SDL_INCLUDE_DIRS})
 target_link_libraries(ghoulrun_game_freeze PRIVATE ${CMAKE_DL_LIBS} Threads::Threads)
@@ -15,7 +14,7 @@ set_target_properties(ghoulrun_game_freeze ghoulrun_close_window PROPERTIES
 
 # suite/case:time limit in seconds; the script's own limit strikes 10 s before ctest's.
 set(GHOULRUN_REAL_GAME_CASES
-    e2e/startup:60 e2e/moves:60 e2e/sword:60 e2e/close_window:60 e2e/enemies:120 e2e/window:90
+    e2e/startup:90 e2e/controls:120 e2e/enemies:120 e2e/window:90
     endings/lost_display_killed:60 endings/lost_display_shutdown:60 endings/sigint_in_play:60
     endings/sigterm_in_play:60 endings/sighup_in_play:60 endings/sigint_in_game_over:90
     endings/sigterm_in_game_over:90 endings/sighup_in_game_over:90 endings/second_signal:60

@@ -1,15 +1,11 @@
 #!/bin/bash
-# How the real game ends whatever happens around it, one ctest test per case (tests/e2e/suite.cmake).
-#
-#   tests/endings/endings.sh CASE
-#
-# The game runs with SDL's dummy video and audio drivers unless the case needs an X server.
+# How the real game ends whatever happens around it: tests/endings/endings.sh CASE, one ctest test
+# each (tests/e2e/suite.cmake), on SDL's dummy video and audio drivers unless it needs an X server.
 # Promised: a signal ends the run within a second, a lost display within two; a game that is to
 # play on still runs two seconds after what could have stopped it.
 NAME=${1:?usage: endings.sh CASE}
 . "$(dirname "$0")/../e2e/driver.sh"
 GAME_ENV=(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy)
-STANDING_RUN="$GHOULRUN_SOURCE_DIR/tests/data/replays/standing.rec"
 
 # case | how it plays | how the run is made to end | exit status | report at the end (yes/no) |
 # the one line on standard error ("-": not looked at; empty: none). @WORK@: the case's folder.
@@ -37,64 +33,47 @@ plays_on() { sleep 2 && running || fail "the game ended within 2 s of $1"; }
 playing() { launch "$@" && wait_started && sleep 0.5; }
 
 # The X server goes away under a running game: KILL for a crash, TERM for a shutdown.
-on_display() {
-    start_xvfb
-    GAME_ENV=(SDL_AUDIODRIVER=dummy)
-    playing
-}
+on_display() { start_xvfb && GAME_ENV=(SDL_AUDIODRIVER=dummy) && playing; }
 lose_display() { kill "-$1" "$XVFB_PID" && wait_exit 2000 || fail "still running 2 s after the X server went away"; }
 
 # From a terminal of its own (script(1)), where closing the window would wait for Enter.
 on_terminal() {
-    mkfifo "$WORK/keys"
-    exec 7<>"$WORK/keys"
+    mkfifo "$WORK/keys" && exec 7<>"$WORK/keys"
     GAME_CMD=script GAME_IN="$WORK/keys" GAME_OUT=/dev/null launch -q -f -e -c "exec ./ghoulrun" "$WORK/stdout"
     STATUS_PID=$GAME_PID # script passes the game's status on
     wait_for 30000 "the game did not start on its terminal" eval 'GAME_PID=$(pgrep -x -P "$STATUS_PID" ghoulrun)'
-    wait_started
-    sleep 0.5
+    wait_started && sleep 0.5
 }
 
-# The golden standing run replayed at its recorded pace: the hero dies 9.6 s into its clock, and
-# the game-over sequence ends the run 5.7 s later. The signal comes once the sequence's thread
-# runs beside the game's own: its main thread and, on two cores, the crowd's helper.
+# The golden standing run at its recorded pace: the hero dies 9.6 s in, the run ends 5.7 s on.
+# The signal comes once the sequence's thread runs beside the main one (and the crowd's, on 2 cores).
 in_game_over() {
     launch --replay "$GHOULRUN_SOURCE_DIR/tests/data/replays/standing.rec"
-    wait_for 60000 "the game-over sequence did not start" sequence_running
-}
-sequence_running() {
-    [ "$(cat /proc/"$GAME_PID"/task/*/comm 2>/dev/null | grep -c -x ghoulrun)" -gt $(($(nproc) > 1 ? 2 : 1)) ]
+    wait_for 60000 "the game-over sequence did not start" eval \
+        '[ "$(cat /proc/"$GAME_PID"/task/*/comm 2>/dev/null | grep -c -x ghoulrun)" -gt $(($(nproc) > 1 ? 2 : 1)) ]'
 }
 
 signal() { kill "-$1" "$GAME_PID" && wait_exit 1000 || fail "still running a second after SIG$1"; }
 # Two different signals, so that neither merges into the other while pending: the second ends it.
 two_signals() { kill -TERM "$GAME_PID" && kill -INT "$GAME_PID" && wait_exit 1000 || fail "still running after two signals"; }
-# Standing still until the enemies win: the game over ends the process.
-game_over() { wait_exit 90000 || fail "the hero still lives after 90 s"; }
+game_over() { wait_exit 90000 || fail "the hero still lives after 90 s"; } # standing still till the enemies win
 
 # `ghoulrun | head -1`, or with standard error in the pipe too: the game plays on after head goes.
 piped_to_head() {
     mkfifo "$WORK/pipe"
-    head -n 1 <"$WORK/pipe" >"$WORK/head" &
-    local head=$!
+    head -n 1 <"$WORK/pipe" >"$WORK/head" & local head=$!
     GAME_OUT="$WORK/pipe" GAME_ERR=$([ "$1" = both ] && echo "$WORK/pipe") launch
     wait_for 30000 "head never had its line" eval "! kill -0 $head 2>/dev/null"
     plays_on "the pipe's reader going away"
 }
 
-recording_stdout_closed() {
-    GAME_OUT=closed launch --record "$WORK/run.rec"
-    plays_on "starting with standard output closed"
-}
+recording_stdout_closed() { GAME_OUT=closed launch --record "$WORK/run.rec" && plays_on "starting with standard output closed"; }
 
 recording_to() {
-    playing --record "$1"
-    wait_for 20000 "no line on standard error" grep -q . "$WORK/stderr"
-    plays_on "the failed recording"
+    playing --record "$1" && wait_for 20000 "no line on standard error" grep -q . "$WORK/stderr" && plays_on "the failed recording"
 }
 
-# The recording outgrows a 1 KiB file-size limit, as on a nearly full disk.
-recording_past_limit() { GAME_FILE_LIMIT=1 recording_to "$WORK/run.rec"; }
+recording_past_limit() { GAME_FILE_LIMIT=1 recording_to "$WORK/run.rec"; } # 1 KiB, as on a nearly full disk
 
 # make install into a fresh prefix; the game started through its bin/ link from another folder
 # is the installed one, runs in its data and writes nothing where it was started.
@@ -114,17 +93,14 @@ read -r -a start <<<"${start//@WORK@/$WORK}"
 "${start[@]}"
 $end
 note "ended after $ENDED_AFTER_MS ms with status $STATUS"
-# shellcheck disable=SC2086
-expect_status $status
+expect_status $status # split: a case may allow two
 [ $report = no ] || expect_report
 stderr=$(sed -e 's/^ *//' -e 's/ *$//' -e "s|@WORK@|$WORK|g" <<<"$stderr")
 [ "$stderr" = - ] || expect_stderr "$stderr"
 # A signal in the game over lands there; what reached a recording before it failed, or with
 # standard output closed, replays to its last whole frame, and one past the file-size limit kept
 # to it; the folder the installed game was started from is left empty.
-if [[ "$NAME" == *_in_game_over ]]; then
-    [ "$SURVIVED" -ge 9 ] && [ "$SURVIVED" -le 15 ] || fail "survived $SURVIVED s: not in the game over"
-fi
+[[ "$NAME" != *_in_game_over ]] || { [ "$SURVIVED" -ge 9 ] && [ "$SURVIVED" -le 15 ]; } || fail "survived $SURVIVED s: not in the game over"
 if [ -f "$WORK/run.rec" ]; then
     [ "$NAME" != record_file_limit ] || [ "$(stat -c %s "$WORK/run.rec")" -le 1024 ] || fail "the recording grew past the limit"
     result=$(cd "$GHOULRUN_GAME_DIR" && timeout 60 ./ghoulrun --replay "$WORK/run.rec" --headless 2>&1 | tail -n 1)
