@@ -1,13 +1,8 @@
-// The enemies: steering, strikes, deaths, the draw, the roster and their pictures.
+// The enemies: steering, strikes and the draw.
 #include "pieces/attacker.h"
 #include "pieces/crawler.h"
 #include "pieces/enemy_fixture.h"
-#include "pieces/hero_world_fixture.h"
 #include "pieces/shooter.h"
-#include "shell/game.h"
-
-#include <algorithm>
-#include <memory>
 
 using namespace enemy_testing;
 
@@ -23,16 +18,18 @@ class EnemyTest : public EnemyFixture {
         enemy->frame = frame;
         return enemy;
     }
-    // Runs `steps` animation steps, 101 ms apart, and returns the frames that struck.
-    std::vector<int> strikingFrames(GamePiece* enemy, int steps) {
+    // Runs `steps` animation steps, 101 ms apart, and returns the frames that struck, each
+    // taking `damage` off the health.
+    std::vector<int> strikingFrames(GamePiece* enemy, int steps, double damage = 0) {
         std::vector<int> struck;
         for (int step = 0; step < steps; ++step) {
             const int frameBefore = enemy->frame;
-            const size_t strikesBefore = world->healthChanges.size();
+            const double healthBefore = world->health;
             wait(101);
             enemy->animate();
-            if (world->healthChanges.size() > strikesBefore) {
+            if (world->health != healthBefore) {
                 struck.push_back(frameBefore);
+                EXPECT_DOUBLE_EQ(healthBefore - world->health, damage) << frameBefore;
             }
         }
         return struck;
@@ -75,12 +72,7 @@ TEST_F(EnemyTest, EachKindStrikesOnItsOwnFramesOnlyWhileAttackingAndTheHeroIsDow
                  {attackingAt<shooter>(0, 3), {0, 0, 0}, 0.03},
                  {attackingAt<crawler>(0, 4), {1, 3}, 0.02}};
     for (const auto& test : cases) {
-        world->healthChanges.clear();
-        EXPECT_EQ(strikingFrames(test.enemy, 5), test.frames);
-        for (const FakeWorld::HealthChange& change : world->healthChanges) {
-            EXPECT_EQ(change.amount, test.damage);
-            EXPECT_EQ(change.sign, -1);
-        }
+        EXPECT_EQ(strikingFrames(test.enemy, 5, test.damage), test.frames);
         test.enemy->animation = monster::walkAnimation;
         test.enemy->frame = 0;
         EXPECT_TRUE(strikingFrames(test.enemy, 3).empty());
@@ -91,26 +83,7 @@ TEST_F(EnemyTest, EachKindStrikesOnItsOwnFramesOnlyWhileAttackingAndTheHeroIsDow
     hero->lift = -10;
     EXPECT_TRUE(strikingFrames(swordsman, 2).empty()) << "no strike reaches 10 px up";
     hero->lift = -9.9;
-    EXPECT_EQ(strikingFrames(swordsman, 2), (std::vector<int>{0}));
-}
-
-TEST_F(EnemyTest, DeathRunsOnFromTheFrameIndexAndEndsAtTheSixthDieFrame) {
-    const struct { int frame, stepsAlive; } cases[] = {{4, 1}, {0, 5}, {2, 3}};
-    int slot = 2;
-    for (const auto& test : cases) {
-        crawler* dying = attackingAt<crawler>(test.frame, slot++);
-        dying->kill();
-        EXPECT_TRUE(strikingFrames(dying, test.stepsAlive).empty());
-        EXPECT_FALSE(dying->dead) << "from frame " << test.frame;
-        const Uint32 stepped = dying->lastFrameTick;
-        const int frame = dying->frame;
-        dying->kill(); // a second kill changes nothing
-        EXPECT_EQ(dying->animation, monster::dieAnimation);
-        EXPECT_EQ(dying->frame, frame);
-        EXPECT_EQ(dying->lastFrameTick, stepped);
-        strikingFrames(dying, 1);
-        EXPECT_TRUE(dying->dead) << "from frame " << test.frame;
-    }
+    EXPECT_EQ(strikingFrames(swordsman, 2, 0.02), (std::vector<int>{0}));
 }
 
 TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFrame) {
@@ -128,37 +101,6 @@ TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFr
     EXPECT_EQ(pictureIndexAt(399, top), 0);
     EXPECT_EQ(pictureIndexAt(400, top - 1), 0);
     EXPECT_EQ(pictureIndexAt(400, 300), 0);
-}
-
-TEST_F(EnemyTest, EveryKindShowsItsRunsOfPicturesAndItsKindAndSpeedFollowTheSlot) {
-    const struct {
-        int slot;
-        const char* kind;
-        double speed;
-    } roster[] = {{2, "shooter", 200},    {3, "attacker", 450}, {4, "crawler", 100},
-                  {5, "shooter", 275},    {6, "attacker", 300}, {7, "crawler", 150},
-                  {10000, "crawler", 100}};
-    for (const auto& expected : roster) {
-        SCOPED_TRACE(expected.slot);
-        const std::unique_ptr<GamePiece> enemy(makeEnemy(expected.slot));
-        const std::string kind = dynamic_cast<attacker*>(enemy.get())  ? "attacker"
-                                 : dynamic_cast<crawler*>(enemy.get()) ? "crawler"
-                                 : dynamic_cast<shooter*>(enemy.get()) ? "shooter"
-                                                                       : "none";
-        EXPECT_EQ(kind, expected.kind);
-        EXPECT_EQ(enemy->motion.speed, expected.speed);
-        EXPECT_TRUE(enemy->dead) << "built out of play";
-        // Walk and attack run through consecutive pictures; the death shows its three twice.
-        EXPECT_TRUE(hero_world::isConsecutiveRun(
-            hero_world::pictureIndices(*enemy, monster::walkAnimation)));
-        EXPECT_TRUE(hero_world::isConsecutiveRun(
-            hero_world::pictureIndices(*enemy, monster::attackAnimation)));
-        EXPECT_GE(hero_world::pictureIndices(*enemy, monster::idleAnimation).at(0), 0);
-        const std::vector<int> die = hero_world::pictureIndices(*enemy, monster::dieAnimation);
-        ASSERT_EQ(die.size(), 6u);
-        EXPECT_GE(*std::min_element(die.begin(), die.end()), 0);
-        EXPECT_TRUE(std::equal(die.begin(), die.begin() + 3, die.begin() + 3));
-    }
 }
 
 } // namespace

@@ -1,30 +1,43 @@
-// The scene fixture: generated pictures in the catalogue, the World and the hero in their slots.
+// The pieces' fixtures: the generated pictures, the pieces in their slots, the sounds recorded.
 #include "pieces/hero_world_fixture.h"
 
-#include "platform/clock.h"
-#include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
-
-#include <optional>
 
 namespace hero_world {
 namespace {
-
-using testing_support::Rgb;
 
 constexpr int backgroundHeight = 4;
 constexpr int barSize = 8;
 constexpr int meterHeight = 10;
 constexpr int heroWidth = 10;
 constexpr int heroHeight = 20;
+constexpr testing_support::Rgb heroColour{250, 200, 0};
+constexpr int firstHeroPicture = 3;
+constexpr int lastHeroPicture = 47;
 // The game ships no picture 16; the hero's unused idle asks for it all the same.
 constexpr int missingPicture = 16;
 
-// Writes a solid picture, its left column `edge` when given, and loads it into entry `index`.
-void loadPicture(const std::filesystem::path& folder, int index, int width, int height, Rgb colour,
-                 Uint32 colourKey, std::optional<Rgb> edge = std::nullopt) {
-    const std::filesystem::path file = folder / (std::to_string(index) + ".bmp");
-    std::vector<Rgb> pixels(static_cast<size_t>(width) * height, colour);
+} // namespace
+
+void PieceTableFixture::SetUp() {
+    testing_support::setFrameClock(startTick);
+    resetShellGlobals();
+    SDL_FillRect(screen, nullptr, 0);
+}
+
+void PieceTableFixture::TearDown() {
+    for (GamePiece* piece : pieces) {
+        delete piece;
+    }
+    resetShellGlobals();
+    restoreHeroSounds();
+    releaseSprites();
+}
+
+void PieceTableFixture::loadPicture(int index, int width, int height, testing_support::Rgb colour,
+                                    Uint32 colourKey, std::optional<testing_support::Rgb> edge) {
+    const std::filesystem::path file = pictures.path() / (std::to_string(index) + ".bmp");
+    std::vector<testing_support::Rgb> pixels(static_cast<size_t>(width) * height, colour);
     for (size_t at = 0; edge && at < pixels.size(); at += width) {
         pixels[at] = *edge;
     }
@@ -32,65 +45,26 @@ void loadPicture(const std::filesystem::path& folder, int index, int width, int 
     ASSERT_TRUE(loadSprite(index, file.string(), colourKey));
 }
 
-} // namespace
-
-std::vector<int> pictureIndices(const GamePiece& piece, int animation) {
-    std::vector<int> indices;
-    for (SDL_Surface* picture : piece.animations.at(animation).frames) {
-        int index = catalogueSize - 1;
-        while (index >= 0 && (picture == nullptr || spriteAt(index) != picture)) {
-            --index;
-        }
-        indices.push_back(index);
-    }
-    return indices;
-}
-
-bool isConsecutiveRun(const std::vector<int>& pictures) {
-    for (size_t i = 0; i < pictures.size(); ++i) {
-        if (pictures[i] < 0 || pictures[i] != pictures[0] + static_cast<int>(i)) {
-            return false;
-        }
-    }
-    return !pictures.empty();
-}
-
 void HeroWorldFixture::SetUp() {
-    testing_support::setFrameClock(startTick);
-    resetShellGlobals();
-    SDL_FillRect(screen, nullptr, 0);
-    const std::filesystem::path& folder = pictures.path();
-    loadPicture(folder, 0, cityWidth, backgroundHeight, {90, 90, 90}, sceneColourKey);
-    loadPicture(folder, 1, undergroundWidth, backgroundHeight, {60, 40, 20}, sceneColourKey);
-    loadPicture(folder, 2, barSize, barSize, {200, 200, 200}, sceneColourKey);
-    for (int index = 3; index <= 47; ++index) {
+    PieceTableFixture::SetUp();
+    loadPicture(0, cityWidth, backgroundHeight, {90, 90, 90}, sceneColourKey);
+    loadPicture(1, undergroundWidth, backgroundHeight, {60, 40, 20}, sceneColourKey);
+    loadPicture(2, barSize, barSize, barColour, sceneColourKey);
+    for (int index = firstHeroPicture; index <= lastHeroPicture; ++index) {
         if (index != missingPicture) {
-            loadPicture(folder, index, heroWidth, heroHeight, {250, 200, 0}, sceneColourKey);
+            loadPicture(index, heroWidth, heroHeight, heroColour, sceneColourKey);
         }
     }
-    loadPicture(folder, 81, healthWidth, meterHeight, healthColour, spriteColourKey, healthEdge);
-    loadPicture(folder, 82, ammoWidth, meterHeight, ammoColour, spriteColourKey);
+    loadPicture(81, healthWidth, meterHeight, healthColour, spriteColourKey, healthEdge);
+    loadPicture(82, ammoWidth, meterHeight, ammoColour, spriteColourKey);
 
     heroSounds().playEffect = [this](const char* category, const char* name, int) {
         effects.push_back(std::string(category) + "/" + name);
     };
     heroSounds().startGameOver = [this] { ++gameOverStarts; };
-
-    CoutCapture capture;
-    hero = new player(Vec2(400.0, 400.0));
-    world = new World(Vec2(0.0, 0.0));
-    loadOutput = capture.text();
-    pieces[heroSlot] = hero;
-    pieces[worldSlot] = world;
-}
-
-void HeroWorldFixture::TearDown() {
-    for (GamePiece* piece : pieces) {
-        delete piece;
-    }
-    resetShellGlobals();
-    restoreHeroSounds();
-    releaseSprites();
+    CoutCapture quiet;
+    pieces[heroSlot] = hero = new player(Vec2(400.0, 400.0));
+    pieces[worldSlot] = world = new World(Vec2(0.0, 0.0));
 }
 
 StrikeTarget* HeroWorldFixture::addEnemy(Vec2 worldPosition) {
@@ -113,3 +87,34 @@ void HeroWorldFixture::inputAfter(Uint32 frameTime) {
 }
 
 } // namespace hero_world
+
+namespace enemy_testing {
+namespace {
+
+// The catalogue entries of the three kinds' tables.
+constexpr int firstEnemyPicture = 52;
+constexpr int lastEnemyPicture = 80;
+constexpr std::uint8_t marker = 255;
+
+} // namespace
+
+int pictureHeight(int index) {
+    return index - 32;
+}
+
+int pictureIndexAt(int x, int y) {
+    return testing_support::screenColourAt(x, y).r;
+}
+
+void EnemyFixture::SetUp() {
+    PieceTableFixture::SetUp();
+    for (int index = firstEnemyPicture; index <= lastEnemyPicture; ++index) {
+        const auto red = static_cast<std::uint8_t>(index);
+        loadPicture(index, pictureWidth, pictureHeight(index), {red, 0, 0}, spriteColourKey,
+                    testing_support::Rgb{red, 0, marker});
+    }
+    pieces[worldSlot] = world = new FakeWorld;
+    pieces[heroSlot] = hero = new FakeHero;
+}
+
+} // namespace enemy_testing

@@ -1,15 +1,20 @@
-// A World in slot 0 and the hero in slot 1, built from small generated pictures, with the hero's
-// sounds recorded instead of played.
+// The pieces' fixtures: small generated pictures in the catalogue, with the real World and hero in
+// slots 0 and 1 (hero sounds recorded, not played), or with stand-ins the enemies can be watched
+// by.
 #pragma once
 
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
 #include "pieces/world.h"
+#include "platform/clock.h"
+#include "shell/globals.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +25,7 @@ constexpr int cityWidth = 2000;
 constexpr int undergroundWidth = 1600;
 constexpr int healthWidth = 200;
 constexpr int ammoWidth = 150;
+constexpr testing_support::Rgb barColour{200, 200, 200};
 constexpr testing_support::Rgb healthColour{255, 0, 0};
 constexpr testing_support::Rgb healthEdge{255, 0, 9}; // the health meter's left column
 constexpr testing_support::Rgb ammoColour{0, 255, 0};
@@ -34,28 +40,28 @@ class StrikeTarget : public GamePiece {
 };
 
 // Collects what is written to std::cout while it lives.
-class CoutCapture {
-  public:
-    CoutCapture() : previous_(std::cout.rdbuf(text_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(previous_); }
-    CoutCapture(const CoutCapture&) = delete;
-    CoutCapture& operator=(const CoutCapture&) = delete;
-    std::string text() const { return text_.str(); }
-
-  private:
-    std::ostringstream text_;
-    std::streambuf* previous_;
+struct CoutCapture {
+    std::ostringstream text;
+    std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
+    ~CoutCapture() { std::cout.rdbuf(previous); }
 };
 
-// The catalogue index of each frame of `animation` of `piece`; -1 where no picture is bound.
-std::vector<int> pictureIndices(const GamePiece& piece, int animation);
-// True when `pictures` is not empty and runs through consecutive catalogue entries.
-bool isConsecutiveRun(const std::vector<int>& pictures);
-
-class HeroWorldFixture : public ::testing::Test {
+// The clock at startTick with the last frame ending then, a clean shell and a black screen; the
+// piece table (every piece in it deleted), the catalogue and the hero's sounds are reset after.
+class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    // Writes a picture of `colour`, its left column `edge` when given, and loads it into `index`.
+    void loadPicture(int index, int width, int height, testing_support::Rgb colour,
+                     Uint32 colourKey, std::optional<testing_support::Rgb> edge = std::nullopt);
+
+    testing_support::TemporaryFolder pictures;
+};
+
+class HeroWorldFixture : public PieceTableFixture {
+  protected:
+    void SetUp() override;
 
     // Releases one more enemy slot holding a stand-in at `worldPosition`.
     StrikeTarget* addEnemy(Vec2 worldPosition);
@@ -64,12 +70,63 @@ class HeroWorldFixture : public ::testing::Test {
     // Runs the hero's input step as a frame that took `frameTime` ms.
     void inputAfter(Uint32 frameTime);
 
-    testing_support::TemporaryFolder pictures;
     World* world = nullptr;
     player* hero = nullptr;
-    std::string loadOutput;           // what building the scene printed
     std::vector<std::string> effects; // "category/name" of every effect requested
     int gameOverStarts = 0;
 };
 
 } // namespace hero_world
+
+namespace enemy_testing {
+
+constexpr Uint32 startTime = hero_world::startTick;
+
+// The World as the enemies see it: a settable scroll, and the health the strikes took, from 0.
+class FakeWorld : public GamePiece {
+  public:
+    Vec2 scroll;
+    double health = 0;
+
+    Vec2 getScroll() override { return scroll; }
+    void changeHealth(double amount, int sign) override { health += sign * amount; }
+    void update() override {}
+};
+
+// The hero as the enemies see it: a position (screen coordinates) and a lift.
+class FakeHero : public GamePiece {
+  public:
+    void update() override {}
+};
+
+// Catalogue entry `index` of the enemies' is a picture 8 px wide and (index - 32) px high whose
+// red channel is the index, with a marker (blue 255) down its left column, so a test can tell
+// which picture was drawn, where, and that it was not mirrored.
+constexpr int pictureWidth = 8;
+int pictureHeight(int index);
+// Red channel of the screen pixel at (x, y): the catalogue index drawn there, or 0.
+int pictureIndexAt(int x, int y);
+
+// The stand-ins in slots 0 and 1, and the enemy pictures loaded.
+class EnemyFixture : public hero_world::PieceTableFixture {
+  protected:
+    void SetUp() override;
+
+    // Builds an Enemy in `slot`, releases it at `at` and makes sure `slot` is in play.
+    template <class Enemy> Enemy* release(int slot, Vec2 at, double speed = 300) {
+        Enemy* enemy = new Enemy(Vec2(0, 0));
+        pieces[slot] = enemy;
+        enemy->setSpeed(speed);
+        enemy->setPosition(at);
+        enemy->activate();
+        spawnCounter = std::min(spawnCounter, pieceCount - slot);
+        return enemy;
+    }
+    // Moves the clock on by `ms`.
+    static void wait(Uint32 ms) { testing_support::advanceFrameClock(ms); }
+
+    FakeWorld* world = nullptr;
+    FakeHero* hero = nullptr;
+};
+
+} // namespace enemy_testing

@@ -77,6 +77,7 @@ TEST_F(WorldTest, DrawCutsEachMeterToItsFraction) {
     world->health = 0.333; // 200 x 0.333: the left 66 columns
     world->ammo = 0.5;     // 150 x 0.5: the left 75 columns
     world->draw();
+    EXPECT_TRUE(isColour(10, 514, barColour) && isColour(17, 521, barColour));
     EXPECT_TRUE(isColour(220, 540, healthEdge)) << "the meter is cut from its left edge";
     EXPECT_TRUE(isColour(221, 540, healthColour));
     EXPECT_TRUE(isColour(220 + 65, 547, healthColour));
