@@ -1,6 +1,5 @@
-// The pieces' fixtures: small generated pictures in the catalogue, with the real World and hero in
-// slots 0 and 1 (hero sounds recorded, not played), or with stand-ins the enemies can be watched
-// by.
+// The pieces' fixtures: small generated pictures in the catalogue, and the real World and hero in
+// slots 0 and 1 (the hero's sounds recorded, not played) or stand-ins that watch the enemies.
 #pragma once
 
 #include "pieces/game_piece.h"
@@ -12,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <iostream>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -32,8 +29,7 @@ constexpr testing_support::Rgb ammoColour{0, 255, 0};
 constexpr Uint32 startTick = 10000;
 
 // An enemy stand-in: counts the sword's kill calls and, like a dying enemy, stays alive.
-class StrikeTarget : public GamePiece {
-  public:
+struct StrikeTarget : GamePiece {
     explicit StrikeTarget(Vec2 at) { position = at; }
     void kill() override { ++kills; }
     int kills = 0;
@@ -52,9 +48,9 @@ class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
-    // Writes a picture of `colour`, its left column `edge` when given, and loads it into `index`.
+    // Writes a picture of `colour` with its left column `edge` and loads it into entry `index`.
     void loadPicture(int index, int width, int height, testing_support::Rgb colour,
-                     Uint32 colourKey, std::optional<testing_support::Rgb> edge = std::nullopt);
+                     testing_support::Rgb edge, Uint32 colourKey);
 
     testing_support::TemporaryFolder pictures;
 };
@@ -64,11 +60,19 @@ class HeroWorldFixture : public PieceTableFixture {
     void SetUp() override;
 
     // Releases one more enemy slot holding a stand-in at `worldPosition`.
-    StrikeTarget* addEnemy(Vec2 worldPosition);
+    StrikeTarget* addEnemy(Vec2 worldPosition) {
+        auto* enemy = new StrikeTarget(worldPosition);
+        --spawnCounter;
+        pieces[newestReleasedSlot()] = enemy;
+        return enemy;
+    }
     // Makes `type` with `key` the frame's event.
     static void setEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
     // Runs the hero's input step as a frame that took `frameTime` ms.
-    void inputAfter(Uint32 frameTime);
+    void inputAfter(Uint32 frameTime) {
+        lastFrameEndTick = platform::ticks() - frameTime;
+        hero->handleInput();
+    }
 
     World* world = nullptr;
     player* hero = nullptr;
@@ -83,8 +87,7 @@ namespace enemy_testing {
 constexpr Uint32 startTime = hero_world::startTick;
 
 // The World as the enemies see it: a settable scroll, and the health the strikes took, from 0.
-class FakeWorld : public GamePiece {
-  public:
+struct FakeWorld : GamePiece {
     Vec2 scroll;
     double health = 0;
 
@@ -94,8 +97,7 @@ class FakeWorld : public GamePiece {
 };
 
 // The hero as the enemies see it: a position (screen coordinates) and a lift.
-class FakeHero : public GamePiece {
-  public:
+struct FakeHero : GamePiece {
     void update() override {}
 };
 
@@ -103,25 +105,15 @@ class FakeHero : public GamePiece {
 // red channel is the index, with a marker (blue 255) down its left column, so a test can tell
 // which picture was drawn, where, and that it was not mirrored.
 constexpr int pictureWidth = 8;
-int pictureHeight(int index);
-// Red channel of the screen pixel at (x, y): the catalogue index drawn there, or 0.
-int pictureIndexAt(int x, int y);
+inline int pictureHeight(int index) {
+    return index - 32;
+}
 
 // The stand-ins in slots 0 and 1, and the enemy pictures loaded.
 class EnemyFixture : public hero_world::PieceTableFixture {
   protected:
     void SetUp() override;
 
-    // Builds an Enemy in `slot`, releases it at `at` and makes sure `slot` is in play.
-    template <class Enemy> Enemy* release(int slot, Vec2 at, double speed = 300) {
-        Enemy* enemy = new Enemy(Vec2(0, 0));
-        pieces[slot] = enemy;
-        enemy->setSpeed(speed);
-        enemy->setPosition(at);
-        enemy->activate();
-        spawnCounter = std::min(spawnCounter, pieceCount - slot);
-        return enemy;
-    }
     // Moves the clock on by `ms`.
     static void wait(Uint32 ms) { testing_support::advanceFrameClock(ms); }
 
