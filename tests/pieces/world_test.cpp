@@ -1,5 +1,4 @@
-// The World: the camera's clamp, the background keys, spent health and the dying hero, and the
-// meters drawn.
+// The World: the camera's clamp, the background keys, spent health and the dying hero, the meters.
 #include "pieces/hero_world_fixture.h"
 
 #include "platform/clock.h"
