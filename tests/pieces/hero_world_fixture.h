@@ -1,10 +1,12 @@
-// A World in slot 0 and the hero in slot 1, built from small generated pictures, with the hero's
-// sounds recorded instead of played.
+// The pieces' fixtures: small generated pictures in the catalogue, and the real World and hero in
+// slots 0 and 1 (the hero's sounds recorded, not played) or stand-ins that watch the enemies.
 #pragma once
 
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
 #include "pieces/world.h"
+#include "platform/clock.h"
+#include "shell/globals.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -20,56 +22,103 @@ constexpr int cityWidth = 2000;
 constexpr int undergroundWidth = 1600;
 constexpr int healthWidth = 200;
 constexpr int ammoWidth = 150;
+constexpr testing_support::Rgb barColour{200, 200, 200};
 constexpr testing_support::Rgb healthColour{255, 0, 0};
 constexpr testing_support::Rgb healthEdge{255, 0, 9}; // the health meter's left column
 constexpr testing_support::Rgb ammoColour{0, 255, 0};
 constexpr Uint32 startTick = 10000;
 
 // An enemy stand-in: counts the sword's kill calls and, like a dying enemy, stays alive.
-class StrikeTarget : public GamePiece {
-  public:
+struct StrikeTarget : GamePiece {
     explicit StrikeTarget(Vec2 at) { position = at; }
     void kill() override { ++kills; }
     int kills = 0;
 };
 
 // Collects what is written to std::cout while it lives.
-class CoutCapture {
-  public:
-    CoutCapture() : previous_(std::cout.rdbuf(text_.rdbuf())) {}
-    ~CoutCapture() { std::cout.rdbuf(previous_); }
-    CoutCapture(const CoutCapture&) = delete;
-    CoutCapture& operator=(const CoutCapture&) = delete;
-    std::string text() const { return text_.str(); }
-
-  private:
-    std::ostringstream text_;
-    std::streambuf* previous_;
+struct CoutCapture {
+    std::ostringstream text;
+    std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
+    ~CoutCapture() { std::cout.rdbuf(previous); }
 };
 
-// The catalogue index of each frame of `animation` of `piece`; -1 where no picture is bound.
-std::vector<int> pictureIndices(const GamePiece& piece, int animation);
-// True when `pictures` is not empty and runs through consecutive catalogue entries.
-bool isConsecutiveRun(const std::vector<int>& pictures);
-
-class HeroWorldFixture : public ::testing::Test {
+// The clock at startTick with the last frame ending then, a clean shell and a black screen; the
+// piece table (every piece in it deleted), the catalogue and the hero's sounds are reset after.
+class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
+    // Writes a picture of `colour` with its left column `edge` and loads it into entry `index`.
+    void loadPicture(int index, int width, int height, testing_support::Rgb colour,
+                     testing_support::Rgb edge, Uint32 colourKey);
+
+    testing_support::TemporaryFolder pictures;
+};
+
+class HeroWorldFixture : public PieceTableFixture {
+  protected:
+    void SetUp() override;
 
     // Releases one more enemy slot holding a stand-in at `worldPosition`.
-    StrikeTarget* addEnemy(Vec2 worldPosition);
+    StrikeTarget* addEnemy(Vec2 worldPosition) {
+        auto* enemy = new StrikeTarget(worldPosition);
+        --spawnCounter;
+        pieces[newestReleasedSlot()] = enemy;
+        return enemy;
+    }
     // Makes `type` with `key` the frame's event.
     static void setEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
     // Runs the hero's input step as a frame that took `frameTime` ms.
-    void inputAfter(Uint32 frameTime);
+    void inputAfter(Uint32 frameTime) {
+        lastFrameEndTick = platform::ticks() - frameTime;
+        hero->handleInput();
+    }
 
-    testing_support::TemporaryFolder pictures;
     World* world = nullptr;
     player* hero = nullptr;
-    std::string loadOutput;           // what building the scene printed
     std::vector<std::string> effects; // "category/name" of every effect requested
     int gameOverStarts = 0;
 };
 
 } // namespace hero_world
+
+namespace enemy_testing {
+
+constexpr Uint32 startTime = hero_world::startTick;
+
+// The World as the enemies see it: a settable scroll, and the health the strikes took, from 0.
+struct FakeWorld : GamePiece {
+    Vec2 scroll;
+    double health = 0;
+
+    Vec2 getScroll() override { return scroll; }
+    void changeHealth(double amount, int sign) override { health += sign * amount; }
+    void update() override {}
+};
+
+// The hero as the enemies see it: a position (screen coordinates) and a lift.
+struct FakeHero : GamePiece {
+    void update() override {}
+};
+
+// Catalogue entry `index` of the enemies' is a picture 8 px wide and (index - 32) px high whose
+// red channel is the index, with a marker (blue 255) down its left column, so a test can tell
+// which picture was drawn, where, and that it was not mirrored.
+constexpr int pictureWidth = 8;
+inline int pictureHeight(int index) {
+    return index - 32;
+}
+
+// The stand-ins in slots 0 and 1, and the enemy pictures loaded.
+class EnemyFixture : public hero_world::PieceTableFixture {
+  protected:
+    void SetUp() override;
+
+    // Moves the clock on by `ms`.
+    static void wait(Uint32 ms) { testing_support::advanceFrameClock(ms); }
+
+    FakeWorld* world = nullptr;
+    FakeHero* hero = nullptr;
+};
+
+} // namespace enemy_testing

@@ -1,4 +1,4 @@
-// The World: the camera's clamp, the background keys, spent health, and the meters drawn.
+// The World: the camera's clamp, the background keys, spent health and the dying hero, the meters.
 #include "pieces/hero_world_fixture.h"
 
 #include "platform/clock.h"
@@ -14,10 +14,6 @@ constexpr double coveredWidth = 803.0;
 
 class WorldTest : public HeroWorldFixture {
   protected:
-    void stepMeters(Uint32 ms = 101) {
-        testing_support::advanceFrameClock(ms);
-        world->animate();
-    }
     static bool isColour(int x, int y, Rgb colour) {
         const Rgb seen = testing_support::screenColourAt(x, y);
         return seen.r == colour.r && seen.g == colour.g && seen.b == colour.b;
@@ -48,7 +44,6 @@ TEST_F(WorldTest, BackgroundKeysSwitchScenesAndPullANarrowerBackgroundIntoPlace)
         int scene;
         double position;
     } cases[] = {{SDL_KEYDOWN, SDLK_2, -1500, 1, coveredWidth - undergroundWidth},
-                 {SDL_KEYDOWN, SDLK_2, -300, 1, -300},
                  {SDL_KEYUP, SDLK_1, -300, 1, -300},
                  {SDL_KEYDOWN, SDLK_3, -300, 1, -300},
                  {SDL_KEYDOWN, SDLK_1, -300, 0, -300}};
@@ -62,21 +57,32 @@ TEST_F(WorldTest, BackgroundKeysSwitchScenesAndPullANarrowerBackgroundIntoPlace)
     EXPECT_EQ(world->getScroll().x, 0.0) << "the enemies' scroll is not touched by a switch";
 }
 
-TEST_F(WorldTest, SpentHealthStaysZeroAndKillsTheHeroAtEveryStep) {
+// The dying hero takes no input, the window's close included, and goes on being updated.
+TEST_F(WorldTest, SpentHealthKillsTheHeroAtEveryStepWhoStartsTheGameOverOnceAndTakesNoInput) {
     world->health = 0.002;
-    for (int step = 0; step < 2; ++step) {
+    for (const SDLKey key : {SDLK_LEFT, SDLK_LCTRL, SDLK_SPACE}) {
         hero->animation = player::idleAnimation; // e.g. a jump phase painted over the dying pose
-        stepMeters();
+        testing_support::advanceFrameClock(101);
+        world->animate();
         EXPECT_EQ(world->health, 0.0);
         EXPECT_EQ(hero->animation, player::dyingAnimation);
+        setEvent(SDL_KEYDOWN, key);
+        inputAfter(20);
     }
+    setEvent(SDL_QUIT);
+    inputAfter(20);
     EXPECT_EQ(gameOverStarts, 1);
+    EXPECT_TRUE(hero->motion.vx == 0.0 && !hero->jumping && effects.empty());
+    EXPECT_EQ(hero->animation, player::dyingAnimation);
+    EXPECT_EQ(gameState, stateStarting);
+    EXPECT_TRUE(hero->isAlive());
 }
 
 TEST_F(WorldTest, DrawCutsEachMeterToItsFraction) {
     world->health = 0.333; // 200 x 0.333: the left 66 columns
     world->ammo = 0.5;     // 150 x 0.5: the left 75 columns
     world->draw();
+    EXPECT_TRUE(isColour(10, 514, barColour) && isColour(17, 521, barColour));
     EXPECT_TRUE(isColour(220, 540, healthEdge)) << "the meter is cut from its left edge";
     EXPECT_TRUE(isColour(221, 540, healthColour));
     EXPECT_TRUE(isColour(220 + 65, 547, healthColour));
