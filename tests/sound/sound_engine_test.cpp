@@ -1,14 +1,19 @@
 // The sound engine on the real mixer with the dummy audio driver: the library it loads, its rule
-// against layering a sample over itself, its playing table under the audio thread, and the memory
-// it gives back. What a player sees of unusable sound files is the error matrix's.
+// against layering a sample over itself, its playing table under the audio thread, what it gives
+// back, and the game-over sequence on the test clock with the end of the process it brings. What
+// a player sees of unusable sound files is the error matrix's.
+#include "asset_generator/wav_writer.h"
+#include "platform/clock.h"
+#include "platform/process_guard.h"
+#include "shell/game.h"
+#include "shell/globals.h"
 #include "sound/sound_engine.h"
-#include "sound/sound_engine_access.h"
-#include "sound/sound_files.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <SDL/SDL_mixer.h>
+#include <SDL/SDL_thread.h>
 
 #include <malloc.h>
 
@@ -19,34 +24,85 @@
 #include <sstream>
 #include <thread>
 
-using testing_support::messageThrownBy;
-using Access = SoundEngineTestAccess;
-namespace fs = std::filesystem;
+// A look inside an engine: its music, and the channel a sample is marked as playing on.
+class SoundEngineTestAccess {
+  public:
+    static Mix_Music* music(const SoundEngine& engine) { return engine.music; }
+    // -1 while the sample is free (or never started).
+    static int channelOf(const SoundEngine& engine, Mix_Chunk* chunk) {
+        SDL_LockAudio();
+        const auto mark = engine.playing.find(chunk);
+        const int channel = mark == engine.playing.end() ? -1 : mark->second - 1;
+        SDL_UnlockAudio();
+        return channel;
+    }
+    // Under the audio lock, so the marks cannot change meanwhile: true when every marked sample
+    // passes `check(channel)` and no two samples share a channel.
+    template <typename Check> static bool everyMark(const SoundEngine& engine, Check check) {
+        SDL_LockAudio();
+        bool holds = true;
+        unsigned seen = 0;
+        for (const auto& [chunk, mark] : engine.playing) {
+            const unsigned bit = mark == 0 ? 0 : 1u << (mark - 1);
+            holds = holds && (seen & bit) == 0 && (mark == 0 || check(mark - 1));
+            seen |= bit;
+        }
+        SDL_UnlockAudio();
+        return holds;
+    }
+};
 
 namespace {
 
+using Access = SoundEngineTestAccess;
+namespace fs = std::filesystem;
+
 constexpr int longMs = 3000; // still sounding however slow the test runs
 constexpr int mixerChannels = 8;
+// The music fades out for 2000 ms, then the jingle gets 3700 ms before the game may end.
+constexpr Uint32 sequenceMs = 2000 + 3700;
 
 std::string numbered(int n) {
     return "s" + std::to_string(n);
 }
 
-// Each test runs in a fresh working folder and leaves the mixer as open as it found it (a failed
-// or repeated init leaves the device open on purpose).
+// The message a call threw as the engine throws them, a plain pointer; "" when it threw nothing.
+template <typename Call> std::string messageThrownBy(Call call) {
+    try {
+        call();
+    } catch (const char* message) {
+        return message;
+    }
+    return "";
+}
+
+// Each test runs in a fresh working folder, leaves the mixer as open as it found it (a failed or
+// repeated init leaves the device open on purpose) and the game-over flag lowered: other tests
+// run the state loop in this process, which ends it once a game over has finished.
 class SoundEngineTest : public ::testing::Test {
   protected:
     SoundEngineTest() : inside_(folder_.path()) {}
-    void SetUp() override { openCount_ = Mix_QuerySpec(nullptr, nullptr, nullptr); }
+    void SetUp() override {
+        openCount_ = Mix_QuerySpec(nullptr, nullptr, nullptr);
+        SoundEngine::resetGameOver();
+    }
     void TearDown() override {
         while (Mix_QuerySpec(nullptr, nullptr, nullptr) > openCount_) {
             Mix_CloseAudio();
         }
+        platform::forgetEndRequest();
+        SoundEngine::resetGameOver();
     }
+    // A silent WAV file under sfx, whatever its name: the mixer decodes samples by content.
     static void addSample(const std::string& relative, int milliseconds = longMs) {
-        testing_support::writeWav(fs::path("sfx") / relative, milliseconds);
+        const fs::path path = fs::path("sfx") / relative;
+        fs::create_directories(path.parent_path());
+        audio::writeWav(path, audio::Samples(audio::sampleRate * milliseconds / 1000));
     }
-    static void addMusic() { testing_support::writeOggVorbis("pompeii.ogg", 500); }
+    static void addMusic() {
+        const audio::Samples silence(audio::sampleRate / 2);
+        audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
+    }
     // Initialises `engine`; returns what it threw and what it printed, the lines sorted.
     static std::string initQuietly(SoundEngine& engine, std::vector<std::string>* printed = {}) {
         std::ostringstream console;
@@ -71,23 +127,37 @@ class SoundEngineTest : public ::testing::Test {
 
 TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesNamedByTheirStem) {
     for (const char* file : {"loose.wav", "cat/a.b.wav", "cat/.wav", "cat/HIT.WAV",
-                             "cat/clip.wav.bak", "cat/notes.txt", "cat/inner/deep.wav"}) {
+                             "cat/clip.wav.bak", "cat/notes.txt", "cat/inner/deep.wav",
+                             "other/x.ogg"}) {
         addSample(file);
     }
-    testing_support::writeOggVorbis("sfx/other/x.ogg", 100); // decoded by content
+    addSample("cat/hit.wav", 50);
+    addSample("cat/hit.ogg", 400);
     addMusic();
     SoundEngine engine;
+    EXPECT_EQ(messageThrownBy([&] { engine.playEffect("cat", "a.b", 1); }),
+              "SoundEngine not initialized");
+    EXPECT_EQ(messageThrownBy([&] { engine.playMusic(-1); }), "SoundEngine not initialized");
     std::vector<std::string> printed;
     ASSERT_EQ(initQuietly(engine, &printed), "");
-    const std::vector<std::pair<const char*, const char*>> found = {
-        {"cat", "a.b"}, {"cat", ""}, {"cat", "clip.wav"}, {"other", "x"}};
+    const std::pair<const char*, const char*> found[] = {
+        {"cat", "a.b"}, {"cat", ""}, {"cat", "clip.wav"}, {"other", "x"}, {"cat", "hit"}};
     for (const auto& [category, name] : found) {
         EXPECT_NE(engine.sample(category, name), nullptr) << category << "/" << name;
     }
     EXPECT_EQ(engine.sample("cat", "HIT"), nullptr);
     EXPECT_EQ(engine.sample("inner", "deep"), nullptr);
-    EXPECT_EQ(printed,
-              (std::vector<std::string>{"\t.wav", "\ta.b.wav", "\tclip.wav.bak", "\tx.ogg"}));
+    EXPECT_EQ(printed, (std::vector<std::string>{"\t.wav", "\ta.b.wav", "\tclip.wav.bak",
+                                                 "\thit.ogg", "\thit.wav", "\tx.ogg"}));
+    // Of two files with one stem the later in the folder's own order wins. Stereo 16-bit at the
+    // file's own rate: four bytes a frame.
+    std::string later;
+    for (const auto& entry : fs::directory_iterator("sfx/cat")) {
+        const std::string name = entry.path().filename().string();
+        later = name.starts_with("hit.") ? name : later;
+    }
+    EXPECT_EQ(engine.sample("cat", "hit")->alen,
+              4u * (audio::sampleRate * (later == "hit.wav" ? 50 : 400) / 1000));
     EXPECT_EQ(Mix_VolumeChunk(engine.sample("cat", "a.b"), -1), 64);
     EXPECT_EQ(Mix_VolumeMusic(-1), 64);
     int frequency = 0, channels = 0;
@@ -97,35 +167,7 @@ TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesNamedByTheirS
     EXPECT_EQ(format, AUDIO_S16LSB);
     engine.playMusic(-1);
     EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_IN);
-}
-
-TEST_F(SoundEngineTest, LaterOfTwoFilesWithOneStemWins) {
-    addSample("cat/hit.wav", 50);
-    addSample("cat/hit.ogg", 400);
-    addMusic();
-    std::string later;
-    for (const auto& entry : fs::directory_iterator("sfx/cat")) {
-        later = entry.path().filename().string();
-    }
-    SoundEngine engine;
-    initQuietly(engine);
-    // Stereo 16-bit at the file's own rate: four bytes a frame.
-    const int laterMs = later == "hit.wav" ? 50 : 400;
-    ASSERT_NE(engine.sample("cat", "hit"), nullptr);
-    EXPECT_EQ(engine.sample("cat", "hit")->alen,
-              4u * (testing_support::testSoundRate * laterMs / 1000));
-}
-
-TEST_F(SoundEngineTest, PlaysOnlyOnceInitialisedAndASecondInitSaysMusicAlreadyLoaded) {
-    addSample("death/wilhelm.wav");
-    addMusic();
-    SoundEngine engine;
-    EXPECT_EQ(messageThrownBy([&] { engine.playEffect("death", "wilhelm", 1); }),
-              "SoundEngine not initialized");
-    EXPECT_EQ(messageThrownBy([&] { engine.playMusic(-1); }), "SoundEngine not initialized");
-    initQuietly(engine);
     EXPECT_EQ(initQuietly(engine), "Music already loaded.");
-    EXPECT_NO_THROW(engine.playMusic(-1));
 }
 
 // A sample is never layered over itself: a request while it sounds is dropped, and it plays
@@ -200,10 +242,9 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     bool consistent = true;
     for (int round = 0, endings = 0, playing = 0; endings < endingsSeen; ++round) {
         engine.playEffect("short", numbered(round % kinds), 1);
-        consistent =
-            consistent && Access::everyMark(engine, [](int channel) {
-                return channel >= 0 && channel < mixerChannels && Mix_Playing(channel) == 1;
-            });
+        consistent = consistent && Access::everyMark(engine, [](int channel) {
+                         return channel >= 0 && channel < mixerChannels && Mix_Playing(channel);
+                     });
         const int now = Mix_Playing(-1);
         endings += now < playing ? 1 : 0;
         playing = now;
@@ -213,7 +254,7 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     second.join();
     third.join();
     EXPECT_TRUE(consistent);
-    // Left alone, every sample ends on the audio thread, which frees its mark; waited for, not
+    // Left alone, every sample ends on the audio thread, which frees its mark: waited for, not
     // timed.
     while (Mix_Playing(-1) > 0) {
         std::this_thread::yield();
@@ -242,28 +283,106 @@ std::size_t heapInUse() {
 }
 
 // Samples of 10 s decode to about 1.7 MB each; what one engine's life leaves behind beyond that
-// is the mixer's and SDL's own bookkeeping.
-TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedWhateverBecameOfItsInit) {
-    const std::function<void()> layouts[] = {
-        [] { fs::remove("pompeii.ogg"); }, // samples loaded before a failed init
-        [] { testing_support::writeOggVorbis("sfx/death/wilhelm.ogg", 10000); }}; // replaced
-    for (const auto& layout : layouts) {
+// is the mixer's and SDL's own bookkeeping. The device stays open after a failed init only.
+TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedAndTheDeviceItOpened) {
+    const struct {
+        std::function<void()> layout;
+        int leftOpen;
+    } cases[] = {{[] { fs::remove("pompeii.ogg"); }, 1}, // samples loaded before a failed init
+                 {[] { addSample("death/wilhelm.ogg", 10000); }, 0}}; // a replaced sample
+    for (const auto& test : cases) {
         fs::remove_all("sfx");
         addMusic();
         addSample("death/wilhelm.wav", 10000);
-        auto growth = [&] {
+        auto engineLife = [&] {
             const std::size_t before = heapInUse();
             {
                 SoundEngine engine;
                 initQuietly(engine);
             }
+            const int open = Mix_QuerySpec(nullptr, nullptr, nullptr) - openCount_;
             TearDown();
-            return std::max(heapInUse(), before) - before;
+            return std::pair(std::max(heapInUse(), before) - before, open);
         };
-        growth(); // the mixer's first use allocates for good
-        layout();
-        EXPECT_LT(growth(), 256u * 1024);
+        engineLife(); // the mixer's first use allocates for good
+        test.layout();
+        const auto [growth, open] = engineLife();
+        EXPECT_LT(growth, 256u * 1024);
+        EXPECT_EQ(open, test.leftOpen);
     }
+}
+
+TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnlessCutShort) {
+    addMusic();
+    const struct {
+        bool jingle, signal;
+        Uint32 waited;
+        bool finished;
+    } cases[] = {
+        {true, false, sequenceMs, true}, {false, false, sequenceMs, true}, {true, true, 0, false}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::to_string(test.jingle) + " " + std::to_string(test.signal));
+        fs::remove_all("sfx");
+        fs::create_directory("sfx");
+        if (test.jingle) {
+            addSample("death/gameover.wav");
+        }
+        SoundEngine engine;
+        initQuietly(engine);
+        // At full volume, so the fade out takes its whole time (a fade out that begins while the
+        // fade in has hardly started ends at once).
+        Mix_PlayMusic(Access::music(engine), -1);
+        platform::setTestClock(1000);
+        if (test.signal) {
+            platform::requestEnd();
+        }
+        SDL_Thread* thread = SDL_CreateThread(SoundEngine::gameOverSequence, &engine);
+        int result = -1;
+        SDL_WaitThread(thread, &result);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(platform::ticks(), 1000 + test.waited);
+        EXPECT_EQ(SoundEngine::gameOverFinished(), test.finished);
+        EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
+        const bool sounding = test.jingle && !test.signal;
+        EXPECT_EQ(Mix_Playing(-1), sounding ? 1 : 0);
+        if (sounding) {
+            const int channel = Access::channelOf(engine, engine.sample("death", "gameover"));
+            EXPECT_EQ(Mix_Playing(channel), 1);
+        }
+        Mix_HaltMusic(); // freeing music waits for its fade out to end
+        TearDown();
+    }
+}
+
+TEST_F(SoundEngineTest, TheEndOfTheRunWaitsForTheOneGameOverSequenceItStarted) {
+    fs::create_directory("sfx");
+    addMusic();
+    SoundEngine engine;
+    initQuietly(engine);
+    platform::setTestClock(0);
+    SoundEngine::waitForGameOver(); // none started: returns at once
+    SoundEngine::startGameOverThread(&engine);
+    SoundEngine::startGameOverThread(&engine); // the hero dies once: no second sequence
+    SoundEngine::waitForGameOver();
+    EXPECT_TRUE(SoundEngine::gameOverFinished());
+    EXPECT_EQ(platform::ticks(), sequenceMs) << "one sequence ran, to its end";
+}
+
+TEST_F(SoundEngineTest, AFinishedGameOverEndsTheWholeProcessWithStatus0) {
+    addSample("death/gameover.wav");
+    addMusic();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            initQuietly(*SoundEngine::instance());
+            SoundEngine::instance()->playMusic(-1);
+            resetShellGlobals();
+            gameState = statePlaying;
+            SoundEngine::startGameOverThread(SoundEngine::instance());
+            stateLoop();
+            std::exit(5); // the loop only returns when the game state says quit
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
