@@ -1,5 +1,5 @@
-// The data folder: which folder the game enters for its pictures, sounds and music, what a
-// player sees when there is none, and recordings that stay found after the game has moved.
+// The data folder: which folder the game enters for its pictures, sounds and music, and what a
+// player sees when there is none.
 #include "shell/data_folder.h"
 #include "support/test_support.h"
 
@@ -15,26 +15,20 @@ namespace {
 // The installed layout's data folder relative to the binary, as the build fixes it.
 const fs::path installedData = "../share/games/ghoulrun";
 
-void makeFile(const fs::path& path) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path) << "x";
-}
-
 // Folders laid out under one temporary root, by what they hold.
 class DataLayouts : public testing::Test {
   protected:
     void SetUp() override {
-        fs::create_directories(root() / "usr/games");
-        fs::create_directories(root() / "usr/share/games/ghoulrun/images");
-        for (const char* entry : {"images/city2.bmp", "sfx/death/gameover.wav", "pompeii.ogg"}) {
-            makeFile(root() / "build/game" / entry);
+        for (const char* folder :
+             {"usr/games", "usr/share/games/ghoulrun/images", "empty", "bare/games", "odd/games"}) {
+            fs::create_directories(root() / folder);
         }
-        makeFile(root() / "damaged/sfx/sword/slash.wav");
-        makeFile(root() / "music-only/pompeii.ogg");
-        fs::create_directories(root() / "empty");
-        fs::create_directories(root() / "bare/games");
-        fs::create_directories(root() / "odd/games");
-        makeFile(root() / "odd/share/games/ghoulrun");
+        for (const char* file : {"build/game/images/city2.bmp", "build/game/sfx/death/gameover.wav",
+                                 "build/game/pompeii.ogg", "damaged/sfx/sword/slash.wav",
+                                 "music-only/pompeii.ogg", "odd/share/games/ghoulrun"}) {
+            fs::create_directories((root() / file).parent_path());
+            std::ofstream(root() / file) << "x";
+        }
     }
 
     fs::path root() const { return folder.path(); }
@@ -50,22 +44,15 @@ const struct {
     const char *what, *given, *program, *working, *expected;
     bool found;
 } locateCases[] = {
-    {"--data wins over an installed data folder", "empty", "usr/games", "build/game", "empty",
-     true},
-    {"--data is taken as given, even where nothing is", "nowhere", "usr/games", "empty", "nowhere",
-     true},
-    {"the installed data beside the binary wins over a working run folder", "", "usr/games",
-     "build/game", "usr/share/games/ghoulrun", true},
-    {"a damaged run folder is still the run folder", "", "bare/games", "damaged", "damaged", true},
-    {"a working folder with only the music is a run folder", "", "bare/games", "music-only",
-     "music-only", true},
-    {"the build's run folder, started from elsewhere", "", "build/game", "empty", "build/game",
-     true},
-    {"a file where the installed folder should be is not taken", "", "odd/games", "empty",
-     "odd/share/games/ghoulrun", false},
-    {"no data anywhere: the installed folder is reported missing", "", "bare/games", "empty",
-     "bare/share/games/ghoulrun", false},
-    {"a binary that cannot be located stays in the working folder", "", "", "empty", "empty", true},
+    {"--data beats installed data", "empty", "usr/games", "build/game", "empty", 1},
+    {"--data taken where nothing is", "nowhere", "usr/games", "empty", "nowhere", 1},
+    {"installed beats a run folder", "", "usr/games", "build/game", "usr/share/games/ghoulrun", 1},
+    {"a damaged run folder", "", "bare/games", "damaged", "damaged", 1},
+    {"music alone makes a run folder", "", "bare/games", "music-only", "music-only", 1},
+    {"the build's run folder, from elsewhere", "", "build/game", "empty", "build/game", 1},
+    {"a file is no installed folder", "", "odd/games", "empty", "odd/share/games/ghoulrun", 0},
+    {"no data: installed one missing", "", "bare/games", "empty", "bare/share/games/ghoulrun", 0},
+    {"binary not located: working folder", "", "", "empty", "empty", 1},
 };
 
 TEST_F(DataLayouts, LocatesTheFirstFolderThatHoldsTheData) {
@@ -97,18 +84,6 @@ TEST_F(DataLayouts, EntersTheGivenFolderOrSaysWhyNotInOneLine) {
         EXPECT_EQ(errors, test.entered
                               ? ""
                               : "ghoulrun: " + at(test.given).string() + ": " + test.reason + "\n");
-    }
-}
-
-TEST_F(DataLayouts, RecordingsAreNamedFromTheFolderTheGameWasStartedIn) {
-    testing_support::WorkingFolder stay(root() / "empty");
-    const std::pair<std::string, fs::path> cases[] = {
-        {"run.rec", root() / "empty/run.rec"},
-        {"../damaged/run.rec", root() / "empty/../damaged/run.rec"},
-        {"/tmp/run.rec", "/tmp/run.rec"},
-        {"", ""}};
-    for (const auto& [typed, expected] : cases) {
-        EXPECT_EQ(fromWorkingFolder(typed), expected.string()) << typed;
     }
 }
 

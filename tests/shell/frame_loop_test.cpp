@@ -1,8 +1,9 @@
-// The frame loop: the release schedule, frame time measured between frame starts, the state
-// loop's end and the closing report.
+// The frame loop: the frame cap, the release schedule, the state loop's end and the closing
+// report. How far pieces move between frame starts the golden replays pin.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
+#include "shell/frame_pacer.h"
 #include "shell/game.h"
 #include "shell/globals.h"
 
@@ -11,56 +12,46 @@
 
 namespace {
 
-std::vector<int> updateLog;
-
-// Notes its slot each time the frame loop updates it.
-class RecordingPiece : public GamePiece {
+// Stands in an enemy slot, doing nothing but being released.
+class IdlePiece : public GamePiece {
   public:
-    explicit RecordingPiece(int at) : slot(at) {}
-    void update() override {
-        updateLog.push_back(slot);
-        gameState = quitOnUpdate ? stateQuit : gameState;
-    }
-    int slot;
-    bool quitOnUpdate = false;
+    void update() override {}
 };
-
-void emptyEventQueue() {
-    SDL_Event pending;
-    while (SDL_PollEvent(&pending)) {
-    }
-}
 
 void frameAt(Uint32 now) {
     platform::setTestClock(now);
     runFrame();
 }
 
-class FrameLoopTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        platform::setTestClock(0);
-        resetShellGlobals();
-        updateLog.clear();
-        for (int slot = 0; slot < 12; ++slot) {
-            pieces[slot] = new RecordingPiece(slot);
-            if (slot >= firstEnemySlot) {
-                pieces[slot]->kill();
-            }
+// Frames start no closer than the cap allows, the wait ends when the next frame is due, and a slow
+// frame is not made up for.
+TEST(FramePacerTest, FramesStartOnScheduleAndASlowOneStartsItAfresh) {
+    const struct {
+        int fps;
+        Uint32 start;
+        std::vector<Uint32> work, starts;
+    } cases[] = {{60, 1000, {5, 5, 5, 5, 5, 5, 5}, {1000, 1016, 1033, 1050, 1066, 1083, 1100}},
+                 {100, 0, {2, 2, 55, 2, 2}, {0, 10, 20, 75, 85}},
+                 {0, 500, {1, 1, 1}, {500, 501, 502}}};
+    for (const auto& test : cases) {
+        platform::setTestClock(test.start);
+        FramePacer pacer(test.fps);
+        std::vector<Uint32> starts;
+        for (Uint32 ms : test.work) {
+            pacer.waitForFrameStart();
+            starts.push_back(platform::ticks());
+            platform::advanceTestClock(ms);
         }
-        emptyEventQueue();
+        EXPECT_EQ(starts, test.starts) << test.fps << " a second";
     }
-    void TearDown() override {
-        destroyRoster();
-        resetShellGlobals();
-    }
-};
+}
+
+using FrameLoopTest = hero_world::HeroWorldFixture;
 
 TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed) {
-    const std::pair<Uint32, Uint32> intervals[] = {{0, 1000},   {35000, 900}, {349999, 1},
-                                                   {350000, 0}, {350350, 0},  {4000000000u, 0}};
-    for (const auto& [now, interval] : intervals) {
-        EXPECT_EQ(releaseInterval(now), interval) << now;
+    for (int slot = firstEnemySlot; slot < 12; ++slot) {
+        pieces[slot] = new IdlePiece;
+        pieces[slot]->kill();
     }
     const struct {
         int spawnCounter;
@@ -88,68 +79,21 @@ TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed)
     }
 }
 
-TEST_F(FrameLoopTest, StateLoopEndsAfterTheFrameThatAskedToQuitOrOnAnUnknownState) {
-    static_cast<RecordingPiece*>(pieces[heroSlot])->quitOnUpdate = true;
-    gameState = statePlaying;
-    stateLoop();
-    EXPECT_EQ(gameState, stateQuit);
-    EXPECT_EQ(updateLog, (std::vector<int>{0, 1}));
-    gameState = 7;
-    stateLoop();
-    EXPECT_EQ(gameState, stateQuit);
-    EXPECT_EQ(updateLog.size(), 2u) << "no frame in an unknown state";
-}
-
-TEST_F(FrameLoopTest, ReportGivesTruncatedHundredthsCompletedAndWholeSeconds) {
-    const struct {
-        int completed;
-        Uint32 now;
-        const char* text;
-    } cases[] = {{0, 83456, "You completed 0 of the endurance\nYou survived for 83 seconds\n"},
-                 {2599, 999, "You completed 25 of the endurance\nYou survived for 0 seconds\n"}};
-    for (const auto& test : cases) {
-        completedCount = test.completed;
-        std::ostringstream report;
-        writeReport(report, test.now);
-        EXPECT_EQ(report.str(), std::string(test.text) + "GAME OVER\n");
+// Closing the window ends the loop after that frame, and so does an unknown state; the report then
+// reads the game's clock, truncated, with the roster gone. A dying hero takes no input, so only a
+// signal ends its run.
+TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
+    for (SDL_Event pending; SDL_PollEvent(&pending);) {
     }
-}
-
-// Stands in a piece slot and makes the clock run on while it "draws", as a slow blit would.
-class SlowDrawing : public GamePiece {
-  public:
-    void update() override { platform::advanceTestClock(6); }
-};
-
-using HeroFrameLoopTest = hero_world::HeroWorldFixture;
-
-TEST_F(HeroFrameLoopTest, TheHeroRunsBySpeedTimesTheTimeBetweenFrameStartsDrawingIncluded) {
-    pieces[2] = new SlowDrawing;
-    spawnCounter = pieceCount - 2;
-    emptyEventQueue();
-    setEvent(SDL_KEYDOWN, SDLK_RIGHT);
-    lastFrameEndTick = 10000 - 16;
-    lastSpawnTick = 10000;
-    Uint32 previousStart = lastFrameEndTick;
-    for (Uint32 start : {10000, 10016, 10032, 10056, 10057}) {
-        const double before = hero->position.x;
-        const double speed = hero->motion.speed; // the input step reads it before it sets it
-        frameAt(start);
-        EXPECT_EQ(hero->position.x, before + (start - previousStart) * speed / 1000.0) << start;
-        previousStart = start;
-    }
-}
-
-// Closing the window ends the loop after that frame; the report then reads the game's clock, with
-// the roster gone. A dying hero takes no input, so only a signal ends its run.
-TEST_F(HeroFrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
-    emptyEventQueue();
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     ASSERT_EQ(SDL_PushEvent(&quit), 0);
     gameState = statePlaying;
     completedCount = 150;
     platform::setTestClock(83456);
+    stateLoop();
+    EXPECT_EQ(gameState, stateQuit);
+    gameState = 7;
     stateLoop();
     EXPECT_EQ(gameState, stateQuit);
     hero->kill();

@@ -1,9 +1,12 @@
-// The sound engine on the real mixer with the dummy audio driver: the library it loads, its rule
-// against layering a sample over itself, its playing table under the audio thread, and the memory
-// it gives back. What a player sees of unusable sound files is the error matrix's.
+// The sound engine on the real mixer and the dummy audio driver: its library, its rule against
+// layering a sample over itself, its playing table under the audio thread, what it gives back, and
+// the game-over sequence on the test clock. Unusable sound files are the error matrix's.
+#include "asset_generator/wav_writer.h"
+#include "platform/clock.h"
+#include "platform/process_guard.h"
+#include "shell/game.h"
+#include "shell/globals.h"
 #include "sound/sound_engine.h"
-#include "sound/sound_engine_access.h"
-#include "sound/sound_files.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,26 +17,40 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
+#include <cstdlib>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
-using testing_support::messageThrownBy;
-using Access = SoundEngineTestAccess;
-namespace fs = std::filesystem;
+// A look inside an engine: its music, and the channel a sample is marked as playing on (-1 while
+// it is free or was never started).
+class SoundEngineTestAccess {
+  public:
+    static Mix_Music* music(const SoundEngine& engine) { return engine.music; }
+    static int channelOf(const SoundEngine& engine, Mix_Chunk* chunk) {
+        SDL_LockAudio();
+        const auto mark = engine.playing.find(chunk);
+        const int channel = mark == engine.playing.end() ? -1 : mark->second - 1;
+        SDL_UnlockAudio();
+        return channel;
+    }
+};
 
 namespace {
 
+using Access = SoundEngineTestAccess;
+namespace fs = std::filesystem;
+
 constexpr int longMs = 3000; // still sounding however slow the test runs
 constexpr int mixerChannels = 8;
+// The music fades out for 2000 ms, then the jingle gets 3700 ms before the game may end.
+constexpr Uint32 sequenceMs = 2000 + 3700;
 
-std::string numbered(int n) {
-    return "s" + std::to_string(n);
-}
-
-// Each test runs in a fresh working folder and leaves the mixer as open as it found it (a failed
-// or repeated init leaves the device open on purpose).
+// Each test runs in a fresh working folder, leaves the mixer as open as it found it (a failed or
+// repeated init leaves the device open on purpose) and the game-over flag lowered: other tests
+// run the state loop in this process, which ends it once a game over has finished.
 class SoundEngineTest : public ::testing::Test {
   protected:
     SoundEngineTest() : inside_(folder_.path()) {}
@@ -42,24 +59,31 @@ class SoundEngineTest : public ::testing::Test {
         while (Mix_QuerySpec(nullptr, nullptr, nullptr) > openCount_) {
             Mix_CloseAudio();
         }
+        platform::forgetEndRequest();
+        SoundEngine::resetGameOver();
     }
+    // A silent WAV file under sfx, whatever its name: the mixer decodes samples by content.
     static void addSample(const std::string& relative, int milliseconds = longMs) {
-        testing_support::writeWav(fs::path("sfx") / relative, milliseconds);
+        const fs::path path = fs::path("sfx") / relative;
+        fs::create_directories(path.parent_path());
+        audio::writeWav(path, audio::Samples(audio::sampleRate * milliseconds / 1000));
     }
-    static void addMusic() { testing_support::writeOggVorbis("pompeii.ogg", 500); }
-    // Initialises `engine`; returns what it threw and what it printed, the lines sorted.
-    static std::string initQuietly(SoundEngine& engine, std::vector<std::string>* printed = {}) {
+    static void addMusic() {
+        const audio::Samples silence(audio::sampleRate / 2);
+        audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
+    }
+    // Initialises `engine`; returns what it threw, and keeps what it printed.
+    std::string initQuietly(SoundEngine& engine) {
         std::ostringstream console;
         std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
-        const std::string thrown = messageThrownBy([&] { engine.init(); });
+        std::string thrown;
+        try {
+            engine.init();
+        } catch (const char* message) { // the engine throws its message text itself
+            thrown = message;
+        }
         std::cout.rdbuf(previous);
-        std::istringstream lines(console.str());
-        for (std::string line; printed != nullptr && std::getline(lines, line);) {
-            printed->push_back(line);
-        }
-        if (printed != nullptr) {
-            std::sort(printed->begin(), printed->end());
-        }
+        printed_ = console.str();
         Mix_HaltChannel(-1); // anything an earlier test left sounding on the shared mixer
         return thrown;
     }
@@ -67,85 +91,74 @@ class SoundEngineTest : public ::testing::Test {
     testing_support::TemporaryFolder folder_;
     testing_support::WorkingFolder inside_;
     int openCount_ = 0;
+    std::string printed_;
 };
 
-TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesNamedByTheirStem) {
-    for (const char* file : {"loose.wav", "cat/a.b.wav", "cat/.wav", "cat/HIT.WAV",
-                             "cat/clip.wav.bak", "cat/notes.txt", "cat/inner/deep.wav"}) {
+TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesThatPlayAndPause) {
+    for (const char* file :
+         {"loose.wav", "cat/a.b.wav", "cat/.wav", "cat/HIT.WAV", "cat/clip.wav.bak",
+          "cat/notes.txt", "cat/inner/deep.wav", "other/x.ogg"}) {
         addSample(file);
     }
-    testing_support::writeOggVorbis("sfx/other/x.ogg", 100); // decoded by content
+    addSample("cat/hit.wav", 50);
+    addSample("cat/hit.ogg", 400);
     addMusic();
     SoundEngine engine;
-    std::vector<std::string> printed;
-    ASSERT_EQ(initQuietly(engine, &printed), "");
-    const std::vector<std::pair<const char*, const char*>> found = {
-        {"cat", "a.b"}, {"cat", ""}, {"cat", "clip.wav"}, {"other", "x"}};
-    for (const auto& [category, name] : found) {
-        EXPECT_NE(engine.sample(category, name), nullptr) << category << "/" << name;
+    EXPECT_THROW(engine.playEffect("cat", "a.b", 1), const char*) << "not initialised yet";
+    EXPECT_THROW(engine.playMusic(-1), const char*);
+    ASSERT_EQ(initQuietly(engine), "");
+    const std::tuple<const char*, const char*, bool> found[] = {
+        {"cat", "a.b", true},    {"cat", "", true},    {"cat", "clip.wav", true},
+        {"other", "x", true},    {"cat", "hit", true}, {"cat", "HIT", false},
+        {"inner", "deep", false}};
+    for (const auto& [category, name, loaded] : found) {
+        EXPECT_EQ(engine.sample(category, name) != nullptr, loaded) << category << "/" << name;
     }
-    EXPECT_EQ(engine.sample("cat", "HIT"), nullptr);
-    EXPECT_EQ(engine.sample("inner", "deep"), nullptr);
-    EXPECT_EQ(printed,
-              (std::vector<std::string>{"\t.wav", "\ta.b.wav", "\tclip.wav.bak", "\tx.ogg"}));
+    // Of two files with one stem the later in the folder's own order wins. Stereo 16-bit at the
+    // file's own rate: four bytes a frame.
+    std::string later;
+    for (const auto& entry : fs::directory_iterator("sfx/cat")) {
+        const std::string name = entry.path().filename().string();
+        later = name.starts_with("hit.") ? name : later;
+    }
+    EXPECT_EQ(engine.sample("cat", "hit")->alen,
+              4u * (audio::sampleRate * (later == "hit.wav" ? 50 : 400) / 1000));
     EXPECT_EQ(Mix_VolumeChunk(engine.sample("cat", "a.b"), -1), 64);
     EXPECT_EQ(Mix_VolumeMusic(-1), 64);
     int frequency = 0, channels = 0;
     Uint16 format = 0;
     Mix_QuerySpec(&frequency, &format, &channels);
-    EXPECT_EQ(frequency * 10 + channels, 22050 * 10 + 2);
-    EXPECT_EQ(format, AUDIO_S16LSB);
+    EXPECT_EQ(std::tuple(frequency, format, channels), std::tuple(22050, AUDIO_S16LSB, 2));
+    // What it loaded plays, the music fading in, and a pause holds both where they stand.
     engine.playMusic(-1);
     EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_IN);
-}
-
-TEST_F(SoundEngineTest, LaterOfTwoFilesWithOneStemWins) {
-    addSample("cat/hit.wav", 50);
-    addSample("cat/hit.ogg", 400);
-    addMusic();
-    std::string later;
-    for (const auto& entry : fs::directory_iterator("sfx/cat")) {
-        later = entry.path().filename().string();
-    }
-    SoundEngine engine;
-    initQuietly(engine);
-    // Stereo 16-bit at the file's own rate: four bytes a frame.
-    const int laterMs = later == "hit.wav" ? 50 : 400;
-    ASSERT_NE(engine.sample("cat", "hit"), nullptr);
-    EXPECT_EQ(engine.sample("cat", "hit")->alen,
-              4u * (testing_support::testSoundRate * laterMs / 1000));
-}
-
-TEST_F(SoundEngineTest, PlaysOnlyOnceInitialisedAndASecondInitSaysMusicAlreadyLoaded) {
-    addSample("death/wilhelm.wav");
-    addMusic();
-    SoundEngine engine;
-    EXPECT_EQ(messageThrownBy([&] { engine.playEffect("death", "wilhelm", 1); }),
-              "SoundEngine not initialized");
-    EXPECT_EQ(messageThrownBy([&] { engine.playMusic(-1); }), "SoundEngine not initialized");
-    initQuietly(engine);
+    engine.playEffect("cat", "a.b", 1);
+    SoundEngine::pauseSound();
+    EXPECT_EQ(Mix_PausedMusic() + Mix_Paused(-1), 2);
+    SoundEngine::resumeSound();
+    EXPECT_EQ(Mix_PausedMusic() + Mix_Paused(-1), 0);
+    EXPECT_EQ(Mix_Playing(-1), 1) << "the effect goes on from where it stood";
     EXPECT_EQ(initQuietly(engine), "Music already loaded.");
-    EXPECT_NO_THROW(engine.playMusic(-1));
 }
 
 // A sample is never layered over itself: a request while it sounds is dropped, and it plays
 // again once its channel stops, or once a request refused for lack of channels is repeated.
 TEST_F(SoundEngineTest, ASampleIsNotLayeredWhileItSoundsAndPlaysAgainOnceItsChannelStops) {
     for (int i = 0; i <= mixerChannels; ++i) {
-        addSample("many/" + numbered(i) + ".wav");
+        addSample("many/" + std::to_string(i) + ".wav");
     }
     addMusic();
     SoundEngine engine;
     initQuietly(engine);
     auto channelOf = [&](int n) {
-        return Access::channelOf(engine, engine.sample("many", numbered(n)));
+        return Access::channelOf(engine, engine.sample("many", std::to_string(n)));
     };
-    engine.playEffect("nowhere", "s0", 1);
+    engine.playEffect("nowhere", "0", 1);
     engine.playEffect("many", "nothing", 1);
     EXPECT_EQ(Mix_Playing(-1), 0) << "a missing sample plays nothing";
     for (int request = 0; request < 2; ++request) {
-        engine.playEffect("many", "s0", 1);
-        engine.playEffect("many", "s1", 1);
+        engine.playEffect("many", "0", 1);
+        engine.playEffect("many", "1", 1);
     }
     EXPECT_EQ(Mix_Playing(-1), 2);
     EXPECT_EQ(channelOf(0), 0);
@@ -154,25 +167,13 @@ TEST_F(SoundEngineTest, ASampleIsNotLayeredWhileItSoundsAndPlaysAgainOnceItsChan
     EXPECT_EQ(channelOf(1), -1);
     EXPECT_EQ(channelOf(0), 0);
     for (int i = 1; i <= mixerChannels; ++i) {
-        engine.playEffect("many", numbered(i), 1);
+        engine.playEffect("many", std::to_string(i), 1);
     }
     EXPECT_EQ(Mix_Playing(-1), mixerChannels);
     EXPECT_EQ(channelOf(mixerChannels), -1) << "refused for lack of channels";
     Mix_HaltChannel(3);
-    engine.playEffect("many", numbered(mixerChannels), 0);
+    engine.playEffect("many", std::to_string(mixerChannels), 0);
     EXPECT_EQ(channelOf(mixerChannels), 3);
-}
-
-TEST_F(SoundEngineTest, BeforeAnyRearmingRequestAStartedSampleStaysMarked) {
-    addSample("death/gameover.wav");
-    addMusic();
-    SoundEngine engine;
-    initQuietly(engine);
-    engine.playEffect("death", "gameover", 0);
-    Mix_HaltChannel(0);
-    engine.playEffect("death", "gameover", 0);
-    EXPECT_EQ(Mix_Playing(-1), 0);
-    EXPECT_EQ(Access::channelOf(engine, engine.sample("death", "gameover")), 0);
 }
 
 // Three requesting threads while short samples keep ending on the audio thread: under the audio
@@ -181,7 +182,7 @@ TEST_F(SoundEngineTest, BeforeAnyRearmingRequestAStartedSampleStaysMarked) {
 TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     constexpr int kinds = 6;
     for (int i = 0; i < kinds; ++i) {
-        addSample("short/" + numbered(i) + ".wav", 5 + 7 * i);
+        addSample("short/" + std::to_string(i) + ".wav", 5 + 7 * i);
     }
     addMusic();
     SoundEngine engine;
@@ -191,19 +192,32 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     std::atomic<bool> done{false};
     auto requester = [&](int offset) {
         for (int round = offset; !done; ++round) {
-            engine.playEffect("short", numbered(round % kinds), 1);
+            engine.playEffect("short", std::to_string(round % kinds), 1);
             std::this_thread::yield();
         }
     };
     std::thread second(requester, 3);
     std::thread third(requester, 1);
+    // Under the audio lock, which the mixer takes too and which nests, no mark can change: each is
+    // free or names a playing channel of its own.
+    auto marksHold = [&](bool mayPlay) {
+        SDL_LockAudio();
+        std::set<int> taken;
+        bool holds = true;
+        for (int i = 0; i < kinds; ++i) {
+            const int channel =
+                Access::channelOf(engine, engine.sample("short", std::to_string(i)));
+            holds =
+                holds && (channel == -1 || (mayPlay && channel < mixerChannels &&
+                                            Mix_Playing(channel) && taken.insert(channel).second));
+        }
+        SDL_UnlockAudio();
+        return holds;
+    };
     bool consistent = true;
     for (int round = 0, endings = 0, playing = 0; endings < endingsSeen; ++round) {
-        engine.playEffect("short", numbered(round % kinds), 1);
-        consistent =
-            consistent && Access::everyMark(engine, [](int channel) {
-                return channel >= 0 && channel < mixerChannels && Mix_Playing(channel) == 1;
-            });
+        engine.playEffect("short", std::to_string(round % kinds), 1);
+        consistent = consistent && marksHold(true);
         const int now = Mix_Playing(-1);
         endings += now < playing ? 1 : 0;
         playing = now;
@@ -213,26 +227,12 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     second.join();
     third.join();
     EXPECT_TRUE(consistent);
-    // Left alone, every sample ends on the audio thread, which frees its mark; waited for, not
+    // Left alone, every sample ends on the audio thread, which frees its mark: waited for, not
     // timed.
     while (Mix_Playing(-1) > 0) {
         std::this_thread::yield();
     }
-    EXPECT_TRUE(Access::everyMark(engine, [](int) { return false; }));
-}
-
-TEST_F(SoundEngineTest, APauseHoldsEveryEffectAndTheMusicWhereTheyStand) {
-    addSample("death/wilhelm.wav");
-    addMusic();
-    SoundEngine engine;
-    initQuietly(engine);
-    engine.playMusic(-1);
-    engine.playEffect("death", "wilhelm", 1);
-    SoundEngine::pauseSound();
-    EXPECT_EQ(Mix_PausedMusic() + Mix_Paused(-1), 2);
-    SoundEngine::resumeSound();
-    EXPECT_EQ(Mix_PausedMusic() + Mix_Paused(-1), 0);
-    EXPECT_EQ(Mix_Playing(-1), 1) << "the effect goes on from where it stood";
+    EXPECT_TRUE(marksHold(false));
 }
 
 // Heap bytes in use, small blocks and mapped large ones together.
@@ -242,28 +242,100 @@ std::size_t heapInUse() {
 }
 
 // Samples of 10 s decode to about 1.7 MB each; what one engine's life leaves behind beyond that
-// is the mixer's and SDL's own bookkeeping.
-TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedWhateverBecameOfItsInit) {
-    const std::function<void()> layouts[] = {
-        [] { fs::remove("pompeii.ogg"); }, // samples loaded before a failed init
-        [] { testing_support::writeOggVorbis("sfx/death/wilhelm.ogg", 10000); }}; // replaced
-    for (const auto& layout : layouts) {
+// is the mixer's and SDL's own bookkeeping. The device stays open after a failed init only.
+TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedAndTheDeviceItOpened) {
+    const struct {
+        void (*layout)();
+        int leftOpen;
+    } cases[] = {{[] { fs::remove("pompeii.ogg"); }, 1}, // samples loaded before a failed init
+                 {[] { addSample("death/wilhelm.ogg", 10000); }, 0}}; // a replaced sample
+    for (const auto& test : cases) {
         fs::remove_all("sfx");
         addMusic();
         addSample("death/wilhelm.wav", 10000);
-        auto growth = [&] {
+        auto engineLife = [&] {
             const std::size_t before = heapInUse();
             {
                 SoundEngine engine;
                 initQuietly(engine);
             }
+            const int open = Mix_QuerySpec(nullptr, nullptr, nullptr) - openCount_;
             TearDown();
-            return std::max(heapInUse(), before) - before;
+            return std::pair(std::max(heapInUse(), before) - before, open);
         };
-        growth(); // the mixer's first use allocates for good
-        layout();
-        EXPECT_LT(growth(), 256u * 1024);
+        engineLife(); // the mixer's first use allocates for good
+        test.layout();
+        const auto [growth, open] = engineLife();
+        EXPECT_LT(growth, 256u * 1024);
+        EXPECT_EQ(open, test.leftOpen);
     }
+}
+
+TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnlessCutShort) {
+    addMusic();
+    fs::create_directory("sfx");
+    const struct {
+        bool jingle, signal;
+        Uint32 waited;
+        bool finished;
+    } cases[] = {
+        {false, false, sequenceMs, true}, {true, false, sequenceMs, true}, {true, true, 0, false}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(std::to_string(test.jingle) + " " + std::to_string(test.signal));
+        if (test.jingle) {
+            addSample("death/gameover.wav");
+        }
+        SoundEngine engine;
+        initQuietly(engine);
+        // At full volume, so the fade out takes its whole time (a fade out that begins while the
+        // fade in has hardly started ends at once).
+        Mix_PlayMusic(Access::music(engine), -1);
+        platform::setTestClock(1000);
+        if (test.signal) {
+            platform::requestEnd();
+        }
+        // Started as the hero's death starts it: the hero dies once, so a second start starts no
+        // second sequence, and the end of the run waits for the one it started.
+        SoundEngine::waitForGameOver(); // none started: returns at once
+        SoundEngine::startGameOverThread(&engine);
+        SoundEngine::startGameOverThread(&engine);
+        SoundEngine::waitForGameOver();
+        EXPECT_EQ(platform::ticks(), 1000 + test.waited);
+        EXPECT_EQ(SoundEngine::gameOverFinished(), test.finished);
+        EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
+        const bool sounding = test.jingle && !test.signal;
+        EXPECT_EQ(Mix_Playing(-1), sounding ? 1 : 0);
+        if (sounding) {
+            // Played without rearming: stopped, it stays marked, and a new request is dropped.
+            const int channel = Access::channelOf(engine, engine.sample("death", "gameover"));
+            EXPECT_EQ(Mix_Playing(channel), 1);
+            Mix_HaltChannel(channel);
+            engine.playEffect("death", "gameover", 0);
+            EXPECT_EQ(Mix_Playing(-1), 0);
+            EXPECT_EQ(Access::channelOf(engine, engine.sample("death", "gameover")), channel);
+        }
+        Mix_HaltMusic(); // freeing music waits for its fade out to end
+        TearDown();
+    }
+}
+
+TEST_F(SoundEngineTest, AFinishedGameOverEndsTheWholeProcessWithStatus0) {
+    addSample("death/gameover.wav");
+    addMusic();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // As at the game's start-up: exit stops SDL's sound thread before the libraries go.
+            std::atexit(SDL_Quit);
+            initQuietly(*SoundEngine::instance());
+            SoundEngine::instance()->playMusic(-1);
+            resetShellGlobals();
+            gameState = statePlaying;
+            SoundEngine::startGameOverThread(SoundEngine::instance());
+            stateLoop();
+            std::exit(5); // the loop only returns when the game state says quit
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
