@@ -1,77 +1,54 @@
-// The console layer stays silent when output is not a terminal and never waits without one.
+// The console stays silent without a terminal, the pause never waits without one, and on one it
+// waits only until Enter or the run's end comes; the test clock steps by hand.
 #include "platform/clock.h"
 #include "platform/console.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <iostream>
 #include <unistd.h>
 
 namespace {
 
-// Points a standard stream at /dev/null for the life of the object.
-class RedirectedStream {
+// Standard input from `descriptor` (which it takes over) for the life of the object.
+class StandardInput {
   public:
-    explicit RedirectedStream(int fd, int flags) : fd_(fd), saved_(dup(fd)) {
-        const int null = open("/dev/null", flags);
-        dup2(null, fd_);
-        close(null);
+    explicit StandardInput(int descriptor) : saved(dup(STDIN_FILENO)) {
+        dup2(descriptor, STDIN_FILENO);
+        close(descriptor);
     }
-    ~RedirectedStream() {
-        dup2(saved_, fd_);
-        close(saved_);
-    }
-
-  private:
-    int fd_;
-    int saved_;
-};
-
-TEST(ConsoleTest, WithoutATerminalClearingWritesNothingAndThePauseReturnsAtOnce) {
-    RedirectedStream input(STDIN_FILENO, O_RDONLY);
-    testing::internal::CaptureStdout();
-    platform::clearConsole();
-    platform::pauseConsole();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-// Standard input on a terminal of our own, for the life of the object; `type` writes to it.
-class TerminalInput {
-  public:
-    TerminalInput() : master_(posix_openpt(O_RDWR | O_NOCTTY)), saved_(dup(STDIN_FILENO)) {
-        grantpt(master_);
-        unlockpt(master_);
-        const int terminal = open(ptsname(master_), O_RDWR | O_NOCTTY);
-        dup2(terminal, STDIN_FILENO);
-        close(terminal);
-    }
-    ~TerminalInput() {
-        dup2(saved_, STDIN_FILENO);
-        close(saved_);
-        close(master_);
+    ~StandardInput() {
+        dup2(saved, STDIN_FILENO);
+        close(saved);
         std::cin.clear();
     }
-    void type(const char* text) { ASSERT_GT(write(master_, text, strlen(text)), 0); }
 
   private:
-    int master_;
-    int saved_;
+    int saved;
 };
 
 int earlyEndChecks = 0;
 
-TEST(ConsoleTest, PauseOnATerminalWaitsForEnterOrForItsEndToCome) {
-    TerminalInput terminal;
+TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
     testing::internal::CaptureStdout();
-    terminal.type("\n");
-    platform::pauseConsole(); // returns: Enter was pressed
-    // Nobody presses Enter, but the run's end comes at the third look.
-    earlyEndChecks = 0;
-    platform::pauseConsole([] { return ++earlyEndChecks >= 3; });
+    {
+        const StandardInput nobody(open("/dev/null", O_RDONLY));
+        platform::clearConsole(); // standard output is a file here
+        platform::pauseConsole(); // returns at once
+    }
+    const int keyboard = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(keyboard);
+    unlockpt(keyboard);
+    {
+        const StandardInput terminal(open(ptsname(keyboard), O_RDWR | O_NOCTTY));
+        ASSERT_EQ(write(keyboard, "\n", 1), 1);
+        platform::pauseConsole(); // returns: Enter was pressed
+        // Nobody presses Enter, but the run's end comes at the third look.
+        platform::pauseConsole([] { return ++earlyEndChecks >= 3; });
+    }
+    close(keyboard);
     EXPECT_EQ(earlyEndChecks, 3);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Press Enter to continue . . . Press Enter to continue . . . ");

@@ -1,18 +1,13 @@
 #!/usr/bin/env python3
-"""Writes the scripted golden runs into tests/data/replays (or the folder given).
+"""Writes the scripted golden runs into tests/data/replays (or the folder given), in the format
+described in src/replay/recording.h: a recording is its clock readings and keys, nothing more.
 
-crowd.rec brings hundreds of enemies into play. No player keeps 256 enemies alive at once, yet
-that is where the Crowd's helper thread takes part. This run gets there the way a very slow
-machine would: for its first 300 frames each frame takes just over a second, so the release
-schedule lets one enemy out in every frame. Then the frames come every 16 ms for 400 more.
+crowd.rec brings hundreds of enemies into play, where the Crowd's helper thread takes part, as a
+very slow machine would: its first 300 frames take just over a second each, so the release
+schedule lets one enemy out every frame; then 400 frames come 16 ms apart.
 
-tour.rec plays every control of the hero at 50 frames a second: the arrows and the keypad's
-arrows, the run speed keys, a jump, the position report, swings to both sides in the city and in
-the underground, hops on a held jump key while the crowd strikes, and q at the end. Enemies of
-every kind walk up, strike and die on the sword in both scenes meanwhile.
-
-The clock readings and keys are the whole of a recording, so this script writes them directly in
-the format described in src/replay/recording.h.
+tour.rec plays every control of the hero at 50 frames a second in both scenes, while enemies of
+every kind walk up, strike and die on the sword, and ends with q.
 """
 import os
 import sys
