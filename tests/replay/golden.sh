@@ -1,10 +1,8 @@
 #!/bin/bash
-# A golden replay: replays tests/data/replays/NAME.rec headless in the run folder GAME_DIR and
-# compares what it prints (the console output and the closing "replay:" line with the frame count
-# and the state digest) with NAME.expected; with GOLDEN_REFRESH=1 it writes NAME.expected instead.
-# The lines listing the sound files follow the folder's listing order, not the run: left out.
-#
-#   tests/replay/golden.sh NAME GAME_DIR
+# A golden replay: `golden.sh NAME GAME_DIR` replays tests/data/replays/NAME.rec headless in the
+# run folder and compares its output (the closing "replay:" line has the frame count and the state
+# digest) with NAME.expected; GOLDEN_REFRESH=1 writes NAME.expected instead. The lines listing the
+# sound files follow the folder's listing order, not the run: left out.
 set -eu
 name=$1
 data=$(cd "$(dirname "$0")/../data/replays" && pwd)

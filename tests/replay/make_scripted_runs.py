@@ -29,13 +29,11 @@ def varint(value):
     return bytes(out)
 
 
-def key_event(kind, key):
-    state = 1 if kind == SDL_KEYDOWN else 0
-    return bytes([kind, state, 0]) + varint(KEYS[key]) + varint(0) + varint(0)
-
-
-def recording(frame_ms, events):
-    """frame_ms(frame) gives the time to the next frame; events maps frames to (kind, key)."""
+def recording(frame_ms, presses):
+    """frame_ms(frame) gives the time to the next frame; presses are (frame, key, frames held)."""
+    events = {}
+    for frame, key, held in presses:
+        events[frame], events[frame + held] = (SDL_KEYDOWN, key), (SDL_KEYUP, key)
     out = bytearray(b"GHOULRUN REPLAY\n")
     out += varint(1) + varint(3) + b"1.0" + varint(64) + varint(0) + varint(0)
     out += bytes([0x04]) + varint(ROSTER_TICK)
@@ -44,7 +42,8 @@ def recording(frame_ms, events):
         event = events.get(frame)
         out += bytes([0x01 if event else 0x00]) + varint(tick - previous)
         if event:
-            out += key_event(*event)
+            kind, key = event
+            out += bytes([kind, kind == SDL_KEYDOWN, 0]) + varint(KEYS[key]) + bytes([0, 0])
         previous = tick
         tick += frame_ms(frame)
         frame += 1
@@ -52,9 +51,8 @@ def recording(frame_ms, events):
 
 
 def crowd():
-    events = {3: (SDL_KEYDOWN, "space"), 4: (SDL_KEYUP, "space"), 320: (SDL_KEYDOWN, "ctrl"),
-              321: (SDL_KEYUP, "ctrl"), 500: (SDL_KEYDOWN, "ctrl"), 501: (SDL_KEYUP, "ctrl")}
-    return recording(lambda frame: 0 if frame > 700 else 1001 if frame < 300 else 16, events)
+    presses = [(3, "space", 1), (320, "ctrl", 1), (500, "ctrl", 1)]
+    return recording(lambda frame: 0 if frame > 700 else 1001 if frame < 300 else 16, presses)
 
 
 # The tour: (second, key, seconds held). A held key is let go after that long.
@@ -74,12 +72,9 @@ def tour():
     def frame_at(second):
         return round(second * 1000 / TOUR_FRAME_MS)
 
-    events = {}
-    for second, key, held in TOUR:
-        events[frame_at(second)] = (SDL_KEYDOWN, key)
-        events[frame_at(second + held)] = (SDL_KEYUP, key)
+    presses = [(frame_at(s), key, frame_at(s + held) - frame_at(s)) for s, key, held in TOUR]
     last = frame_at(TOUR_SECONDS)
-    return recording(lambda frame: 0 if frame > last else TOUR_FRAME_MS, events)
+    return recording(lambda frame: 0 if frame > last else TOUR_FRAME_MS, presses)
 
 
 if __name__ == "__main__":
