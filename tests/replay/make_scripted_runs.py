@@ -7,12 +7,13 @@ very slow machine would: its first 300 frames take just over a second each, so t
 schedule lets one enemy out every frame; then 400 frames come 16 ms apart.
 
 tour.rec plays every control of the hero at 50 frames a second in both scenes, while enemies of
-every kind walk up, strike and die on the sword, and ends with q.
+every kind walk up, strike and die on the sword, and ends with q. In closed.rec the window is
+closed after a short run: the run ends with its report, and the replay's closing line after it.
 """
 import os
 import sys
 
-SDL_KEYDOWN, SDL_KEYUP = 2, 3
+SDL_KEYDOWN, SDL_KEYUP, SDL_QUIT = 2, 3, 12
 KEYS = {"space": 32, "1": 49, "2": 50, "p": 112, "q": 113, "kp2": 258, "kp4": 260, "kp6": 262,
         "kp8": 264, "kp-": 269, "kp+": 270, "up": 273, "down": 274, "right": 275, "left": 276,
         "ctrl": 306}
@@ -77,8 +78,13 @@ def tour():
     return recording(lambda frame: 0 if frame > last else TOUR_FRAME_MS, presses)
 
 
+def closed():
+    run = recording(lambda frame: 0 if frame > 200 else 20, [(20, "right", 60), (100, "space", 1)])
+    return run + bytes([0x01]) + varint(20) + bytes([SDL_QUIT])
+
+
 if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "tests/data/replays"
-    for name, run in (("crowd", crowd), ("tour", tour)):
+    for name, run in (("crowd", crowd), ("tour", tour), ("closed", closed)):
         with open(os.path.join(folder, name + ".rec"), "wb") as f:
             f.write(run())
