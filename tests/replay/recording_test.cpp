@@ -83,6 +83,9 @@ TEST(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
     const std::vector<std::size_t> readable = wholeLengths(whole);
     // The header, the roster, every frame, every check, the end.
     ASSERT_EQ(readable.size(), 1 + 1 + frames + frames / 8 + 1u);
+    Recording read;
+    ASSERT_EQ(replay::parse(whole, read), "");
+    EXPECT_EQ(read.header.gameVersion, "test");
     std::signal(SIGXFSZ, SIG_IGN); // as the game ignores it
     // Nothing at all, inside the magic, inside the header, right after it, inside the first
     // block, across later blocks, one byte short of the whole file, just enough.

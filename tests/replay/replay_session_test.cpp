@@ -20,8 +20,7 @@ namespace {
 
 constexpr int frames = 150;
 constexpr Uint32 firstFrame = 20000;
-// The machine's clock while replaying runs this far from the recorded run's: the replay must
-// not read it.
+// The machine's clock runs this far off while replaying: the replay must not read it.
 constexpr Uint32 replayClockOffsetMs = 777;
 // The end-of-run report comes this long after the last frame.
 constexpr Uint32 reportAfterMs = 250;
