@@ -1,23 +1,19 @@
 #!/usr/bin/env python3
-"""Writes the scripted golden runs into tests/data/replays (or the folder given).
+"""Writes the scripted golden runs into tests/data/replays (or the folder given), in the format
+described in src/replay/recording.h: a recording is its clock readings and keys, nothing more.
 
-crowd.rec brings hundreds of enemies into play. No player keeps 256 enemies alive at once, yet
-that is where the Crowd's helper thread takes part. This run gets there the way a very slow
-machine would: for its first 300 frames each frame takes just over a second, so the release
-schedule lets one enemy out in every frame. Then the frames come every 16 ms for 400 more.
+crowd.rec brings hundreds of enemies into play, where the Crowd's helper thread takes part, as a
+very slow machine would: its first 300 frames take just over a second each, so the release
+schedule lets one enemy out every frame; then 400 frames come 16 ms apart.
 
-tour.rec plays every control of the hero at 50 frames a second: the arrows and the keypad's
-arrows, the run speed keys, a jump, the position report, swings to both sides in the city and in
-the underground, hops on a held jump key while the crowd strikes, and q at the end. Enemies of
-every kind walk up, strike and die on the sword in both scenes meanwhile.
-
-The clock readings and keys are the whole of a recording, so this script writes them directly in
-the format described in src/replay/recording.h.
+tour.rec plays every control of the hero at 50 frames a second in both scenes, while enemies of
+every kind walk up, strike and die on the sword, and ends with q. In closed.rec the window is
+closed after a short run: the run ends with its report, and the replay's closing line after it.
 """
 import os
 import sys
 
-SDL_KEYDOWN, SDL_KEYUP = 2, 3
+SDL_KEYDOWN, SDL_KEYUP, SDL_QUIT = 2, 3, 12
 KEYS = {"space": 32, "1": 49, "2": 50, "p": 112, "q": 113, "kp2": 258, "kp4": 260, "kp6": 262,
         "kp8": 264, "kp-": 269, "kp+": 270, "up": 273, "down": 274, "right": 275, "left": 276,
         "ctrl": 306}
@@ -34,13 +30,11 @@ def varint(value):
     return bytes(out)
 
 
-def key_event(kind, key):
-    state = 1 if kind == SDL_KEYDOWN else 0
-    return bytes([kind, state, 0]) + varint(KEYS[key]) + varint(0) + varint(0)
-
-
-def recording(frame_ms, events):
-    """frame_ms(frame) gives the time to the next frame; events maps frames to (kind, key)."""
+def recording(frame_ms, presses):
+    """frame_ms(frame) gives the time to the next frame; presses are (frame, key, frames held)."""
+    events = {}
+    for frame, key, held in presses:
+        events[frame], events[frame + held] = (SDL_KEYDOWN, key), (SDL_KEYUP, key)
     out = bytearray(b"GHOULRUN REPLAY\n")
     out += varint(1) + varint(3) + b"1.0" + varint(64) + varint(0) + varint(0)
     out += bytes([0x04]) + varint(ROSTER_TICK)
@@ -49,7 +43,8 @@ def recording(frame_ms, events):
         event = events.get(frame)
         out += bytes([0x01 if event else 0x00]) + varint(tick - previous)
         if event:
-            out += key_event(*event)
+            kind, key = event
+            out += bytes([kind, kind == SDL_KEYDOWN, 0]) + varint(KEYS[key]) + bytes([0, 0])
         previous = tick
         tick += frame_ms(frame)
         frame += 1
@@ -57,9 +52,8 @@ def recording(frame_ms, events):
 
 
 def crowd():
-    events = {3: (SDL_KEYDOWN, "space"), 4: (SDL_KEYUP, "space"), 320: (SDL_KEYDOWN, "ctrl"),
-              321: (SDL_KEYUP, "ctrl"), 500: (SDL_KEYDOWN, "ctrl"), 501: (SDL_KEYUP, "ctrl")}
-    return recording(lambda frame: 0 if frame > 700 else 1001 if frame < 300 else 16, events)
+    presses = [(3, "space", 1), (320, "ctrl", 1), (500, "ctrl", 1)]
+    return recording(lambda frame: 0 if frame > 700 else 1001 if frame < 300 else 16, presses)
 
 
 # The tour: (second, key, seconds held). A held key is let go after that long.
@@ -79,16 +73,18 @@ def tour():
     def frame_at(second):
         return round(second * 1000 / TOUR_FRAME_MS)
 
-    events = {}
-    for second, key, held in TOUR:
-        events[frame_at(second)] = (SDL_KEYDOWN, key)
-        events[frame_at(second + held)] = (SDL_KEYUP, key)
+    presses = [(frame_at(s), key, frame_at(s + held) - frame_at(s)) for s, key, held in TOUR]
     last = frame_at(TOUR_SECONDS)
-    return recording(lambda frame: 0 if frame > last else TOUR_FRAME_MS, events)
+    return recording(lambda frame: 0 if frame > last else TOUR_FRAME_MS, presses)
+
+
+def closed():
+    run = recording(lambda frame: 0 if frame > 200 else 20, [(20, "right", 60), (100, "space", 1)])
+    return run + bytes([0x01]) + varint(20) + bytes([SDL_QUIT])
 
 
 if __name__ == "__main__":
     folder = sys.argv[1] if len(sys.argv) > 1 else "tests/data/replays"
-    for name, run in (("crowd", crowd), ("tour", tour)):
+    for name, run in (("crowd", crowd), ("tour", tour), ("closed", closed)):
         with open(os.path.join(folder, name + ".rec"), "wb") as f:
             f.write(run())

@@ -1,0 +1,82 @@
+// The platform layer: the end-of-run pause waits only on a terminal and there only until Enter or
+// the run's end; the test clock steps by hand; the process guard's signals and descriptors.
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/process_guard.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+// Standard input from `path` from here on.
+void readFrom(const char* path) {
+    const int opened = open(path, O_RDWR | O_NOCTTY);
+    dup2(opened, STDIN_FILENO);
+    close(opened);
+}
+
+int earlyEndChecks = 0;
+
+TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
+    testing::internal::CaptureStdout();
+    const int standardInput = dup(STDIN_FILENO);
+    readFrom("/dev/null");
+    platform::pauseConsole(); // returns at once
+    const int keyboard = posix_openpt(O_RDWR | O_NOCTTY);
+    grantpt(keyboard);
+    unlockpt(keyboard);
+    readFrom(ptsname(keyboard));
+    ASSERT_EQ(write(keyboard, "\n", 1), 1);
+    platform::pauseConsole(); // returns: Enter was pressed
+    // Nobody presses Enter, but the run's end comes at the third look.
+    platform::pauseConsole([] { return ++earlyEndChecks >= 3; });
+    dup2(standardInput, STDIN_FILENO);
+    close(standardInput);
+    close(keyboard);
+    std::cin.clear();
+    EXPECT_EQ(earlyEndChecks, 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "Press Enter to continue . . . Press Enter to continue . . . ");
+}
+
+TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
+    platform::setTestClock(4000000000u);
+    EXPECT_EQ(platform::ticks(), 4000000000u);
+    platform::delay(300000000u);
+    EXPECT_EQ(platform::ticks(), 4000000000u + 300000000u); // wraps like the timer
+    EXPECT_TRUE(platform::testClockActive());
+    platform::useRealClock();
+    EXPECT_FALSE(platform::testClockActive());
+}
+
+// An ending signal asks the run to end, a second one ends the process at once by that signal; a
+// closed standard output is given /dev/null; a failed write's signals end nothing.
+TEST(ProcessGuardTest, ASignalAsksTheRunToEndAndASecondEndsItByThatSignal) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        EXPECT_EXIT(
+            {
+                close(STDOUT_FILENO);
+                platform::guardProcess();
+                std::fprintf(stderr, "standard output open: %d\n",
+                             fcntl(STDOUT_FILENO, F_GETFD) != -1);
+                raise(SIGPIPE);
+                raise(SIGXFSZ);
+                std::fprintf(stderr, "asked to end: %d\n", platform::endRequested());
+                raise(signal);
+                std::fprintf(stderr, "asked to end: %d\n", platform::endRequested());
+                raise(signal);
+                std::_Exit(0);
+            },
+            testing::KilledBySignal(signal), "open: 1\nasked to end: 0\nasked to end: 1")
+            << strsignal(signal);
+    }
+}
+
+} // namespace
