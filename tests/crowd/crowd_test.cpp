@@ -1,5 +1,5 @@
-// The Crowd's crowding pass against the plain pass, bit for bit, however the helper thread shares
-// the frame; whole frames of real enemies with and without the plain-pass switch.
+// The crowding machinery against the plain way: the Crowd's pass bit for bit however the helper
+// thread shares the frame, and whole frames of real enemies, moved and drawn; the Piles' records.
 #include "crowd/blit_queue.h"
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
@@ -13,6 +13,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <random>
 #include <thread>
 #include <utility>
@@ -89,6 +91,11 @@ std::vector<Vec2> enemyPlaces() {
 
 bool sameBits(const std::vector<Vec2>& a, const std::vector<Vec2>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Vec2)) == 0;
+}
+
+std::vector<Uint32> screenPixels() {
+    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
+    return {pixels, pixels + screen->h * screen->pitch / 4};
 }
 
 class CrowdTest : public ::testing::Test {
@@ -224,15 +231,68 @@ TEST_F(CrowdFrameTest, ThePlainSwitchMovesAndDrawsEveryEnemyExactlyAsTheQuickPas
     const long helpedBefore = frameCrowd().helpedFrames();
     const std::vector<Vec2> plain = runFrames("1");
     EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
-    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
-    const std::vector<Uint32> plainScreen(pixels, pixels + screen->h * screen->pitch / 4);
+    const std::vector<Uint32> plainScreen = screenPixels();
     const std::vector<Vec2> quick = runFrames("0");
     EXPECT_TRUE(platform::usableCores() < 2 || frameCrowd().helpedFrames() > helpedBefore);
     EXPECT_TRUE(sameBits(plain, quick));
     // Hundreds of overlapping pictures of different sizes: any blit out of order shows.
-    EXPECT_TRUE(std::equal(plainScreen.begin(), plainScreen.end(), pixels));
+    EXPECT_TRUE(plainScreen == screenPixels());
+    EXPECT_FALSE(frameBlits().blitQueued()); // all made: a call makes none, and says so
     unsetenv("GHOULRUN_PLAIN_CROWD");
     crowding::prepare();
+}
+
+// One pile short of the limit: a group moving on finds one free for its new place while its old
+// pile still holds the members yet to move.
+constexpr int groupCount = Piles::pileLimit - 1;
+// The last group is one member short of large: it takes a pile but is never listed.
+constexpr int memberCount = groupCount * Piles::largePile - 1;
+// Moves per clearing: most of the way to where the table stops taking new coordinates.
+constexpr int movesPerClearing = 85;
+constexpr double outOfPlay = 12.5;
+
+// Members spread over the whole slot range, its first and last slot too; member m is in group
+// m % groupCount, so every group has members in several words.
+int memberSlot(int member) {
+    return firstEnemySlot + member * (pieceCount - firstEnemySlot) / (memberCount - 1);
+}
+
+TEST(PilesTest, EveryGroupIsOnePileWhereverItGoesAndClearingFreesThemAll) {
+    const auto piles = std::make_unique<Piles>();
+    std::mt19937_64 random(52021);
+    std::uniform_real_distribution<double> street(-2000.0, 2000.0);
+    // Three slots between the members share places that never pile (or leave play) meanwhile.
+    const double neverPiled[] = {0.0, -0.0, HUGE_VAL, -HUGE_VAL, NAN, outOfPlay};
+    for (int clearing = 0; clearing < 3; ++clearing) {
+        piles->clear();
+        for (int move = 0; move < movesPerClearing; ++move) {
+            const double unpiled = neverPiled[move % std::size(neverPiled)];
+            for (const int slot : {3, 4, 5}) {
+                piles->file(slot, unpiled != outOfPlay, unpiled);
+            }
+            std::map<double, int> groupAt; // a fresh place for each group
+            while (groupAt.size() < groupCount) {
+                groupAt.emplace(street(random), static_cast<int>(groupAt.size()));
+            }
+            for (const auto& [at, group] : groupAt) { // one whole group after the other
+                for (int member = group; member < memberCount; member += groupCount) {
+                    piles->file(memberSlot(member), true, at);
+                }
+            }
+            ASSERT_EQ(piles->largeOnes().size(), groupCount - 1) << clearing << ", " << move;
+            for (const int index : piles->largeOnes()) {
+                const Piles::Pile& pile = piles->pile(index);
+                ASSERT_TRUE(groupAt.contains(pile.at));
+                std::uint64_t members[Piles::wordCount] = {};
+                for (int member = groupAt[pile.at]; member < memberCount; member += groupCount) {
+                    const int slot = memberSlot(member);
+                    members[slot / Piles::wordBits] |= std::uint64_t{1} << slot % Piles::wordBits;
+                }
+                ASSERT_EQ(pile.size, Piles::largePile);
+                ASSERT_TRUE(std::equal(members, std::end(members), pile.slots)) << pile.at;
+            }
+        }
+    }
 }
 
 } // namespace
