@@ -94,19 +94,16 @@ mp3_in_wav() {
 [ "${1:-}" != --list ] || { cases | cut -d '|' -f 1 && exit 0; }
 row=$(cases | grep "^${1:?usage: error_case.sh CASE | --list}|") || fail "no case named $1"
 IFS='|' read -r _ damage environment arguments expected <<<"$row"
-GAME=$GHOULRUN_GAME_DIR/ghoulrun GOOD=$GOOD_RECORDING
+GAME=$GHOULRUN_GAME_DIR/ghoulrun GOOD=$GOOD_RECORDING want=${expected%% *} pattern=${expected#* }
 run=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-errors.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 cp -r "$GHOULRUN_GAME_DIR/images" "$GHOULRUN_GAME_DIR/sfx" "$GHOULRUN_GAME_DIR/pompeii.ogg" "$run"
-cd "$run"
-eval "$damage" || fail "could not damage the run folder: $damage"
+cd "$run" && eval "$damage" || fail "could not damage the run folder: $damage"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 eval "set -- $environment \"\$GAME\" $arguments"
 ulimit -c 0
 
-want=${expected%% *} pattern=${expected#* }
-deadline=$((want == 1 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S))
-status=0
+deadline=$((want == 1 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S)) status=0
 (
     [ "$want" = 0 ] || [ -n "${GHOULRUN_SANITIZED:-}" ] || ulimit -v $ADDRESS_SPACE_KB
     exec timeout -k 1 $deadline env "$@" >stdout.txt 2>stderr.txt </dev/null

@@ -117,16 +117,13 @@ check_make_install() {
     done
     [ -x "$root/games/ghoulrun" ] || fail "the installed game is not executable"
     [ "$(readlink "$root/bin/ghoulrun")" = ../games/ghoulrun ] || fail "no bin/ghoulrun link"
-    for folder in images sfx; do
-        [ "$(find "$root/share/games/ghoulrun/$folder" -type f | wc -l)" -eq \
-            "$(find "$GHOULRUN_GAME_DIR/$folder" -type f | wc -l)" ] || fail "$folder incomplete"
-    done
+    diff -r "$GHOULRUN_GAME_DIR/images" "$root/share/games/ghoulrun/images" >&2 &&
+        diff -r "$GHOULRUN_GAME_DIR/sfx" "$root/share/games/ghoulrun/sfx" >&2 || fail "data differs"
     in_project uninstall || fail "make uninstall failed: $(cat "$stage/uninstall.log")"
     left=$(cd "$stage" && find . \( -type f -o -type l \) ! -name '*.log' | sort)
     [ "$left" = "$others" ] || fail "after make uninstall there are: $left"
-    for own in share/games/ghoulrun share/doc/ghoulrun; do
-        [ ! -e "$root/$own" ] || fail "make uninstall left the game's folder $own"
-    done
+    [ ! -e "$root/share/games/ghoulrun" ] && [ ! -e "$root/share/doc/ghoulrun" ] ||
+        fail "make uninstall left the game's data or documentation folder"
     ! in_project uninstall || fail "a second make uninstall found something to do"
 }
 
