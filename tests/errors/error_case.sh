@@ -1,25 +1,20 @@
 #!/bin/bash
-# One case of the error matrix: damages a fresh copy of the run folder (or hands the game a damaged
+# One case of the error matrix (error_case.sh CASE | --list, with GHOULRUN_GAME_DIR and
+# GOOD_RECORDING): damages a fresh copy of the run folder (or hands the game a damaged
 # recording), runs the real game there and checks the answer a player gets.
-#
-#   error_case.sh CASE | --list     with GHOULRUN_GAME_DIR (the run folder) and GOOD_RECORDING
 set -eu
 
 # A damaged folder or recording must be answered within this time; a game that is to play
 # replays its recording as fast as it can, which a sanitized game does slowly.
-FAILURE_DEADLINE_S=5
-REPLAY_DEADLINE_S=60
-# Address space a plain game that is to fail may use: it needs under 100 MiB, while a loader that
-# believed a header claiming 100000 x 100000 pixels would need far more. Sanitized builds reserve
-# terabytes of shadow memory and run without this bound.
+FAILURE_DEADLINE_S=5 REPLAY_DEADLINE_S=60
+# Address space a plain game that is to fail may use: under 100 MiB, where a loader believing a
+# header of 100000 x 100000 pixels needs far more. Sanitized builds (terabytes of shadow) run free.
 ADDRESS_SPACE_KB=$((256 * 1024))
 
-# name | damage, run in the run folder | changes to the game's environment (env's words) |
-# the game's arguments | the exit status, then a pattern its one line must match: on standard
-# error for status 1, the last line of standard output for status 0 (the game played).
-cases() {
-    cat <<'TABLE'
-valid_run_folder|:||--replay "$GOOD" --headless|0 replay: * frames, state *
+# name | damage, run in the run folder | changes to the environment (env's words) | arguments |
+# exit status, then the pattern of its one line: standard error's for 1, standard output's last
+# for 0 (the game played).
+CASES=$(cat <<'TABLE'
 images_missing|rm -r images|||1 *images/city2.bmp*
 picture_missing|rm images/sword4.bmp|||1 *images/sword4.bmp*
 picture_empty|: >images/idle0.bmp|||1 *images/idle0.bmp*
@@ -31,8 +26,7 @@ picture_header_wide|bmp24 40 images/run4.bmp 100000 1|||1 *images/run4.bmp*too l
 picture_header_tall|bmp24 40 images/run5.bmp 1 100000|||1 *images/run5.bmp*too large*
 picture_header_tall_top_down|bmp24 40 images/run6.bmp 1 -100000|||1 *images/run6.bmp*too large*
 picture_old_header_tall|bmp24 12 images/run7.bmp 1 40000|||1 *images/run7.bmp*too large*
-picture_8bit_palette|bmp8 images/idle0.bmp; bmp8 images/attacker_walk0.bmp||--replay "$GOOD" --headless|0 replay: * frames, state *
-picture_unusual_headers|bmp24 40 images/idle1.bmp 40 -60; bmp24 12 images/crawler_idle0.bmp 40 60||--replay "$GOOD" --headless|0 replay: * frames, state *
+pictures_unusual|bmp8 images/idle0.bmp; bmp8 images/attacker_walk0.bmp; bmp24 40 images/idle1.bmp 40 -60; bmp24 12 images/crawler_idle0.bmp 40 60||--replay "$GOOD" --headless|0 replay: * frames, state *
 sfx_missing|rm -r sfx|||1 *sfx*
 sfx_plain_file|rm -r sfx; echo 'not a folder' >sfx|||1 *sfx*
 sfx_symlink_loop|ln -s loop sfx/loop|||1 *sfx/loop*
@@ -57,7 +51,7 @@ replay_cut_inside_frame|{ cat "$GOOD"; printf '\001\005'; } >bad.rec||--replay b
 replay_garbage|head -c 65536 "$GAME" >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: not a Ghoulrun recording*
 replay_of_failed_start|mkdir empty; "$GAME" --data empty --record failed.rec &>/dev/null; [ $? = 1 ]||--replay failed.rec --headless|0 replay: 0 frames, state *
 TABLE
-}
+)
 
 fail() { echo "FAULT: $*" && exit 1; }
 
@@ -91,8 +85,8 @@ mp3_in_wav() {
         head -c 1024 /dev/zero | tr '\0' U; } >"$1"
 }
 
-[ "${1:-}" != --list ] || { cases | cut -d '|' -f 1 && exit 0; }
-row=$(cases | grep "^${1:?usage: error_case.sh CASE | --list}|") || fail "no case named $1"
+[ "${1:-}" != --list ] || { cut -d '|' -f 1 <<<"$CASES" && exit 0; }
+row=$(grep "^${1:?usage: error_case.sh CASE | --list}|" <<<"$CASES") || fail "no case named $1"
 IFS='|' read -r _ damage environment arguments expected <<<"$row"
 GAME=$GHOULRUN_GAME_DIR/ghoulrun GOOD=$GOOD_RECORDING want=${expected%% *} pattern=${expected#* }
 run=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-errors.XXXXXX")
@@ -112,15 +106,12 @@ sed 's/^/  stderr: /' stderr.txt
 [ $status -ne 124 ] || fail "still running after $deadline s"
 [ $status -le 128 ] || fail "ended by signal $((status - 128)) ($(kill -l $status))"
 [ $status -eq "$want" ] || fail "ended with status $status, not $want"
+# A recording is refused before anything else starts: nothing on standard output then.
 if [ "$want" = 1 ]; then
-    [ "$(wc -l <stderr.txt)" -eq 1 ] || fail "standard error is not exactly one line"
-    line=$(cat stderr.txt)
-    # A recording is refused before anything else starts.
+    [ "$(wc -l <stderr.txt)" -eq 1 ] && line=$(cat stderr.txt) || fail "standard error is not one line"
     [ -z "$arguments" ] || [ ! -s stdout.txt ] || fail "printed on standard output"
 else
-    [ ! -s stderr.txt ] || fail "wrote to standard error"
-    line=$(tail -n 1 stdout.txt)
+    [ ! -s stderr.txt ] && line=$(tail -n 1 stdout.txt) || fail "wrote to standard error"
 fi
 # shellcheck disable=SC2053 # the pattern is a pattern
 [[ "$line" == $pattern ]] || fail "\"$line\" does not match \"$pattern\""
-echo "passed: status $status, \"$line\""

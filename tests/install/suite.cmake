@@ -5,13 +5,10 @@
 if(CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     return()
 endif()
-set(GHOULRUN_PACKAGE_DIR ${CMAKE_BINARY_DIR}/install-check)
 set(GHOULRUN_INSTALL_ENVIRONMENT
     "GHOULRUN_SOURCE_DIR=${CMAKE_SOURCE_DIR};GHOULRUN_BUILD_DIR=${CMAKE_BINARY_DIR}"
-    "GHOULRUN_GAME_DIR=${GHOULRUN_GAME_DIR};GHOULRUN_PACKAGE_DIR=${GHOULRUN_PACKAGE_DIR}"
-    "GHOULRUN_DESKTOP_ENTRY=${CMAKE_SOURCE_DIR}/dist/ghoulrun.desktop"
-    "GHOULRUN_METAINFO=${GHOULRUN_METAINFO};GHOULRUN_MAN_PAGE=${GHOULRUN_MAN_PAGE}"
-    "GHOULRUN_REPLAYS=${CMAKE_SOURCE_DIR}/tests/data/replays")
+    "GHOULRUN_GAME_DIR=${GHOULRUN_GAME_DIR};GHOULRUN_METAINFO=${GHOULRUN_METAINFO}"
+    "GHOULRUN_MAN_PAGE=${GHOULRUN_MAN_PAGE}")
 # check:time limit in seconds; install.package makes the package the others (after it) need.
 foreach(check desktop_entry:30 metainfo:30 man_page:30 package:180 lintian:180 unpacked:60
         make_install:120)

@@ -1,20 +1,18 @@
 #!/bin/bash
-# Soak: long random play, each game on an X server of its own.
-#   soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]
-# The plain game and its AddressSanitizer build, if given, play side by side: sword strokes, walks,
-# jumps, background switches, position reports (never q), never faster than the game takes them;
-# a game over starts it again. It fails on a run that ends with anything but status 0 or outlasts
-# a quit request at the deadline by 15 s; a game that stops drawing (3 s of processor time or 20 s
-# without a frame, its window gone, two screenshots 10 s apart the same); the plain game's memory
-# growing by 2 MiB after its first 10 s; anything on standard error. Its files go to E2E_ARTIFACTS.
+# Soak: long random play, each game on an X server of its own (soak.sh SECONDS GAME_DIR
+# FREEZE_LIBRARY [SANITIZED_GAME]). The plain game and its AddressSanitizer build, if given, play
+# side by side: sword strokes, walks, jumps, background switches, position reports (never q), never
+# faster than the game takes them; a game over starts it again. It fails on a run that ends with
+# anything but status 0 or outlasts a quit request at the deadline by 15 s; a game that stops
+# drawing (3 s of processor time or 20 s without a frame, its window gone, two screenshots 10 s
+# apart the same); the plain game's memory growing by 2 MiB after its first 10 s; anything on
+# standard error. Its files go to E2E_ARTIFACTS.
 NAME=soak
 GHOULRUN_GAME_DIR=$(realpath "${2:?usage: soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]}")
 . "$(dirname "$0")/../e2e/driver.sh"
-DEADLINE=$(($(now_ms) + $1 * 1000))
+DEADLINE=$(($(now_ms) + $1 * 1000)) SEED=${SOAK_SEED:-$$} SANITIZED_GAME=${4:+$(realpath "$4")}
 BASE_ENV=(SDL_AUDIODRIVER=dummy LD_PRELOAD="$(realpath "$3")")
-SANITIZED_GAME=${4:+$(realpath "$4")}
 SETTLE_MS=10000 # start-up and first allocations; memory is measured from here on
-SEED=${SOAK_SEED:-$$}
 
 press() { xdotool keydown --window "$WIN" "$1" sleep "$2" keyup --window "$WIN" "$1" 2>/dev/null; }
 # Mostly sword strokes to either side, as a player fighting for its life would.
@@ -46,6 +44,7 @@ ends_within() {
 watch_game() {
     local now f cpu rss
     now=$(now_ms) f=$(frames_shown) cpu=$(cpu_ticks)
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
     if [ "$f" -gt "$SEEN" ]; then
         FRAME_AT=$now CPU_AT=$cpu SEEN=$f
     elif [ $((cpu - CPU_AT)) -ge 300 ] || [ $((now - FRAME_AT)) -ge 20000 ]; then
@@ -58,7 +57,6 @@ watch_game() {
         ends_within 15 || fault "window not viewable at $(since_launch)"
         return 1
     fi
-    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
     [ "$LABEL" != plain ] || [ $((now - LAUNCHED)) -lt "$SETTLE_MS" ] || [ -z "$rss" ] ||
         RSS_BASE=${RSS_BASE:-$rss} RSS_PEAK=$((rss > RSS_PEAK ? rss : RSS_PEAK))
     [ $((now - LAUNCHED - SETTLE_MS)) -ge $((SHOTS * 10000)) ] || return 0
@@ -103,47 +101,44 @@ one_run() {
 }
 
 # LABEL [BINARY]: the game again and again on an X server of its own until the deadline (no new
-# run in the last 5 s: it would not get past its start-up) or a fault.
+# run in the last 5 s: it would not get past its start-up) or a fault; then its runs and faults.
 play() {
     LABEL=$1 GAME_CMD=${2:-$GHOULRUN_GAME_DIR/ghoulrun} STARTED="" run=0
     trap 'kill -KILL $GAME_PID $STARTED 2>/dev/null' EXIT
     trap 'exit 1' TERM
     RANDOM=$((SEED + ${#LABEL}))
-    start_xvfb
+    start_xvfb && : >>"$WORK/$LABEL.runs.txt"
     while [ $((DEADLINE - $(now_ms))) -gt 5000 ] && [ ! -s "$WORK/$LABEL.faults.txt" ]; do
         RUN="$LABEL.$((run += 1))"
         one_run >>"$WORK/$LABEL.runs.txt"
-        note "$(tail -n 1 "$WORK/$LABEL.runs.txt")"
     done
+    [ "$LABEL" != plain ] || grep -qs RSS "$WORK/plain.runs.txt" ||
+        echo "no run lasted 10 s, so memory was never measured" >>"$WORK/plain.faults.txt"
 }
+
 note "playing for $1 s (seed $SEED)"
 cp -R "$GHOULRUN_GAME_DIR" "$GAME_FOLDER"
-touch "$WORK/plain.runs.txt"
-play plain &
-STARTED="$STARTED $!" players=$!
+play plain & players=$!
 if [ -n "$SANITIZED_GAME" ]; then
     (
         # Full stacks at every allocation, so that the leak suppressions can name our own call
         # sites. Mesa's default rasteriser registers its unwind tables while holding the unwinder's
         # lock, which those stacks then wait for for ever: the plain software one compiles nothing.
         # Preloaded, it is not unloaded with SDL's video before LeakSanitizer looks.
-        export GALLIUM_DRIVER=softpipe
         BASE_ENV[1]+=":$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
         cat "$(dirname "$0")/../sanitize/lsan.supp" "$(dirname "$0")/lsan_display.supp" >"$WORK/lsan.supp"
         export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:halt_on_error=1:verify_asan_link_order=0"
-        export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+        export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" GALLIUM_DRIVER=softpipe
         export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
         play sanitized "$SANITIZED_GAME"
     ) &
-    STARTED="$STARTED $!" players="$players $!"
+    players="$players $!"
 fi
-failed=0
+STARTED="$STARTED $players" failed=0
 for player in $players; do wait "$player" || failed=1; done
 for label in plain sanitized; do
     [ -f "$WORK/$label.runs.txt" ] || continue
     echo "== $label game" && cat "$WORK/$label.runs.txt"
-    [ "$label" = sanitized ] || grep -q RSS "$WORK/$label.runs.txt" ||
-        echo "no run lasted 10 s, so memory was never measured" >>"$WORK/$label.faults.txt"
     [ ! -s "$WORK/$label.faults.txt" ] || { sed 's/^/FAULT: /' "$WORK/$label.faults.txt" && failed=1; }
 done
 [ "$failed" -eq 0 ] && echo "soak passed" || { echo "soak failed" && exit 1; }
