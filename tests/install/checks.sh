@@ -71,7 +71,7 @@ check_package() {
 # The package unpacked anywhere (dpkg-deb -x): its game, started from another folder, finds its
 # data by the path from the binary and replays a recording named from where it was started.
 check_unpacked() {
-    local root=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-unpacked.XXXXXX")
+    root=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-unpacked.XXXXXX")
     trap 'rm -rf "$root"' EXIT
     dpkg-deb -x "$(the_package)" "$root" || fail "dpkg-deb -x failed"
     cp "$GHOULRUN_SOURCE_DIR/tests/data/replays/sword.rec" "$root"
