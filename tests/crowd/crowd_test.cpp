@@ -1,5 +1,5 @@
-// The Crowd's crowding pass against the plain pass, bit for bit, however the helper thread shares
-// the frame; whole frames of real enemies with and without the plain-pass switch.
+// The crowding machinery against the plain way: the Crowd's pass bit for bit however the helper
+// thread shares the frame, and whole frames of real enemies, moved and drawn; the Piles' records.
 #include "crowd/blit_queue.h"
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
@@ -29,8 +29,6 @@ constexpr int largestCrowd = 400; // every access checked: larger crowds would t
 #else
 constexpr int largestCrowd = pieceCount;
 #endif
-constexpr double inf = HUGE_VAL;
-constexpr double nan = NAN;
 
 class Dot : public GamePiece {}; // a position and the dead flag, nothing more
 
@@ -52,18 +50,17 @@ bool steerHelper() {
     return heldBack;
 }
 
-// Odd numbers, places at the fused push's edge of reach, `count` places along the street: one in
-// `edgeEvery` at its edge, a tenth on whole pixels (exact ties, more than the Crowd has piles for).
+// Odd numbers, places at the fused push's edge of reach, then along the street to `count` in all:
+// one in `edgeEvery` at its edge, a tenth on whole pixels (exact ties, more than there are piles).
 std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int edgeEvery) {
     std::normal_distribution<double> aroundHero(400.0, spread);
     std::uniform_real_distribution<double> street(streetTop, streetBottom);
     std::vector<Vec2> places = {
-        {100.0, 300.0},       {130.0, 330.0}, {100.0 + std::nextafter(30.0, 0.0), 300},
-        {-0.0, -0.0},         {0.0, 20.0},    {1e6, 1e6},
-        {1e6 + 10, 1e6 - 10}, {inf, 300.0},   {nan, 310.0},
-        {120.0, -inf},        {100.0, 300.0}, {5e-324, 1e-310}};
-    for (const double at :
-         {1000.0 + std::ldexp(1.0, -43), -1000.0 - std::ldexp(1.0, -43), 1e6 + 0.25}) {
+        {100.0, 300.0},       {130.0, 330.0},    {100.0 + std::nextafter(30.0, 0.0), 300},
+        {-0.0, -0.0},         {0.0, 20.0},       {1e6, 1e6},
+        {1e6 + 10, 1e6 - 10}, {HUGE_VAL, 300.0}, {NAN, 310.0},
+        {120.0, -HUGE_VAL},   {100.0, 300.0},    {5e-324, 1e-310}};
+    for (const double at : {1000.0 + 0x1p-43, -1000.0 - 0x1p-43, 1e6 + 0.25}) {
         for (const double edge : {at + pushDistance, at - pushDistance}) {
             for (const double x :
                  {at, edge, std::nextafter(edge, 0.0), std::nextafter(edge, 2 * edge)}) {
@@ -71,7 +68,7 @@ std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int
             }
         }
     }
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; places.size() < static_cast<size_t>(count); ++i) {
         const double x = aroundHero(random);
         const double y = i % edgeEvery == 0 ? streetBottom : street(random);
         places.push_back(i % 10 == 0 ? Vec2(std::round(x), std::round(y)) : Vec2(x, y));
@@ -134,8 +131,7 @@ class CrowdTest : public ::testing::Test {
     }
 
     // The frame by the plain pass, then by the Crowd from the same start with the helper sharing
-    // it each way; under the last frame's rule a helped frame refuses only those that stepped
-    // aside.
+    // it each way; under the last frame's rule a helped frame refuses only those stepping aside.
     void expectSameFrame(double distance, double divisor, bool sameRule) {
         const std::vector<Vec2> start = enemyPlaces();
         passes(false, distance, divisor);
@@ -159,28 +155,27 @@ class CrowdTest : public ::testing::Test {
     }
 };
 
-// A few loose enemies to the whole street, standing or walking, under every rule, new ones mid-run.
+// A few loose enemies to every slot of the roster, standing or walking, under every rule.
 TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
     struct Case {
         int count, edgeEvery, frames;
         double spread, distance, divisor;
         bool walking;
     };
-    std::vector<Case> cases = {{40, 4, 2, 300.0, 30.0, 8.0, false},
-                               {600, 10, 2, 40.0, 30.0, 8.0, false},
-                               {1500, 2, 12, 120.0, 30.0, 8.0, true},
-                               {9960, 4, 1, 3000.0, 30.0, 8.0, true}};
-    const double otherRules[][2] = {{30, 4},   {30, 3}, {30, 0}, {30, nan}, {30, -8},
+    std::vector<Case> cases = {{76, 4, 2, 300.0, 30.0, 8.0, false},
+                               {636, 10, 2, 40.0, 30.0, 8.0, false},
+                               {1536, 2, 12, 120.0, 30.0, 8.0, true},
+                               {pieceCount - firstEnemySlot + 1, 4, 1, 3000.0, 30.0, 8.0, true}};
+    const double otherRules[][2] = {{30, 4},   {30, 3}, {30, 0}, {30, NAN}, {30, -8},
                                     {30, 0.5}, {0, 8},  {-5, 8}, {1e300, 8}};
     for (const auto& rule : otherRules) {
-        cases.push_back({300, 3, 2, 40.0, rule[0], rule[1], false});
+        cases.push_back({336, 3, 2, 40.0, rule[0], rule[1], false});
     }
     std::erase_if(cases, [](const Case& c) { return c.count > largestCrowd; });
     std::mt19937_64 random(20240611);
     std::uniform_real_distribution<double> step(-40.0, 40.0);
     for (const Case& c : cases) {
-        const std::vector<Vec2> start = crowdOf(random, c.count, c.spread, c.edgeEvery);
-        fill(start);
+        fill(crowdOf(random, c.count, c.spread, c.edgeEvery));
         for (int frame = 0; frame < c.frames; ++frame) {
             expectSameFrame(c.distance, c.divisor, frame > 0);
             for (int slot = firstEnemySlot; slot <= newestReleasedSlot() && c.walking; ++slot) {
@@ -192,10 +187,13 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
     }
 }
 
-// Real enemies through runFrame: with GHOULRUN_PLAIN_CROWD=1 the same places and screen as without.
-class CrowdFrameTest : public enemy_testing::EnemyFixture {
-  protected:
-    std::vector<Vec2> runFrames(const char* plainSwitch) {
+// Real enemies through runFrame: with GHOULRUN_PLAIN_CROWD=1 the same screen as in helped frames,
+// hundreds of overlapping pictures of different sizes, where any blit out of order shows. (Their
+// places, with the helper thread at work, are in the golden crowd replay's digests.)
+using CrowdFrameTest = enemy_testing::EnemyFixture;
+
+TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
+    const auto screenAfterFrames = [this](const char* plainSwitch) {
         setenv("GHOULRUN_PLAIN_CROWD", plainSwitch, 1);
         crowding::prepare();
         testing_support::setFrameClock(enemy_testing::startTime);
@@ -216,23 +214,66 @@ class CrowdFrameTest : public enemy_testing::EnemyFixture {
             lastSpawnTick = platform::ticks(); // no release: the same enemies every frame
             runFrame();
         }
-        return enemyPlaces();
-    }
-};
-
-TEST_F(CrowdFrameTest, ThePlainSwitchMovesAndDrawsEveryEnemyExactlyAsTheQuickPass) {
+        const auto* pixels = static_cast<const Uint32*>(screen->pixels);
+        return std::vector<Uint32>(pixels, pixels + screen->h * screen->pitch / 4);
+    };
     const long helpedBefore = frameCrowd().helpedFrames();
-    const std::vector<Vec2> plain = runFrames("1");
+    const std::vector<Uint32> plain = screenAfterFrames("1");
     EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
-    const auto* pixels = static_cast<const Uint32*>(screen->pixels);
-    const std::vector<Uint32> plainScreen(pixels, pixels + screen->h * screen->pitch / 4);
-    const std::vector<Vec2> quick = runFrames("0");
+    EXPECT_TRUE(plain == screenAfterFrames("0"));
     EXPECT_TRUE(platform::usableCores() < 2 || frameCrowd().helpedFrames() > helpedBefore);
-    EXPECT_TRUE(sameBits(plain, quick));
-    // Hundreds of overlapping pictures of different sizes: any blit out of order shows.
-    EXPECT_TRUE(std::equal(plainScreen.begin(), plainScreen.end(), pixels));
+    EXPECT_FALSE(frameBlits().blitQueued()); // all made: a call makes none, and says so
     unsetenv("GHOULRUN_PLAIN_CROWD");
     crowding::prepare();
+}
+
+// One pile short of the limit: a group moving on finds one free while its old pile still holds
+// members yet to move. The last group is one member short of large: piled, but never listed.
+constexpr int groupCount = Piles::pileLimit - 1;
+constexpr int memberCount = groupCount * Piles::largePile - 1;
+constexpr int movesPerClearing = 85; // most of the way to where the table takes no new places
+constexpr double outOfPlay = 12.5;
+
+// Members spread over the whole slot range, its first and last slot too; member m is in group
+// m % groupCount, so every group has members in several words.
+int memberSlot(int member) {
+    return firstEnemySlot + member * (pieceCount - firstEnemySlot) / (memberCount - 1);
+}
+
+TEST(PilesTest, EveryGroupIsOnePileWhereverItGoesAndClearingFreesThemAll) {
+    static Piles piles;
+    // Three slots between the members share places that never pile (or leave play) meanwhile.
+    const double neverPiled[] = {0.0, -0.0, HUGE_VAL, -HUGE_VAL, NAN, outOfPlay};
+    for (int move = 0; move < 3 * movesPerClearing; ++move) {
+        if (move % movesPerClearing == 0) {
+            piles.clear();
+        }
+        const double unpiled = neverPiled[move % std::size(neverPiled)];
+        for (const int slot : {3, 4, 5}) {
+            piles.file(slot, unpiled != outOfPlay, unpiled);
+        }
+        // Group g moves to base + g; one after the other, from a different one each move.
+        const double base = 1000.5 * (move + 1);
+        for (int next = 0; next < groupCount; ++next) {
+            const int group = (next + move) % groupCount;
+            for (int member = group; member < memberCount; member += groupCount) {
+                piles.file(memberSlot(member), true, base + group);
+            }
+        }
+        ASSERT_EQ(piles.largeOnes().size(), groupCount - 1) << move;
+        for (const int index : piles.largeOnes()) {
+            const Piles::Pile& pile = piles.pile(index);
+            const double group = pile.at - base;
+            ASSERT_TRUE(group >= 0 && group < groupCount && group == std::floor(group)) << pile.at;
+            std::uint64_t members[Piles::wordCount] = {};
+            for (int member = static_cast<int>(group); member < memberCount; member += groupCount) {
+                const int slot = memberSlot(member);
+                members[slot / Piles::wordBits] |= std::uint64_t{1} << slot % Piles::wordBits;
+            }
+            ASSERT_EQ(pile.size, Piles::largePile);
+            ASSERT_TRUE(std::equal(members, std::end(members), pile.slots)) << pile.at;
+        }
+    }
 }
 
 } // namespace

@@ -1,25 +1,20 @@
 #!/bin/bash
-# One case of the error matrix: damages a fresh copy of the run folder (or hands the game a damaged
+# One case of the error matrix (error_case.sh CASE | --list, with GHOULRUN_GAME_DIR and
+# GOOD_RECORDING): damages a fresh copy of the run folder (or hands the game a damaged
 # recording), runs the real game there and checks the answer a player gets.
-#
-#   error_case.sh CASE | --list     with GHOULRUN_GAME_DIR (the run folder) and GOOD_RECORDING
 set -eu
 
 # A damaged folder or recording must be answered within this time; a game that is to play
 # replays its recording as fast as it can, which a sanitized game does slowly.
-FAILURE_DEADLINE_S=5
-REPLAY_DEADLINE_S=60
-# Address space a plain game that is to fail may use: it needs under 100 MiB, while a loader that
-# believed a header claiming 100000 x 100000 pixels would need far more. Sanitized builds reserve
-# terabytes of shadow memory and run without this bound.
+FAILURE_DEADLINE_S=5 REPLAY_DEADLINE_S=60
+# Address space a plain game that is to fail may use: under 100 MiB, where a loader believing a
+# header of 100000 x 100000 pixels needs far more. Sanitized builds (terabytes of shadow) run free.
 ADDRESS_SPACE_KB=$((256 * 1024))
 
-# name | damage, run in the run folder | changes to the game's environment (env's words) |
-# the game's arguments | the exit status, then a pattern its one line must match: on standard
-# error for status 1, the last line of standard output for status 0 (the game played).
-cases() {
-    cat <<'TABLE'
-valid_run_folder|:||--replay "$GOOD" --headless|0 replay: * frames, state *
+# name | damage, run in the run folder | changes to the environment (env's words) | arguments |
+# exit status, then the pattern of its one line: standard error's for 1, standard output's last
+# for 0 (the game played).
+CASES=$(cat <<'TABLE'
 images_missing|rm -r images|||1 *images/city2.bmp*
 picture_missing|rm images/sword4.bmp|||1 *images/sword4.bmp*
 picture_empty|: >images/idle0.bmp|||1 *images/idle0.bmp*
@@ -31,8 +26,7 @@ picture_header_wide|bmp24 40 images/run4.bmp 100000 1|||1 *images/run4.bmp*too l
 picture_header_tall|bmp24 40 images/run5.bmp 1 100000|||1 *images/run5.bmp*too large*
 picture_header_tall_top_down|bmp24 40 images/run6.bmp 1 -100000|||1 *images/run6.bmp*too large*
 picture_old_header_tall|bmp24 12 images/run7.bmp 1 40000|||1 *images/run7.bmp*too large*
-picture_8bit_palette|bmp8 images/idle0.bmp; bmp8 images/attacker_walk0.bmp||--replay "$GOOD" --headless|0 replay: * frames, state *
-picture_unusual_headers|bmp24 40 images/idle1.bmp 40 -60; bmp24 12 images/crawler_idle0.bmp 40 60||--replay "$GOOD" --headless|0 replay: * frames, state *
+pictures_unusual|bmp8 images/idle0.bmp; bmp8 images/attacker_walk0.bmp; bmp24 40 images/idle1.bmp 40 -60; bmp24 12 images/crawler_idle0.bmp 40 60||--replay "$GOOD" --headless|0 replay: * frames, state *
 sfx_missing|rm -r sfx|||1 *sfx*
 sfx_plain_file|rm -r sfx; echo 'not a folder' >sfx|||1 *sfx*
 sfx_symlink_loop|ln -s loop sfx/loop|||1 *sfx/loop*
@@ -55,20 +49,16 @@ replay_wrong_magic|{ printf 'GHOULRUN REPLAX\n'; tail -c +17 "$GOOD"; } >bad.rec
 replay_another_version|{ head -c 16 "$GOOD"; printf '\002'; tail -c +18 "$GOOD"; } >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: recording format version 2, this game reads version 1*
 replay_cut_inside_frame|{ cat "$GOOD"; printf '\001\005'; } >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: truncated in the middle of frame*
 replay_garbage|head -c 65536 "$GAME" >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: not a Ghoulrun recording*
-replay_of_failed_start|mkdir empty; fails_to_start --data empty --record failed.rec||--replay failed.rec --headless|0 replay: 0 frames, state *
+replay_of_failed_start|mkdir empty; "$GAME" --data empty --record failed.rec &>/dev/null; [ $? = 1 ]||--replay failed.rec --headless|0 replay: 0 frames, state *
 TABLE
-}
+)
 
 fail() { echo "FAULT: $*" && exit 1; }
 
-# Little-endian bytes of the value $2 over $1 bytes (without a subshell per byte: a palette
-# has a thousand).
+# Little-endian bytes: le SIZE VALUE [SIZE VALUE]..., each SIZE at most 8.
 le() {
-    local i byte
-    for ((i = 0; i < $1; i++)); do
-        printf -v byte '\\%03o' $((($2 >> 8 * i) & 255))
-        printf "$byte"
-    done
+    perl -e 'for (my $i = 0; $i < @ARGV; $i += 2) {
+        print substr(pack("q<", eval $ARGV[$i + 1]), 0, $ARGV[$i]) }' -- "$@"
 }
 
 # A 24-bit bitmap $2 whose info header ($1 bytes: 12, the old kind, or 40) gives $3 x $4 pixels
@@ -76,68 +66,52 @@ le() {
 # no loader needs; of the pixels, no more than 8 KiB are there.
 bmp24() {
     local side=$(($1 == 12 ? 2 : 4)) bytes=$((($3 * 3 + 3) / 4 * 4 * ${4#-}))
-    { printf BM; le 4 -1; le 4 0; le 4 $((14 + $1)); le 4 "$1"; le $side "$3"; le $side "$4"
-        le 2 1; le 2 24; [ "$1" = 12 ] || { le 4 0; le 4 -1; le 16 0; }
+    { printf BM; le 4 -1 4 0 4 $((14 + $1)) 4 "$1" $side "$3" $side "$4" 2 1 2 24
+        [ "$1" = 12 ] || le 4 0 4 -1 8 0 8 0
         head -c $((bytes < 8192 ? bytes : 8192)) /dev/zero; } >"$2"
 }
 
 # A valid 40 x 60 bitmap of 8-bit colour indices into a 256-grey palette.
 bmp8() {
-    local i
-    { printf BM; le 4 $((1078 + 2400)); le 4 0; le 4 1078; le 4 40; le 4 40; le 4 60; le 2 1
-        le 2 8; le 4 0; le 4 2400; le 4 2835; le 4 2835; le 4 256; le 4 0
-        for ((i = 0; i < 256; i++)); do le 3 $((i * 0x10101)); le 1 0; done
+    { printf BM; le 4 $((1078 + 2400)) 4 0 4 1078 4 40 4 40 4 60 2 1 2 8 4 0 4 2400 4 2835 4 2835
+        le 4 256 4 0 && perl -e 'print pack("V", $_ * 0x10101) for 0 .. 255'
         head -c 2400 /dev/zero | tr '\0' '\100'; } >"$1"
 }
 
 # A WAV whose samples are MPEG layer 3 (format tag 0x55), which the mixer cannot decode from WAV.
 mp3_in_wav() {
-    { printf RIFF; le 4 1074; printf 'WAVEfmt '; le 4 30; le 2 0x55; le 2 1; le 4 22050
-        le 4 4000; le 2 1; le 2 0; le 2 12; le 2 1; le 4 2; le 2 104; le 2 1; le 2 1393
-        printf data; le 4 1024; head -c 1024 /dev/zero | tr '\0' U; } >"$1"
+    { printf RIFF; le 4 1074; printf 'WAVEfmt '; le 4 30 2 0x55 2 1 4 22050 4 4000 2 1 2 0 2 12
+        le 2 1 4 2 2 104 2 1 2 1393 && printf data && le 4 1024
+        head -c 1024 /dev/zero | tr '\0' U; } >"$1"
 }
 
-# The game run with the arguments fails at start-up, with status 1.
-fails_to_start() {
-    "$GAME" "$@" >/dev/null 2>&1 && fail "the game given $* started"
-    [ $? -eq 1 ] || fail "the game given $* ended with a status other than 1"
-}
-
-[ "${1:-}" != --list ] || { cases | cut -d '|' -f 1 && exit 0; }
-row=$(cases | grep "^${1:?usage: error_case.sh CASE | --list}|") || fail "no case named $1"
+[ "${1:-}" != --list ] || { cut -d '|' -f 1 <<<"$CASES" && exit 0; }
+row=$(grep "^${1:?usage: error_case.sh CASE | --list}|" <<<"$CASES") || fail "no case named $1"
 IFS='|' read -r _ damage environment arguments expected <<<"$row"
-GAME=$GHOULRUN_GAME_DIR/ghoulrun
-GOOD=$GOOD_RECORDING
+GAME=$GHOULRUN_GAME_DIR/ghoulrun GOOD=$GOOD_RECORDING want=${expected%% *} pattern=${expected#* }
 run=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-errors.XXXXXX")
 trap 'rm -rf "$run"' EXIT
 cp -r "$GHOULRUN_GAME_DIR/images" "$GHOULRUN_GAME_DIR/sfx" "$GHOULRUN_GAME_DIR/pompeii.ogg" "$run"
-cd "$run"
-eval "$damage" || fail "could not damage the run folder: $damage"
+cd "$run" && eval "$damage" || fail "could not damage the run folder: $damage"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 eval "set -- $environment \"\$GAME\" $arguments"
 ulimit -c 0
 
-want=${expected%% *}
-pattern=${expected#* }
-deadline=$((want == 1 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S))
-status=0
+deadline=$((want == 1 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S)) status=0
 (
-    [ "$want" = 0 ] || [ "${GHOULRUN_SANITIZED:-0}" = 1 ] || ulimit -v $ADDRESS_SPACE_KB
+    [ "$want" = 0 ] || [ -n "${GHOULRUN_SANITIZED:-}" ] || ulimit -v $ADDRESS_SPACE_KB
     exec timeout -k 1 $deadline env "$@" >stdout.txt 2>stderr.txt </dev/null
 ) || status=$?
 sed 's/^/  stderr: /' stderr.txt
 [ $status -ne 124 ] || fail "still running after $deadline s"
 [ $status -le 128 ] || fail "ended by signal $((status - 128)) ($(kill -l $status))"
 [ $status -eq "$want" ] || fail "ended with status $status, not $want"
+# A recording is refused before anything else starts: nothing on standard output then.
 if [ "$want" = 1 ]; then
-    [ "$(wc -l <stderr.txt)" -eq 1 ] || fail "standard error is not exactly one line"
-    line=$(cat stderr.txt)
-    # A recording is refused before anything else starts.
+    [ "$(wc -l <stderr.txt)" -eq 1 ] && line=$(cat stderr.txt) || fail "standard error is not one line"
     [ -z "$arguments" ] || [ ! -s stdout.txt ] || fail "printed on standard output"
 else
-    [ ! -s stderr.txt ] || fail "wrote to standard error"
-    line=$(tail -n 1 stdout.txt)
+    [ ! -s stderr.txt ] && line=$(tail -n 1 stdout.txt) || fail "wrote to standard error"
 fi
 # shellcheck disable=SC2053 # the pattern is a pattern
 [[ "$line" == $pattern ]] || fail "\"$line\" does not match \"$pattern\""
-echo "passed: status $status, \"$line\""

@@ -3,14 +3,11 @@
 set(GHOULRUN_ERROR_CASE ${CMAKE_CURRENT_LIST_DIR}/error_case.sh)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${GHOULRUN_ERROR_CASE})
 execute_process(COMMAND bash ${GHOULRUN_ERROR_CASE} --list COMMAND_ERROR_IS_FATAL ANY
-                OUTPUT_VARIABLE GHOULRUN_ERROR_CASES OUTPUT_STRIP_TRAILING_WHITESPACE)
-string(REPLACE "\n" ";" GHOULRUN_ERROR_CASES "${GHOULRUN_ERROR_CASES}")
-# A sanitized game reserves more address space than a plain one may use.
-set(GHOULRUN_ERRORS_SANITIZED 0)
-if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=(address|thread)")
-    set(GHOULRUN_ERRORS_SANITIZED 1)
-endif()
-# The good recording is what the damaged ones are made from, and what unusual folders must play.
+                OUTPUT_VARIABLE GHOULRUN_ERROR_CASES)
+string(REGEX MATCHALL "[^\n]+" GHOULRUN_ERROR_CASES "${GHOULRUN_ERROR_CASES}")
+# A sanitized game reserves more address space than a plain one may use. The good recording is
+# what the damaged ones are made from, and what unusual folders must play.
+string(REGEX MATCH "-fsanitize=(address|thread)" GHOULRUN_ERRORS_SANITIZED "${CMAKE_CXX_FLAGS}")
 set(GHOULRUN_ERRORS_ENVIRONMENT GHOULRUN_GAME_DIR=${GHOULRUN_GAME_DIR}
     GHOULRUN_SANITIZED=${GHOULRUN_ERRORS_SANITIZED}
     GOOD_RECORDING=${CMAKE_SOURCE_DIR}/tests/data/replays/standing.rec)

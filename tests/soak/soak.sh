@@ -1,38 +1,28 @@
 #!/bin/bash
-# Soak: long random play, each game on an X server of its own.
-#
-#   soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]
-#
-# The plain game and its AddressSanitizer build, if given, play side by side: sword strokes, walks,
-# jumps, background switches, position reports (never q), never faster than the game takes them;
-# a game over starts it again. It fails on a run that ends with anything but status 0 or outlasts
-# a quit request at the deadline by 15 s; a game that stops drawing (3 s of processor time or 20 s
-# without a frame, its window gone, two screenshots 10 s apart the same); the plain game's memory
-# growing by 2 MiB after its first 10 s; anything on standard error. Its files go to E2E_ARTIFACTS.
+# Soak: long random play, each game on an X server of its own (soak.sh SECONDS GAME_DIR
+# FREEZE_LIBRARY [SANITIZED_GAME]). The plain game and its AddressSanitizer build, if given, play
+# side by side: sword strokes, walks, jumps, background switches, position reports (never q), never
+# faster than the game takes them; a game over starts it again. It fails on a run that ends with
+# anything but status 0 or outlasts a quit request at the deadline by 15 s; a game that stops
+# drawing (3 s of processor time or 20 s without a frame, its window gone, two screenshots 10 s
+# apart the same); the plain game's memory growing by 2 MiB after its first 10 s; anything on
+# standard error. Its files go to E2E_ARTIFACTS.
 NAME=soak
 GHOULRUN_GAME_DIR=$(realpath "${2:?usage: soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]}")
 . "$(dirname "$0")/../e2e/driver.sh"
-DEADLINE=$(($(now_ms) + $1 * 1000))
+DEADLINE=$(($(now_ms) + $1 * 1000)) SEED=${SOAK_SEED:-$$} SANITIZED_GAME=${4:+$(realpath "$4")}
 BASE_ENV=(SDL_AUDIODRIVER=dummy LD_PRELOAD="$(realpath "$3")")
-SANITIZED_GAME=${4:+$(realpath "$4")}
 SETTLE_MS=10000 # start-up and first allocations; memory is measured from here on
-SEED=${SOAK_SEED:-$$}
 
+press() { xdotool keydown --window "$WIN" "$1" sleep "$2" keyup --window "$WIN" "$1" 2>/dev/null; }
 # Mostly sword strokes to either side, as a player fighting for its life would.
-press() { # KEY SECONDS
-    xdotool keydown --window "$WIN" "$1" 2>/dev/null
-    sleep "$2"
-    xdotool keyup --window "$WIN" "$1" 2>/dev/null
-}
 random_action() {
-    local held=(Left Right Up Down KP_4 KP_6 KP_8 KP_2) tapped=(Control_L 1 2 p Up Down) choice=$((RANDOM % 10))
-    if [ "$choice" -lt 6 ]; then
-        press "${held[RANDOM % 2]}" 0.03 && press space 0.05
-    elif [ "$choice" -lt 8 ]; then
-        press "${held[RANDOM % 8]}" "0.$((10 + RANDOM % 60))"
-    else
-        press "${tapped[RANDOM % 6]}" 0.05
-    fi
+    local held=(Left Right Up Down KP_4 KP_6 KP_8 KP_2) tapped=(Control_L 1 2 p Up Down)
+    case $((RANDOM % 10)) in
+    [0-5]) press "${held[RANDOM % 2]}" 0.03 && press space 0.05 ;;
+    [67]) press "${held[RANDOM % 8]}" "0.$((10 + RANDOM % 60))" ;;
+    *) press "${tapped[RANDOM % 6]}" 0.05 ;;
+    esac
     sleep 0.05
 }
 
@@ -40,12 +30,11 @@ cpu_ticks() { sed -E 's/^.*\) //' "/proc/$GAME_PID/stat" 2>/dev/null | awk '{ pr
 fault() { echo "$RUN: $*" >>"$WORK/$LABEL.faults.txt"; }
 since_launch() { echo "$(((${1:-$(now_ms)} - LAUNCHED) / 1000)) s"; }
 
-# Whether the game ends within SECONDS; with AGAIN, asked to quit again every AGAIN seconds.
+# Whether the game ends within SECONDS; with AGAIN, asked again to quit every AGAIN tenths of a s.
 ends_within() {
     local tenths=0
-    while running && [ "$tenths" -lt $(($1 * 10)) ]; do
+    while running && [ $((tenths += 1)) -le $(($1 * 10)) ]; do
         sleep 0.1
-        tenths=$((tenths + 1))
         [ $((tenths % ${2:-1000})) -ne 0 ] || kill -TERM "$GAME_PID" 2>/dev/null
     done
     ! running
@@ -55,6 +44,7 @@ ends_within() {
 watch_game() {
     local now f cpu rss
     now=$(now_ms) f=$(frames_shown) cpu=$(cpu_ticks)
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
     if [ "$f" -gt "$SEEN" ]; then
         FRAME_AT=$now CPU_AT=$cpu SEEN=$f
     elif [ $((cpu - CPU_AT)) -ge 300 ] || [ $((now - FRAME_AT)) -ge 20000 ]; then
@@ -67,14 +57,10 @@ watch_game() {
         ends_within 15 || fault "window not viewable at $(since_launch)"
         return 1
     fi
-    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
-    if [ "$LABEL" = plain ] && [ $((now - LAUNCHED)) -ge "$SETTLE_MS" ] && [ -n "$rss" ]; then
-        echo "$(since_launch) $rss KiB, $f frames" >>"$WORK/$RUN.rss.txt"
+    [ "$LABEL" != plain ] || [ $((now - LAUNCHED)) -lt "$SETTLE_MS" ] || [ -z "$rss" ] ||
         RSS_BASE=${RSS_BASE:-$rss} RSS_PEAK=$((rss > RSS_PEAK ? rss : RSS_PEAK))
-    fi
     [ $((now - LAUNCHED - SETTLE_MS)) -ge $((SHOTS * 10000)) ] || return 0
-    SHOTS=$((SHOTS + 1))
-    import -window "$WIN" "$WORK/$RUN.$SHOTS.png" 2>/dev/null
+    import -window "$WIN" "$WORK/$RUN.$((SHOTS += 1)).png" 2>/dev/null
     [ "$SHOTS" -eq 1 ] || ! cmp -s "$WORK/$RUN.$SHOTS.png" "$WORK/$RUN.$((SHOTS - 1)).png" ||
         fault "the screen did not change in the 10 s before $(since_launch)"
 }
@@ -82,8 +68,7 @@ watch_game() {
 # One run, until the game over or the deadline; prints its line.
 one_run() {
     local keys=0 key_frames=0 sampled how="ended by itself" memory=""
-    FRAME_FILE="$WORK/$RUN.frames"
-    GAME_ENV=("${BASE_ENV[@]}" GHOULRUN_FRAME_FILE="$FRAME_FILE")
+    FRAME_FILE="$WORK/$RUN.frames" GAME_ENV=("${BASE_ENV[@]}" GHOULRUN_FRAME_FILE="$WORK/$RUN.frames")
     GAME_OUT="$WORK/$RUN.out.txt" GAME_ERR="$WORK/$RUN.err.txt" launch >/dev/null
     LAUNCHED=$(now_ms) SEEN=0 SHOTS=0 RSS_BASE="" RSS_PEAK=0
     wait_for 30000 "$RUN: no window within 30 s" find_window
@@ -110,56 +95,50 @@ one_run() {
     wait_exit 15000
     [ "$STATUS" -eq 0 ] || fault "$how with status $STATUS"
     [ ! -s "$WORK/$RUN.err.txt" ] || fault "standard error: $(head -n 3 "$WORK/$RUN.err.txt")"
-    if [ -n "$RSS_BASE" ]; then
-        memory="; RSS $RSS_BASE KiB at 10 s, peak $RSS_PEAK KiB"
-        [ $((RSS_PEAK - RSS_BASE)) -lt 2048 ] || fault "resident memory grew from $RSS_BASE to $RSS_PEAK KiB"
-    fi
+    [ -z "$RSS_BASE" ] || memory="; RSS $RSS_BASE KiB at 10 s, peak $RSS_PEAK KiB"
+    [ $((RSS_PEAK - ${RSS_BASE:-$RSS_PEAK})) -lt 2048 ] || fault "resident memory grew:${memory#;}"
     echo "$RUN: $how after $(since_launch) with status $STATUS; $(frames_shown) frames, $keys key actions$memory"
 }
 
 # LABEL [BINARY]: the game again and again on an X server of its own until the deadline (no new
-# run in the last 5 s: it would not get past its start-up) or a fault.
+# run in the last 5 s: it would not get past its start-up) or a fault; then its runs and faults.
 play() {
     LABEL=$1 GAME_CMD=${2:-$GHOULRUN_GAME_DIR/ghoulrun} STARTED="" run=0
     trap 'kill -KILL $GAME_PID $STARTED 2>/dev/null' EXIT
     trap 'exit 1' TERM
     RANDOM=$((SEED + ${#LABEL}))
-    start_xvfb
+    start_xvfb && : >>"$WORK/$LABEL.runs.txt"
     while [ $((DEADLINE - $(now_ms))) -gt 5000 ] && [ ! -s "$WORK/$LABEL.faults.txt" ]; do
         RUN="$LABEL.$((run += 1))"
         one_run >>"$WORK/$LABEL.runs.txt"
-        note "$(tail -n 1 "$WORK/$LABEL.runs.txt")"
     done
+    [ "$LABEL" != plain ] || grep -qs RSS "$WORK/plain.runs.txt" ||
+        echo "no run lasted 10 s, so memory was never measured" >>"$WORK/plain.faults.txt"
 }
 
 note "playing for $1 s (seed $SEED)"
 cp -R "$GHOULRUN_GAME_DIR" "$GAME_FOLDER"
-touch "$WORK/plain.runs.txt"
-play plain &
-STARTED="$STARTED $!" players=$!
+play plain & players=$!
 if [ -n "$SANITIZED_GAME" ]; then
     (
         # Full stacks at every allocation, so that the leak suppressions can name our own call
         # sites. Mesa's default rasteriser registers its unwind tables while holding the unwinder's
         # lock, which those stacks then wait for for ever: the plain software one compiles nothing.
         # Preloaded, it is not unloaded with SDL's video before LeakSanitizer looks.
-        export GALLIUM_DRIVER=softpipe
         BASE_ENV[1]+=":$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
         cat "$(dirname "$0")/../sanitize/lsan.supp" "$(dirname "$0")/lsan_display.supp" >"$WORK/lsan.supp"
         export ASAN_OPTIONS="detect_leaks=1:fast_unwind_on_malloc=0:halt_on_error=1:verify_asan_link_order=0"
-        export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+        export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" GALLIUM_DRIVER=softpipe
         export LSAN_OPTIONS="suppressions=$WORK/lsan.supp:print_suppressions=0"
         play sanitized "$SANITIZED_GAME"
     ) &
-    STARTED="$STARTED $!" players="$players $!"
+    players="$players $!"
 fi
-failed=0
+STARTED="$STARTED $players" failed=0
 for player in $players; do wait "$player" || failed=1; done
 for label in plain sanitized; do
     [ -f "$WORK/$label.runs.txt" ] || continue
     echo "== $label game" && cat "$WORK/$label.runs.txt"
-    [ "$label" = sanitized ] || grep -q RSS "$WORK/$label.runs.txt" ||
-        echo "no run lasted 10 s, so memory was never measured" >>"$WORK/$label.faults.txt"
     [ ! -s "$WORK/$label.faults.txt" ] || { sed 's/^/FAULT: /' "$WORK/$label.faults.txt" && failed=1; }
 done
 [ "$failed" -eq 0 ] && echo "soak passed" || { echo "soak failed" && exit 1; }
