@@ -30,13 +30,10 @@ cpu_ticks() { sed -E 's/^.*\) //' "/proc/$GAME_PID/stat" 2>/dev/null | awk '{ pr
 fault() { echo "$RUN: $*" >>"$WORK/$LABEL.faults.txt"; }
 since_launch() { echo "$(((${1:-$(now_ms)} - LAUNCHED) / 1000)) s"; }
 
-# Whether the game ends within SECONDS; with AGAIN, asked again to quit every AGAIN tenths of a s.
+# Whether the game ends within SECONDS.
 ends_within() {
     local tenths=0
-    while running && [ $((tenths += 1)) -le $(($1 * 10)) ]; do
-        sleep 0.1
-        [ $((tenths % ${2:-1000})) -ne 0 ] || kill -TERM "$GAME_PID" 2>/dev/null
-    done
+    while running && [ $((tenths += 1)) -le $(($1 * 10)) ]; do sleep 0.1; done
     ! running
 }
 
@@ -88,9 +85,10 @@ one_run() {
         watch_game || break
     done
     if [ "$how" != "ended by itself" ]; then
-        kill -TERM "$GAME_PID" 2>/dev/null # a quit event, as closing the window is
-        # Asked again every 2 s: a hero in mid-swing takes no quit request.
-        ends_within 15 20 || { fault "still running 15 s after the quit request" && kill -KILL "$GAME_PID"; }
+        # Once: a signal ends the run even in mid-swing, and a second one would kill a slow
+        # sanitized game still writing its report.
+        kill -TERM "$GAME_PID" 2>/dev/null
+        ends_within 15 || { fault "still running 15 s after the quit request" && kill -KILL "$GAME_PID"; }
     fi
     wait_exit 15000
     [ "$STATUS" -eq 0 ] || fault "$how with status $STATUS"
