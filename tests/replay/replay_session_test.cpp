@@ -1,6 +1,6 @@
 // Recording a run through the frame loop and playing it back headless: every frame's state digest
 // comes out the same, the recording carries the digest every check interval, and a replay whose
-// state differs there is refused.
+// state differs there is refused. Played back in a window, closing the window ends it.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "replay/recording.h"
@@ -106,6 +106,19 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
                 "went another way than the recorded run by frame " + std::to_string(interval));
 
     EXPECT_EQ(replayOf(recordingPath), recorded);
+    EXPECT_TRUE(replay::replayOver());
+    replay::stop();
+
+    // Replayed in a window, the run ends at the frame where the player closes that window.
+    replay::Options windowed;
+    windowed.replayPath = recordingPath;
+    replay::begin(windowed);
+    runFrame();
+    EXPECT_FALSE(replay::replayOver());
+    SDL_Event closing{};
+    closing.type = SDL_QUIT;
+    SDL_PushEvent(&closing);
+    runFrame();
     EXPECT_TRUE(replay::replayOver());
     replay::stop();
 }
