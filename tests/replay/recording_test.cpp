@@ -138,6 +138,10 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         Recording read;
         EXPECT_NE(replay::parse(c.bytes, read).find(c.reason), std::string::npos) << c.reason;
     }
+    // Undamaged, a check is its tag and the digest in eight bytes, lowest first.
+    Recording check;
+    ASSERT_EQ(replay::parse(after(afterHeader, {0x02, 1, 2, 3, 4, 5, 6, 7, 8}), check), "");
+    EXPECT_EQ(check.records.at(0).digest, 0x0807060504030201u);
 }
 
 } // namespace
