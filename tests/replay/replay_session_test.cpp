@@ -1,6 +1,7 @@
 // Recording a run through the frame loop and playing it back headless: every frame's state digest
 // comes out the same, the recording carries the digest every check interval, and a replay whose
-// state differs there is refused. Played back in a window, closing the window ends it.
+// state differs there is refused. Played back in a window, it keeps the recorded pace and
+// closing the window ends it.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "replay/recording.h"
@@ -109,11 +110,22 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     EXPECT_TRUE(replay::replayOver());
     replay::stop();
 
-    // Replayed in a window, the run ends at the frame where the player closes that window.
+    // Replayed in a window, each frame waits until as much time has passed as in the recorded
+    // run, and the run ends at the frame where the player closes that window.
+    std::vector<Uint32> recordedTicks;
+    for (const replay::Record& record : written.records) {
+        if (record.kind == replay::Record::frame) {
+            recordedTicks.push_back(record.tick);
+        }
+    }
     replay::Options windowed;
     windowed.replayPath = recordingPath;
     replay::begin(windowed);
-    runFrame();
+    const Uint32 start = platform::ticks();
+    for (int frame = 0; frame < 3; ++frame) {
+        runFrame();
+    }
+    EXPECT_EQ(platform::ticks() - start, recordedTicks.at(2) - recordedTicks.at(0));
     EXPECT_FALSE(replay::replayOver());
     SDL_Event closing{};
     closing.type = SDL_QUIT;
