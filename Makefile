@@ -81,13 +81,18 @@ screenshot: build
 contact-sheet: build
 	@tools/contact_sheet.sh $(BUILD_DIR)/game src/sprites/sprite_list.h $(BUILD_DIR)/contact-sheet.png
 
-# The frame benchmark (Release, headless, no audio device): time per frame against the frame's
-# own drawing floor, allocations during play and start-up time, on the generated pictures.
+# The frame benchmark (Release, headless, no audio device): time per frame against the floors of
+# its own work, allocations during play and start-up time, on the generated pictures; then the
+# plot of frame time against the number of enemies (docs/frame_times.png, shown in the README).
 .PHONY: bench
 bench: bootstrap
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target frame_bench
-	@$(BUILD_DIR)/bench/frame_bench $(BUILD_DIR)/game
+	@$(BUILD_DIR)/bench/frame_bench $(BUILD_DIR)/game $(BUILD_DIR)/bench/frame_times.dat
+	@mkdir -p docs
+	@gnuplot -e "data='$(BUILD_DIR)/bench/frame_times.dat'; picture='docs/frame_times.png'" \
+	    bench/frame_times.gp
+	@echo "docs/frame_times.png refreshed"
 
 # The end-to-end scenarios five times in a row beside a CPU hog on one core (stress-ng): they
 # must pass on a busy machine too. RUNS=n for another count.

@@ -1,12 +1,17 @@
-// The frame benchmark: the real frame function against its own drawing floor, headless.
+// The frame benchmark: the real frame function against the floors of its own work, headless.
 //
-// For each scenario the roster is built as at start-up, N enemies are released through the
-// release schedule, the crowd is walked to the hero, and then frames are measured. The test clock
-// advances a fixed 16 ms per frame, so the game does the same on every machine while the wall
-// time is measured. The floor of a frame is the drawing it cannot do without, replayed right
-// after it: the fill, every blit the frame made (background, bar, meters, enemies, the hero) and
-// the flip. The hero's sounds go nowhere and no audio device is opened.
+// For each N the roster is built as at start-up, N enemies are released through the release
+// schedule, the crowd is walked to the hero, and then frames are measured with the hero standing
+// and then running. The test clock advances a fixed 16 ms per frame, so the game does the same
+// on every machine while the wall time is measured. Beside the frames go their floors: the
+// drawing the frame cannot do without (the fill, every blit it made, the flip), replayed on one
+// core and split over two, and the crowding passes' chain of dependent pushes, replayed alone.
+// The scenarios take turns repetition by repetition, and every repetition starts afresh, so all
+// repetitions of a scenario measure the same frames. The hero's sounds go nowhere and no audio
+// device is opened.
 #include "alloc_counter.h"
+#include "crowding_floor.h"
+#include "drawing_floors.h"
 #include "standin_pictures.h"
 
 #include "crowd/crowd.h"
@@ -37,8 +42,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern "C" int __real_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
-                                    SDL_Rect* targetRect);
 extern char** environ;
 
 namespace {
@@ -51,6 +54,13 @@ constexpr int scenarioCounts[] = {0, 100, 1000, 3000, 9997};
 // overshoots turns back), then frames of the usual length.
 constexpr Uint32 approachFrames[] = {24000, 12000, 6000, 3000, 1500, 800, 400, 200, 100, 50, 32};
 constexpr int settleFrames = 30;
+// Each scenario runs this many repetitions of this many measured frames (BENCH_REPS and
+// BENCH_FRAMES set others); the drawing floors are taken after every floorInterval-th frame, and
+// the crowding floor, replayed crowdingFloorRuns times, from one more frame.
+constexpr int defaultRepetitions = 5;
+constexpr int defaultFramesPerRepetition = 200;
+constexpr int floorInterval = 4;
+constexpr int crowdingFloorRuns = 3;
 constexpr int startUpRuns = 5;
 // The capped run: its frame cap, its enemies and how long it is timed, in ms.
 constexpr int cappedFps = 60;
@@ -61,65 +71,6 @@ constexpr Uint32 heroSpeedRunMs = 1000;
 
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Frames and floors are timed by the wall clock; BENCH_CPU_TIME=1 times them by the CPU time of
-// this thread instead, which holds steadier on a machine busy with other work.
-const bool cpuTime = std::getenv("BENCH_CPU_TIME") != nullptr;
-
-double stamp() {
-    if (cpuTime) {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-    }
-    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
-}
-
-// ---- The blits of one frame, written down so the floor can replay them.
-
-struct RecordedBlit {
-    SDL_Surface* source;
-    SDL_Rect sourceRect;
-    bool whole;
-    SDL_Rect target;
-};
-
-std::array<RecordedBlit, pieceCount + 16> recorded;
-size_t recordedCount = 0;
-bool recording = false;
-
-// A mirrored copy is freed right after its blit; the floor blits the hero's picture in its place,
-// which has the same size and pixel format.
-SDL_Surface* heroPicture() {
-    GamePiece* hero = pieces[heroSlot];
-    return hero->animations[hero->animation].frames[hero->frame];
-}
-
-} // namespace
-
-extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
-                                    SDL_Rect* targetRect) {
-    if (recording && recordedCount < recorded.size() && target == screen) {
-        RecordedBlit& blit = recorded[recordedCount++];
-        blit.source = source == bench::liveCopy() ? heroPicture() : source;
-        blit.whole = sourceRect == nullptr;
-        blit.sourceRect = sourceRect ? *sourceRect : SDL_Rect{};
-        blit.target = targetRect ? *targetRect : SDL_Rect{};
-    }
-    return __real_SDL_UpperBlit(source, sourceRect, target, targetRect);
-}
-
-namespace {
-
-void drawFloor() {
-    SDL_FillRect(screen, nullptr, 255);
-    for (size_t i = 0; i < recordedCount; ++i) {
-        RecordedBlit& blit = recorded[i];
-        SDL_Rect target = blit.target;
-        __real_SDL_UpperBlit(blit.source, blit.whole ? nullptr : &blit.sourceRect, screen, &target);
-    }
-    SDL_Flip(screen);
 }
 
 // ---- Scenario set-up through the game's own paths.
@@ -170,38 +121,11 @@ void pressLeft() {
     SDL_PushEvent(&press);
 }
 
-int enemiesInPlay() {
-    int count = 0;
-    for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
-        count += pieces[slot]->isAlive() ? 1 : 0;
-    }
-    return count;
-}
-
-// The crowding pass of one frame on its own, in frame order, timed; positions are put back.
-double timeCrowdingPass() {
-    const int newest = newestReleasedSlot();
-    std::vector<Vec2> saved;
-    for (int slot = firstEnemySlot; slot <= newest; ++slot) {
-        saved.push_back(pieces[slot]->position);
-    }
-    // As in the frame loop: the Crowd follows each enemy's move for the passes after it.
-    Crowd& crowd = frameCrowd();
-    const double start = stamp();
-    crowd.open();
-    for (int slot = newest; slot >= firstEnemySlot; --slot) {
-        if (pieces[slot]->isAlive()) {
-            crowd.enter(slot);
-            static_cast<monster*>(pieces[slot])->separate();
-            crowd.refresh(slot);
-        }
-    }
-    crowd.close();
-    const double ms = stamp() - start;
-    for (int slot = firstEnemySlot; slot <= newest; ++slot) {
-        pieces[slot]->position = saved[slot - firstEnemySlot];
-    }
-    return ms;
+// A mirrored copy is freed right after its blit; the floors blit the hero's picture in its
+// place, which has the same size and pixel format.
+SDL_Surface* heroPicture() {
+    GamePiece* hero = pieces[heroSlot];
+    return hero->animations[hero->animation].frames[hero->frame];
 }
 
 double percentile(std::vector<double> values, double share) {
@@ -210,89 +134,197 @@ double percentile(std::vector<double> values, double share) {
     return values[std::min(at, values.size() - 1)];
 }
 
-struct Measured {
-    std::vector<double> frames;
-    std::vector<double> floors;
+double median(const std::vector<double>& values) {
+    return percentile(values, 0.5);
+}
+
+// How far apart the lowest and highest of `values` lie, as a share of their median.
+double spread(const std::vector<double>& values) {
+    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    return (*highest - *lowest) / median(values);
+}
+
+// What one repetition of a scenario measured: medians over its frames.
+struct Repetition {
+    double frame = 0.0;
+    double p95 = 0.0;
+    double oneCore = 0.0;
+    double twoCore = 0.0;
+    double crowding = 0.0;
+    double crowdingWork = 0.0; // every push of the frame, bare, on one core
+    bool helped = false;       // the helper thread shared the frames
+    bench::CrowdingChain chain;
     bench::AllocationCounts counts;
-    long helpedFrames = 0; // frames whose crowding heads the helper thread worked out
+    long helpedFrames = 0;
+
+    // The largest floor that holds for these frames: the drawing on the cores the frame had, and
+    // the crowding chain, which only the frame loop can follow.
+    double bestFloor() const { return std::max(helped ? twoCore : oneCore, crowding); }
 };
 
-Measured measure(int frameCount) {
-    Measured result;
+// The frames measured in one repetition.
+int framesPerRepetition() {
+    const char* set = std::getenv("BENCH_FRAMES");
+    return set != nullptr ? std::max(1, std::atoi(set)) : defaultFramesPerRepetition;
+}
+
+int repetitions() {
+    const char* set = std::getenv("BENCH_REPS");
+    return set != nullptr ? std::max(1, std::atoi(set)) : defaultRepetitions;
+}
+
+// Times `frameCount` frames; after every floorInterval-th one its drawing floors, after the last
+// one more frame that is not timed but captured for the crowding floor.
+Repetition measure(int frameCount) {
+    std::vector<double> frames;
+    std::vector<double> oneCore;
+    std::vector<double> twoCore;
+    frames.reserve(frameCount);
+    Repetition result;
     const long helpedBefore = frameCrowd().helpedFrames();
-    bench::AllocationCounts total;
+    bench::setStandInForCopies(heroPicture);
     for (int i = 0; i < frameCount; ++i) {
+        const bool withFloors = i % floorInterval == 0;
         platform::advanceTestClock(frameMs);
         lastSpawnTick = platform::ticks();
         world()->health = 1.0;
-        recordedCount = 0;
-        recording = true;
+        if (withFloors) {
+            bench::startRecording();
+        }
         bench::startCounting();
-        const double start = stamp();
+        const Clock::time_point start = Clock::now();
         runFrame();
-        const double frame = stamp() - start;
+        frames.push_back(msSince(start));
         const bench::AllocationCounts counts = bench::stopCounting();
-        recording = false;
-        const double floorStart = stamp();
-        drawFloor();
-        result.floors.push_back(stamp() - floorStart);
-        result.frames.push_back(frame);
-        total.allocations += counts.allocations;
-        total.inMirroredCopies += counts.inMirroredCopies;
-        total.surfacesCreated += counts.surfacesCreated;
+        bench::stopRecording();
+        result.counts.allocations += counts.allocations;
+        result.counts.inMirroredCopies += counts.inMirroredCopies;
+        result.counts.surfacesCreated += counts.surfacesCreated;
+        if (withFloors) {
+            oneCore.push_back(bench::oneCoreFloorMs());
+            twoCore.push_back(bench::twoCoreFloorMs());
+        }
     }
-    result.counts = total;
     result.helpedFrames = frameCrowd().helpedFrames() - helpedBefore;
+    result.helped = 2 * result.helpedFrames > frameCount;
+    bench::capture(true);
+    stepFrame(frameMs);
+    bench::capture(false);
+    result.chain = bench::capturedChain();
+    std::vector<double> chainRuns;
+    std::vector<double> workRuns;
+    for (int i = 0; i < crowdingFloorRuns; ++i) {
+        chainRuns.push_back(bench::crowdingFloorMs());
+        workRuns.push_back(bench::crowdingWorkMs());
+    }
+    result.frame = median(frames);
+    result.p95 = percentile(frames, 0.95);
+    result.oneCore = median(oneCore);
+    result.twoCore = median(twoCore);
+    result.crowding = median(chainRuns);
+    result.crowdingWork = median(workRuns);
     return result;
 }
 
-// Frames to measure for n enemies: enough for a steady median, within a few seconds.
-int framesFor(int n) {
-    if (n >= 9000) {
-        return 20;
+// Every repetition of one scenario, and what they come to.
+struct Scenario {
+    int n = 0;
+    const char* hero = "";
+    std::vector<Repetition> repetitions;
+    double heroSpeedRatio = 0.0;
+
+    template <class Field> std::vector<double> each(Field field) const {
+        std::vector<double> values;
+        for (const Repetition& repetition : repetitions) {
+            values.push_back(field(repetition));
+        }
+        return values;
     }
-    if (n >= 3000) {
-        return 40;
-    }
-    if (n >= 1000) {
-        return 100;
-    }
-    return 300;
+};
+
+double ratioOf(const Repetition& r) {
+    return r.frame / r.bestFloor();
 }
 
-void report(int n, const char* hero, const Measured& m, double pairNs) {
-    const double frame = percentile(m.frames, 0.5);
-    const double p95 = percentile(m.frames, 0.95);
-    const double floor = percentile(m.floors, 0.5);
-    const double frames = static_cast<double>(m.frames.size());
-    std::printf("N=%-5d hero=%-8s frame %8.3f ms (p95 %8.3f)  %7.1f fps  floor %8.3f ms  "
-                "ratio %5.3f  pair %6.3f ns  allocs/frame %.1f (%.1f in %.1f mirrored copies)  "
-                "helped %ld/%zu\n",
-                n, hero, frame, p95, 1000.0 / frame, floor, frame / floor, pairNs,
-                m.counts.allocations / frames, m.counts.inMirroredCopies / frames,
-                m.counts.surfacesCreated / frames, m.helpedFrames, m.frames.size());
-    std::printf("bench N=%d hero=%s frame_ms=%.3f p95_ms=%.3f fps=%.1f floor_ms=%.3f ratio=%.3f "
-                "pair_ns=%.3f allocs=%ld allocs_outside_copies=%ld copies=%ld frames=%zu "
-                "helped_frames=%ld\n",
-                n, hero, frame, p95, 1000.0 / frame, floor, frame / floor, pairNs,
-                m.counts.allocations, m.counts.allocations - m.counts.inMirroredCopies,
-                m.counts.surfacesCreated, m.frames.size(), m.helpedFrames);
+double oneCoreRatioOf(const Repetition& r) {
+    return r.frame / r.oneCore;
+}
+
+void report(const Scenario& s) {
+    const auto frames = s.each([](const Repetition& r) { return r.frame; });
+    const auto ratios = s.each(ratioOf);
+    const auto oneCoreRatios = s.each(oneCoreRatioOf);
+    const double frame = median(frames);
+    const double oneCore = median(s.each([](const Repetition& r) { return r.oneCore; }));
+    const double twoCore = median(s.each([](const Repetition& r) { return r.twoCore; }));
+    const double crowding = median(s.each([](const Repetition& r) { return r.crowding; }));
+    const double work = median(s.each([](const Repetition& r) { return r.crowdingWork; }));
+    const double best = median(s.each([](const Repetition& r) { return r.bestFloor(); }));
+    const double p95 = median(s.each([](const Repetition& r) { return r.p95; }));
+    const Repetition& last = s.repetitions.back();
+    const bench::CrowdingChain& chain = last.chain;
+    long frameCount = 0;
+    bench::AllocationCounts counts;
+    long helped = 0;
+    long mismatches = 0;
+    for (const Repetition& r : s.repetitions) {
+        frameCount += framesPerRepetition();
+        counts.allocations += r.counts.allocations;
+        counts.inMirroredCopies += r.counts.inMirroredCopies;
+        counts.surfacesCreated += r.counts.surfacesCreated;
+        helped += r.helpedFrames;
+        mismatches += r.chain.mismatches;
+    }
+    const double stepNs = chain.chainPushes > 0 ? crowding * 1e6 / chain.chainPushes : 0.0;
+    std::printf(
+        "N=%-5d hero=%-8s frame %7.3f ms (spread %4.1f %%, p95 %7.3f)  %6.1f fps  floors: "
+        "one core %7.3f, two cores %7.3f, crowding %7.3f ms  ratio %5.3f (spread %4.1f %%, "
+        "to one core %5.3f, at most %5.3f)  chain %ld of %ld pushes (%.2f ns each; all pushes "
+        "bare %.3f ms)  allocs/frame %.1f (%.1f in %.1f mirrored copies)  helped %ld/%ld\n",
+        s.n, s.hero, frame, 100 * spread(frames), p95, 1000.0 / frame, oneCore, twoCore, crowding,
+        median(ratios), 100 * spread(ratios), median(oneCoreRatios),
+        *std::max_element(oneCoreRatios.begin(), oneCoreRatios.end()), chain.chainPushes,
+        chain.pushes, stepNs, work, static_cast<double>(counts.allocations) / frameCount,
+        static_cast<double>(counts.inMirroredCopies) / frameCount,
+        static_cast<double>(counts.surfacesCreated) / frameCount, helped, frameCount);
+    std::printf(
+        "bench N=%d hero=%s frame_ms=%.3f frame_spread_pct=%.1f p95_ms=%.3f fps=%.1f "
+        "floor_ms=%.3f floor2_ms=%.3f crowd_floor_ms=%.3f crowd_work_ms=%.3f best_floor_ms=%.3f "
+        "ratio=%.3f "
+        "ratio_spread_pct=%.1f ratio_one_core=%.3f ratio_one_core_max=%.3f pairs=%ld "
+        "pushes=%ld chain_pushes=%ld step_ns=%.3f mismatches=%ld allocs=%ld "
+        "allocs_outside_copies=%ld copies=%ld frames=%ld reps=%zu helped_frames=%ld "
+        "hero_speed_ratio=%.3f\n",
+        s.n, s.hero, frame, 100 * spread(frames), p95, 1000.0 / frame, oneCore, twoCore, crowding,
+        work, best, median(ratios), 100 * spread(ratios), median(oneCoreRatios),
+        *std::max_element(oneCoreRatios.begin(), oneCoreRatios.end()), chain.pairs, chain.pushes,
+        chain.chainPushes, stepNs, mismatches, counts.allocations,
+        counts.allocations - counts.inMirroredCopies, counts.surfacesCreated, frameCount,
+        s.repetitions.size(), helped, s.heroSpeedRatio);
     std::fflush(stdout);
 }
 
-double pairNanoseconds(int n) {
-
-    if (n == 0) {
-        return 0.0;
+// One line per scenario for the plot: N, then frame and floors in ms, standing then running.
+void writePlotData(const std::filesystem::path& file, const std::vector<Scenario>& scenarios) {
+    std::FILE* out = std::fopen(file.c_str(), "w");
+    if (out == nullptr) {
+        std::fprintf(stderr, "bench: cannot write %s\n", file.c_str());
+        return;
     }
-    std::vector<double> passes;
-    const int runs = n >= 9000 ? 3 : 7;
-    passes.reserve(runs);
-    for (int i = 0; i < runs; ++i) {
-        passes.push_back(timeCrowdingPass());
+    std::fprintf(out, "# N frame_standing one_core two_cores crowding frame_running one_core "
+                      "two_cores crowding (ms, medians of the repetitions)\n");
+    for (size_t i = 0; i + 1 < scenarios.size(); i += 2) {
+        std::fprintf(out, "%d", scenarios[i].n);
+        for (const Scenario* s : {&scenarios[i], &scenarios[i + 1]}) {
+            std::fprintf(out, " %.4f %.4f %.4f %.4f",
+                         median(s->each([](const Repetition& r) { return r.frame; })),
+                         median(s->each([](const Repetition& r) { return r.oneCore; })),
+                         median(s->each([](const Repetition& r) { return r.twoCore; })),
+                         median(s->each([](const Repetition& r) { return r.crowding; })));
+        }
+        std::fprintf(out, "\n");
     }
-    const double pairs = static_cast<double>(enemiesInPlay()) * (newestReleasedSlot() - heroSlot);
-    return percentile(passes, 0.5) * 1e6 / pairs;
+    std::fclose(out);
 }
 
 // Where the crowd stands, and how many pushes one crowding pass makes per enemy and axis.
@@ -374,7 +406,9 @@ double cpuShare(int n, int fps) {
     return share;
 }
 
-void runScenario(int n) {
+// The crowd of `n` enemies walked to the hero, as at the start of every repetition: each
+// repetition measures the very same frames.
+void setUpCrowd(int n) {
     std::streambuf* console = std::cout.rdbuf(nullptr); // "Loading ..." and console clearing
     freshRun();
     releaseEnemies(n);
@@ -385,27 +419,46 @@ void runScenario(int n) {
         stepFrame(frameMs);
     }
     std::cout.rdbuf(console);
-    if (std::getenv("BENCH_DEBUG") != nullptr) {
-        describeCrowd(n);
-    }
-    const int frames = framesFor(n);
-    std::cout.rdbuf(nullptr);
-    Measured standing = measure(frames);
-    double pairNs = pairNanoseconds(n);
-    std::cout.rdbuf(console);
-    report(n, "standing", standing, pairNs);
+}
 
-    std::cout.rdbuf(nullptr);
+// One repetition of both scenarios with `n` enemies: the hero standing, then running left.
+void runRepetition(Scenario& standing, Scenario& running, bool measureHeroSpeed) {
+    setUpCrowd(standing.n);
+    if (std::getenv("BENCH_DEBUG") != nullptr && running.repetitions.empty()) {
+        describeCrowd(standing.n);
+    }
+    std::streambuf* console = std::cout.rdbuf(nullptr);
+    const int frames = framesPerRepetition();
+    standing.repetitions.push_back(measure(frames));
     pressLeft();
     for (int i = 0; i < settleFrames; ++i) {
         stepFrame(frameMs);
     }
-    Measured running = measure(frames);
-    pairNs = pairNanoseconds(n);
-    const double speedRatio = heroSpeedRatio();
+    running.repetitions.push_back(measure(frames));
+    if (measureHeroSpeed) {
+        running.heroSpeedRatio = heroSpeedRatio();
+    }
     std::cout.rdbuf(console);
-    report(n, "running", running, pairNs);
-    std::printf("bench N=%d hero_speed_ratio=%.3f\n", n, speedRatio);
+}
+
+// Every scenario, repetition by repetition: the scenarios take turns, so that a slow stretch of
+// the machine falls on all of them alike.
+std::vector<Scenario> runScenarios(const char* only) {
+    std::vector<Scenario> scenarios;
+    for (int n : scenarioCounts) {
+        if (only == nullptr || std::atoi(only) == n) {
+            scenarios.push_back(Scenario{n, "standing", {}, 0.0});
+            scenarios.push_back(Scenario{n, "running", {}, 0.0});
+        }
+    }
+    const int count = repetitions();
+    for (int repetition = 0; repetition < count; ++repetition) {
+        for (size_t i = 0; i + 1 < scenarios.size(); i += 2) {
+            runRepetition(scenarios[i], scenarios[i + 1], repetition == 0);
+        }
+        std::fprintf(stderr, "bench: repetition %d of %d done\n", repetition + 1, count);
+    }
+    return scenarios;
 }
 
 // ---- Start-up: a child process from its start to the end of its first frame.
@@ -493,6 +546,9 @@ int main(int argc, char** argv) {
     }
     // The picture set: the game folder given (with its images/), or stand-ins of the same sizes.
     std::filesystem::path gameFolder = argc > 1 ? argv[1] : "";
+    // Where the figures for the plot go, when a second argument names a file.
+    const std::filesystem::path plotData =
+        argc > 2 ? std::filesystem::absolute(argv[2]) : std::filesystem::path{};
     const char* pictures = "generated set";
     if (gameFolder.empty() || !std::filesystem::exists(gameFolder / "images" / "city2.bmp")) {
         gameFolder = std::filesystem::temp_directory_path() / "ghoulrun-bench-pictures";
@@ -501,9 +557,10 @@ int main(int argc, char** argv) {
     }
     gameFolder = std::filesystem::absolute(gameFolder);
     const Clock::time_point benchStart = Clock::now();
-    std::printf("Ghoulrun frame benchmark (%s build): %s in %s; %u ms of game time per frame; %s\n",
-                GHOULRUN_BUILD_TYPE, pictures, gameFolder.c_str(), frameMs,
-                cpuTime ? "timed by thread CPU time" : "timed by the wall clock");
+    std::printf("Ghoulrun frame benchmark (%s build): %s in %s; %u ms of game time per frame; "
+                "%d repetitions of %d frames\n",
+                GHOULRUN_BUILD_TYPE, pictures, gameFolder.c_str(), frameMs, repetitions(),
+                framesPerRepetition());
     std::fflush(stdout);
 
     const double startUpTime = startUpMs("/proc/self/exe", gameFolder.string());
@@ -512,12 +569,15 @@ int main(int argc, char** argv) {
     openHeadlessDisplay();
     quietHero();
     loadSprites();
+    bench::copyPictures(spriteCatalogue, catalogueSize);
     // BENCH_ONLY=N runs the one scenario with N enemies (for profiling).
     const char* only = std::getenv("BENCH_ONLY");
-    for (int n : scenarioCounts) {
-        if (only == nullptr || std::atoi(only) == n) {
-            runScenario(n);
-        }
+    const std::vector<Scenario> scenarios = runScenarios(only);
+    for (const Scenario& scenario : scenarios) {
+        report(scenario);
+    }
+    if (!plotData.empty()) {
+        writePlotData(plotData, scenarios);
     }
     if (only == nullptr || std::atoi(only) == cappedEnemies) {
         for (int cap : {cappedFps, 0}) {

@@ -1,0 +1,263 @@
+// The drawing floors: a frame's blits written down through the blit wrap, then replayed alone.
+#include "drawing_floors.h"
+
+#include "alloc_counter.h"
+#include "shell/globals.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <semaphore>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+extern "C" int __real_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
+                                    SDL_Rect* targetRect);
+
+namespace {
+
+// The fill colour of the game's frame.
+constexpr Uint32 fillColour = 255;
+
+struct RecordedBlit {
+    SDL_Surface* source;
+    SDL_Rect sourceRect;
+    bool whole;
+    SDL_Rect target;
+};
+
+std::array<RecordedBlit, pieceCount + 16> recorded;
+size_t recordedCount = 0;
+bool recording = false;
+SDL_Surface* (*copyStandIn)() = nullptr;
+
+double nowMs() {
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// How the two-core floor splits the screen: into two bands of rows, cut where the blits' pixels
+// (the fill's counted alike) are shared evenly; each thread draws every blit that reaches into
+// its band, in order. Two bands keep the blits drawn twice (across the cut) few.
+constexpr int bandCount = 2;
+
+// What one thread draws with: its own surface over the screen's pixels, whose clip rectangle it
+// alone sets, and its own copies of the pictures, since SDL keeps per picture how it blits to the
+// surface it last went to and two threads must never blit the same picture at once.
+struct Drawer {
+    SDL_Surface* surface = nullptr;
+    std::unordered_map<SDL_Surface*, SDL_Surface*> copies;
+};
+
+Drawer drawers[2];
+int bandTop[bandCount + 1];
+std::array<int, pieceCount + 16> blitTop;
+std::array<int, pieceCount + 16> blitBottom;
+
+// The rows each recorded blit reaches on the screen. A blit that reaches no pixel at all (off the
+// screen) still costs its call: it goes to the upper band alone.
+void findBlitRows() {
+    for (size_t i = 0; i < recordedCount; ++i) {
+        const RecordedBlit& blit = recorded[i];
+        const int w = blit.whole ? blit.source->w : blit.sourceRect.w;
+        const int h = blit.whole ? blit.source->h : blit.sourceRect.h;
+        blitTop[i] = std::max(0, static_cast<int>(blit.target.y));
+        blitBottom[i] = std::min(screen->h, blit.target.y + h);
+        const bool reachesScreen = blit.target.x < screen->w && blit.target.x + w > 0;
+        if (!reachesScreen || blitBottom[i] <= blitTop[i]) {
+            blitTop[i] = 0;
+            blitBottom[i] = 1;
+        }
+    }
+}
+
+// Cuts the screen where the rows above and below hold as many pixels to draw as each other.
+void cutBands() {
+    std::vector<long> rowStarts(screen->h + 1, 0);
+    long total = 0;
+    const auto add = [&](int top, int bottom, long width) {
+        rowStarts[top] += width;
+        rowStarts[bottom] -= width;
+        total += width * (bottom - top);
+    };
+    add(0, screen->h, screen->w); // the fill
+    for (size_t i = 0; i < recordedCount; ++i) {
+        const RecordedBlit& blit = recorded[i];
+        const int w = blit.whole ? blit.source->w : blit.sourceRect.w;
+        const int left = std::max(0, static_cast<int>(blit.target.x));
+        const int right = std::min(screen->w, blit.target.x + w);
+        if (right > left) {
+            add(blitTop[i], blitBottom[i], right - left);
+        }
+    }
+    bandTop[0] = 0;
+    bandTop[bandCount] = screen->h;
+    long perRow = 0;
+    long above = 0;
+    int band = 1;
+    for (int row = 0; row < screen->h && band < bandCount; ++row) {
+        perRow += rowStarts[row];
+        above += perRow;
+        if (above * bandCount >= total * band) {
+            bandTop[band++] = row + 1;
+        }
+    }
+    while (band < bandCount) {
+        bandTop[band++] = screen->h;
+    }
+}
+
+void drawBand(Drawer& drawer, int band) {
+    const int top = bandTop[band];
+    const int bottom = bandTop[band + 1];
+    if (bottom <= top) {
+        return;
+    }
+    SDL_Rect rows{0, static_cast<Sint16>(top), static_cast<Uint16>(screen->w),
+                  static_cast<Uint16>(bottom - top)};
+    SDL_SetClipRect(drawer.surface, &rows);
+    SDL_FillRect(drawer.surface, &rows, fillColour);
+    for (size_t i = 0; i < recordedCount; ++i) {
+        if (blitBottom[i] <= top || blitTop[i] >= bottom) {
+            continue;
+        }
+        const RecordedBlit& blit = recorded[i];
+        SDL_Rect target = blit.target;
+        SDL_Rect source = blit.sourceRect;
+        __real_SDL_UpperBlit(drawer.copies.at(blit.source), blit.whole ? nullptr : &source,
+                             drawer.surface, &target);
+    }
+}
+
+// The second core's drawer: draws the lower band each time it is woken.
+class SecondDrawer {
+  public:
+    SecondDrawer() : thread([this] { loop(); }) { thread.detach(); }
+
+    void start() { go.release(); }
+    void wait() { done.acquire(); }
+
+  private:
+    void loop() {
+        for (;;) {
+            go.acquire();
+            drawBand(drawers[1], 1);
+            done.release();
+        }
+    }
+
+    std::binary_semaphore go{0};
+    std::binary_semaphore done{0};
+    std::thread thread;
+};
+
+SDL_Surface* surfaceOverScreen() {
+    const SDL_PixelFormat* format = screen->format;
+    return SDL_CreateRGBSurfaceFrom(screen->pixels, screen->w, screen->h, format->BitsPerPixel,
+                                    screen->pitch, format->Rmask, format->Gmask, format->Bmask,
+                                    format->Amask);
+}
+
+void copyPicture(SDL_Surface* picture) {
+    for (Drawer& drawer : drawers) {
+        if (!drawer.copies.contains(picture)) {
+            drawer.copies[picture] = SDL_ConvertSurface(picture, picture->format, picture->flags);
+        }
+    }
+}
+
+// Readies both drawers for the recorded frame: surfaces over the screen's pixels as they are now,
+// and copies of any picture not copied yet.
+void readyDrawers() {
+    for (Drawer& drawer : drawers) {
+        if (drawer.surface == nullptr || drawer.surface->pixels != screen->pixels) {
+            SDL_FreeSurface(drawer.surface);
+            drawer.surface = surfaceOverScreen();
+        }
+    }
+    for (size_t i = 0; i < recordedCount; ++i) {
+        copyPicture(recorded[i].source);
+    }
+    findBlitRows();
+    cutBands();
+}
+
+void drawWhole() {
+    SDL_FillRect(screen, nullptr, fillColour);
+    for (size_t i = 0; i < recordedCount; ++i) {
+        const RecordedBlit& blit = recorded[i];
+        SDL_Rect target = blit.target;
+        SDL_Rect source = blit.sourceRect;
+        __real_SDL_UpperBlit(blit.source, blit.whole ? nullptr : &source, screen, &target);
+    }
+}
+
+} // namespace
+
+extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
+                                    SDL_Rect* targetRect) {
+    if (recording && recordedCount < recorded.size() && target == screen) {
+        RecordedBlit& blit = recorded[recordedCount++];
+        blit.source = source == bench::liveCopy() ? copyStandIn() : source;
+        blit.whole = sourceRect == nullptr;
+        blit.sourceRect = sourceRect ? *sourceRect : SDL_Rect{};
+        blit.target = targetRect ? *targetRect : SDL_Rect{};
+    }
+    return __real_SDL_UpperBlit(source, sourceRect, target, targetRect);
+}
+
+namespace bench {
+
+void startRecording() {
+    recordedCount = 0;
+    recording = true;
+}
+
+void stopRecording() {
+    recording = false;
+}
+
+void setStandInForCopies(SDL_Surface* (*standIn)()) {
+    copyStandIn = standIn;
+}
+
+void copyPictures(SDL_Surface* const* pictures, int count) {
+    for (int i = 0; i < count; ++i) {
+        if (pictures[i] != nullptr) {
+            copyPicture(pictures[i]);
+        }
+    }
+}
+
+double oneCoreFloorMs() {
+    const double start = nowMs();
+    drawWhole();
+    SDL_Flip(screen);
+    return nowMs() - start;
+}
+
+double twoCoreFloorMs() {
+    static SecondDrawer second;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) {
+        return oneCoreFloorMs();
+    }
+    readyDrawers();
+    const double start = nowMs();
+    second.start();
+    drawBand(drawers[0], 0);
+    second.wait();
+    const double drawn = nowMs();
+    if (SDL_MUSTLOCK(screen)) {
+        SDL_UnlockSurface(screen);
+    }
+    const double flipStart = nowMs();
+    SDL_Flip(screen);
+    return (drawn - start) + (nowMs() - flipStart);
+}
+
+} // namespace bench
