@@ -4,7 +4,6 @@
 
 #include "pieces/game_piece.h"
 
-#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
@@ -189,45 +188,16 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     if (before == filedUnder) {
         return;
     }
-    // The windows that held the slot and no longer do, then those that now do; a window that
-    // holds it before and after is left alone.
-    const auto holds = [](int window, int stretchAt) {
-        return stretchAt != notPlaced && window <= stretchAt &&
-               window > stretchAt - windowStretches;
-    };
-    for (int window = std::max(0, before - windowStretches + 1); window <= before; ++window) {
-        if (!holds(window, filedUnder)) {
-            leaveWindow(window, slot);
-        }
+    // Changed a bit at a time, since the helper may be reading the same words for other slots.
+    const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
+    if (before != notPlaced) {
+        std::atomic_ref(slots[before][slot / wordBits]).fetch_and(~bit, std::memory_order_relaxed);
     }
-    for (int window = std::max(0, filedUnder - windowStretches + 1); window <= filedUnder;
-         ++window) {
-        if (!holds(window, before)) {
-            enterWindow(window, slot);
-        }
+    if (filedUnder != notPlaced) {
+        std::atomic_ref(slots[filedUnder][slot / wordBits])
+            .fetch_or(bit, std::memory_order_relaxed);
     }
     stretch[slot] = filedUnder + 1;
-}
-
-// Changed a bit at a time, since the helper may be reading the same words for other slots; a
-// word's busy bit is set after the word and cleared only once the word is empty.
-void Crowd::Axis::enterWindow(int window, int slot) {
-    const int word = slot / wordBits;
-    std::atomic_ref(windows[window][word])
-        .fetch_or(std::uint64_t{1} << (slot % wordBits), std::memory_order_relaxed);
-    std::atomic_ref(busyWords[window][word / wordBits])
-        .fetch_or(std::uint64_t{1} << (word % wordBits), std::memory_order_relaxed);
-}
-
-void Crowd::Axis::leaveWindow(int window, int slot) {
-    const int word = slot / wordBits;
-    const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
-    const std::uint64_t left =
-        std::atomic_ref(windows[window][word]).fetch_and(~bit, std::memory_order_relaxed) & ~bit;
-    if (left == 0) {
-        std::atomic_ref(busyWords[window][word / wordBits])
-            .fetch_and(~(std::uint64_t{1} << (word % wordBits)), std::memory_order_relaxed);
-    }
 }
 
 // The exact interval of coordinates this slot pushes is (at - distance, at + distance); the
@@ -315,39 +285,13 @@ class PilesInReach {
 
 } // namespace
 
-namespace {
-
-std::uint64_t loaded(const std::uint64_t& word) {
-    return std::atomic_ref(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
-}
-
-} // namespace
-
-// The first word from `from` to `lastWord` with a slot in any of the windows that cover the
-// stretches low to high (lastWord + 1 when there is none).
-int Crowd::Axis::nextBusyWord(int low, int high, int from, int lastWord) const {
-    for (int group = from / wordBits; group <= lastWord / wordBits; ++group) {
-        std::uint64_t busy = 0;
-        for (int window = low; window <= high; window += windowStretches) {
-            busy |= loaded(busyWords[window][group]);
-        }
-        if (group == from / wordBits) {
-            busy &= ~std::uint64_t{0} << (from % wordBits);
-        }
-        if (busy != 0) {
-            return std::min(group * wordBits + std::countr_zero(busy), lastWord + 1);
-        }
-    }
-    return lastWord + 1;
-}
-
-// The slots of `word` filed under the stretches low to high (and maybe a few stretches beyond,
-// which the pass visits to no effect), from `next` to `last`, but `self`.
+// The slots of `word` filed under the stretches low to high, from `next` to `last`, but `self`.
 std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int last,
                                       int self) const {
     std::uint64_t found = 0;
-    for (int window = low; window <= high; window += windowStretches) {
-        found |= loaded(windows[window][word]);
+    for (int s = low; s <= high; ++s) {
+        found |= std::atomic_ref(const_cast<std::uint64_t&>(slots[s][word]))
+                     .load(std::memory_order_relaxed);
     }
     if (word == next / wordBits) {
         found &= ~std::uint64_t{0} << (next % wordBits);
@@ -387,9 +331,7 @@ double Crowd::Axis::walk(int self, int first, int last, double own, double dista
         const int high = stretchOf(centre + reach);
         PilesInReach inReach(largePiles, centre, reach, distance, equalPushesNothing);
         bool movedAway = false;
-        const int lastWord = last / wordBits;
-        for (int word = nextBusyWord(low, high, next / wordBits, lastWord);
-             word <= lastWord && !movedAway; word = nextBusyWord(low, high, word + 1, lastWord)) {
+        for (int word = next / wordBits; word <= last / wordBits && !movedAway; ++word) {
             const std::uint64_t found = candidates(word, low, high, next, last, self);
             std::uint64_t near = found & ~inReach.passedOver(word);
             while (near != 0) {

@@ -102,19 +102,12 @@ class Crowd {
         double share;
     };
 
-    // How many stretches side by side make a window of the street: as many as a pass's reach
-    // spans at the crowding distance of the game.
-    static constexpr int windowStretches = 6;
-    static constexpr int busyCount = wordCount / wordBits + 1;
-
-    // One axis: the slots' coordinates, the stretch each slot is filed under, per window (the
-    // stretches from one up to windowStretches - 1 after it) a bit per slot filed in it and a bit
-    // per word of those that has any, the piles, and the slots' bounds for the fused push.
+    // One axis: the slots' coordinates, the stretch each slot is filed under, per stretch a bit
+    // per slot, the piles, and the slots' bounds for the fused push.
     struct Axis {
         double at[pieceCount + 1];
         int stretch[pieceCount + 1];
-        std::uint64_t windows[stretchCount][wordCount];
-        std::uint64_t busyWords[stretchCount][busyCount];
+        std::uint64_t slots[stretchCount][wordCount];
         Piles piles;
         bool refiling = false; // the piles were forgotten: every slot must be filed again
 
@@ -124,9 +117,6 @@ class Crowd {
         void forgetPilesIfCrowded();
         void place(int slot, bool inPlay, double coordinate);
         void bound(int slot);
-        void enterWindow(int window, int slot);
-        void leaveWindow(int window, int slot);
-        int nextBusyWord(int low, int high, int from, int lastWord) const;
         std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
         double pass(int self, int first, int last, double own, const Rule& rule,
                     LargePiles largePiles) const;
