@@ -52,8 +52,8 @@ int slotOf(const GamePiece* self) {
 }
 
 // The plain pass of `self` from `own`, the pushes from above it written down.
-void note(const GamePiece* self, Vec2 own, double distance, double divisor, Vec2 result) {
-    ruleDistance = distance;
+void note(const GamePiece* self, Vec2 own, double reach, double divisor, Vec2 result) {
+    ruleDistance = reach;
     ruleDivisor = divisor;
     const int selfSlot = slotOf(self);
     Vec2 at = own;
@@ -73,14 +73,14 @@ void note(const GamePiece* self, Vec2 own, double distance, double divisor, Vec2
         }
         ++chain.pairs;
         const double dx = at.x - other->position.x;
-        if (std::fabs(dx) < distance) {
+        if (std::fabs(dx) < reach) {
             at.x += dx / divisor;
             ++chain.pushes;
             chain.chainPushes += fromAbove ? 1 : 0;
             xPushers.push_back(other->position.x);
         }
         const double dy = at.y - other->position.y;
-        if (std::fabs(dy) < distance) {
+        if (std::fabs(dy) < reach) {
             at.y += dy / divisor;
             ++chain.pushes;
             chain.chainPushes += fromAbove ? 1 : 0;
@@ -107,26 +107,26 @@ double nowMs() {
 
 // One push of the rule: the divisor's inverse when multiplying by it is exact (a power of two).
 template <bool byInverse>
-inline double push(double own, double other, double distance, double divisorOrInverse) {
+inline double push(double own, double other, double reach, double divisorOrInverse) {
     const double difference = own - other;
     const double pushed =
         own + (byInverse ? difference * divisorOrInverse : difference / divisorOrInverse);
-    return std::fabs(difference) < distance ? pushed : own;
+    return std::fabs(difference) < reach ? pushed : own;
 }
 
 // The pushes of axis coordinates [begin, end) on `own`, from `x` on, side by side with `y`'s.
 template <bool byInverse>
 Vec2 pushBoth(Vec2 own, size_t x, size_t xEnd, size_t y, size_t yEnd, double divisorOrInverse) {
-    const double distance = ruleDistance;
+    const double reach = ruleDistance;
     while (x < xEnd && y < yEnd) {
-        own.x = push<byInverse>(own.x, xPushers[x++], distance, divisorOrInverse);
-        own.y = push<byInverse>(own.y, yPushers[y++], distance, divisorOrInverse);
+        own.x = push<byInverse>(own.x, xPushers[x++], reach, divisorOrInverse);
+        own.y = push<byInverse>(own.y, yPushers[y++], reach, divisorOrInverse);
     }
     while (x < xEnd) {
-        own.x = push<byInverse>(own.x, xPushers[x++], distance, divisorOrInverse);
+        own.x = push<byInverse>(own.x, xPushers[x++], reach, divisorOrInverse);
     }
     while (y < yEnd) {
-        own.y = push<byInverse>(own.y, yPushers[y++], distance, divisorOrInverse);
+        own.y = push<byInverse>(own.y, yPushers[y++], reach, divisorOrInverse);
     }
     return own;
 }
