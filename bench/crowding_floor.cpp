@@ -72,20 +72,18 @@ void note(const GamePiece* self, Vec2 own, double reach, double divisor, Vec2 re
             chainTaken = true;
         }
         ++chain.pairs;
-        const double dx = at.x - other->position.x;
-        if (std::fabs(dx) < reach) {
-            at.x += dx / divisor;
-            ++chain.pushes;
-            chain.chainPushes += fromAbove ? 1 : 0;
-            xPushers.push_back(other->position.x);
-        }
-        const double dy = at.y - other->position.y;
-        if (std::fabs(dy) < reach) {
-            at.y += dy / divisor;
-            ++chain.pushes;
-            chain.chainPushes += fromAbove ? 1 : 0;
-            yPushers.push_back(other->position.y);
-        }
+        // One axis as the plain pass takes it, each push written down.
+        const auto pushOn = [&](double& coordinate, double theirs, std::vector<double>& pushers) {
+            const double difference = coordinate - theirs;
+            if (std::fabs(difference) < reach) {
+                coordinate += difference / divisor;
+                ++chain.pushes;
+                chain.chainPushes += fromAbove ? 1 : 0;
+                pushers.push_back(theirs);
+            }
+        };
+        pushOn(at.x, other->position.x, xPushers);
+        pushOn(at.y, other->position.y, yPushers);
     }
     pass.xEnd = xPushers.size();
     pass.yEnd = yPushers.size();
