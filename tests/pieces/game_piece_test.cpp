@@ -1,4 +1,4 @@
-// The base piece: setFrame's refusals and the draw.
+// The base piece: setFrame's refusals, the animation loop and the draw.
 #include "pieces/game_piece.h"
 #include "platform/clock.h"
 #include "shell/globals.h"
@@ -6,6 +6,8 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace testing_support;
 
@@ -68,3 +70,14 @@ TEST_F(GamePieceTest, DrawStandsOnThePositionRaisedByLiftTruncatedAndMirroredByF
 }
 
 } // namespace
+
+TEST_F(GamePieceTest, AnimateOpensOnFrameZeroOnceThenLoopsOverTheRest) {
+    TestPiece piece(3);
+    std::vector<int> shown;
+    for (int step = 0; step < 5; ++step) {
+        advanceFrameClock(101); // a step is due only after more than 100 ms
+        piece.animate();
+        shown.push_back(piece.frame);
+    }
+    EXPECT_EQ(shown, (std::vector<int>{1, 2, 1, 2, 1}));
+}
