@@ -1,12 +1,13 @@
 // The crowding floor: the frame loop's crowding passes captured through a wrap, replayed alone.
 #include "crowding_floor.h"
 
+#include "bench_clock.h"
+
 #include "pieces/game_piece.h"
 #include "pieces/vec2.h"
 #include "shell/globals.h"
 
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -97,12 +98,6 @@ void note(const GamePiece* self, Vec2 own, double reach, double divisor, Vec2 re
     chain.mismatches += sameBits(at.x, result.x) && sameBits(at.y, result.y) ? 0 : 1;
 }
 
-double nowMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // One push of the rule: the divisor's inverse when multiplying by it is exact (a power of two).
 template <bool byInverse>
 inline double push(double own, double other, double reach, double divisorOrInverse) {
@@ -150,11 +145,11 @@ template <bool byInverse> double replay(double divisorOrInverse, bool wholePasse
 double replayMs(bool wholePasses) {
     int exponent = 0;
     const bool powerOfTwo = std::frexp(ruleDivisor, &exponent) == 0.5;
-    const double start = nowMs();
+    const double start = bench::nowMs();
     volatile double sink = powerOfTwo ? replay<true>(1.0 / ruleDivisor, wholePasses)
                                       : replay<false>(ruleDivisor, wholePasses);
     (void)sink;
-    return nowMs() - start;
+    return bench::nowMs() - start;
 }
 
 } // namespace

@@ -2,12 +2,12 @@
 #include "drawing_floors.h"
 
 #include "alloc_counter.h"
+#include "bench_clock.h"
 #include "shell/globals.h"
 
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <semaphore>
@@ -35,12 +35,6 @@ size_t recordedCount = 0;
 bool recording = false;
 SDL_Surface* (*copyStandIn)() = nullptr;
 
-double nowMs() {
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 // How the two-core floor splits the screen: into two bands of rows, cut where the blits' pixels
 // (the fill's counted alike) are shared evenly; each thread draws every blit that reaches into
 // its band, in order. Two bands keep the blits drawn twice (across the cut) few.
@@ -59,17 +53,28 @@ int bandTop[bandCount + 1];
 std::array<int, pieceCount + 16> blitTop;
 std::array<int, pieceCount + 16> blitBottom;
 
+// How many of the screen's columns `blit` reaches (none when 0 or less).
+int columnsOnScreen(const RecordedBlit& blit) {
+    const int w = blit.whole ? blit.source->w : blit.sourceRect.w;
+    return std::min(screen->w, blit.target.x + w) - std::max(0, static_cast<int>(blit.target.x));
+}
+
+// Makes `blit` again with `picture` onto `target`.
+void replay(const RecordedBlit& blit, SDL_Surface* picture, SDL_Surface* target) {
+    SDL_Rect at = blit.target;
+    SDL_Rect source = blit.sourceRect;
+    __real_SDL_UpperBlit(picture, blit.whole ? nullptr : &source, target, &at);
+}
+
 // The rows each recorded blit reaches on the screen. A blit that reaches no pixel at all (off the
 // screen) still costs its call: it goes to the upper band alone.
 void findBlitRows() {
     for (size_t i = 0; i < recordedCount; ++i) {
         const RecordedBlit& blit = recorded[i];
-        const int w = blit.whole ? blit.source->w : blit.sourceRect.w;
         const int h = blit.whole ? blit.source->h : blit.sourceRect.h;
         blitTop[i] = std::max(0, static_cast<int>(blit.target.y));
         blitBottom[i] = std::min(screen->h, blit.target.y + h);
-        const bool reachesScreen = blit.target.x < screen->w && blit.target.x + w > 0;
-        if (!reachesScreen || blitBottom[i] <= blitTop[i]) {
+        if (columnsOnScreen(blit) <= 0 || blitBottom[i] <= blitTop[i]) {
             blitTop[i] = 0;
             blitBottom[i] = 1;
         }
@@ -87,12 +92,9 @@ void cutBands() {
     };
     add(0, screen->h, screen->w); // the fill
     for (size_t i = 0; i < recordedCount; ++i) {
-        const RecordedBlit& blit = recorded[i];
-        const int w = blit.whole ? blit.source->w : blit.sourceRect.w;
-        const int left = std::max(0, static_cast<int>(blit.target.x));
-        const int right = std::min(screen->w, blit.target.x + w);
-        if (right > left) {
-            add(blitTop[i], blitBottom[i], right - left);
+        const int columns = columnsOnScreen(recorded[i]);
+        if (columns > 0) {
+            add(blitTop[i], blitBottom[i], columns);
         }
     }
     bandTop[0] = 0;
@@ -126,11 +128,7 @@ void drawBand(Drawer& drawer, int band) {
         if (blitBottom[i] <= top || blitTop[i] >= bottom) {
             continue;
         }
-        const RecordedBlit& blit = recorded[i];
-        SDL_Rect target = blit.target;
-        SDL_Rect source = blit.sourceRect;
-        __real_SDL_UpperBlit(drawer.copies.at(blit.source), blit.whole ? nullptr : &source,
-                             drawer.surface, &target);
+        replay(recorded[i], drawer.copies.at(recorded[i].source), drawer.surface);
     }
 }
 
@@ -190,10 +188,7 @@ void readyDrawers() {
 void drawWhole() {
     SDL_FillRect(screen, nullptr, fillColour);
     for (size_t i = 0; i < recordedCount; ++i) {
-        const RecordedBlit& blit = recorded[i];
-        SDL_Rect target = blit.target;
-        SDL_Rect source = blit.sourceRect;
-        __real_SDL_UpperBlit(blit.source, blit.whole ? nullptr : &source, screen, &target);
+        replay(recorded[i], recorded[i].source, screen);
     }
 }
 
@@ -235,10 +230,10 @@ void copyPictures(SDL_Surface* const* pictures, int count) {
 }
 
 double oneCoreFloorMs() {
-    const double start = nowMs();
+    const double start = bench::nowMs();
     drawWhole();
     SDL_Flip(screen);
-    return nowMs() - start;
+    return bench::nowMs() - start;
 }
 
 double twoCoreFloorMs() {
@@ -247,17 +242,17 @@ double twoCoreFloorMs() {
         return oneCoreFloorMs();
     }
     readyDrawers();
-    const double start = nowMs();
+    const double start = bench::nowMs();
     second.start();
     drawBand(drawers[0], 0);
     second.wait();
-    const double drawn = nowMs();
+    const double drawn = bench::nowMs();
     if (SDL_MUSTLOCK(screen)) {
         SDL_UnlockSurface(screen);
     }
-    const double flipStart = nowMs();
+    const double flipStart = bench::nowMs();
     SDL_Flip(screen);
-    return (drawn - start) + (nowMs() - flipStart);
+    return (drawn - start) + (bench::nowMs() - flipStart);
 }
 
 } // namespace bench
