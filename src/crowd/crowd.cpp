@@ -4,10 +4,12 @@
 
 #include "pieces/game_piece.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -188,16 +190,35 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     if (before == filedUnder) {
         return;
     }
-    // Changed a bit at a time, since the helper may be reading the same words for other slots.
-    const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
-    if (before != notPlaced) {
-        std::atomic_ref(slots[before][slot / wordBits]).fetch_and(~bit, std::memory_order_relaxed);
+    // The windows that held the slot and no longer do, then those that now do; a window that
+    // holds it before and after is left alone.
+    const auto holds = [](int window, int stretchAt) {
+        return stretchAt != notPlaced && window <= stretchAt &&
+               window > stretchAt - windowStretches;
+    };
+    for (int window = std::max(0, before - windowStretches + 1); window <= before; ++window) {
+        if (!holds(window, filedUnder)) {
+            leaveWindow(window, slot);
+        }
     }
-    if (filedUnder != notPlaced) {
-        std::atomic_ref(slots[filedUnder][slot / wordBits])
-            .fetch_or(bit, std::memory_order_relaxed);
+    for (int window = std::max(0, filedUnder - windowStretches + 1); window <= filedUnder;
+         ++window) {
+        if (!holds(window, before)) {
+            enterWindow(window, slot);
+        }
     }
     stretch[slot] = filedUnder + 1;
+}
+
+// Changed a bit at a time, since the helper may be reading the same words for other slots.
+void Crowd::Axis::enterWindow(int window, int slot) {
+    std::atomic_ref(windows[window][slot / wordBits])
+        .fetch_or(std::uint64_t{1} << (slot % wordBits), std::memory_order_relaxed);
+}
+
+void Crowd::Axis::leaveWindow(int window, int slot) {
+    std::atomic_ref(windows[window][slot / wordBits])
+        .fetch_and(~(std::uint64_t{1} << (slot % wordBits)), std::memory_order_relaxed);
 }
 
 // The exact interval of coordinates this slot pushes is (at - distance, at + distance); the
@@ -285,13 +306,21 @@ class PilesInReach {
 
 } // namespace
 
-// The slots of `word` filed under the stretches low to high, from `next` to `last`, but `self`.
+namespace {
+
+std::uint64_t loaded(const std::uint64_t& word) {
+    return std::atomic_ref(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
+}
+
+} // namespace
+
+// The slots of `word` filed under the stretches low to high (and maybe a few stretches beyond,
+// which the pass visits to no effect), from `next` to `last`, but `self`.
 std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int last,
                                       int self) const {
     std::uint64_t found = 0;
-    for (int s = low; s <= high; ++s) {
-        found |= std::atomic_ref(const_cast<std::uint64_t&>(slots[s][word]))
-                     .load(std::memory_order_relaxed);
+    for (int window = low; window <= high; window += windowStretches) {
+        found |= loaded(windows[window][word]);
     }
     if (word == next / wordBits) {
         found &= ~std::uint64_t{0} << (next % wordBits);
@@ -330,26 +359,31 @@ double Crowd::Axis::walk(int self, int first, int last, double own, double dista
         const int low = stretchOf(centre - reach);
         const int high = stretchOf(centre + reach);
         PilesInReach inReach(largePiles, centre, reach, distance, equalPushesNothing);
-        bool movedAway = false;
-        for (int word = next / wordBits; word <= last / wordBits && !movedAway; ++word) {
-            const std::uint64_t found = candidates(word, low, high, next, last, self);
-            std::uint64_t near = found & ~inReach.passedOver(word);
-            while (near != 0) {
-                const int bit = std::countr_zero(near);
-                const int slot = word * wordBits + bit;
-                near &= near - 1;
-                const double before = own;
-                own = step(own, slot, farFromZero);
-                if (inReach.any() && own != before) {
-                    near = inReach.rejudge(own, word, bit, found, near);
-                }
-                if (std::fabs(own - centre) > allowedDrift) {
-                    next = slot + 1;
-                    movedAway = true;
-                    break;
+        // Visits the window's slots from `next` on until the enemy moves away from `centre`;
+        // without a large pile in reach there is nothing to pass over or judge again.
+        const auto visitWindow = [&](auto withPiles) {
+            for (int word = next / wordBits; word <= last / wordBits; ++word) {
+                const std::uint64_t found = candidates(word, low, high, next, last, self);
+                std::uint64_t near = withPiles ? found & ~inReach.passedOver(word) : found;
+                while (near != 0) {
+                    const int bit = std::countr_zero(near);
+                    const int slot = word * wordBits + bit;
+                    near &= near - 1;
+                    const double before = own;
+                    own = step(own, slot, farFromZero);
+                    if (withPiles && own != before) {
+                        near = inReach.rejudge(own, word, bit, found, near);
+                    }
+                    if (std::fabs(own - centre) > allowedDrift) {
+                        next = slot + 1;
+                        return true;
+                    }
                 }
             }
-        }
+            return false;
+        };
+        const bool movedAway =
+            inReach.any() ? visitWindow(std::true_type{}) : visitWindow(std::false_type{});
         if (!movedAway) {
             break;
         }

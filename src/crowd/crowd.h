@@ -13,7 +13,8 @@
 class GamePiece;
 
 // While the frame loop updates the pieces, the Crowd keeps a copy of every enemy slot's position
-// (or that it is out of play) and, per axis, which slots lie in each stretch of the street. The
+// (or that it is out of play) and, per axis, which slots lie in each window of a few stretches
+// of the street. The
 // crowding pass of an enemy then visits, in increasing slot order, only the slots near enough on
 // that axis to push it, and gives exactly what the plain pass over every slot gives: the same
 // pushes, in the same order, with the same arithmetic.
@@ -102,12 +103,17 @@ class Crowd {
         double share;
     };
 
-    // One axis: the slots' coordinates, the stretch each slot is filed under, per stretch a bit
-    // per slot, the piles, and the slots' bounds for the fused push.
+    // How many stretches side by side make a window of the street: as many as a pass's reach
+    // spans at the crowding distance of the game.
+    static constexpr int windowStretches = 6;
+
+    // One axis: the slots' coordinates, the stretch each slot is filed under, per window (the
+    // stretches from one up to windowStretches - 1 after it) a bit per slot filed in it, the
+    // piles, and the slots' bounds for the fused push.
     struct Axis {
         double at[pieceCount + 1];
         int stretch[pieceCount + 1];
-        std::uint64_t slots[stretchCount][wordCount];
+        std::uint64_t windows[stretchCount][wordCount];
         Piles piles;
         bool refiling = false; // the piles were forgotten: every slot must be filed again
 
@@ -117,6 +123,8 @@ class Crowd {
         void forgetPilesIfCrowded();
         void place(int slot, bool inPlay, double coordinate);
         void bound(int slot);
+        void enterWindow(int window, int slot);
+        void leaveWindow(int window, int slot);
         std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
         double pass(int self, int first, int last, double own, const Rule& rule,
                     LargePiles largePiles) const;
