@@ -138,7 +138,6 @@ namespace {
 void updatePiecesInPlay() {
     // Each enemy's move is followed as it happens, for the crowding passes after it; the hero
     // draws over every enemy.
-    crowding::beginFrame();
     for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
         if (GamePiece* enemy = pieces[slot]) {
             crowding::updateEnemy(slot, *enemy);
@@ -253,6 +252,9 @@ int runFrame() {
     }
     replay::pollFrameEvent(frameEvent);
     releaseDueEnemy();
+    // The enemies stand where the frame finds them from here on until their updates: the crowding
+    // passes' helper can start on them while the background draws.
+    crowding::beginFrame();
     if (GamePiece* world = pieces[worldSlot]) {
         world->update();
     }
