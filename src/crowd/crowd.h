@@ -14,10 +14,9 @@ class GamePiece;
 
 // While the frame loop updates the pieces, the Crowd keeps a copy of every enemy slot's position
 // (or that it is out of play) and, per axis, which slots lie in each window of a few stretches
-// of the street. The
-// crowding pass of an enemy then visits, in increasing slot order, only the slots near enough on
-// that axis to push it, and gives exactly what the plain pass over every slot gives: the same
-// pushes, in the same order, with the same arithmetic.
+// of the street. The crowding pass of an enemy then visits, in increasing slot order, only the
+// slots near enough on that axis to push it, and gives exactly what the plain pass over every
+// slot gives: the same pushes, in the same order, with the same arithmetic.
 //
 // The copy is kept true by the frame loop: it takes every slot in at `open` (after the release),
 // and each slot again right after that slot's update. This holds because during the updates a
