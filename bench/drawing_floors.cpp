@@ -194,21 +194,62 @@ void drawWhole() {
 
 } // namespace
 
+namespace {
+
+// The thread that records (the frame loop), and how deep it is in the game's crowding calls,
+// where the blits it makes are the enemy blits' queue at work: each enemy blit is written down
+// once, as the enemy asked for it, however the queue splits it between threads and bands.
+thread_local bool recordsHere = false;
+thread_local int crowdingDepth = 0;
+
+void note(SDL_Surface* source, const SDL_Rect* sourceRect, const SDL_Rect* targetRect) {
+    if (!recordsHere || !recording || recordedCount == recorded.size()) {
+        return;
+    }
+    RecordedBlit& blit = recorded[recordedCount++];
+    blit.source = source == bench::liveCopy() ? copyStandIn() : source;
+    blit.whole = sourceRect == nullptr;
+    blit.sourceRect = sourceRect ? *sourceRect : SDL_Rect{};
+    blit.target = targetRect ? *targetRect : SDL_Rect{};
+}
+
+} // namespace
+
 extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
                                     SDL_Rect* targetRect) {
-    if (recording && recordedCount < recorded.size() && target == screen) {
-        RecordedBlit& blit = recorded[recordedCount++];
-        blit.source = source == bench::liveCopy() ? copyStandIn() : source;
-        blit.whole = sourceRect == nullptr;
-        blit.sourceRect = sourceRect ? *sourceRect : SDL_Rect{};
-        blit.target = targetRect ? *targetRect : SDL_Rect{};
+    if (target == screen && crowdingDepth == 0) {
+        note(source, sourceRect, targetRect);
     }
     return __real_SDL_UpperBlit(source, sourceRect, target, targetRect);
 }
 
+extern "C" void __real__ZN8crowding9drawEnemyEP11SDL_Surface8SDL_Rect(SDL_Surface* picture,
+                                                                      SDL_Rect at);
+extern "C" void __wrap__ZN8crowding9drawEnemyEP11SDL_Surface8SDL_Rect(SDL_Surface* picture,
+                                                                      SDL_Rect at) {
+    note(picture, nullptr, &at);
+    const bench::InCrowding inside;
+    __real__ZN8crowding9drawEnemyEP11SDL_Surface8SDL_Rect(picture, at);
+}
+
+extern "C" void __real__ZN8crowding8endFrameEv();
+extern "C" void __wrap__ZN8crowding8endFrameEv() {
+    const bench::InCrowding inside;
+    __real__ZN8crowding8endFrameEv();
+}
+
 namespace bench {
 
+InCrowding::InCrowding() {
+    ++crowdingDepth;
+}
+
+InCrowding::~InCrowding() {
+    --crowdingDepth;
+}
+
 void startRecording() {
+    recordsHere = true;
     recordedCount = 0;
     recording = true;
 }

@@ -15,6 +15,7 @@
 #include "standin_pictures.h"
 
 #include "crowd/crowd.h"
+#include "crowd/crowding.h"
 #include "pieces/monster.h"
 #include "pieces/player.h"
 #include "pieces/world.h"
@@ -488,6 +489,7 @@ int startUpChild(const char* gameFolder) {
     SDL_WM_SetCaption("Ghoulrun", nullptr);
     quietHero();
     loadSprites();
+    crowding::prepare(); // as the game starts up: the helper thread and its pictures
     buildRoster();
     gameState = statePlaying;
     runFrame();
@@ -569,6 +571,7 @@ int main(int argc, char** argv) {
     openHeadlessDisplay();
     quietHero();
     loadSprites();
+    crowding::prepare(); // as the game starts up: the helper thread and its pictures
     bench::copyPictures(spriteCatalogue, catalogueSize);
     // BENCH_ONLY=N runs the one scenario with N enemies (for profiling).
     const char* only = std::getenv("BENCH_ONLY");

@@ -1,22 +1,38 @@
 // BlitQueue: a frame's enemy blits, kept in order and done by whichever thread has time.
 #pragma once
 
+#include "shell/game.h"
 #include "shell/globals.h"
 
 #include <SDL/SDL.h>
 
+#include <array>
 #include <atomic>
+#include <optional>
+#include <utility>
 
 // While open, the frame loop queues each enemy's blit instead of making it, and the Crowd's helper
 // thread (or the frame loop itself, whenever it waits) makes the queued blits onto the screen,
-// in the order they were queued, one thread at a time. The screen ends up exactly as if every
-// blit had been made at once. The frame loop closes the queue before anything else draws: from
-// then on, blits are made at once again.
+// in the order they were queued. The screen ends up exactly as if every blit had been made at
+// once. The frame loop closes the queue before anything else draws: from then on, blits are made
+// at once again.
+//
+// Once `shareDrawing` has given the helper copies of the pictures, the screen is cut into two
+// bands of rows, and each band takes the queued blits in order, clipped to its rows: the helper
+// draws the lower band through a surface of its own over the screen's pixels, the frame loop the
+// upper one (and whatever of the lower one the helper has not reached when the queue closes).
+// Every pixel still gets its blits in queue order. The cut moves from frame to frame so that the
+// helper, which is free while the frame loop updates the enemies, takes as much as it can.
 class BlitQueue {
   public:
     // Room for one blit per enemy, which is what a frame queues; beyond that the queue closes
     // itself and blits at once.
     static constexpr int capacity = pieceCount + 1;
+
+    // Gives the helper thread its own copies of `pictures` (null entries skipped), for cutting
+    // the screen into bands; copies made by an earlier call are freed. Pictures the helper has no
+    // copy of are left to the frame loop. Not while the queue is open.
+    void shareDrawing(SDL_Surface* const* pictures, int count);
 
     // Starts queueing. Frame loop only.
     void open();
@@ -29,12 +45,20 @@ class BlitQueue {
     // loop only.
     void blit(SDL_Surface* picture, SDL_Rect at);
 
-    // Makes the blits queued so far if no other thread is making them; whether it made any.
-    // Any thread.
+    // Makes the blits queued so far, of the band this thread draws, if no other thread is making
+    // them; whether it made any. Any thread.
     bool blitQueued();
+
+    // The share of the queued pixels the helper's band is cut for, from 0 to 1; 0 while the
+    // screen is not cut.
+    double helperShare() const { return cutInBands.load(std::memory_order_relaxed) ? share : 0.0; }
+    // Holds the helper's share at `held` (from 0 to 1) from the next frame on, or lets it follow
+    // the threads' pace again (nullopt). Not while the queue is open.
+    void holdHelperShare(std::optional<double> held);
 
   private:
     static constexpr size_t cacheLine = 64;
+    static constexpr int pictureRoom = 128;
 
     struct Entry {
         SDL_Surface* picture;
@@ -42,17 +66,41 @@ class BlitQueue {
         Sint16 y;
     };
 
+    // A band of rows [top, bottom) and how far its blits have got (entries below `made` are on the
+    // screen there); one thread at a time holds its turn.
+    struct alignas(cacheLine) Band {
+        std::atomic<bool> turnTaken{false};
+        std::atomic<int> made{0};
+        int top = 0;
+        int bottom = 0;
+    };
+    enum { upper, lower, bandCount };
+
     bool opened = false;
+    // Whether this frame's blits are drawn in two bands; read by the helper before it holds a turn.
+    std::atomic<bool> cutInBands{false};
+    double share = 0.5;
+    bool shareHeld = false;
+    int cutRow = screenHeight / 2; // the first row of the lower band
     // Written by the frame loop; `queued` publishes the entries below it.
     alignas(cacheLine) std::atomic<int> queued{0};
-    // The turn to blit, and how far the blits have got (entries below `made` are on the screen).
-    alignas(cacheLine) std::atomic<bool> turnTaken{false};
-    std::atomic<int> made{0};
+    Band bands[bandCount];
     alignas(cacheLine) Entry entries[capacity]{};
 
-    bool takeTurn();
-    void waitForTurn();
-    void makeUpTo(int end);
+    // The helper's surface over the screen's pixels and its copies of the pictures, sorted by
+    // the picture they copy.
+    SDL_Surface* helperSurface = nullptr;
+    std::array<std::pair<SDL_Surface*, SDL_Surface*>, pictureRoom> copies{};
+    int copyCount = 0;
+    std::array<long, screenHeight + 1> rowStarts{};
+
+    bool readyHelperSurface();
+    SDL_Surface* copyOf(SDL_Surface* picture) const;
+    void cutForNextFrame(int count);
+    bool takeTurn(Band& band);
+    void waitForTurn(Band& band);
+    void makeUpTo(Band& band, int end, bool onHelperSurface);
+    void drawAsFrameLoop(Band& band, int end);
 };
 
 // The queue of the frame loop (crowding.cpp); the game reaches it through crowding.h.

@@ -5,6 +5,7 @@
 #include "crowd/crowd.h"
 #include "pieces/game_piece.h"
 #include "shell/globals.h"
+#include "sprites/sprite_catalogue.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -75,6 +76,7 @@ void prepare() {
     setPlainOnly(plain != nullptr && std::strcmp(plain, plainSwitchOn) == 0);
     if (!plainOnlyRun) {
         crowd.prepareHelper();
+        queue.shareDrawing(spriteCatalogue, catalogueSize);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "pieces/enemy_fixture.h"
 #include "platform/cores.h"
 #include "shell/game.h"
+#include "sprites/sprite_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <thread>
 #include <utility>
@@ -199,9 +201,12 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
 using CrowdFrameTest = enemy_testing::EnemyFixture;
 
 TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
-    const auto screenAfterFrames = [this](const char* plainSwitch) {
+    const auto screenAfterFrames = [this](const char* plainSwitch, int picturesShared,
+                                          std::optional<double> helperShare = std::nullopt) {
         setenv("GHOULRUN_PLAIN_CROWD", plainSwitch, 1);
         crowding::prepare();
+        frameBlits().shareDrawing(spriteCatalogue, picturesShared);
+        frameBlits().holdHelperShare(helperShare);
         testing_support::setFrameClock(enemy_testing::startTime);
         std::mt19937 random(7);
         std::uniform_real_distribution<double> nearHero(250.0, 550.0);
@@ -224,13 +229,26 @@ TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
         return std::vector<Uint32>(pixels, pixels + screen->h * screen->pitch / 4);
     };
     const long helpedBefore = frameCrowd().helpedFrames();
-    const std::vector<Uint32> plain = screenAfterFrames("1");
+    const std::vector<Uint32> plain = screenAfterFrames("1", catalogueSize);
     EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
-    EXPECT_TRUE(plain == screenAfterFrames("0"));
-    EXPECT_TRUE(platform::usableCores() < 2 || frameCrowd().helpedFrames() > helpedBefore);
+    // The screen cut in two bands, the helper drawing the lower one; then with copies of only
+    // some pictures, so that the helper stops short and leaves the rest of its band to the frame
+    // loop; then not cut at all, both threads taking turns on the whole screen.
+    // The cut is held at a few places through the crowd, and let follow the threads' pace.
+    const bool twoCores = platform::usableCores() >= 2;
+    for (const double share : {0.2, 0.5, 0.8}) {
+        EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize, share)) << share;
+        EXPECT_EQ(frameBlits().helperShare(), twoCores ? share : 0.0);
+    }
+    EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize));
+    EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize / 2, 0.5));
+    EXPECT_TRUE(plain == screenAfterFrames("0", 0));
+    EXPECT_EQ(frameBlits().helperShare(), 0.0);
+    EXPECT_TRUE(!twoCores || frameCrowd().helpedFrames() > helpedBefore);
     EXPECT_FALSE(frameBlits().blitQueued()); // all made: a call makes none, and says so
     unsetenv("GHOULRUN_PLAIN_CROWD");
     crowding::prepare();
+    frameBlits().holdHelperShare(std::nullopt);
 }
 
 // One pile short of the limit: a group moving on finds one free while its old pile still holds
