@@ -1,8 +1,6 @@
 // The crowding floor: the frame loop's crowding passes captured through a wrap, replayed alone.
 #include "crowding_floor.h"
 
-#include "drawing_floors.h"
-
 #include "bench_clock.h"
 
 #include "pieces/game_piece.h"
@@ -158,7 +156,6 @@ double replayMs(bool wholePasses) {
 
 extern "C" Vec2 __wrap__ZN8crowding9pushApartEPK9GamePiece4Vec2dd(const GamePiece* self, Vec2 own,
                                                                   double distance, double divisor) {
-    const bench::InCrowding inside;
     const Vec2 result =
         __real__ZN8crowding9pushApartEPK9GamePiece4Vec2dd(self, own, distance, divisor);
     if (capturing) {

@@ -15,9 +15,6 @@
 #include <unordered_map>
 #include <vector>
 
-extern "C" int __real_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
-                                    SDL_Rect* targetRect);
-
 namespace {
 
 // The fill colour of the game's frame.
@@ -63,7 +60,7 @@ int columnsOnScreen(const RecordedBlit& blit) {
 void replay(const RecordedBlit& blit, SDL_Surface* picture, SDL_Surface* target) {
     SDL_Rect at = blit.target;
     SDL_Rect source = blit.sourceRect;
-    __real_SDL_UpperBlit(picture, blit.whole ? nullptr : &source, target, &at);
+    SDL_UpperBlit(picture, blit.whole ? nullptr : &source, target, &at);
 }
 
 // The rows each recorded blit reaches on the screen. A blit that reaches no pixel at all (off the
@@ -196,57 +193,30 @@ void drawWhole() {
 
 namespace {
 
-// The thread that records (the frame loop), and how deep it is in the game's crowding calls,
-// where the blits it makes are the enemy blits' queue at work: each enemy blit is written down
-// once, as the enemy asked for it, however the queue splits it between threads and bands.
+// The thread that records (the frame loop): every blit it asks of the screen is written down
+// once, as asked, however the game then makes it (at once, or queued and split between threads
+// and bands).
 thread_local bool recordsHere = false;
-thread_local int crowdingDepth = 0;
-
-void note(SDL_Surface* source, const SDL_Rect* sourceRect, const SDL_Rect* targetRect) {
-    if (!recordsHere || !recording || recordedCount == recorded.size()) {
-        return;
-    }
-    RecordedBlit& blit = recorded[recordedCount++];
-    blit.source = source == bench::liveCopy() ? copyStandIn() : source;
-    blit.whole = sourceRect == nullptr;
-    blit.sourceRect = sourceRect ? *sourceRect : SDL_Rect{};
-    blit.target = targetRect ? *targetRect : SDL_Rect{};
-}
 
 } // namespace
 
-extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* source, SDL_Rect* sourceRect, SDL_Surface* target,
-                                    SDL_Rect* targetRect) {
-    if (target == screen && crowdingDepth == 0) {
-        note(source, sourceRect, targetRect);
+extern "C" void __real__Z12blitToScreenP11SDL_SurfaceP8SDL_RectS2_(SDL_Surface* picture,
+                                                                   SDL_Rect* source,
+                                                                   SDL_Rect* destination);
+extern "C" void __wrap__Z12blitToScreenP11SDL_SurfaceP8SDL_RectS2_(SDL_Surface* picture,
+                                                                   SDL_Rect* source,
+                                                                   SDL_Rect* destination) {
+    if (recordsHere && recording && recordedCount < recorded.size()) {
+        RecordedBlit& blit = recorded[recordedCount++];
+        blit.source = picture == bench::liveCopy() ? copyStandIn() : picture;
+        blit.whole = source == nullptr;
+        blit.sourceRect = source ? *source : SDL_Rect{};
+        blit.target = destination ? *destination : SDL_Rect{};
     }
-    return __real_SDL_UpperBlit(source, sourceRect, target, targetRect);
-}
-
-extern "C" void __real__ZN8crowding9drawEnemyEP11SDL_Surface8SDL_Rect(SDL_Surface* picture,
-                                                                      SDL_Rect at);
-extern "C" void __wrap__ZN8crowding9drawEnemyEP11SDL_Surface8SDL_Rect(SDL_Surface* picture,
-                                                                      SDL_Rect at) {
-    note(picture, nullptr, &at);
-    const bench::InCrowding inside;
-    __real__ZN8crowding9drawEnemyEP11SDL_Surface8SDL_Rect(picture, at);
-}
-
-extern "C" void __real__ZN8crowding8endFrameEv();
-extern "C" void __wrap__ZN8crowding8endFrameEv() {
-    const bench::InCrowding inside;
-    __real__ZN8crowding8endFrameEv();
+    __real__Z12blitToScreenP11SDL_SurfaceP8SDL_RectS2_(picture, source, destination);
 }
 
 namespace bench {
-
-InCrowding::InCrowding() {
-    ++crowdingDepth;
-}
-
-InCrowding::~InCrowding() {
-    --crowdingDepth;
-}
 
 void startRecording() {
     recordsHere = true;

@@ -6,22 +6,13 @@
 
 namespace bench {
 
-// Starts writing down the blits the next frame makes onto the screen (the blit wrap sees them
-// all, the wrap of crowding::drawEnemy the enemies'); `stopRecording` ends it. Only blits of the
-// thread that started recording count, and none made inside the game's crowding calls, where
-// the queue makes the enemy blits already written down. A mirrored copy, freed right after its
+// Starts writing down the blits the next frame asks of the screen (the wrap of blitToScreen, the
+// game's one door to it, sees them all); `stopRecording` ends it. Only the blits of the thread
+// that started recording count. A mirrored copy, freed right after its
 // blit, is written down as what `standIn` gives at the time: a picture of the same size and format.
 void startRecording();
 void stopRecording();
 void setStandInForCopies(SDL_Surface* (*standIn)());
-
-// While one lives, this thread is inside a crowding call of the game.
-struct InCrowding {
-    InCrowding();
-    ~InCrowding();
-    InCrowding(const InCrowding&) = delete;
-    InCrowding& operator=(const InCrowding&) = delete;
-};
 
 // The one-core floor: the recorded frame's fill, blits and flip on this thread, in ms.
 double oneCoreFloorMs();

@@ -129,17 +129,19 @@ void BlitQueue::close() {
     bands[upper].turnTaken.store(false, std::memory_order_release);
 }
 
-void BlitQueue::blit(SDL_Surface* picture, SDL_Rect at) {
-    if (opened && queued.load(std::memory_order_relaxed) == capacity) {
-        close();
-    }
-    if (!opened) {
-        blitToScreen(picture, nullptr, &at);
-        return;
+bool BlitQueue::take(SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
+    if (!onFrameLoop || !opened) {
+        return false;
     }
     const int count = queued.load(std::memory_order_relaxed);
-    entries[count] = Entry{picture, at.x, at.y};
+    if (count == capacity) {
+        close();
+        return false;
+    }
+    entries[count] =
+        Entry{picture, source != nullptr ? *source : SDL_Rect{}, source == nullptr, at.x, at.y};
     queued.store(count + 1, std::memory_order_release);
+    return true;
 }
 
 bool BlitQueue::blitQueued() {
@@ -197,20 +199,20 @@ void BlitQueue::drawAsFrameLoop(Band& band, int end) {
 void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
     int index = band.made.load(std::memory_order_relaxed);
     for (; index < end; ++index) {
-        const Entry& entry = entries[index];
-        if (entry.y >= band.bottom || entry.y + entry.picture->h <= band.top) {
+        Entry& entry = entries[index];
+        if (entry.y >= band.bottom || entry.y + entry.rows() <= band.top) {
             continue;
         }
         SDL_Rect at{entry.x, entry.y, 0, 0};
         if (!onHelperSurface) {
-            blitToScreen(entry.picture, nullptr, &at);
+            blitToScreenNow(entry.picture, entry.sourceOrWhole(), &at);
             continue;
         }
         SDL_Surface* copy = copyOf(entry.picture);
         if (copy == nullptr) {
             break;
         }
-        SDL_UpperBlit(copy, nullptr, helperSurface, &at);
+        SDL_UpperBlit(copy, entry.sourceOrWhole(), helperSurface, &at);
     }
     if (index > band.made.load(std::memory_order_relaxed)) {
         band.made.store(index, std::memory_order_release);
@@ -226,10 +228,11 @@ void BlitQueue::cutForNextFrame(int count) {
     for (int index = 0; index < count; ++index) {
         const Entry& entry = entries[index];
         const int top = std::clamp<int>(entry.y, 0, rows);
-        const int bottom = std::clamp<int>(entry.y + entry.picture->h, 0, rows);
-        rowStarts[top] += entry.picture->w;
-        rowStarts[bottom] -= entry.picture->w;
-        total += static_cast<long>(entry.picture->w) * (bottom - top);
+        const int bottom = std::clamp<int>(entry.y + entry.rows(), 0, rows);
+        const int columns = std::clamp(entry.columns(), 0, screen->w);
+        rowStarts[top] += columns;
+        rowStarts[bottom] -= columns;
+        total += static_cast<long>(columns) * (bottom - top);
     }
     const double upperWork = (1.0 - share) * static_cast<double>(total);
     long perRow = 0;

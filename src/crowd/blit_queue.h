@@ -1,4 +1,4 @@
-// BlitQueue: a frame's enemy blits, kept in order and done by whichever thread has time.
+// BlitQueue: a frame's blits onto the screen, kept in order and made by whichever thread has time.
 #pragma once
 
 #include "shell/game.h"
@@ -11,11 +11,11 @@
 #include <optional>
 #include <utility>
 
-// While open, the frame loop queues each enemy's blit instead of making it, and the Crowd's helper
-// thread (or the frame loop itself, whenever it waits) makes the queued blits onto the screen,
-// in the order they were queued. The screen ends up exactly as if every blit had been made at
-// once. The frame loop closes the queue before anything else draws: from then on, blits are made
-// at once again.
+// While open, the queue takes every blit the frame loop makes onto the screen (the scene's, then
+// the enemies') instead of letting it be made, and the Crowd's helper thread (or the frame loop
+// itself, whenever it waits) makes the queued blits onto the screen, in the order they were
+// queued. The screen ends up exactly as if every blit had been made at once. The frame loop
+// closes the queue before the hero draws: from then on, blits are made at once again.
 //
 // Once `shareDrawing` has given the helper copies of the pictures, the screen is cut into two
 // bands of rows, and each band takes the queued blits in order, clipped to its rows: the helper
@@ -25,9 +25,9 @@
 // helper, which is free while the frame loop updates the enemies, takes as much as it can.
 class BlitQueue {
   public:
-    // Room for one blit per enemy, which is what a frame queues; beyond that the queue closes
-    // itself and blits at once.
-    static constexpr int capacity = pieceCount + 1;
+    // Room for one blit per enemy and the scene's few; beyond that the queue closes itself and
+    // blits at once.
+    static constexpr int capacity = pieceCount + 64;
 
     // Gives the helper thread its own copies of `pictures` (null entries skipped), for cutting
     // the screen into bands; copies made by an earlier call are freed. Pictures the helper has no
@@ -40,10 +40,10 @@ class BlitQueue {
     void close();
     bool isOpen() const { return opened; }
 
-    // Blits the whole of `picture` onto the screen with its top-left corner at `at`: later while
-    // the queue is open, at once otherwise. The picture must outlive the queue's close. Frame
-    // loop only.
-    void blit(SDL_Surface* picture, SDL_Rect at);
+    // Takes a blit onto the screen (arguments as SDL_UpperBlit's) to make it later, if the queue
+    // is open and this is the frame loop's thread; whether it took it. The picture must outlive
+    // the queue's close.
+    bool take(SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at);
 
     // Makes the blits queued so far, of the band this thread draws, if no other thread is making
     // them; whether it made any. Any thread.
@@ -62,8 +62,15 @@ class BlitQueue {
 
     struct Entry {
         SDL_Surface* picture;
+        SDL_Rect source; // when not `whole`
+        bool whole;
         Sint16 x;
         Sint16 y;
+
+        SDL_Rect* sourceOrWhole() { return whole ? nullptr : &source; }
+        // How many rows and columns it may reach from (x, y): at most these.
+        int rows() const { return whole ? picture->h : source.h; }
+        int columns() const { return whole ? picture->w : source.w; }
     };
 
     // A band of rows [top, bottom) and how far its blits have got (entries below `made` are on the

@@ -28,7 +28,7 @@ class GamePiece;
 // first). The frame loop works out any such part the helper has not taken, and goes on from
 // there over the slots above. The helper reads only the Crowd, never a piece, and only slots the
 // frame loop has not taken in anew. Between passes it does the frame's other shared work (the
-// enemies' queued blits).
+// frame's queued blits).
 class Crowd {
   public:
     // Width of one stretch of the street, in pixels, and how many there are per axis; positions

@@ -5,6 +5,7 @@
 #include "crowd/crowd.h"
 #include "pieces/game_piece.h"
 #include "shell/globals.h"
+#include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <cmath>
@@ -20,9 +21,14 @@ constexpr const char* plainSwitchOn = "1";
 
 BlitQueue queue;
 Crowd crowd;
-// The helper thread makes the queued blits between its shares of the passes, from the first frame.
+// The helper thread makes the queued blits between its shares of the passes, from the first frame;
+// the queue takes the screen's blits while it is open.
 [[maybe_unused]] const bool blitsShared =
-    (crowd.shareHelperWith([] { return queue.blitQueued(); }), true);
+    (crowd.shareHelperWith([] { return queue.blitQueued(); }),
+     setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
+         return queue.take(picture, source, at);
+     }),
+     true);
 bool plainOnlyRun = false;
 
 } // namespace
@@ -68,7 +74,7 @@ Vec2 pushApart(const GamePiece* self, Vec2 own, double distance, double divisor)
 }
 
 void drawEnemy(SDL_Surface* picture, SDL_Rect at) {
-    queue.blit(picture, at);
+    blitToScreen(picture, nullptr, &at);
 }
 
 void prepare() {

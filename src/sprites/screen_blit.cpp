@@ -6,13 +6,29 @@
 namespace {
 
 bool blitsSkipped = false;
+ScreenBlitTaker taker = nullptr;
 
 } // namespace
 
 void blitToScreen(SDL_Surface* picture, SDL_Rect* source, SDL_Rect* destination) {
+    if (blitsSkipped) {
+        return;
+    }
+    const SDL_Rect at = destination != nullptr ? *destination : SDL_Rect{0, 0, 0, 0};
+    if (taker != nullptr && taker(picture, source, at)) {
+        return;
+    }
+    SDL_UpperBlit(picture, source, screen, destination);
+}
+
+void blitToScreenNow(SDL_Surface* picture, SDL_Rect* source, SDL_Rect* destination) {
     if (!blitsSkipped) {
         SDL_UpperBlit(picture, source, screen, destination);
     }
+}
+
+void setScreenBlitTaker(ScreenBlitTaker take) {
+    taker = take;
 }
 
 void setScreenBlitsSkipped(bool skipped) {
