@@ -213,6 +213,7 @@ void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
             break;
         }
         SDL_UpperBlit(copy, entry.sourceOrWhole(), helperSurface, &at);
+        ++helperBlitCount;
     }
     if (index > band.made.load(std::memory_order_relaxed)) {
         band.made.store(index, std::memory_order_release);

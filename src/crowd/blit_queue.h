@@ -52,6 +52,8 @@ class BlitQueue {
     // The share of the queued pixels the helper's band is cut for, from 0 to 1; 0 while the
     // screen is not cut.
     double helperShare() const { return cutInBands.load(std::memory_order_relaxed) ? share : 0.0; }
+    // How many blits the helper has made on its surface so far. Frame loop, queue closed.
+    long helperBlits() const { return helperBlitCount; }
     // Holds the helper's share at `held` (from 0 to 1) from the next frame on, or lets it follow
     // the threads' pace again (nullopt). Not while the queue is open.
     void holdHelperShare(std::optional<double> held);
@@ -99,6 +101,7 @@ class BlitQueue {
     SDL_Surface* helperSurface = nullptr;
     std::array<std::pair<SDL_Surface*, SDL_Surface*>, pictureRoom> copies{};
     int copyCount = 0;
+    long helperBlitCount = 0; // written while holding the lower band's turn
     std::array<long, screenHeight + 1> rowStarts{};
 
     bool readyHelperSurface();
