@@ -1,4 +1,4 @@
-// The frame's queue of enemy blits, the turns that keep them in order, and the cut of the screen
+// The frame's queue of screen blits, the turns that keep them in order, and the cut of the screen
 // into bands for the two threads.
 #include "crowd/blit_queue.h"
 
@@ -199,20 +199,22 @@ void BlitQueue::drawAsFrameLoop(Band& band, int end) {
 void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
     int index = band.made.load(std::memory_order_relaxed);
     for (; index < end; ++index) {
-        Entry& entry = entries[index];
+        const Entry& entry = entries[index];
         if (entry.y >= band.bottom || entry.y + entry.rows() <= band.top) {
             continue;
         }
         SDL_Rect at{entry.x, entry.y, 0, 0};
+        SDL_Rect source = entry.source;
+        SDL_Rect* sourceOrWhole = entry.whole ? nullptr : &source;
         if (!onHelperSurface) {
-            blitToScreenNow(entry.picture, entry.sourceOrWhole(), &at);
+            blitToScreenNow(entry.picture, sourceOrWhole, &at);
             continue;
         }
         SDL_Surface* copy = copyOf(entry.picture);
         if (copy == nullptr) {
             break;
         }
-        SDL_UpperBlit(copy, entry.sourceOrWhole(), helperSurface, &at);
+        SDL_UpperBlit(copy, sourceOrWhole, helperSurface, &at);
         ++helperBlitCount;
     }
     if (index > band.made.load(std::memory_order_relaxed)) {

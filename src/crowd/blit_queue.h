@@ -69,7 +69,6 @@ class BlitQueue {
         Sint16 x;
         Sint16 y;
 
-        SDL_Rect* sourceOrWhole() { return whole ? nullptr : &source; }
         // How many rows and columns it may reach from (x, y): at most these.
         int rows() const { return whole ? picture->h : source.h; }
         int columns() const { return whole ? picture->w : source.w; }

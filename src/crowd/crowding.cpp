@@ -21,14 +21,16 @@ constexpr const char* plainSwitchOn = "1";
 
 BlitQueue queue;
 Crowd crowd;
-// The helper thread makes the queued blits between its shares of the passes, from the first frame;
-// the queue takes the screen's blits while it is open.
-[[maybe_unused]] const bool blitsShared =
-    (crowd.shareHelperWith([] { return queue.blitQueued(); }),
-     setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
-         return queue.take(picture, source, at);
-     }),
-     true);
+// From the first frame, the queue takes the screen's blits while it is open, and the helper
+// thread makes them between its shares of the passes.
+bool connectQueue() {
+    setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
+        return queue.take(picture, source, at);
+    });
+    crowd.shareHelperWith([] { return queue.blitQueued(); });
+    return true;
+}
+[[maybe_unused]] const bool queueConnected = connectQueue();
 bool plainOnlyRun = false;
 
 } // namespace

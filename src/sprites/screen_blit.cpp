@@ -15,10 +15,9 @@ void blitToScreen(SDL_Surface* picture, SDL_Rect* source, SDL_Rect* destination)
         return;
     }
     const SDL_Rect at = destination != nullptr ? *destination : SDL_Rect{0, 0, 0, 0};
-    if (taker != nullptr && taker(picture, source, at)) {
-        return;
+    if (taker == nullptr || !taker(picture, source, at)) {
+        blitToScreenNow(picture, source, destination);
     }
-    SDL_UpperBlit(picture, source, screen, destination);
 }
 
 void blitToScreenNow(SDL_Surface* picture, SDL_Rect* source, SDL_Rect* destination) {
