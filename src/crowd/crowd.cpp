@@ -62,6 +62,10 @@ bool machineFuses() {
 #endif
 }
 
+std::uint64_t loaded(const std::uint64_t& word) {
+    return std::atomic_ref(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
+}
+
 // Starts bringing `piece`'s place and whether it is in play into the cache.
 void askForPlace(const GamePiece* piece) {
     if (piece != nullptr) {
@@ -224,15 +228,30 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     stretch[slot] = filedUnder + 1;
 }
 
-// Changed a bit at a time, since the helper may be reading the same words for other slots.
+// Changed a bit at a time, since the helper may be reading the same words for other slots. A
+// word's bit in `occupied` is set before any of its slots' bits can be seen, and cleared only
+// once it holds none: the helper reads only words holding slots the frame loop leaves alone,
+// whose bits therefore stay set.
 void Crowd::Axis::enterWindow(int window, int slot) {
-    std::atomic_ref(windows[window][slot / wordBits])
-        .fetch_or(std::uint64_t{1} << (slot % wordBits), std::memory_order_relaxed);
+    const int word = slot / wordBits;
+    const std::uint64_t before =
+        std::atomic_ref(windows[window][word])
+            .fetch_or(std::uint64_t{1} << (slot % wordBits), std::memory_order_relaxed);
+    if (before == 0) {
+        std::atomic_ref(occupied[window][word / wordBits])
+            .fetch_or(std::uint64_t{1} << (word % wordBits), std::memory_order_relaxed);
+    }
 }
 
 void Crowd::Axis::leaveWindow(int window, int slot) {
-    std::atomic_ref(windows[window][slot / wordBits])
-        .fetch_and(~(std::uint64_t{1} << (slot % wordBits)), std::memory_order_relaxed);
+    const int word = slot / wordBits;
+    const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
+    const std::uint64_t before =
+        std::atomic_ref(windows[window][word]).fetch_and(~bit, std::memory_order_relaxed);
+    if (before == bit) {
+        std::atomic_ref(occupied[window][word / wordBits])
+            .fetch_and(~(std::uint64_t{1} << (word % wordBits)), std::memory_order_relaxed);
+    }
 }
 
 // The exact interval of coordinates this slot pushes is (at - distance, at + distance); the
@@ -320,14 +339,6 @@ class PilesInReach {
 
 } // namespace
 
-namespace {
-
-std::uint64_t loaded(const std::uint64_t& word) {
-    return std::atomic_ref(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
-}
-
-} // namespace
-
 // The slots of `word` filed under the stretches low to high (and maybe a few stretches beyond,
 // which the pass visits to no effect), from `next` to `last`, but `self`.
 std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int last,
@@ -344,6 +355,23 @@ std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int
     }
     if (word == self / wordBits) {
         found &= ~(std::uint64_t{1} << (self % wordBits));
+    }
+    return found;
+}
+
+// The words of block `block` (of wordBits words each), from `firstWord` to `lastWord`, that hold
+// a slot in one of the windows low to high.
+std::uint64_t Crowd::Axis::occupiedWordsOf(int block, int low, int high, int firstWord,
+                                           int lastWord) const {
+    std::uint64_t found = 0;
+    for (int window = low; window <= high; window += windowStretches) {
+        found |= loaded(occupied[window][block]);
+    }
+    if (block == firstWord / wordBits) {
+        found &= ~std::uint64_t{0} << (firstWord % wordBits);
+    }
+    if (block == lastWord / wordBits && lastWord % wordBits != wordBits - 1) {
+        found &= (std::uint64_t{1} << (lastWord % wordBits + 1)) - 1;
     }
     return found;
 }
@@ -376,21 +404,28 @@ double Crowd::Axis::walk(int self, int first, int last, double own, double dista
         // Visits the window's slots from `next` on until the enemy moves away from `centre`;
         // without a large pile in reach there is nothing to pass over or judge again.
         const auto visitWindow = [&](auto withPiles) {
-            for (int word = next / wordBits; word <= last / wordBits; ++word) {
-                const std::uint64_t found = candidates(word, low, high, next, last, self);
-                std::uint64_t near = withPiles ? found & ~inReach.passedOver(word) : found;
-                while (near != 0) {
-                    const int bit = std::countr_zero(near);
-                    const int slot = word * wordBits + bit;
-                    near &= near - 1;
-                    const double before = own;
-                    own = step(own, slot, farFromZero);
-                    if (withPiles && own != before) {
-                        near = inReach.rejudge(own, word, bit, found, near);
-                    }
-                    if (std::fabs(own - centre) > allowedDrift) {
-                        next = slot + 1;
-                        return true;
+            const int firstWord = next / wordBits;
+            const int lastWord = last / wordBits;
+            for (int block = firstWord / wordBits; block <= lastWord / wordBits; ++block) {
+                std::uint64_t words = occupiedWordsOf(block, low, high, firstWord, lastWord);
+                while (words != 0) {
+                    const int word = block * wordBits + std::countr_zero(words);
+                    words &= words - 1;
+                    const std::uint64_t found = candidates(word, low, high, next, last, self);
+                    std::uint64_t near = withPiles ? found & ~inReach.passedOver(word) : found;
+                    while (near != 0) {
+                        const int bit = std::countr_zero(near);
+                        const int slot = word * wordBits + bit;
+                        near &= near - 1;
+                        const double before = own;
+                        own = step(own, slot, farFromZero);
+                        if (withPiles && own != before) {
+                            near = inReach.rejudge(own, word, bit, found, near);
+                        }
+                        if (std::fabs(own - centre) > allowedDrift) {
+                            next = slot + 1;
+                            return true;
+                        }
                     }
                 }
             }

@@ -81,6 +81,7 @@ class Crowd {
   private:
     static constexpr int wordBits = 64;
     static constexpr int wordCount = (pieceCount + 1) / wordBits + 1;
+    static constexpr int occupiedWords = (wordCount + wordBits - 1) / wordBits;
     static constexpr int notPlaced = -1;
     using LargePiles = std::span<const Piles::Pile* const>;
 
@@ -113,6 +114,9 @@ class Crowd {
         double at[pieceCount + 1];
         int stretch[pieceCount + 1];
         std::uint64_t windows[stretchCount][wordCount];
+        // Per window a bit per word of `windows` that holds any slot, so that a pass skips the
+        // empty words without reading them.
+        std::uint64_t occupied[stretchCount][occupiedWords];
         Piles piles;
         bool refiling = false; // the piles were forgotten: every slot must be filed again
 
@@ -125,6 +129,8 @@ class Crowd {
         void enterWindow(int window, int slot);
         void leaveWindow(int window, int slot);
         std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
+        std::uint64_t occupiedWordsOf(int block, int low, int high, int firstWord,
+                                      int lastWord) const;
         double pass(int self, int first, int last, double own, const Rule& rule,
                     LargePiles largePiles) const;
         double fusedPass(int self, int first, int last, double own, const Rule& rule,
