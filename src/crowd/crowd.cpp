@@ -21,8 +21,11 @@ namespace {
 // outermost ones.
 constexpr double firstStretchAt = -Crowd::stretchWidth * Crowd::stretchCount / 2;
 // The enemy's own coordinate may move this far from where its near slots were picked; beyond
-// that they are picked anew around where it stands.
-constexpr double allowedDrift = 8.0;
+// that they are picked anew around where it stands. At the game's crowding distance this is the
+// most that keeps what a pick must cover, 2 × (distance + drift + slack) = 80 px or five
+// stretches, inside one window wherever it falls; a wider drift would mean fewer picks but two
+// windows to read at each.
+constexpr double allowedDrift = 9.0;
 // Extra width on both sides of the picked window, far above any rounding in the coordinates.
 constexpr double slack = 1.0;
 // Pushes are fused for divisors from 1 up to this power of two (beyond it a share of a push
