@@ -342,20 +342,39 @@ class PilesInReach {
 
 } // namespace
 
+namespace {
+
+// The bits of word `word` standing for the positions `first` to `last` (of 64 per word).
+std::uint64_t positionsBetween(int word, int first, int last) {
+    constexpr int bits = 64;
+    std::uint64_t kept = ~std::uint64_t{0};
+    if (word == first / bits) {
+        kept &= ~std::uint64_t{0} << (first % bits);
+    }
+    if (word == last / bits && last % bits != bits - 1) {
+        kept &= (std::uint64_t{1} << (last % bits + 1)) - 1;
+    }
+    return kept;
+}
+
+} // namespace
+
+// Word `column` of `rows` (`windows` or `occupied`) joined over the windows low to high.
+template <int columns>
+std::uint64_t Crowd::Axis::inWindows(const std::uint64_t (&rows)[stretchCount][columns], int column,
+                                     int low, int high) {
+    std::uint64_t found = 0;
+    for (int window = low; window <= high; window += windowStretches) {
+        found |= loaded(rows[window][column]);
+    }
+    return found;
+}
+
 // The slots of `word` filed under the stretches low to high (and maybe a few stretches beyond,
 // which the pass visits to no effect), from `next` to `last`, but `self`.
 std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int last,
                                       int self) const {
-    std::uint64_t found = 0;
-    for (int window = low; window <= high; window += windowStretches) {
-        found |= loaded(windows[window][word]);
-    }
-    if (word == next / wordBits) {
-        found &= ~std::uint64_t{0} << (next % wordBits);
-    }
-    if (word == last / wordBits && last % wordBits != wordBits - 1) {
-        found &= (std::uint64_t{1} << (last % wordBits + 1)) - 1;
-    }
+    std::uint64_t found = inWindows(windows, word, low, high) & positionsBetween(word, next, last);
     if (word == self / wordBits) {
         found &= ~(std::uint64_t{1} << (self % wordBits));
     }
@@ -366,17 +385,7 @@ std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int
 // a slot in one of the windows low to high.
 std::uint64_t Crowd::Axis::occupiedWordsOf(int block, int low, int high, int firstWord,
                                            int lastWord) const {
-    std::uint64_t found = 0;
-    for (int window = low; window <= high; window += windowStretches) {
-        found |= loaded(occupied[window][block]);
-    }
-    if (block == firstWord / wordBits) {
-        found &= ~std::uint64_t{0} << (firstWord % wordBits);
-    }
-    if (block == lastWord / wordBits && lastWord % wordBits != wordBits - 1) {
-        found &= (std::uint64_t{1} << (lastWord % wordBits + 1)) - 1;
-    }
-    return found;
+    return inWindows(occupied, block, low, high) & positionsBetween(block, firstWord, lastWord);
 }
 
 // Why visiting only the picked slots changes nothing: a slot left out lies more than

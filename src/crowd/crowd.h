@@ -128,6 +128,9 @@ class Crowd {
         void bound(int slot);
         void enterWindow(int window, int slot);
         void leaveWindow(int window, int slot);
+        template <int columns>
+        static std::uint64_t inWindows(const std::uint64_t (&rows)[stretchCount][columns],
+                                       int column, int low, int high);
         std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
         std::uint64_t occupiedWordsOf(int block, int low, int high, int firstWord,
                                       int lastWord) const;
