@@ -232,9 +232,9 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
 }
 
 // Changed a bit at a time, since the helper may be reading the same words for other slots. A
-// word's bit in `occupied` is set before any of its slots' bits can be seen, and cleared only
-// once it holds none: the helper reads only words holding slots the frame loop leaves alone,
-// whose bits therefore stay set.
+// word's bit in `occupied` is set when a slot enters it and cleared only once it holds none. The
+// slots the helper needs were taken in before the frame was handed over, and the frame loop
+// leaves them alone until the helper is done with them, so their words' bits stay set.
 void Crowd::Axis::enterWindow(int window, int slot) {
     const int word = slot / wordBits;
     const std::uint64_t before =
