@@ -110,6 +110,8 @@ void Crowd::open() {
     }
     xAxis.refiling = false;
     yAxis.refiling = false;
+    xAxis.judgeWholeThisFrame();
+    yAxis.judgeWholeThisFrame();
     if (!sameRule(rule.distance, rule.divisor, xAxis.boundsRule.distance,
                   xAxis.boundsRule.divisor)) {
         adopt(rule);
@@ -159,8 +161,8 @@ std::optional<Vec2> Crowd::separate(int slot, Vec2 own, double distance, double 
         refusedPassCount += pushed ? 0 : 1;
         return pushed;
     }
-    return Vec2(xAxis.pass(slot, firstEnemySlot, newest, own.x, rule, xAxis.piles.largePiles()),
-                yAxis.pass(slot, firstEnemySlot, newest, own.y, rule, yAxis.piles.largePiles()));
+    return Vec2(xAxis.pass(slot, firstEnemySlot, newest, own.x, rule, xAxis.pileLists()),
+                yAxis.pass(slot, firstEnemySlot, newest, own.y, rule, yAxis.pileLists()));
 }
 
 Crowd::Rule Crowd::ruleFor(double distance, double divisor) {
@@ -203,42 +205,103 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     const int before = stretch[slot] - 1; // stored one up, so that 0 means not placed
     const bool moved =
         std::bit_cast<std::uint64_t>(at[slot]) != std::bit_cast<std::uint64_t>(coordinate);
+    bool nowLoose = isLoose[slot];
     if (moved || before != filedUnder || refiling) {
         at[slot] = coordinate;
         bound(slot);
         piles.file(slot, filedUnder != notPlaced, coordinate);
+        nowLoose = filedUnder != notPlaced && standsLoose(slot);
+        if (piles.largeChanges() != othersListedAt) {
+            listOtherPiles();
+        }
     }
-    if (before == filedUnder) {
-        return;
+    const int looseBefore = isLoose[slot] ? before : notPlaced;
+    const int looseAfter = nowLoose ? filedUnder : notPlaced;
+    if (looseBefore != looseAfter) {
+        loose.move(slot, looseBefore, looseAfter);
+        isLoose[slot] = nowLoose;
     }
-    // The windows that held the slot and no longer do, then those that now do; a window that
-    // holds it before and after is left alone.
+    if (before != filedUnder) {
+        all.move(slot, before, filedUnder);
+        stretch[slot] = filedUnder + 1;
+    }
+}
+
+// Whether `slot`, placed, stands outside every pile judged whole this frame.
+bool Crowd::Axis::standsLoose(int slot) const {
+    const int pile = piles.pileOf(slot);
+    return pile < 0 || !judgedWhole[pile];
+}
+
+// Called at `open`, once every slot is taken in and before the helper starts: the piles large
+// now are judged whole until the next `open`, and their members leave the loose windows (and
+// the members of piles no longer judged whole come back to them).
+void Crowd::Axis::judgeWholeThisFrame() {
+    bool large[Piles::pileLimit] = {};
+    for (const int index : piles.largeOnes()) {
+        large[index] = true;
+    }
+    for (int index = 0; index < Piles::pileLimit; ++index) {
+        if (large[index] == judgedWhole[index]) {
+            continue;
+        }
+        judgedWhole[index] = large[index];
+        const Piles::Pile& pile = piles.pile(index);
+        for (int word = 0; word < wordCount; ++word) {
+            for (std::uint64_t members = pile.slots[word]; members != 0; members &= members - 1) {
+                const int slot = word * wordBits + std::countr_zero(members);
+                const int filedUnder = stretch[slot] - 1;
+                const bool nowLoose = !large[index] && filedUnder != notPlaced;
+                if (nowLoose != isLoose[slot]) {
+                    loose.move(slot, isLoose[slot] ? filedUnder : notPlaced,
+                               nowLoose ? filedUnder : notPlaced);
+                    isLoose[slot] = nowLoose;
+                }
+            }
+        }
+    }
+    wholeCount = 0;
+    for (const int index : piles.largeOnes()) {
+        wholePiles[wholeCount++] = &piles.pile(index);
+    }
+    listOtherPiles();
+}
+
+void Crowd::Axis::listOtherPiles() {
+    otherCount = 0;
+    for (const int index : piles.largeOnes()) {
+        if (!judgedWhole[index]) {
+            otherPiles[otherCount++] = &piles.pile(index);
+        }
+    }
+    othersListedAt = piles.largeChanges();
+}
+
+void Crowd::Windows::move(int slot, int before, int after) {
     const auto holds = [](int window, int stretchAt) {
         return stretchAt != notPlaced && window <= stretchAt &&
                window > stretchAt - windowStretches;
     };
     for (int window = std::max(0, before - windowStretches + 1); window <= before; ++window) {
-        if (!holds(window, filedUnder)) {
-            leaveWindow(window, slot);
+        if (!holds(window, after)) {
+            leave(window, slot);
         }
     }
-    for (int window = std::max(0, filedUnder - windowStretches + 1); window <= filedUnder;
-         ++window) {
+    for (int window = std::max(0, after - windowStretches + 1); window <= after; ++window) {
         if (!holds(window, before)) {
-            enterWindow(window, slot);
+            enter(window, slot);
         }
     }
-    stretch[slot] = filedUnder + 1;
 }
 
 // Changed a bit at a time, since the helper may be reading the same words for other slots. A
 // word's bit in `occupied` is set when a slot enters it and cleared only once it holds none. The
 // slots the helper needs were taken in before the frame was handed over, and the frame loop
 // leaves them alone until the helper is done with them, so their words' bits stay set.
-void Crowd::Axis::enterWindow(int window, int slot) {
+void Crowd::Windows::enter(int window, int slot) {
     const int word = slot / wordBits;
     const std::uint64_t before =
-        std::atomic_ref(windows[window][word])
+        std::atomic_ref(slots[window][word])
             .fetch_or(std::uint64_t{1} << (slot % wordBits), std::memory_order_relaxed);
     if (before == 0) {
         std::atomic_ref(occupied[window][word / wordBits])
@@ -246,11 +309,11 @@ void Crowd::Axis::enterWindow(int window, int slot) {
     }
 }
 
-void Crowd::Axis::leaveWindow(int window, int slot) {
+void Crowd::Windows::leave(int window, int slot) {
     const int word = slot / wordBits;
     const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
     const std::uint64_t before =
-        std::atomic_ref(windows[window][word]).fetch_and(~bit, std::memory_order_relaxed);
+        std::atomic_ref(slots[window][word]).fetch_and(~bit, std::memory_order_relaxed);
     if (before == bit) {
         std::atomic_ref(occupied[window][word / wordBits])
             .fetch_and(~(std::uint64_t{1} << (word % wordBits)), std::memory_order_relaxed);
@@ -271,52 +334,56 @@ void Crowd::Axis::bound(int slot) {
 
 namespace {
 
-std::uint64_t bitsAbove(int bit) {
-    return bit == 63 ? 0 : ~std::uint64_t{0} << (bit + 1);
-}
-
 // The large piles within reach of an enemy's window, each judged as a whole: while a pile does
 // not push the enemy where it stands, its members are passed over.
 class PilesInReach {
   public:
-    PilesInReach(std::span<const Piles::Pile* const> largePiles, double centre, double reach,
+    PilesInReach(std::span<const Piles::Pile* const> judgedWhole,
+                 std::span<const Piles::Pile* const> others, double centre, double reach,
                  double pushDistance, bool equalPushes)
         : distance(pushDistance), equalPushesNothing(equalPushes) {
-        for (const Piles::Pile* large : largePiles) {
-            const Piles::Pile& pile = *large;
-            if (count < limit && std::fabs(pile.at - centre) <= reach) {
-                inReach[count] = &pile;
-                passingOver[count] = !pushes(centre, pile.at);
-                ++count;
+        for (const Piles::Pile* pile : judgedWhole) {
+            if (std::fabs(pile->at - centre) <= reach && !take(pile, centre, true)) {
+                wholeOverflow = true; // the rest are visited member by member
+                break;
+            }
+        }
+        for (const Piles::Pile* pile : others) {
+            if (std::fabs(pile->at - centre) <= reach && !take(pile, centre, false)) {
+                break; // the rest are visited member by member
             }
         }
     }
 
     bool any() const { return count > 0; }
 
-    // The slots of `word` passed over as things stand.
-    std::uint64_t passedOver(int word) const {
+    // Whether the piles judged whole all frame that lie in reach are all passed over as things
+    // stand: the pass then needs only the loose windows.
+    bool looseWillDo() const { return wholePushing == 0 && !wholeOverflow; }
+
+    // The slots of `word` passed over as things stand, of every pile or (`othersOnly`) of those
+    // not judged whole all frame.
+    std::uint64_t passedOver(int word, bool othersOnly) const {
         std::uint64_t passed = 0;
         for (int k = 0; k < count; ++k) {
-            passed |= passingOver[k] ? inReach[k]->slots[word] : 0;
+            passed |=
+                passingOver[k] && !(othersOnly && wholeAllFrame[k]) ? inReach[k]->slots[word] : 0;
         }
         return passed;
     }
 
-    // The enemy has moved to `own` while visiting `bit` of `word`: judges every pile again and
-    // returns `near`, the slots of the word still to visit, mended for those that changed.
-    std::uint64_t rejudge(double own, int word, int bit, std::uint64_t candidates,
-                          std::uint64_t near) {
+    // Judges every pile again for an enemy now at `own`: whether any was judged otherwise.
+    bool rejudged(double own) {
+        bool changed = false;
         for (int k = 0; k < count; ++k) {
             const bool passOver = !pushes(own, inReach[k]->at);
-            if (passOver == passingOver[k]) {
-                continue;
+            if (passOver != passingOver[k]) {
+                changed = true;
+                wholePushing += wholeAllFrame[k] ? (passOver ? -1 : 1) : 0;
+                passingOver[k] = passOver;
             }
-            passingOver[k] = passOver;
-            const std::uint64_t members = inReach[k]->slots[word];
-            near = passOver ? near & ~members : near | (candidates & members & bitsAbove(bit));
         }
-        return near;
+        return changed;
     }
 
   private:
@@ -333,11 +400,27 @@ class PilesInReach {
         return std::fabs(difference) < distance;
     }
 
+    // Adds `pile` to those in reach, unless there is no room left.
+    bool take(const Piles::Pile* pile, double centre, bool wholeAll) {
+        if (count == limit) {
+            return false;
+        }
+        inReach[count] = pile;
+        passingOver[count] = !pushes(centre, pile->at);
+        wholeAllFrame[count] = wholeAll;
+        wholePushing += wholeAll && !passingOver[count] ? 1 : 0;
+        ++count;
+        return true;
+    }
+
     double distance;
     bool equalPushesNothing;
     const Piles::Pile* inReach[limit];
     bool passingOver[limit];
+    bool wholeAllFrame[limit]; // its members are kept out of the loose windows
     int count = 0;
+    int wholePushing = 0;
+    bool wholeOverflow = false;
 };
 
 } // namespace
@@ -359,10 +442,12 @@ std::uint64_t positionsBetween(int word, int first, int last) {
 
 } // namespace
 
-// Word `column` of `rows` (`windows` or `occupied`) joined over the windows low to high.
+namespace {
+
+// Word `column` of `rows` (a window's slots or occupied words) joined over the windows low to high.
 template <int columns>
-std::uint64_t Crowd::Axis::inWindows(const std::uint64_t (&rows)[stretchCount][columns], int column,
-                                     int low, int high) {
+std::uint64_t inWindows(const std::uint64_t (&rows)[Crowd::stretchCount][columns], int column,
+                        int low, int high, int windowStretches) {
     std::uint64_t found = 0;
     for (int window = low; window <= high; window += windowStretches) {
         found |= loaded(rows[window][column]);
@@ -370,11 +455,14 @@ std::uint64_t Crowd::Axis::inWindows(const std::uint64_t (&rows)[stretchCount][c
     return found;
 }
 
+} // namespace
+
 // The slots of `word` filed under the stretches low to high (and maybe a few stretches beyond,
 // which the pass visits to no effect), from `next` to `last`, but `self`.
-std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int last,
-                                      int self) const {
-    std::uint64_t found = inWindows(windows, word, low, high) & positionsBetween(word, next, last);
+std::uint64_t Crowd::Windows::candidates(int word, int low, int high, int next, int last,
+                                         int self) const {
+    std::uint64_t found =
+        inWindows(slots, word, low, high, windowStretches) & positionsBetween(word, next, last);
     if (word == self / wordBits) {
         found &= ~(std::uint64_t{1} << (self % wordBits));
     }
@@ -383,9 +471,38 @@ std::uint64_t Crowd::Axis::candidates(int word, int low, int high, int next, int
 
 // The words of block `block` (of wordBits words each), from `firstWord` to `lastWord`, that hold
 // a slot in one of the windows low to high.
-std::uint64_t Crowd::Axis::occupiedWordsOf(int block, int low, int high, int firstWord,
-                                           int lastWord) const {
-    return inWindows(occupied, block, low, high) & positionsBetween(block, firstWord, lastWord);
+std::uint64_t Crowd::Windows::occupiedWordsOf(int block, int low, int high, int firstWord,
+                                              int lastWord) const {
+    return inWindows(occupied, block, low, high, windowStretches) &
+           positionsBetween(block, firstWord, lastWord);
+}
+
+// Visits in slot order the slots of `windows` filed under the stretches low to high, from `from`
+// to `last`, but `self` and those `passedOver` gives for their word, until `visit` asks to stop:
+// returns the slot it stopped at, or -1 once every slot is visited.
+template <class PassedOver, class Visit>
+[[gnu::always_inline]] inline int Crowd::Axis::scan(const Windows& windows, int self, int from,
+                                                    int last, int low, int high,
+                                                    PassedOver passedOver, Visit visit) const {
+    const int firstWord = from / wordBits;
+    const int lastWord = last / wordBits;
+    for (int block = firstWord / wordBits; block <= lastWord / wordBits; ++block) {
+        std::uint64_t words = windows.occupiedWordsOf(block, low, high, firstWord, lastWord);
+        while (words != 0) {
+            const int word = block * wordBits + std::countr_zero(words);
+            words &= words - 1;
+            std::uint64_t near =
+                windows.candidates(word, low, high, from, last, self) & ~passedOver(word);
+            while (near != 0) {
+                const int slot = word * wordBits + std::countr_zero(near);
+                near &= near - 1;
+                if (visit(slot)) {
+                    return slot;
+                }
+            }
+        }
+    }
+    return -1;
 }
 
 // Why visiting only the picked slots changes nothing: a slot left out lies more than
@@ -393,12 +510,14 @@ std::uint64_t Crowd::Axis::occupiedWordsOf(int block, int low, int high, int fir
 // until the slots are picked anew, so the slot is more than `distance` away whenever it comes
 // up, and the plain pass would not push on it either.
 //
-// The members of a large pile within reach are passed over while the pile as a whole does not
-// push the enemy where it stands; whenever the enemy moves, the piles are judged again for the
-// slots still to come.
+// The members of a pile judged whole within reach are passed over while the pile does not push
+// the enemy where it stands: while none in reach does, the pass visits only the loose windows,
+// which hold every slot but those piles' members. Whenever the enemy moves, the piles are judged
+// again, and if any is judged otherwise the slots still to come are gathered anew.
 template <class Step>
-double Crowd::Axis::walk(int self, int first, int last, double own, double distance,
-                         bool equalPushesNothing, LargePiles largePiles, Step step) const {
+[[gnu::always_inline]] inline double Crowd::Axis::walk(int self, int first, int last, double own,
+                                                       double distance, bool equalPushesNothing,
+                                                       PileLists pileLists, Step step) const {
     if (!std::isfinite(own)) {
         return own; // every difference is then infinite or not a number: nothing pushes
     }
@@ -412,42 +531,38 @@ double Crowd::Axis::walk(int self, int first, int last, double own, double dista
         const bool farFromZero = std::fabs(centre) >= farFloor;
         const int low = stretchOf(centre - reach);
         const int high = stretchOf(centre + reach);
-        PilesInReach inReach(largePiles, centre, reach, distance, equalPushesNothing);
-        // Visits the window's slots from `next` on until the enemy moves away from `centre`;
-        // without a large pile in reach there is nothing to pass over or judge again.
-        const auto visitWindow = [&](auto withPiles) {
-            const int firstWord = next / wordBits;
-            const int lastWord = last / wordBits;
-            for (int block = firstWord / wordBits; block <= lastWord / wordBits; ++block) {
-                std::uint64_t words = occupiedWordsOf(block, low, high, firstWord, lastWord);
-                while (words != 0) {
-                    const int word = block * wordBits + std::countr_zero(words);
-                    words &= words - 1;
-                    const std::uint64_t found = candidates(word, low, high, next, last, self);
-                    std::uint64_t near = withPiles ? found & ~inReach.passedOver(word) : found;
-                    while (near != 0) {
-                        const int bit = std::countr_zero(near);
-                        const int slot = word * wordBits + bit;
-                        near &= near - 1;
-                        const double before = own;
-                        own = step(own, slot, farFromZero);
-                        if (withPiles && own != before) {
-                            near = inReach.rejudge(own, word, bit, found, near);
-                        }
-                        if (std::fabs(own - centre) > allowedDrift) {
-                            next = slot + 1;
-                            return true;
-                        }
-                    }
-                }
+        PilesInReach inReach(pileLists.whole, pileLists.others, centre, reach, distance,
+                             equalPushesNothing);
+        bool movedAway = false;
+        // Visits from `from` on until the enemy moves away from `centre` or, with piles in reach,
+        // a pile is judged otherwise.
+        const auto visitFrom = [&](int from, auto withPiles) {
+            const auto visit = [&](int slot) {
+                const double before = own;
+                own = step(own, slot, farFromZero);
+                movedAway = std::fabs(own - centre) > allowedDrift;
+                return movedAway || (withPiles && own != before && inReach.rejudged(own));
+            };
+            if (!inReach.looseWillDo()) {
+                return scan(
+                    all, self, from, last, low, high,
+                    [&](int word) { return inReach.passedOver(word, false); }, visit);
             }
-            return false;
+            return scan(
+                loose, self, from, last, low, high,
+                [&](int word) { return withPiles ? inReach.passedOver(word, true) : 0; }, visit);
         };
-        const bool movedAway =
-            inReach.any() ? visitWindow(std::true_type{}) : visitWindow(std::false_type{});
+        int from = next;
+        int stopped = -1;
+        do {
+            stopped = inReach.any() ? visitFrom(from, std::true_type{})
+                                    : visitFrom(from, std::false_type{});
+            from = stopped + 1;
+        } while (stopped >= 0 && !movedAway);
         if (!movedAway) {
             break;
         }
+        next = stopped + 1;
     }
     return own;
 }
@@ -473,10 +588,10 @@ using Choice = __m128d;
 } // namespace
 
 double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& rule,
-                         LargePiles largePiles) const {
+                         PileLists pileLists) const {
     if (rule.fusable &&
         sameRule(rule.distance, rule.divisor, boundsRule.distance, boundsRule.divisor)) {
-        return fusedPass(self, first, last, own, rule, largePiles);
+        return fusedPass(self, first, last, own, rule, pileLists);
     }
     // A push wherever the difference is within the distance, chosen rather than branched on.
     const auto pushWith = [this, &rule](auto push) {
@@ -487,12 +602,12 @@ double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& 
         };
     };
     if (rule.inverse != 0.0) {
-        return walk(self, first, last, own, rule.distance, true, largePiles,
+        return walk(self, first, last, own, rule.distance, true, pileLists,
                     pushWith([&rule](double d) { return d * rule.inverse; }));
     }
     // A difference of 0 over a divisor of 0 (or not a number) is not a number, not 0.
     const bool equalPushesNothing = rule.divisor != 0.0 && !std::isnan(rule.divisor);
-    return walk(self, first, last, own, rule.distance, equalPushesNothing, largePiles,
+    return walk(self, first, last, own, rule.distance, equalPushesNothing, pileLists,
                 pushWith([&rule](double d) { return d / rule.divisor; }));
 }
 
@@ -501,9 +616,9 @@ double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& 
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first, int last,
                                                              double own, const Rule& rule,
-                                                             LargePiles largePiles) const {
+                                                             PileLists pileLists) const {
     const double keep = 1.0 + rule.inverse;
-    return walk(self, first, last, own, rule.distance, true, largePiles,
+    return walk(self, first, last, own, rule.distance, true, pileLists,
                 [this, &rule, keep](double current, int slot, bool farFromZero) {
                     if (!farFromZero) {
                         const double difference = current - at[slot];
@@ -517,9 +632,9 @@ __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first
 }
 #else
 double Crowd::Axis::fusedPass(int self, int first, int last, double own, const Rule& rule,
-                              LargePiles largePiles) const {
+                              PileLists pileLists) const {
     Rule plain = rule;
     plain.fusable = false;
-    return pass(self, first, last, own, plain, largePiles);
+    return pass(self, first, last, own, plain, pileLists);
 }
 #endif

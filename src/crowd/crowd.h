@@ -84,6 +84,12 @@ class Crowd {
     static constexpr int occupiedWords = (wordCount + wordBits - 1) / wordBits;
     static constexpr int notPlaced = -1;
     using LargePiles = std::span<const Piles::Pile* const>;
+    // The piles a pass judges whole: those judged whole all frame, whose members are kept out of
+    // the loose windows, and the other large ones of the moment.
+    struct PileLists {
+        LargePiles whole;
+        LargePiles others;
+    };
 
     // A crowding rule: pushes within `distance`, by the difference over `divisor`; `inverse` is
     // 1 / divisor when that is a power of two (0 otherwise).
@@ -107,40 +113,69 @@ class Crowd {
     // spans at the crowding distance of the game.
     static constexpr int windowStretches = 6;
 
-    // One axis: the slots' coordinates, the stretch each slot is filed under, per window (the
-    // stretches from one up to windowStretches - 1 after it) a bit per slot filed in it, the
+    // Per window (the stretches from one up to windowStretches - 1 after it) a bit per slot filed
+    // in it, and a bit per word of those that holds any slot, so that a pass skips the empty words
+    // without reading them.
+    struct Windows {
+        std::uint64_t slots[stretchCount][wordCount];
+        std::uint64_t occupied[stretchCount][occupiedWords];
+
+        void enter(int window, int slot);
+        void leave(int window, int slot);
+        // Moves `slot` from the windows of stretch `before` to those of stretch `after` (either
+        // may be notPlaced), leaving alone a window that holds it both times.
+        void move(int slot, int before, int after);
+        std::uint64_t occupiedWordsOf(int block, int low, int high, int firstWord,
+                                      int lastWord) const;
+        std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
+    };
+
+    // One axis: the slots' coordinates, the stretch each slot is filed under, the windows of
+    // every slot and of the loose ones (those outside the piles judged whole this frame), the
     // piles, and the slots' bounds for the fused push.
     struct Axis {
         double at[pieceCount + 1];
         int stretch[pieceCount + 1];
-        std::uint64_t windows[stretchCount][wordCount];
-        // Per window a bit per word of `windows` that holds any slot, so that a pass skips the
-        // empty words without reading them.
-        std::uint64_t occupied[stretchCount][occupiedWords];
+        Windows all;
+        Windows loose;
+        bool isLoose[pieceCount + 1];
         Piles piles;
         bool refiling = false; // the piles were forgotten: every slot must be filed again
+        // The piles judged whole this frame: the large ones when the frame opened, so that
+        // whether a slot is loose changes only when the slot itself is taken in anew.
+        bool judgedWhole[Piles::pileLimit];
+        const Piles::Pile* wholePiles[Piles::pileLimit];
+        int wholeCount = 0;
+        // The large piles not judged whole all frame, as of the last change to the large ones.
+        const Piles::Pile* otherPiles[Piles::pileLimit];
+        int otherCount = 0;
+        unsigned othersListedAt = 0;
 
         Bounds bounds[pieceCount + 1];
         Rule boundsRule; // the rule `bounds` were worked out for
 
         void forgetPilesIfCrowded();
         void place(int slot, bool inPlay, double coordinate);
+        bool standsLoose(int slot) const;
+        void judgeWholeThisFrame();
+        void listOtherPiles();
+        LargePiles judgedWholePiles() const {
+            return {wholePiles, static_cast<size_t>(wholeCount)};
+        }
+        PileLists pileLists() const {
+            return {judgedWholePiles(), {otherPiles, static_cast<size_t>(otherCount)}};
+        }
         void bound(int slot);
-        void enterWindow(int window, int slot);
-        void leaveWindow(int window, int slot);
-        template <int columns>
-        static std::uint64_t inWindows(const std::uint64_t (&rows)[stretchCount][columns],
-                                       int column, int low, int high);
-        std::uint64_t candidates(int word, int low, int high, int next, int last, int self) const;
-        std::uint64_t occupiedWordsOf(int block, int low, int high, int firstWord,
-                                      int lastWord) const;
         double pass(int self, int first, int last, double own, const Rule& rule,
-                    LargePiles largePiles) const;
+                    PileLists pileLists) const;
         double fusedPass(int self, int first, int last, double own, const Rule& rule,
-                         LargePiles largePiles) const;
+                         PileLists pileLists) const;
         template <class Step>
         double walk(int self, int first, int last, double own, double distance,
-                    bool equalPushesNothing, LargePiles largePiles, Step step) const;
+                    bool equalPushesNothing, PileLists pileLists, Step step) const;
+        template <class PassedOver, class Visit>
+        int scan(const Windows& windows, int self, int from, int last, int low, int high,
+                 PassedOver passedOver, Visit visit) const;
     };
 
     static int stretchOf(double coordinate);

@@ -71,8 +71,10 @@ struct Crowd::Helper {
     Head heads[pieceCount + 1];
     std::atomic<unsigned> headStamps[pieceCount + 1] = {};
 
-    LargePiles piles(int axis) const {
-        return {pileList[axis], static_cast<size_t>(pileCount[axis])};
+    // The piles as the frame found them: heads read only slots the frame loop has not taken in
+    // anew, which stand in the same piles as then.
+    PileLists piles(int axis) const {
+        return {{pileList[axis], static_cast<size_t>(pileCount[axis])}, {}};
     }
 };
 
@@ -107,7 +109,7 @@ bool Crowd::handOver() {
     const Axis* axes[2] = {&xAxis, &yAxis};
     for (int axis = 0; axis < 2; ++axis) {
         int count = 0;
-        for (const Piles::Pile* pile : axes[axis]->piles.largePiles()) {
+        for (const Piles::Pile* pile : axes[axis]->judgedWholePiles()) {
             shared.pileCopies[axis][count] = *pile;
             shared.pileList[axis][count] = &shared.pileCopies[axis][count];
             ++count;
@@ -165,8 +167,8 @@ std::optional<Vec2> Crowd::helpedPass(int slot, Vec2 own, double distance, doubl
     if (!shared.inPlayAtOpen[slot] || !sameBits(head.from, own)) {
         return std::nullopt;
     }
-    return Vec2(xAxis.pass(slot, slot + 1, newest, head.to.x, passRule, xAxis.piles.largePiles()),
-                yAxis.pass(slot, slot + 1, newest, head.to.y, passRule, yAxis.piles.largePiles()));
+    return Vec2(xAxis.pass(slot, slot + 1, newest, head.to.x, passRule, xAxis.pileLists()),
+                yAxis.pass(slot, slot + 1, newest, head.to.y, passRule, yAxis.pileLists()));
 }
 
 void Crowd::takeBack() {

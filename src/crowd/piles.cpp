@@ -43,6 +43,11 @@ void Piles::file(int slot, bool inPlay, double coordinate) {
     }
 }
 
+int Piles::pileOf(int slot) const {
+    const int at = entryOf[slot] - 1;
+    return at < 0 ? noPile : table[at].pile;
+}
+
 int Piles::entryFor(double coordinate) {
     const std::uint64_t key = std::bit_cast<std::uint64_t>(coordinate);
     int at = static_cast<int>((key * hashMultiplier) >> (64 - tableBits));
@@ -140,12 +145,14 @@ void Piles::freePile(int pileIndex) {
 }
 
 void Piles::list(int pileIndex) {
+    ++largeChangeCount;
     largePointers[largeCount] = &piles[pileIndex];
     large[largeCount++] = pileIndex;
     largePosition[pileIndex] = largeCount;
 }
 
 void Piles::unlist(int pileIndex) {
+    ++largeChangeCount;
     const int position = largePosition[pileIndex] - 1;
     const int moved = large[--largeCount];
     large[position] = moved;

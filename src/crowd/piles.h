@@ -43,6 +43,10 @@ class Piles {
         return {largePointers, static_cast<size_t>(largeCount)};
     }
     const Pile& pile(int index) const { return piles[index]; }
+    // The index of the pile `slot` belongs to, or -1 for none.
+    int pileOf(int slot) const;
+    // How many times a pile has joined or left the large ones so far.
+    unsigned largeChanges() const { return largeChangeCount; }
 
   private:
     // Every coordinate stood at since `clear`, by its bits: how many slots stand there, the one
@@ -87,4 +91,5 @@ class Piles {
     const Pile* largePointers[pileLimit]{};
     int largeCount = 0;
     int largePosition[pileLimit]{}; // stored one up, so that 0 means not listed
+    unsigned largeChangeCount = 0;
 };
