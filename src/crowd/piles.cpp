@@ -37,6 +37,9 @@ void Piles::clear() {
 }
 
 void Piles::file(int slot, bool inPlay, double coordinate) {
+    if (!poolReady) {
+        clear(); // the first use: no coordinate is known yet
+    }
     leave(slot);
     if (inPlay && std::isfinite(coordinate) && coordinate != 0.0) {
         join(slot, coordinate);

@@ -77,7 +77,9 @@ class Piles {
     void unlist(int pileIndex);
 
     Entry table[tableSize]{};
-    std::uint16_t generation = 1;
+    // 0 until the first `clear`, so that a Piles starts out all zeros: a Crowd then takes no room
+    // in the program file, only zero-filled memory.
+    std::uint16_t generation = 0;
     int entriesThisGeneration = 0;
     int entryOf[pieceCount + 1]{}; // stored one up, so that 0 means none
 
