@@ -80,6 +80,22 @@ std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int
     return places;
 }
 
+// Piles side by side on both axes, more of them within one enemy's reach than a pass judges whole
+// at once, with one enemy in five standing loose among them.
+std::vector<Vec2> piledCrowd(std::mt19937_64& random, int count) {
+    constexpr int pilesPerAxis = 13;
+    constexpr double pileGap = 3.0;
+    std::uniform_real_distribution<double> loose(-20.0, 60.0);
+    std::vector<Vec2> places;
+    for (int i = 0; i < count; ++i) {
+        const bool piled = i % 5 != 0;
+        places.emplace_back(piled ? 400.0 + pileGap * (i % pilesPerAxis) : 400.0 + loose(random),
+                            piled ? 300.0 + pileGap * (i / pilesPerAxis % pilesPerAxis)
+                                  : 300.0 + loose(random));
+    }
+    return places;
+}
+
 std::vector<Vec2> enemyPlaces() {
     std::vector<Vec2> at;
     for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
@@ -192,6 +208,12 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
                           std::clamp(at.y + step(random), streetTop, streetBottom));
             }
         }
+    }
+    // Enemies pushed alike pile up anew during a frame, and piles judged whole all frame lose
+    // members and gain them.
+    fill(piledCrowd(random, std::min(2000, largestCrowd)));
+    for (int frame = 0; frame < 3; ++frame) {
+        expectSameFrame(pushDistance, 8.0, frame > 0);
     }
 }
 
