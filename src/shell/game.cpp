@@ -41,6 +41,12 @@ constexpr Uint32 intervalShrinkMs = 350;
 // Spawn points by slot modulo 4, in world coordinates (x = left edge, y = feet).
 constexpr double spawnPoints[4][2] = {{1300, 140}, {2578, 140}, {-200, 500}, {5000, 500}};
 
+// How many slots ahead the frame loop asks for an enemy's fields: the enemies lie all over memory,
+// and with thousands of them each update would otherwise start by waiting for its own.
+constexpr int enemiesAhead = 8;
+constexpr int cacheLineBytes = 64;
+constexpr int piecePrefetchLines = (sizeof(GamePiece) + cacheLineBytes - 1) / cacheLineBytes;
+
 // Enemy kinds by slot modulo 3.
 constexpr int enemyKindCount = 3;
 constexpr int attackerSlots = 0;
@@ -135,10 +141,23 @@ GamePiece* makeEnemy(int slot) {
 
 namespace {
 
+// Starts bringing the enemy in `slot` into the cache, if there is one.
+void askForEnemy(int slot) {
+    if (slot < firstEnemySlot) {
+        return;
+    }
+    if (const GamePiece* enemy = pieces[slot]) {
+        for (int line = 0; line < piecePrefetchLines; ++line) {
+            __builtin_prefetch(reinterpret_cast<const char*>(enemy) + line * cacheLineBytes);
+        }
+    }
+}
+
 void updatePiecesInPlay() {
     // Each enemy's move is followed as it happens, for the crowding passes after it; the hero
     // draws over every enemy.
     for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
+        askForEnemy(slot - enemiesAhead);
         if (GamePiece* enemy = pieces[slot]) {
             crowding::updateEnemy(slot, *enemy);
         }
