@@ -21,6 +21,7 @@
 #include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -141,15 +142,11 @@ GamePiece* makeEnemy(int slot) {
 
 namespace {
 
-// Starts bringing the enemy in `slot` into the cache, if there is one.
-void askForEnemy(int slot) {
-    if (slot < firstEnemySlot) {
-        return;
-    }
-    if (const GamePiece* enemy = pieces[slot]) {
-        for (int line = 0; line < piecePrefetchLines; ++line) {
-            __builtin_prefetch(reinterpret_cast<const char*>(enemy) + line * cacheLineBytes);
-        }
+// Starts bringing `enemy` (if any) into the cache.
+void askForEnemy(const GamePiece* enemy) {
+    const char* bytes = reinterpret_cast<const char*>(enemy);
+    for (int line = 0; enemy != nullptr && line < piecePrefetchLines; ++line) {
+        __builtin_prefetch(bytes + static_cast<std::ptrdiff_t>(line) * cacheLineBytes);
     }
 }
 
@@ -157,7 +154,7 @@ void updatePiecesInPlay() {
     // Each enemy's move is followed as it happens, for the crowding passes after it; the hero
     // draws over every enemy.
     for (int slot = newestReleasedSlot(); slot >= firstEnemySlot; --slot) {
-        askForEnemy(slot - enemiesAhead);
+        askForEnemy(slot - enemiesAhead >= firstEnemySlot ? pieces[slot - enemiesAhead] : nullptr);
         if (GamePiece* enemy = pieces[slot]) {
             crowding::updateEnemy(slot, *enemy);
         }
