@@ -423,10 +423,6 @@ class PilesInReach {
     bool wholeOverflow = false;
 };
 
-} // namespace
-
-namespace {
-
 // The bits of word `word` standing for the positions `first` to `last` (of 64 per word).
 std::uint64_t positionsBetween(int word, int first, int last) {
     constexpr int bits = 64;
@@ -439,10 +435,6 @@ std::uint64_t positionsBetween(int word, int first, int last) {
     }
     return kept;
 }
-
-} // namespace
-
-namespace {
 
 // Word `column` of `rows` (a window's slots or occupied words) joined over the windows low to high.
 template <int columns>
@@ -514,6 +506,8 @@ template <class PassedOver, class Visit>
 // the enemy where it stands: while none in reach does, the pass visits only the loose windows,
 // which hold every slot but those piles' members. Whenever the enemy moves, the piles are judged
 // again, and if any is judged otherwise the slots still to come are gathered anew.
+// Always inlined, as is `scan`: the step's fused multiply-add is one instruction only inside
+// `fusedPass`, which alone is built for machines with FMA (elsewhere it is a library call).
 template <class Step>
 [[gnu::always_inline]] inline double Crowd::Axis::walk(int self, int first, int last, double own,
                                                        double distance, bool equalPushesNothing,
