@@ -36,6 +36,8 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 // How many slots ahead `open` asks for a piece's place: the pieces lie all over memory, and
 // reading each only when its turn comes leaves the frame loop waiting on memory every time.
 constexpr int placesAhead = 8;
+// How many frames an axis's piles rest once they have filled up without a large pile.
+constexpr int pilesRestFor = 64;
 
 // The rounding error of `sum` = a + b: a + b == sum + error exactly (Knuth's two-sum).
 double sumError(double a, double b, double sum) {
@@ -191,9 +193,17 @@ void Crowd::adopt(const Rule& adopted) {
 }
 
 // The piles remember coordinates from frame to frame, so that a slot that has not moved costs
-// nothing; once they have seen many coordinates they start afresh.
+// nothing; once they have seen many coordinates they start afresh. If by then no pile has grown
+// large, filing costs more than the piles save (a walking crowd never stands on one coordinate
+// along the street, and brings thousands of new ones every frame): the piles rest for a while,
+// holding nothing, and then start afresh.
 void Crowd::Axis::forgetPilesIfCrowded() {
+    if (restingFrames > 0) {
+        refiling = --restingFrames == 0;
+        return;
+    }
     if (piles.crowded()) {
+        restingFrames = piles.full() && piles.largeOnes().empty() ? pilesRestFor : 0;
         piles.clear();
         refiling = true;
     }
@@ -209,8 +219,10 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     if (moved || before != filedUnder || refiling) {
         at[slot] = coordinate;
         bound(slot);
-        piles.file(slot, filedUnder != notPlaced, coordinate);
-        nowLoose = filedUnder != notPlaced && standsLoose(slot);
+        if (restingFrames == 0) {
+            piles.file(slot, filedUnder != notPlaced, coordinate);
+        }
+        nowLoose = filedUnder != notPlaced && restingFrames == 0 && standsLoose(slot);
         if (piles.largeChanges() != othersListedAt) {
             listOtherPiles();
         }
@@ -543,7 +555,7 @@ template <class Step>
                     [&](int word) { return inReach.passedOver(word, false); }, visit);
             }
             return scan(
-                loose, self, from, last, low, high,
+                restingFrames > 0 ? all : loose, self, from, last, low, high,
                 [&](int word) { return withPiles ? inReach.passedOver(word, true) : 0; }, visit);
         };
         int from = next;

@@ -141,6 +141,9 @@ class Crowd {
         bool isLoose[pieceCount + 1];
         Piles piles;
         bool refiling = false; // the piles were forgotten: every slot must be filed again
+        // Frames left in which nothing is filed in the piles; meanwhile the loose windows are not
+        // kept either (every slot is loose), and passes walk the windows of every slot instead.
+        int restingFrames = 0;
         // The piles judged whole this frame: the large ones when the frame opened, so that
         // whether a slot is loose changes only when the slot itself is taken in anew.
         bool judgedWhole[Piles::pileLimit];

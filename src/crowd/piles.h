@@ -34,8 +34,10 @@ class Piles {
     void clear();
     // `slot` now stands at `coordinate`, or is out of play when `inPlay` is false.
     void file(int slot, bool inPlay, double coordinate);
-    // Whether it is time to `clear`: never cleared yet, or so many coordinates seen since.
-    bool crowded() const { return !poolReady || entriesThisGeneration > tableLoadLimit / 2; }
+    // Whether it is time to `clear`: never cleared yet, or `full`.
+    bool crowded() const { return !poolReady || full(); }
+    // Whether so many coordinates were seen since the last `clear` that it is time for another.
+    bool full() const { return entriesThisGeneration > tableLoadLimit / 2; }
 
     // The piles of at least `largePile` members, as indices for `pile`, and themselves.
     std::span<const int> largeOnes() const { return {large, static_cast<size_t>(largeCount)}; }

@@ -186,9 +186,11 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
         double spread, distance, divisor;
         bool walking;
     };
+    // The walking crowd goes on long enough for its piles along the street to fill up without a
+    // large one, rest, and start afresh.
     std::vector<Case> cases = {{76, 4, 2, 300.0, 30.0, 8.0, false},
                                {636, 10, 2, 40.0, 30.0, 8.0, false},
-                               {1536, 2, 12, 120.0, 30.0, 8.0, true},
+                               {1536, 2, 40, 120.0, 30.0, 8.0, true},
                                {pieceCount - firstEnemySlot + 1, 4, 1, 3000.0, 30.0, 8.0, true}};
     const double otherRules[][2] = {{30, 4},   {30, 3}, {30, 0}, {30, NAN}, {30, -8},
                                     {30, 0.5}, {0, 8},  {-5, 8}, {1e300, 8}};
