@@ -6,7 +6,9 @@
 #include "sprites/screen_blit.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstdint>
 
 namespace {
 
@@ -23,6 +25,70 @@ thread_local bool onFrameLoop = false;
 SDL_Rect rowsOfScreen(int top, int bottom) {
     return SDL_Rect{0, static_cast<Sint16>(top), static_cast<Uint16>(screen->w),
                     static_cast<Uint16>(std::max(0, bottom - top))};
+}
+
+constexpr int wordBits = 64;
+// Less than the leftmost column a blit can start at, and a whole number of words.
+constexpr int farthestLeft = 32768;
+// A part of a blit standing for the whole of it, as it was queued.
+constexpr Uint16 asQueued = UINT16_MAX;
+
+Uint32 pixelAt(const SDL_Surface* surface, int x, int y) {
+    return static_cast<const Uint32*>(surface->pixels)[y * (surface->pitch / 4) + x];
+}
+
+// The alpha of each pixel of `picture` (per-pixel alpha, four bytes a pixel): 0 clear, 255
+// opaque; false if any pixel lies between, or the picture has no alpha of its own.
+bool opaqueOrClear(SDL_Surface* picture, std::vector<Uint8>& alphas) {
+    const SDL_PixelFormat* format = picture->format;
+    if (format->BytesPerPixel != 4 || format->Amask == 0 || (picture->flags & SDL_SRCALPHA) == 0 ||
+        SDL_LockSurface(picture) != 0) {
+        return false;
+    }
+    alphas.resize(static_cast<size_t>(picture->w) * picture->h);
+    bool binary = true;
+    for (int y = 0; y < picture->h && binary; ++y) {
+        for (int x = 0; x < picture->w; ++x) {
+            const Uint32 alpha = (pixelAt(picture, x, y) & format->Amask) >> format->Ashift;
+            binary = binary && (alpha == 0 || alpha == SDL_ALPHA_OPAQUE);
+            alphas[static_cast<size_t>(y) * picture->w + x] = static_cast<Uint8>(alpha);
+        }
+    }
+    SDL_UnlockSurface(picture);
+    return binary;
+}
+
+// Whether blitting `picture` (whose pixels have `alphas`, all 0 or 255) onto a surface like the
+// screen leaves what lies beneath a clear pixel alone and makes an opaque pixel the same whatever
+// lay beneath: tried on two surfaces, one all bits clear, one all bits set.
+bool blitsHide(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+    const SDL_PixelFormat* format = screen->format;
+    if (format->BytesPerPixel != 4) {
+        return false;
+    }
+    SDL_Surface* beneath[2] = {};
+    bool hides = true;
+    constexpr Uint32 fills[2] = {0, UINT32_MAX};
+    for (int i = 0; i < 2 && hides; ++i) {
+        beneath[i] =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, picture->w, picture->h, format->BitsPerPixel,
+                                 format->Rmask, format->Gmask, format->Bmask, format->Amask);
+        hides = beneath[i] != nullptr && !SDL_MUSTLOCK(beneath[i]) &&
+                SDL_FillRect(beneath[i], nullptr, fills[i]) == 0 &&
+                SDL_UpperBlit(picture, nullptr, beneath[i], nullptr) == 0;
+    }
+    for (int y = 0; y < picture->h && hides; ++y) {
+        for (int x = 0; x < picture->w; ++x) {
+            const Uint32 onClear = pixelAt(beneath[0], x, y);
+            const Uint32 onSet = pixelAt(beneath[1], x, y);
+            const bool opaque = alphas[static_cast<size_t>(y) * picture->w + x] != 0;
+            hides = hides && (opaque ? onClear == onSet : onClear == fills[0] && onSet == fills[1]);
+        }
+    }
+    for (SDL_Surface* made : beneath) {
+        SDL_FreeSurface(made);
+    }
+    return hides;
 }
 
 } // namespace
@@ -46,6 +112,43 @@ void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
         }
     }
     std::sort(copies.begin(), copies.begin() + copyCount);
+    hidingCount = 0;
+    for (int i = 0; i < copyCount; ++i) {
+        noteHiding(copies[i].first);
+    }
+    std::sort(hiding.begin(), hiding.begin() + hidingCount);
+}
+
+// Notes `picture` among those that hide what lies beneath, with its cover, if it does.
+void BlitQueue::noteHiding(SDL_Surface* picture) {
+    std::vector<Uint8> alphas;
+    if (screen == nullptr || hidingCount == pictureRoom || !opaqueOrClear(picture, alphas) ||
+        !blitsHide(picture, alphas)) {
+        return;
+    }
+    Cover& cover = covers[hidingCount];
+    cover.width = picture->w;
+    cover.height = picture->h;
+    cover.wordsPerRow = (picture->w + wordBits - 1) / wordBits;
+    cover.rows.assign(static_cast<size_t>(cover.wordsPerRow) * picture->h, 0);
+    for (int y = 0; y < picture->h; ++y) {
+        for (int x = 0; x < picture->w; ++x) {
+            if (alphas[static_cast<size_t>(y) * picture->w + x] != 0) {
+                cover.rows[static_cast<size_t>(y) * cover.wordsPerRow + x / wordBits] |=
+                    std::uint64_t{1} << (x % wordBits);
+            }
+        }
+    }
+    hiding[hidingCount] = {picture, hidingCount};
+    ++hidingCount;
+}
+
+const BlitQueue::Cover* BlitQueue::coverOf(const SDL_Surface* picture) const {
+    const auto end = hiding.begin() + hidingCount;
+    const auto found = std::lower_bound(
+        hiding.begin(), end, picture,
+        [](const auto& noted, const SDL_Surface* original) { return noted.first < original; });
+    return found != end && found->first == picture ? &covers[found->second] : nullptr;
 }
 
 void BlitQueue::holdHelperShare(std::optional<double> held) {
@@ -97,6 +200,8 @@ void BlitQueue::open() {
         bands[upper].bottom = INT_MAX;
     }
     cutInBands.store(cut, std::memory_order_relaxed);
+    holding.store(cut && hidingCount > 0 && screen->w <= (coverWords - 1) * wordBits,
+                  std::memory_order_relaxed);
     opened = true;
 }
 
@@ -105,6 +210,7 @@ void BlitQueue::close() {
         return;
     }
     const int end = queued.load(std::memory_order_relaxed);
+    closedAt.store(end, std::memory_order_release); // the held blits may be drawn now
     waitForTurn(bands[upper]);
     drawAsFrameLoop(bands[upper], end);
     if (cutInBands.load(std::memory_order_relaxed)) {
@@ -119,9 +225,11 @@ void BlitQueue::close() {
         cutForNextFrame(end);
     }
     queued.store(0, std::memory_order_relaxed);
+    closedAt.store(0, std::memory_order_relaxed);
     opened = false;
     for (Band& band : bands) {
         band.made.store(0, std::memory_order_relaxed);
+        band.partsFound = false;
     }
     if (cutInBands.load(std::memory_order_relaxed)) {
         bands[lower].turnTaken.store(false, std::memory_order_release);
@@ -150,13 +258,17 @@ bool BlitQueue::blitQueued() {
     const int end = queued.load(std::memory_order_acquire);
     const bool cut = cutInBands.load(std::memory_order_relaxed);
     Band& band = bands[byHelper && cut ? lower : upper];
-    if (band.made.load(std::memory_order_relaxed) >= end || !takeTurn(band)) {
+    const auto held = [this] {
+        return holding.load(std::memory_order_relaxed) &&
+               closedAt.load(std::memory_order_acquire) == 0;
+    };
+    if (band.made.load(std::memory_order_relaxed) >= end || held() || !takeTurn(band)) {
         return false;
     }
     // The queue may have closed (and opened again) meanwhile: look again, holding the turn.
     const int from = band.made.load(std::memory_order_relaxed);
     const int now = queued.load(std::memory_order_acquire);
-    const bool drawn = cutInBands.load(std::memory_order_relaxed) == cut;
+    const bool drawn = cutInBands.load(std::memory_order_relaxed) == cut && !held();
     if (drawn) {
         if (byHelper) {
             makeUpTo(band, now, cut); // uncut, the whole screen, in turns with the frame loop
@@ -197,6 +309,9 @@ void BlitQueue::drawAsFrameLoop(Band& band, int end) {
 // stopped up to `end`, onto the screen or (with the copies) the helper's surface; the latter
 // stops at a picture it has no copy of.
 void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
+    if (holding.load(std::memory_order_relaxed) && !band.partsFound) {
+        findParts(band, end);
+    }
     int index = band.made.load(std::memory_order_relaxed);
     for (; index < end; ++index) {
         const Entry& entry = entries[index];
@@ -206,6 +321,16 @@ void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
         SDL_Rect at{entry.x, entry.y, 0, 0};
         SDL_Rect source = entry.source;
         SDL_Rect* sourceOrWhole = entry.whole ? nullptr : &source;
+        if (band.partsFound && band.parts[index].columns != asQueued) {
+            const Part& part = band.parts[index];
+            if (part.columns == 0) {
+                continue; // covered all over by later blits
+            }
+            source = SDL_Rect{static_cast<Sint16>(part.x - entry.x),
+                              static_cast<Sint16>(part.y - entry.y), part.columns, part.rows};
+            at = SDL_Rect{part.x, part.y, 0, 0};
+            sourceOrWhole = &source;
+        }
         if (!onHelperSurface) {
             blitToScreenNow(entry.picture, sourceOrWhole, &at);
             continue;
@@ -247,4 +372,83 @@ void BlitQueue::cutForNextFrame(int count) {
         ++row;
     }
     cutRow = row;
+}
+
+// Holding the band's turn, once the queue has closed on held blits: works out, last blit first,
+// which part of each of the `end` blits that reach the band's rows it draws. A blit whose
+// picture hides what lies beneath needs only the rectangle around its pixels that no later such
+// blit covers with opaque ones; any other is drawn as queued, and covers nothing.
+void BlitQueue::findParts(Band& band, int end) {
+    const int top = std::max(band.top, 0);
+    const int bottom = std::min(band.bottom, screen->h);
+    for (int row = top; row < bottom; ++row) {
+        std::fill(std::begin(band.covered[row]), std::end(band.covered[row]), 0);
+    }
+    long hidden = 0;
+    for (int index = end - 1; index >= 0; --index) {
+        const Entry& entry = entries[index];
+        Part& part = band.parts[index];
+        part = Part{0, 0, asQueued, asQueued};
+        if (entry.y >= bottom || entry.y + entry.rows() <= top) {
+            continue;
+        }
+        if (entry.x >= screen->w || entry.x + entry.columns() <= 0) {
+            part.columns = 0; // wholly beside the screen: nothing of it is drawn
+            ++hidden;
+            continue;
+        }
+        const Cover* cover = entry.whole ? coverOf(entry.picture) : nullptr;
+        if (cover != nullptr) {
+            part = visiblePart(band, entry, *cover, std::max(top, static_cast<int>(entry.y)),
+                               std::min(bottom, entry.y + cover->height));
+            hidden += part.columns == 0 ? 1 : 0;
+        }
+    }
+    band.partsFound = true;
+    hiddenBlitCount.fetch_add(hidden, std::memory_order_relaxed);
+}
+
+// The rectangle around the pixels of `entry` in rows [top, bottom) that no later blit covers,
+// and those pixels (the opaque ones of its picture) covered from here on. Columns beyond the
+// screen's edges may count as seen or covered: nothing is drawn there anyway.
+BlitQueue::Part BlitQueue::visiblePart(Band& band, const Entry& entry, const Cover& cover, int top,
+                                       int bottom) {
+    int firstRow = INT_MAX;
+    int lastRow = INT_MIN;
+    int firstColumn = INT_MAX;
+    int lastColumn = INT_MIN;
+    // Word k of a cover row starts at screen column x + 64 k: in screen word `word` + k, shifted
+    // up by `shift` bits, and the rest in the word after. (x is at least -32 768, so the shifted
+    // division rounds down.)
+    const int word = (entry.x + farthestLeft) / wordBits - farthestLeft / wordBits;
+    const int shift = entry.x - word * wordBits;
+    for (int row = top; row < bottom; ++row) {
+        const std::uint64_t* bits = cover.row(row - entry.y);
+        std::uint64_t* line = band.covered[row];
+        std::uint64_t carried = 0; // the bits of the last cover word beyond its screen word
+        for (int k = 0; k <= cover.wordsPerRow; ++k) {
+            const std::uint64_t from = k < cover.wordsPerRow ? bits[k] : 0;
+            const std::uint64_t here = (from << shift) | carried;
+            carried = shift == 0 ? 0 : from >> (wordBits - shift);
+            const int at = word + k;
+            if (here == 0 || at < 0 || at >= coverWords) {
+                continue;
+            }
+            const std::uint64_t seen = here & ~line[at];
+            line[at] |= here;
+            if (seen != 0) {
+                firstRow = std::min(firstRow, row);
+                lastRow = row;
+                firstColumn = std::min(firstColumn, at * wordBits + std::countr_zero(seen));
+                lastColumn =
+                    std::max(lastColumn, at * wordBits + wordBits - 1 - std::countl_zero(seen));
+            }
+        }
+    }
+    if (lastRow < firstRow) {
+        return Part{0, 0, 0, 0};
+    }
+    return Part{static_cast<Sint16>(firstColumn), static_cast<Sint16>(firstRow),
+                static_cast<Uint16>(lastColumn - firstColumn + 1),
+                static_cast<Uint16>(lastRow - firstRow + 1)};
 }

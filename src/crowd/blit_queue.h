@@ -8,8 +8,10 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <optional>
 #include <utility>
+#include <vector>
 
 // While open, the queue takes every blit the frame loop makes onto the screen (the scene's, then
 // the enemies') instead of letting it be made, and the Crowd's helper thread (or the frame loop
@@ -23,6 +25,13 @@
 // upper one (and whatever of the lower one the helper has not reached when the queue closes).
 // Every pixel still gets its blits in queue order. The cut moves from frame to frame so that the
 // helper, which is free while the frame loop updates the enemies, takes as much as it can.
+//
+// Pictures whose every pixel is opaque or clear (the sprites) hide wholly what lies beneath
+// their opaque pixels, where the screen's blits make such a pixel whatever lay there. Given such
+// pictures, the queue holds every blit until it closes, then draws of each blit only the
+// rectangle around its pixels that no later blit covers: in a crowd the enemies stand dozens
+// deep, and most of what they would draw is drawn over again. (Only while the screen is cut:
+// each band then draws across the whole width of the screen.)
 class BlitQueue {
   public:
     // Room for one blit per enemy and the scene's few; beyond that the queue closes itself and
@@ -30,8 +39,9 @@ class BlitQueue {
     static constexpr int capacity = pieceCount + 64;
 
     // Gives the helper thread its own copies of `pictures` (null entries skipped), for cutting
-    // the screen into bands; copies made by an earlier call are freed. Pictures the helper has no
-    // copy of are left to the frame loop. Not while the queue is open.
+    // the screen into bands, and notes which of them hide what lies beneath (for the screen as it
+    // is now); copies made by an earlier call are freed. Pictures the helper has no copy of are
+    // left to the frame loop. Not while the queue is open.
     void shareDrawing(SDL_Surface* const* pictures, int count);
 
     // Starts queueing. Frame loop only.
@@ -54,6 +64,8 @@ class BlitQueue {
     double helperShare() const { return cutInBands.load(std::memory_order_relaxed) ? share : 0.0; }
     // How many blits the helper has made on its surface so far. Frame loop, queue closed.
     long helperBlits() const { return helperBlitCount; }
+    // How many queued blits were left out so far, every pixel of theirs covered by later ones.
+    long hiddenBlits() const { return hiddenBlitCount; }
     // Holds the helper's share at `held` (from 0 to 1) from the next frame on, or lets it follow
     // the threads' pace again (nullopt). Not while the queue is open.
     void holdHelperShare(std::optional<double> held);
@@ -61,6 +73,7 @@ class BlitQueue {
   private:
     static constexpr size_t cacheLine = 64;
     static constexpr int pictureRoom = 128;
+    static constexpr int coverWords = screenWidth / 64 + 2; // per screen row, with a spare
 
     struct Entry {
         SDL_Surface* picture;
@@ -74,6 +87,24 @@ class BlitQueue {
         int columns() const { return whole ? picture->w : source.w; }
     };
 
+    // Of a picture whose pixels are all opaque or clear, a bit per opaque pixel, row by row.
+    struct Cover {
+        int width = 0;
+        int height = 0;
+        int wordsPerRow = 0;
+        std::vector<std::uint64_t> rows;
+
+        const std::uint64_t* row(int y) const { return rows.data() + y * wordsPerRow; }
+    };
+
+    // The part of a queued blit a band draws, on the screen: nothing when `columns` is 0.
+    struct Part {
+        Sint16 x;
+        Sint16 y;
+        Uint16 columns;
+        Uint16 rows;
+    };
+
     // A band of rows [top, bottom) and how far its blits have got (entries below `made` are on the
     // screen there); one thread at a time holds its turn.
     struct alignas(cacheLine) Band {
@@ -81,12 +112,20 @@ class BlitQueue {
         std::atomic<int> made{0};
         int top = 0;
         int bottom = 0;
+        // Once the queue has closed on held blits: which part of each blit the band draws, and
+        // a bit per screen pixel of the band covered by the opaque pixels of later blits.
+        bool partsFound = false;
+        Part parts[capacity];
+        std::uint64_t covered[screenHeight][coverWords];
     };
     enum { upper, lower, bandCount };
 
     bool opened = false;
     // Whether this frame's blits are drawn in two bands; read by the helper before it holds a turn.
     std::atomic<bool> cutInBands{false};
+    // Whether this frame's blits wait for the queue to close, and once it has, how many there are.
+    std::atomic<bool> holding{false};
+    std::atomic<int> closedAt{0};
     double share = 0.5;
     bool shareHeld = false;
     int cutRow = screenHeight / 2; // the first row of the lower band
@@ -100,11 +139,21 @@ class BlitQueue {
     SDL_Surface* helperSurface = nullptr;
     std::array<std::pair<SDL_Surface*, SDL_Surface*>, pictureRoom> copies{};
     int copyCount = 0;
+    // The pictures that hide what lies beneath, sorted by picture, and their covers.
+    std::array<std::pair<const SDL_Surface*, int>, pictureRoom> hiding{};
+    int hidingCount = 0;
+    std::array<Cover, pictureRoom> covers{};
     long helperBlitCount = 0; // written while holding the lower band's turn
+    std::atomic<long> hiddenBlitCount{0};
     std::array<long, screenHeight + 1> rowStarts{};
 
     bool readyHelperSurface();
     SDL_Surface* copyOf(SDL_Surface* picture) const;
+    void noteHiding(SDL_Surface* picture);
+    const Cover* coverOf(const SDL_Surface* picture) const;
+    void findParts(Band& band, int end);
+    static Part visiblePart(Band& band, const Entry& entry, const Cover& cover, int top,
+                            int bottom);
     void cutForNextFrame(int count);
     bool takeTurn(Band& band);
     void waitForTurn(Band& band);

@@ -25,19 +25,41 @@ std::vector<Uint32> screenPixels() {
     return std::vector<Uint32>(pixels, pixels + screen->h * screen->pitch / 4);
 }
 
-// Draws blits of `pictures` all over the screen, at once or through the queue (with `helper`
-// called from a thread of its own once they are queued), and returns the screen.
-template <class Helper>
-std::vector<Uint32> drawnScreen(SDL_Surface* const* pictures, int count, bool queued,
-                                Helper helper) {
+// A picture of per-pixel alpha, `width` by `height`, of a colour and an alpha that change with
+// `alphaAt(x, y)`.
+template <class Alpha> SDL_Surface* sprite(int width, int height, Alpha alphaAt) {
+    SDL_Surface* made = SDL_CreateRGBSurface(SDL_SWSURFACE | SDL_SRCALPHA, width, height, 32,
+                                             0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
+    SDL_SetAlpha(made, SDL_SRCALPHA, SDL_ALPHA_OPAQUE);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            static_cast<Uint32*>(made->pixels)[y * made->pitch / 4 + x] =
+                SDL_MapRGBA(made->format, static_cast<Uint8>(x * 7), static_cast<Uint8>(y * 5),
+                            static_cast<Uint8>(width), static_cast<Uint8>(alphaAt(x, y)));
+        }
+    }
+    return made;
+}
+
+// Where the blit numbered `blit` goes: spread over the screen.
+SDL_Rect spreadOut(int blit) {
+    return SDL_Rect{static_cast<Sint16>(blit * 13 % 790), static_cast<Sint16>(blit * 37 % 590), 0,
+                    0};
+}
+
+// Draws blits of `pictures` (taken in turn from `count`) where `place` puts them, at once or
+// through the queue (with `helper` called from a thread of its own once they are queued), and
+// returns the screen.
+template <class Helper, class Place = SDL_Rect (*)(int)>
+std::vector<Uint32> drawnScreen(SDL_Surface* const* pictures, int count, bool queued, Helper helper,
+                                int pictureCount = 2, Place place = spreadOut) {
     SDL_FillRect(screen, nullptr, 0);
     if (queued) {
         frameBlits().open();
     }
     for (int blit = 0; blit < count; ++blit) {
-        SDL_Rect at{static_cast<Sint16>(blit * 13 % 790), static_cast<Sint16>(blit * 37 % 590), 0,
-                    0};
-        blitToScreen(pictures[blit % 2], nullptr, &at);
+        SDL_Rect at = place(blit);
+        blitToScreen(pictures[blit % pictureCount], nullptr, &at);
     }
     if (queued) {
         std::thread(helper).join();
@@ -68,6 +90,42 @@ TEST(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore);
     EXPECT_LT(frameBlits().helperBlits(), helperBlitsBefore + blits);
     frameBlits().shareDrawing(nullptr, 0); // no copies of pictures about to go
+    frameBlits().holdHelperShare(std::nullopt);
+    for (SDL_Surface* picture : pictures) {
+        SDL_FreeSurface(picture);
+    }
+}
+
+// Sprites stacked deep and hanging over every edge of the screen: the queue leaves out what later
+// opaque pixels cover, and every pixel still ends as at once, whichever thread draws it. A
+// picture with pixels between opaque and clear is drawn whole, and covers nothing.
+TEST(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
+    SDL_Surface* pictures[] = {
+        sprite(70, 40, [](int x, int y) { return (x * x + y * 3) % 11 < 6 ? 255 : 0; }),
+        sprite(130, 21, [](int x, int y) { return x % 9 == y % 4 ? 0 : 255; }),
+        sprite(64, 64, [](int x, int y) { return x > 20 && y < 50 ? 255 : 0; }),
+        sprite(30, 30, [](int x, int) { return x < 10 ? 128 : 255; })};
+    constexpr int pictureCount = static_cast<int>(std::size(pictures));
+    const auto stacked = [](int blit) {
+        constexpr int lumps[][2] = {{-50, -30}, {200, 150}, {420, 570}, {760, 300}, {-120, 420}};
+        const auto& lump = lumps[blit % std::size(lumps)];
+        return SDL_Rect{static_cast<Sint16>(lump[0] + blit * 7 % 23),
+                        static_cast<Sint16>(lump[1] + blit * 11 % 19), 0, 0};
+    };
+    frameBlits().shareDrawing(pictures, pictureCount);
+    constexpr int blits = 2000;
+    const auto noHelper = [] {};
+    const auto helper = [] { frameBlits().blitQueued(); };
+    const std::vector<Uint32> atOnce =
+        drawnScreen(pictures, blits, false, noHelper, pictureCount, stacked);
+    for (const double share : {0.3, 0.7}) {
+        frameBlits().holdHelperShare(share);
+        drawnScreen(pictures, blits, true, noHelper, pictureCount, stacked); // cuts the screen
+        const long hiddenBefore = frameBlits().hiddenBlits();
+        EXPECT_TRUE(atOnce == drawnScreen(pictures, blits, true, helper, pictureCount, stacked));
+        EXPECT_GT(frameBlits().hiddenBlits(), hiddenBefore + blits / 4) << share;
+    }
+    frameBlits().shareDrawing(nullptr, 0);
     frameBlits().holdHelperShare(std::nullopt);
     for (SDL_Surface* picture : pictures) {
         SDL_FreeSurface(picture);

@@ -264,7 +264,10 @@ TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
         EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize, share)) << share;
         EXPECT_EQ(frameBlits().helperShare(), twoCores ? share : 0.0);
     }
+    // The enemies stand deep enough that some of their blits are left out, covered all over.
+    const long hiddenBefore = frameBlits().hiddenBlits();
     EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize));
+    EXPECT_TRUE(!twoCores || frameBlits().hiddenBlits() > hiddenBefore);
     EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize / 2, 0.5));
     EXPECT_TRUE(plain == screenAfterFrames("0", 0));
     EXPECT_EQ(frameBlits().helperShare(), 0.0);
