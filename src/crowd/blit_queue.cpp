@@ -28,6 +28,8 @@ SDL_Rect rowsOfScreen(int top, int bottom) {
 }
 
 constexpr int wordBits = 64;
+// Below this many held blits not yet drawn, the helper does not draw ahead.
+constexpr int fewestDrawnAhead = 64;
 // Less than the leftmost column a blit can start at, and a whole number of words.
 constexpr int farthestLeft = 32768;
 // A part of a blit standing for the whole of it, as it was queued.
@@ -229,7 +231,8 @@ void BlitQueue::close() {
     opened = false;
     for (Band& band : bands) {
         band.made.store(0, std::memory_order_relaxed);
-        band.partsFound = false;
+        band.partsFrom = 0;
+        band.partsTo = 0;
     }
     if (cutInBands.load(std::memory_order_relaxed)) {
         bands[lower].turnTaken.store(false, std::memory_order_release);
@@ -309,9 +312,36 @@ void BlitQueue::drawAsFrameLoop(Band& band, int end) {
 // stopped up to `end`, onto the screen or (with the copies) the helper's surface; the latter
 // stops at a picture it has no copy of.
 void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
-    if (holding.load(std::memory_order_relaxed) && !band.partsFound) {
-        findParts(band, end);
+    const int from = band.made.load(std::memory_order_relaxed);
+    if (holding.load(std::memory_order_relaxed) && (band.partsFrom > from || band.partsTo != end)) {
+        findParts(band, from, end);
     }
+    drawUpTo(band, end, onHelperSurface);
+}
+
+bool BlitQueue::drawAhead() {
+    Band& band = bands[lower];
+    if (onFrameLoop || !holding.load(std::memory_order_relaxed) ||
+        closedAt.load(std::memory_order_acquire) != 0 || !takeTurn(band)) {
+        return false;
+    }
+    // The queue may have closed (and opened again) meanwhile: look again, holding the turn.
+    const int from = band.made.load(std::memory_order_relaxed);
+    const int now = queued.load(std::memory_order_acquire);
+    const bool ahead = holding.load(std::memory_order_relaxed) &&
+                       closedAt.load(std::memory_order_acquire) == 0 &&
+                       now - from >= fewestDrawnAhead;
+    if (ahead) {
+        findParts(band, from, now);
+        drawUpTo(band, from + (now - from) / 2, true);
+    }
+    band.turnTaken.store(false, std::memory_order_release);
+    return ahead;
+}
+
+// Draws the band's share of the queued blits from where its last turn stopped up to `end`, of
+// each only its part where the band has them.
+void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
     int index = band.made.load(std::memory_order_relaxed);
     for (; index < end; ++index) {
         const Entry& entry = entries[index];
@@ -321,10 +351,12 @@ void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
         SDL_Rect at{entry.x, entry.y, 0, 0};
         SDL_Rect source = entry.source;
         SDL_Rect* sourceOrWhole = entry.whole ? nullptr : &source;
-        if (band.partsFound && band.parts[index].columns != asQueued) {
+        if (index >= band.partsFrom && index < band.partsTo &&
+            band.parts[index].columns != asQueued) {
             const Part& part = band.parts[index];
             if (part.columns == 0) {
-                continue; // covered all over by later blits
+                hiddenBlitCount.fetch_add(1, std::memory_order_relaxed);
+                continue; // covered all over by later blits, or beside the screen
             }
             source = SDL_Rect{static_cast<Sint16>(part.x - entry.x),
                               static_cast<Sint16>(part.y - entry.y), part.columns, part.rows};
@@ -374,18 +406,18 @@ void BlitQueue::cutForNextFrame(int count) {
     cutRow = row;
 }
 
-// Holding the band's turn, once the queue has closed on held blits: works out, last blit first,
-// which part of each of the `end` blits that reach the band's rows it draws. A blit whose
+// Holding the band's turn, while blits are held: works out, last blit first, which part of each
+// blit from `from` to `end` that reaches the band's rows it draws, as far as the blits up to
+// `end` cover it. A blit whose
 // picture hides what lies beneath needs only the rectangle around its pixels that no later such
 // blit covers with opaque ones; any other is drawn as queued, and covers nothing.
-void BlitQueue::findParts(Band& band, int end) {
+void BlitQueue::findParts(Band& band, int from, int end) {
     const int top = std::max(band.top, 0);
     const int bottom = std::min(band.bottom, screen->h);
     for (int row = top; row < bottom; ++row) {
         std::fill(std::begin(band.covered[row]), std::end(band.covered[row]), 0);
     }
-    long hidden = 0;
-    for (int index = end - 1; index >= 0; --index) {
+    for (int index = end - 1; index >= from; --index) {
         const Entry& entry = entries[index];
         Part& part = band.parts[index];
         part = Part{0, 0, asQueued, asQueued};
@@ -394,18 +426,16 @@ void BlitQueue::findParts(Band& band, int end) {
         }
         if (entry.x >= screen->w || entry.x + entry.columns() <= 0) {
             part.columns = 0; // wholly beside the screen: nothing of it is drawn
-            ++hidden;
             continue;
         }
         const Cover* cover = entry.whole ? coverOf(entry.picture) : nullptr;
         if (cover != nullptr) {
             part = visiblePart(band, entry, *cover, std::max(top, static_cast<int>(entry.y)),
                                std::min(bottom, entry.y + cover->height));
-            hidden += part.columns == 0 ? 1 : 0;
         }
     }
-    band.partsFound = true;
-    hiddenBlitCount.fetch_add(hidden, std::memory_order_relaxed);
+    band.partsFrom = from;
+    band.partsTo = end;
 }
 
 // The rectangle around the pixels of `entry` in rows [top, bottom) that no later blit covers,

@@ -58,6 +58,10 @@ class BlitQueue {
     // Makes the blits queued so far, of the band this thread draws, if no other thread is making
     // them; whether it made any. Any thread.
     bool blitQueued();
+    // While blits are held: draws the earlier half of those held so far on the helper's band, of
+    // each what the blits queued after it cover so far. Later blits may cover more of it, drawn
+    // then in vain, but by a thread with nothing else to do. Helper thread; whether it drew any.
+    bool drawAhead();
 
     // The share of the queued pixels the helper's band is cut for, from 0 to 1; 0 while the
     // screen is not cut.
@@ -112,9 +116,11 @@ class BlitQueue {
         std::atomic<int> made{0};
         int top = 0;
         int bottom = 0;
-        // Once the queue has closed on held blits: which part of each blit the band draws, and
-        // a bit per screen pixel of the band covered by the opaque pixels of later blits.
-        bool partsFound = false;
+        // While blits are held: which part of each blit from `partsFrom` to `partsTo` the band
+        // draws, and a bit per screen pixel of the band covered by the opaque pixels of the blits
+        // after it up to `partsTo`.
+        int partsFrom = 0;
+        int partsTo = 0;
         Part parts[capacity];
         std::uint64_t covered[screenHeight][coverWords];
     };
@@ -151,7 +157,8 @@ class BlitQueue {
     SDL_Surface* copyOf(SDL_Surface* picture) const;
     void noteHiding(SDL_Surface* picture);
     const Cover* coverOf(const SDL_Surface* picture) const;
-    void findParts(Band& band, int end);
+    void findParts(Band& band, int from, int end);
+    void drawUpTo(Band& band, int end, bool onHelperSurface);
     static Part visiblePart(Band& band, const Entry& entry, const Cover& cover, int top,
                             int bottom);
     void cutForNextFrame(int count);

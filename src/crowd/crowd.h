@@ -75,8 +75,9 @@ class Crowd {
     bool isHelped() const { return helped; }
     // Other work of the frame for the helper thread: `work` does some of it and says whether
     // there was any. The helper does it before its share of the passes, and the frame loop does
-    // it whenever it waits for the helper. Taken up at the next `open`; null for none.
-    void shareHelperWith(bool (*work)());
+    // it whenever it waits for the helper. `whenIdle` is work only for the helper, once no pass
+    // is left for it. Taken up at the next `open`; null for none.
+    void shareHelperWith(bool (*work)(), bool (*whenIdle)() = nullptr);
 
   private:
     static constexpr int wordBits = 64;
@@ -201,6 +202,7 @@ class Crowd {
     long refusedPassCount = 0;
 
     bool (*sideWork)() = nullptr;
+    bool (*idleWork)() = nullptr;
 
     bool handOver();
     void takeBack();

@@ -59,6 +59,7 @@ struct Crowd::Helper {
     // Set by the frame loop before each frame starts.
     unsigned frameNumber = 0; // a head is done this frame when its stamp holds this number
     bool (*sideWork)() = noSideWork;
+    bool (*idleWork)() = noSideWork;
     Rule rule; // the rule of this frame's passes
     bool inPlayAtOpen[pieceCount + 1] = {};
     // The large piles of each axis as the frame found them: the frame loop changes the live
@@ -86,8 +87,9 @@ void Crowd::prepareHelper() {
     }
 }
 
-void Crowd::shareHelperWith(bool (*work)()) {
+void Crowd::shareHelperWith(bool (*work)(), bool (*whenIdle)()) {
     sideWork = work;
+    idleWork = whenIdle;
 }
 
 // Called at the end of `open`, while the Crowd is the frame loop's alone.
@@ -118,6 +120,7 @@ bool Crowd::handOver() {
     }
     shared.rule = rule;
     shared.sideWork = sideWork != nullptr ? sideWork : noSideWork;
+    shared.idleWork = idleWork != nullptr ? idleWork : noSideWork;
     if (++shared.frameNumber == 0) {
         shared.frameNumber = 1; // stamps start out 0, which must never mean done
     }
@@ -183,8 +186,9 @@ void Crowd::helperLoop() {
         shared.frameStarts.acquire();
         // The side work comes first: only this thread or a waiting frame loop can do it, while
         // the frame loop works out any head nobody has taken when it needs it.
-        platform::spinUntil([&] { return shared.frameEnds.load(std::memory_order_acquire); },
-                            [&] { return shared.sideWork() || takeHead(true); });
+        platform::spinUntil(
+            [&] { return shared.frameEnds.load(std::memory_order_acquire); },
+            [&] { return shared.sideWork() || takeHead(true) || shared.idleWork(); });
         shared.frameDone.store(true, std::memory_order_release);
     }
 }

@@ -27,7 +27,7 @@ bool connectQueue() {
     setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
         return queue.take(picture, source, at);
     });
-    crowd.shareHelperWith([] { return queue.blitQueued(); });
+    crowd.shareHelperWith([] { return queue.blitQueued(); }, [] { return queue.drawAhead(); });
     return true;
 }
 [[maybe_unused]] const bool queueConnected = connectQueue();

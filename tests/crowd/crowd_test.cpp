@@ -115,7 +115,8 @@ class CrowdTest : public ::testing::Test {
         frameCrowd().shareHelperWith(steerHelper);
     }
     void TearDown() override {
-        frameCrowd().shareHelperWith([] { return frameBlits().blitQueued(); }); // as the game
+        frameCrowd().shareHelperWith([] { return frameBlits().blitQueued(); }, // as the game
+                                     [] { return frameBlits().drawAhead(); });
         for (GamePiece*& piece : pieces) {
             delete std::exchange(piece, nullptr);
         }
