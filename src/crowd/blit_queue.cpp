@@ -129,7 +129,6 @@ void BlitQueue::noteHiding(SDL_Surface* picture) {
         return;
     }
     Cover& cover = covers[hidingCount];
-    cover.width = picture->w;
     cover.height = picture->h;
     cover.wordsPerRow = (picture->w + wordBits - 1) / wordBits;
     cover.rows.assign(static_cast<size_t>(cover.wordsPerRow) * picture->h, 0);
@@ -310,7 +309,8 @@ void BlitQueue::drawAsFrameLoop(Band& band, int end) {
 
 // Holding the band's turn: makes the band's share of the queued blits, from where its last turn
 // stopped up to `end`, onto the screen or (with the copies) the helper's surface; the latter
-// stops at a picture it has no copy of.
+// stops at a picture it has no copy of. Held blits are cut first to what the blits up to `end`
+// leave uncovered, unless they were cut so already.
 void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
     const int from = band.made.load(std::memory_order_relaxed);
     if (holding.load(std::memory_order_relaxed) && (band.partsFrom > from || band.partsTo != end)) {
@@ -339,8 +339,8 @@ bool BlitQueue::drawAhead() {
     return ahead;
 }
 
-// Draws the band's share of the queued blits from where its last turn stopped up to `end`, of
-// each only its part where the band has them.
+// Draws the band's share of the queued blits from where its last turn stopped up to `end`: of a
+// blit the band has a part for, only that part.
 void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
     int index = band.made.load(std::memory_order_relaxed);
     for (; index < end; ++index) {
@@ -407,10 +407,10 @@ void BlitQueue::cutForNextFrame(int count) {
 }
 
 // Holding the band's turn, while blits are held: works out, last blit first, which part of each
-// blit from `from` to `end` that reaches the band's rows it draws, as far as the blits up to
-// `end` cover it. A blit whose
-// picture hides what lies beneath needs only the rectangle around its pixels that no later such
-// blit covers with opaque ones; any other is drawn as queued, and covers nothing.
+// blit from `from` to `end` that reaches the band's rows it draws, as far as the blits up to `end`
+// cover it. A blit whose picture hides what lies beneath needs only the rectangle around its
+// pixels that no later such blit covers with opaque ones; any other is drawn as queued, and
+// covers nothing.
 void BlitQueue::findParts(Band& band, int from, int end) {
     const int top = std::max(band.top, 0);
     const int bottom = std::min(band.bottom, screen->h);

@@ -28,9 +28,10 @@
 //
 // Pictures whose every pixel is opaque or clear (the sprites) hide wholly what lies beneath
 // their opaque pixels, where the screen's blits make such a pixel whatever lay there. Given such
-// pictures, the queue holds every blit until it closes, then draws of each blit only the
-// rectangle around its pixels that no later blit covers: in a crowd the enemies stand dozens
-// deep, and most of what they would draw is drawn over again. (Only while the screen is cut:
+// pictures, the queue holds every blit until it closes (the helper drawing ahead meanwhile what
+// it may, `drawAhead`), then draws of each blit only the rectangle around its pixels that no
+// later blit covers: in a crowd the enemies stand dozens deep, and most of what they would draw
+// is drawn over again. (Only while the screen is cut:
 // each band then draws across the whole width of the screen.)
 class BlitQueue {
   public:
@@ -68,7 +69,8 @@ class BlitQueue {
     double helperShare() const { return cutInBands.load(std::memory_order_relaxed) ? share : 0.0; }
     // How many blits the helper has made on its surface so far. Frame loop, queue closed.
     long helperBlits() const { return helperBlitCount; }
-    // How many queued blits were left out so far, every pixel of theirs covered by later ones.
+    // How many times so far a band left a queued blit out: covered all over there by later ones,
+    // or wholly beside the screen.
     long hiddenBlits() const { return hiddenBlitCount; }
     // Holds the helper's share at `held` (from 0 to 1) from the next frame on, or lets it follow
     // the threads' pace again (nullopt). Not while the queue is open.
@@ -93,7 +95,6 @@ class BlitQueue {
 
     // Of a picture whose pixels are all opaque or clear, a bit per opaque pixel, row by row.
     struct Cover {
-        int width = 0;
         int height = 0;
         int wordsPerRow = 0;
         std::vector<std::uint64_t> rows;
