@@ -119,6 +119,11 @@ void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
         noteHiding(copies[i].first);
     }
     std::sort(hiding.begin(), hiding.begin() + hidingCount);
+    for (Band& band : bands) {
+        if (hidingCount > 0 && band.room == nullptr) {
+            band.room = std::make_unique<Band::PartsRoom>();
+        }
+    }
 }
 
 // Notes `picture` among those that hide what lies beneath, with its cover, if it does.
@@ -352,8 +357,8 @@ void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
         SDL_Rect source = entry.source;
         SDL_Rect* sourceOrWhole = entry.whole ? nullptr : &source;
         if (index >= band.partsFrom && index < band.partsTo &&
-            band.parts[index].columns != asQueued) {
-            const Part& part = band.parts[index];
+            band.room->parts[index].columns != asQueued) {
+            const Part& part = band.room->parts[index];
             if (part.columns == 0) {
                 hiddenBlitCount.fetch_add(1, std::memory_order_relaxed);
                 continue; // covered all over by later blits, or beside the screen
@@ -415,11 +420,11 @@ void BlitQueue::findParts(Band& band, int from, int end) {
     const int top = std::max(band.top, 0);
     const int bottom = std::min(band.bottom, screen->h);
     for (int row = top; row < bottom; ++row) {
-        std::fill(std::begin(band.covered[row]), std::end(band.covered[row]), 0);
+        std::fill(std::begin(band.room->covered[row]), std::end(band.room->covered[row]), 0);
     }
     for (int index = end - 1; index >= from; --index) {
         const Entry& entry = entries[index];
-        Part& part = band.parts[index];
+        Part& part = band.room->parts[index];
         part = Part{0, 0, asQueued, asQueued};
         if (entry.y >= bottom || entry.y + entry.rows() <= top) {
             continue;
@@ -454,7 +459,7 @@ BlitQueue::Part BlitQueue::visiblePart(Band& band, const Entry& entry, const Cov
     const int shift = entry.x - word * wordBits;
     for (int row = top; row < bottom; ++row) {
         const std::uint64_t* bits = cover.row(row - entry.y);
-        std::uint64_t* line = band.covered[row];
+        std::uint64_t* line = band.room->covered[row];
         std::uint64_t carried = 0; // the bits of the last cover word beyond its screen word
         for (int k = 0; k <= cover.wordsPerRow; ++k) {
             const std::uint64_t from = k < cover.wordsPerRow ? bits[k] : 0;

@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -119,11 +120,14 @@ class BlitQueue {
         int bottom = 0;
         // While blits are held: which part of each blit from `partsFrom` to `partsTo` the band
         // draws, and a bit per screen pixel of the band covered by the opaque pixels of the blits
-        // after it up to `partsTo`.
+        // after it up to `partsTo`; made when the first pictures that hide are shared.
         int partsFrom = 0;
         int partsTo = 0;
-        Part parts[capacity];
-        std::uint64_t covered[screenHeight][coverWords];
+        struct PartsRoom {
+            Part parts[capacity];
+            std::uint64_t covered[screenHeight][coverWords];
+        };
+        std::unique_ptr<PartsRoom> room;
     };
     enum { upper, lower, bandCount };
 
