@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -35,9 +36,16 @@ constexpr int farthestLeft = 32768;
 // A part of a blit standing for the whole of it, as it was queued.
 constexpr Uint16 asQueued = UINT16_MAX;
 
-Uint32 pixelAt(const SDL_Surface* surface, int x, int y) {
-    return static_cast<const Uint32*>(surface->pixels)[y * (surface->pitch / 4) + x];
-}
+// A surface's pixels of four bytes, row by row (read once, not again through the surface at
+// every pixel).
+struct Pixels {
+    const Uint32* first;
+    int stride;
+
+    explicit Pixels(const SDL_Surface* surface)
+        : first(static_cast<const Uint32*>(surface->pixels)), stride(surface->pitch / 4) {}
+    Uint32 at(int x, int y) const { return first[static_cast<std::ptrdiff_t>(y) * stride + x]; }
+};
 
 // The alpha of each pixel of `picture` (per-pixel alpha, four bytes a pixel): 0 clear, 255
 // opaque; false if any pixel lies between, or the picture has no alpha of its own.
@@ -47,51 +55,135 @@ bool opaqueOrClear(SDL_Surface* picture, std::vector<Uint8>& alphas) {
         SDL_LockSurface(picture) != 0) {
         return false;
     }
-    alphas.resize(static_cast<size_t>(picture->w) * picture->h);
+    const Pixels pixels(picture);
+    const Uint32 alphaMask = format->Amask;
+    const int alphaShift = format->Ashift;
+    const int width = picture->w;
+    const int height = picture->h;
+    alphas.resize(static_cast<size_t>(width) * height);
+    Uint8* alpha = alphas.data();
     bool binary = true;
-    for (int y = 0; y < picture->h && binary; ++y) {
-        for (int x = 0; x < picture->w; ++x) {
-            const Uint32 alpha = (pixelAt(picture, x, y) & format->Amask) >> format->Ashift;
-            binary = binary && (alpha == 0 || alpha == SDL_ALPHA_OPAQUE);
-            alphas[static_cast<size_t>(y) * picture->w + x] = static_cast<Uint8>(alpha);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x, ++alpha) {
+            *alpha = static_cast<Uint8>((pixels.at(x, y) & alphaMask) >> alphaShift);
+            binary &= *alpha == 0 || *alpha == SDL_ALPHA_OPAQUE;
         }
     }
     SDL_UnlockSurface(picture);
     return binary;
 }
 
-// Whether blitting `picture` (whose pixels have `alphas`, all 0 or 255) onto a surface like the
-// screen leaves what lies beneath a clear pixel alone and makes an opaque pixel the same whatever
-// lay beneath: tried on two surfaces, one all bits clear, one all bits set.
-bool blitsHide(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
-    const SDL_PixelFormat* format = screen->format;
-    if (format->BytesPerPixel != 4) {
-        return false;
-    }
-    SDL_Surface* beneath[2] = {};
-    bool hides = true;
-    constexpr Uint32 fills[2] = {0, UINT32_MAX};
-    for (int i = 0; i < 2 && hides; ++i) {
-        beneath[i] =
-            SDL_CreateRGBSurface(SDL_SWSURFACE, picture->w, picture->h, format->BitsPerPixel,
-                                 format->Rmask, format->Gmask, format->Bmask, format->Amask);
-        hides = beneath[i] != nullptr && !SDL_MUSTLOCK(beneath[i]) &&
-                SDL_FillRect(beneath[i], nullptr, fills[i]) == 0 &&
-                SDL_UpperBlit(picture, nullptr, beneath[i], nullptr) == 0;
-    }
-    for (int y = 0; y < picture->h && hides; ++y) {
-        for (int x = 0; x < picture->w; ++x) {
-            const Uint32 onClear = pixelAt(beneath[0], x, y);
-            const Uint32 onSet = pixelAt(beneath[1], x, y);
-            const bool opaque = alphas[static_cast<size_t>(y) * picture->w + x] != 0;
-            hides = hides && (opaque ? onClear == onSet : onClear == fills[0] && onSet == fills[1]);
+// How a picture is blitted, as far as its own surface decides: pictures alike in all of it are
+// blitted alike.
+struct BlitKind {
+    Uint32 masks[4] = {};
+    Uint8 bytesPerPixel = 0;
+    Uint32 flags = 0;
+    Uint8 surfaceAlpha = 0;
+    Uint32 colourKey = 0;
+
+    BlitKind() = default;
+    explicit BlitKind(const SDL_Surface* picture)
+        : masks{picture->format->Rmask, picture->format->Gmask, picture->format->Bmask,
+                picture->format->Amask},
+          bytesPerPixel(picture->format->BytesPerPixel),
+          flags(picture->flags & (SDL_SRCALPHA | SDL_SRCCOLORKEY | SDL_RLEACCEL)),
+          surfaceAlpha(picture->format->alpha), colourKey(picture->format->colorkey) {}
+    bool operator==(const BlitKind&) const = default;
+};
+
+// Two surfaces like the screen, one with every bit clear and one with every bit set, to try
+// blits on; null when the screen's pixels are not four bytes.
+class TrialGrounds {
+  public:
+    static constexpr Uint32 fills[2] = {0, UINT32_MAX};
+    static constexpr int trialOffsets = 8;
+    static constexpr int trialColumns = 256;
+    static constexpr int trialRows = 16;
+
+    TrialGrounds() {
+        const SDL_PixelFormat* format = screen->format;
+        for (SDL_Surface*& ground : grounds) {
+            ground = format->BytesPerPixel != 4
+                         ? nullptr
+                         : SDL_CreateRGBSurface(SDL_SWSURFACE, trialColumns + trialOffsets,
+                                                trialRows, format->BitsPerPixel, format->Rmask,
+                                                format->Gmask, format->Bmask, format->Amask);
         }
     }
-    for (SDL_Surface* made : beneath) {
-        SDL_FreeSurface(made);
+    TrialGrounds(const TrialGrounds&) = delete;
+    TrialGrounds& operator=(const TrialGrounds&) = delete;
+    ~TrialGrounds() {
+        for (SDL_Surface* ground : grounds) {
+            SDL_FreeSurface(ground);
+        }
     }
-    return hides;
-}
+
+    // Whether pictures blitted like `picture` hide what lies beneath, tried once per kind.
+    bool hideLike(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+        const BlitKind kind(picture);
+        for (int i = 0; i < triedCount; ++i) {
+            if (tried[i].first == kind) {
+                return tried[i].second;
+            }
+        }
+        const bool hides = hide(picture, alphas);
+        if (triedCount < triedRoom) {
+            tried[triedCount++] = {kind, hides};
+        }
+        return hides;
+    }
+
+    // Whether blitting `picture` (whose pixels have `alphas`, all 0 or 255) leaves what lies
+    // beneath a clear pixel alone and makes an opaque pixel the same whatever lay beneath: tried
+    // at every offset up to trialOffsets - 1 pixels, for the blitter's every way of starting a
+    // row.
+    bool hide(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+        for (int offset = 0; offset < trialOffsets; ++offset) {
+            if (!hideAt(picture, alphas, offset)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+  private:
+    // Tried on a strip of the picture's rows across its middle, at most trialColumns wide: the
+    // blitter treats each pixel alike wherever it lies, and a whole background would take long.
+    bool hideAt(SDL_Surface* picture, const std::vector<Uint8>& alphas, int offset) {
+        const int width = std::min(picture->w, trialColumns);
+        const int firstRow = std::max(0, picture->h / 2 - trialRows / 2);
+        const int rows = std::min(picture->h - firstRow, trialRows);
+        SDL_Rect strip{0, static_cast<Sint16>(firstRow), static_cast<Uint16>(width),
+                       static_cast<Uint16>(rows)};
+        for (int i = 0; i < 2; ++i) {
+            SDL_Rect area{0, 0, static_cast<Uint16>(width + offset), static_cast<Uint16>(rows)};
+            SDL_Rect at{static_cast<Sint16>(offset), 0, 0, 0};
+            if (grounds[i] == nullptr || SDL_MUSTLOCK(grounds[i]) ||
+                SDL_FillRect(grounds[i], &area, fills[i]) != 0 ||
+                SDL_UpperBlit(picture, &strip, grounds[i], &at) != 0) {
+                return false;
+            }
+        }
+        const Pixels onClear(grounds[0]);
+        const Pixels onSet(grounds[1]);
+        bool hides = true;
+        for (int y = 0; y < rows; ++y) {
+            const Uint8* alpha = alphas.data() + static_cast<size_t>(firstRow + y) * picture->w;
+            for (int x = 0; x < width; ++x) {
+                const Uint32 clear = onClear.at(x + offset, y);
+                const Uint32 set = onSet.at(x + offset, y);
+                hides &= alpha[x] != 0 ? clear == set : clear == fills[0] && set == fills[1];
+            }
+        }
+        return hides;
+    }
+
+    static constexpr int triedRoom = 8;
+    SDL_Surface* grounds[2] = {};
+    std::pair<BlitKind, bool> tried[triedRoom];
+    int triedCount = 0;
+};
 
 } // namespace
 
@@ -115,8 +207,15 @@ void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
     }
     std::sort(copies.begin(), copies.begin() + copyCount);
     hidingCount = 0;
-    for (int i = 0; i < copyCount; ++i) {
-        noteHiding(copies[i].first);
+    if (screen != nullptr && copyCount > 0) {
+        TrialGrounds grounds;
+        std::vector<Uint8> alphas;
+        for (int i = 0; i < copyCount && hidingCount < pictureRoom; ++i) {
+            SDL_Surface* picture = copies[i].first;
+            if (opaqueOrClear(picture, alphas) && grounds.hideLike(picture, alphas)) {
+                noteHiding(picture, alphas);
+            }
+        }
     }
     std::sort(hiding.begin(), hiding.begin() + hidingCount);
     for (Band& band : bands) {
@@ -126,23 +225,20 @@ void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
     }
 }
 
-// Notes `picture` among those that hide what lies beneath, with its cover, if it does.
-void BlitQueue::noteHiding(SDL_Surface* picture) {
-    std::vector<Uint8> alphas;
-    if (screen == nullptr || hidingCount == pictureRoom || !opaqueOrClear(picture, alphas) ||
-        !blitsHide(picture, alphas)) {
-        return;
-    }
+// Notes `picture`, whose pixels have `alphas` (all 0 or 255), among those that hide what lies
+// beneath, with its cover.
+void BlitQueue::noteHiding(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+    const int width = picture->w;
+    const int height = picture->h;
     Cover& cover = covers[hidingCount];
-    cover.height = picture->h;
-    cover.wordsPerRow = (picture->w + wordBits - 1) / wordBits;
-    cover.rows.assign(static_cast<size_t>(cover.wordsPerRow) * picture->h, 0);
-    for (int y = 0; y < picture->h; ++y) {
-        for (int x = 0; x < picture->w; ++x) {
-            if (alphas[static_cast<size_t>(y) * picture->w + x] != 0) {
-                cover.rows[static_cast<size_t>(y) * cover.wordsPerRow + x / wordBits] |=
-                    std::uint64_t{1} << (x % wordBits);
-            }
+    cover.height = height;
+    cover.wordsPerRow = (width + wordBits - 1) / wordBits;
+    cover.rows.assign(static_cast<size_t>(cover.wordsPerRow) * height, 0);
+    const Uint8* alpha = alphas.data();
+    for (int y = 0; y < height; ++y) {
+        std::uint64_t* row = cover.rows.data() + static_cast<size_t>(y) * cover.wordsPerRow;
+        for (int x = 0; x < width; ++x, ++alpha) {
+            row[x / wordBits] |= std::uint64_t{*alpha != 0 ? 1U : 0U} << (x % wordBits);
         }
     }
     hiding[hidingCount] = {picture, hidingCount};
@@ -360,8 +456,9 @@ void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
             band.room->parts[index].columns != asQueued) {
             const Part& part = band.room->parts[index];
             if (part.columns == 0) {
-                hiddenBlitCount.fetch_add(1, std::memory_order_relaxed);
-                continue; // covered all over by later blits, or beside the screen
+                // Covered all over by later blits (no rows left), or wholly beside the screen.
+                hiddenBlitCount.fetch_add(part.rows == 0 ? 1 : 0, std::memory_order_relaxed);
+                continue;
             }
             source = SDL_Rect{static_cast<Sint16>(part.x - entry.x),
                               static_cast<Sint16>(part.y - entry.y), part.columns, part.rows};
@@ -430,7 +527,7 @@ void BlitQueue::findParts(Band& band, int from, int end) {
             continue;
         }
         if (entry.x >= screen->w || entry.x + entry.columns() <= 0) {
-            part.columns = 0; // wholly beside the screen: nothing of it is drawn
+            part = besideScreen; // nothing of it is drawn
             continue;
         }
         const Cover* cover = entry.whole ? coverOf(entry.picture) : nullptr;

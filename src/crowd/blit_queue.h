@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -70,8 +71,7 @@ class BlitQueue {
     double helperShare() const { return cutInBands.load(std::memory_order_relaxed) ? share : 0.0; }
     // How many blits the helper has made on its surface so far. Frame loop, queue closed.
     long helperBlits() const { return helperBlitCount; }
-    // How many times so far a band left a queued blit out: covered all over there by later ones,
-    // or wholly beside the screen.
+    // How many times so far a band left a queued blit out, covered all over there by later ones.
     long hiddenBlits() const { return hiddenBlitCount; }
     // Holds the helper's share at `held` (from 0 to 1) from the next frame on, or lets it follow
     // the threads' pace again (nullopt). Not while the queue is open.
@@ -100,16 +100,20 @@ class BlitQueue {
         int wordsPerRow = 0;
         std::vector<std::uint64_t> rows;
 
-        const std::uint64_t* row(int y) const { return rows.data() + y * wordsPerRow; }
+        const std::uint64_t* row(int y) const {
+            return rows.data() + static_cast<std::ptrdiff_t>(y) * wordsPerRow;
+        }
     };
 
-    // The part of a queued blit a band draws, on the screen: nothing when `columns` is 0.
+    // The part of a queued blit a band draws, on the screen: nothing when `columns` is 0 (with
+    // `rows` 0 too when later blits cover it all over there).
     struct Part {
         Sint16 x;
         Sint16 y;
         Uint16 columns;
         Uint16 rows;
     };
+    static constexpr Part besideScreen{0, 0, 0, 1};
 
     // A band of rows [top, bottom) and how far its blits have got (entries below `made` are on the
     // screen there); one thread at a time holds its turn.
@@ -160,7 +164,7 @@ class BlitQueue {
 
     bool readyHelperSurface();
     SDL_Surface* copyOf(SDL_Surface* picture) const;
-    void noteHiding(SDL_Surface* picture);
+    void noteHiding(SDL_Surface* picture, const std::vector<Uint8>& alphas);
     const Cover* coverOf(const SDL_Surface* picture) const;
     void findParts(Band& band, int from, int end);
     void drawUpTo(Band& band, int end, bool onHelperSurface);
