@@ -47,32 +47,6 @@ struct Pixels {
     Uint32 at(int x, int y) const { return first[static_cast<std::ptrdiff_t>(y) * stride + x]; }
 };
 
-// The alpha of each pixel of `picture` (per-pixel alpha, four bytes a pixel): 0 clear, 255
-// opaque; false if any pixel lies between, or the picture has no alpha of its own.
-bool opaqueOrClear(SDL_Surface* picture, std::vector<Uint8>& alphas) {
-    const SDL_PixelFormat* format = picture->format;
-    if (format->BytesPerPixel != 4 || format->Amask == 0 || (picture->flags & SDL_SRCALPHA) == 0 ||
-        SDL_LockSurface(picture) != 0) {
-        return false;
-    }
-    const Pixels pixels(picture);
-    const Uint32 alphaMask = format->Amask;
-    const int alphaShift = format->Ashift;
-    const int width = picture->w;
-    const int height = picture->h;
-    alphas.resize(static_cast<size_t>(width) * height);
-    Uint8* alpha = alphas.data();
-    bool binary = true;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x, ++alpha) {
-            *alpha = static_cast<Uint8>((pixels.at(x, y) & alphaMask) >> alphaShift);
-            binary &= *alpha == 0 || *alpha == SDL_ALPHA_OPAQUE;
-        }
-    }
-    SDL_UnlockSurface(picture);
-    return binary;
-}
-
 // How a picture is blitted, as far as its own surface decides: pictures alike in all of it are
 // blitted alike.
 struct BlitKind {
@@ -119,28 +93,28 @@ class TrialGrounds {
         }
     }
 
-    // Whether pictures blitted like `picture` hide what lies beneath, tried once per kind.
-    bool hideLike(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+    // Whether pictures blitted like `picture` (whose pixels are all opaque or clear, as
+    // `opaqueAt(x, y)` says) hide what lies beneath, tried once per kind.
+    template <class OpaqueAt> bool hideLike(SDL_Surface* picture, OpaqueAt opaqueAt) {
         const BlitKind kind(picture);
         for (int i = 0; i < triedCount; ++i) {
             if (tried[i].first == kind) {
                 return tried[i].second;
             }
         }
-        const bool hides = hide(picture, alphas);
+        const bool hides = hide(picture, opaqueAt);
         if (triedCount < triedRoom) {
             tried[triedCount++] = {kind, hides};
         }
         return hides;
     }
 
-    // Whether blitting `picture` (whose pixels have `alphas`, all 0 or 255) leaves what lies
-    // beneath a clear pixel alone and makes an opaque pixel the same whatever lay beneath: tried
-    // at every offset up to trialOffsets - 1 pixels, for the blitter's every way of starting a
-    // row.
-    bool hide(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+    // Whether blitting `picture` leaves what lies beneath a clear pixel alone and makes an opaque
+    // pixel the same whatever lay beneath: tried at every offset up to trialOffsets - 1 pixels,
+    // for the blitter's every way of starting a row.
+    template <class OpaqueAt> bool hide(SDL_Surface* picture, OpaqueAt opaqueAt) {
         for (int offset = 0; offset < trialOffsets; ++offset) {
-            if (!hideAt(picture, alphas, offset)) {
+            if (!hideAt(picture, opaqueAt, offset)) {
                 return false;
             }
         }
@@ -150,7 +124,7 @@ class TrialGrounds {
   private:
     // Tried on a strip of the picture's rows across its middle, at most trialColumns wide: the
     // blitter treats each pixel alike wherever it lies, and a whole background would take long.
-    bool hideAt(SDL_Surface* picture, const std::vector<Uint8>& alphas, int offset) {
+    template <class OpaqueAt> bool hideAt(SDL_Surface* picture, OpaqueAt opaqueAt, int offset) {
         const int width = std::min(picture->w, trialColumns);
         const int firstRow = std::max(0, picture->h / 2 - trialRows / 2);
         const int rows = std::min(picture->h - firstRow, trialRows);
@@ -169,11 +143,11 @@ class TrialGrounds {
         const Pixels onSet(grounds[1]);
         bool hides = true;
         for (int y = 0; y < rows; ++y) {
-            const Uint8* alpha = alphas.data() + static_cast<size_t>(firstRow + y) * picture->w;
             for (int x = 0; x < width; ++x) {
                 const Uint32 clear = onClear.at(x + offset, y);
                 const Uint32 set = onSet.at(x + offset, y);
-                hides &= alpha[x] != 0 ? clear == set : clear == fills[0] && set == fills[1];
+                hides &=
+                    opaqueAt(x, firstRow + y) ? clear == set : clear == fills[0] && set == fills[1];
             }
         }
         return hides;
@@ -209,11 +183,15 @@ void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
     hidingCount = 0;
     if (screen != nullptr && copyCount > 0) {
         TrialGrounds grounds;
-        std::vector<Uint8> alphas;
         for (int i = 0; i < copyCount && hidingCount < pictureRoom; ++i) {
             SDL_Surface* picture = copies[i].first;
-            if (opaqueOrClear(picture, alphas) && grounds.hideLike(picture, alphas)) {
-                noteHiding(picture, alphas);
+            Cover& cover = covers[hidingCount];
+            const auto opaqueAt = [&cover](int x, int y) {
+                return (cover.row(y)[x / wordBits] >> (x % wordBits) & 1) != 0;
+            };
+            if (coverOpaque(picture, cover) && grounds.hideLike(picture, opaqueAt)) {
+                hiding[hidingCount] = {picture, hidingCount};
+                ++hidingCount;
             }
         }
     }
@@ -225,24 +203,36 @@ void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
     }
 }
 
-// Notes `picture`, whose pixels have `alphas` (all 0 or 255), among those that hide what lies
-// beneath, with its cover.
-void BlitQueue::noteHiding(SDL_Surface* picture, const std::vector<Uint8>& alphas) {
+// Makes `cover` a bit per opaque pixel of `picture` (per-pixel alpha, four bytes a pixel);
+// false if any pixel is neither opaque nor clear, or the picture has no alpha of its own.
+bool BlitQueue::coverOpaque(SDL_Surface* picture, Cover& cover) {
+    const SDL_PixelFormat* format = picture->format;
+    if (format->BytesPerPixel != 4 || format->Amask == 0 || (picture->flags & SDL_SRCALPHA) == 0 ||
+        SDL_LockSurface(picture) != 0) {
+        return false;
+    }
+    const Pixels pixels(picture);
+    const Uint32 alphaMask = format->Amask;
     const int width = picture->w;
     const int height = picture->h;
-    Cover& cover = covers[hidingCount];
     cover.height = height;
     cover.wordsPerRow = (width + wordBits - 1) / wordBits;
     cover.rows.assign(static_cast<size_t>(cover.wordsPerRow) * height, 0);
-    const Uint8* alpha = alphas.data();
+    std::uint64_t* word = cover.rows.data();
+    bool binary = true;
     for (int y = 0; y < height; ++y) {
-        std::uint64_t* row = cover.rows.data() + static_cast<size_t>(y) * cover.wordsPerRow;
-        for (int x = 0; x < width; ++x, ++alpha) {
-            row[x / wordBits] |= std::uint64_t{*alpha != 0 ? 1U : 0U} << (x % wordBits);
+        for (int x = 0; x < width; ++word) {
+            std::uint64_t bits = 0;
+            for (int bit = 0; bit < wordBits && x < width; ++bit, ++x) {
+                const Uint32 alpha = pixels.at(x, y) & alphaMask;
+                binary &= alpha == 0 || alpha == alphaMask;
+                bits |= std::uint64_t{alpha != 0 ? 1U : 0U} << bit;
+            }
+            *word = bits;
         }
     }
-    hiding[hidingCount] = {picture, hidingCount};
-    ++hidingCount;
+    SDL_UnlockSurface(picture);
+    return binary;
 }
 
 const BlitQueue::Cover* BlitQueue::coverOf(const SDL_Surface* picture) const {

@@ -164,7 +164,7 @@ class BlitQueue {
 
     bool readyHelperSurface();
     SDL_Surface* copyOf(SDL_Surface* picture) const;
-    void noteHiding(SDL_Surface* picture, const std::vector<Uint8>& alphas);
+    static bool coverOpaque(SDL_Surface* picture, Cover& cover);
     const Cover* coverOf(const SDL_Surface* picture) const;
     void findParts(Band& band, int from, int end);
     void drawUpTo(Band& band, int end, bool onHelperSurface);
