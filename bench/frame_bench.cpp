@@ -60,7 +60,7 @@ constexpr int settleFrames = 30;
 // the crowding floor, replayed crowdingFloorRuns times, from one more frame.
 constexpr int defaultRepetitions = 5;
 constexpr int defaultFramesPerRepetition = 200;
-constexpr int floorInterval = 4;
+constexpr int floorInterval = 8;
 constexpr int crowdingFloorRuns = 3;
 constexpr int startUpRuns = 5;
 // The capped run: its frame cap, its enemies and how long it is timed, in ms.
