@@ -351,17 +351,13 @@ bool BlitQueue::blitQueued() {
     const int end = queued.load(std::memory_order_acquire);
     const bool cut = cutInBands.load(std::memory_order_relaxed);
     Band& band = bands[byHelper && cut ? lower : upper];
-    const auto held = [this] {
-        return holding.load(std::memory_order_relaxed) &&
-               closedAt.load(std::memory_order_acquire) == 0;
-    };
-    if (band.made.load(std::memory_order_relaxed) >= end || held() || !takeTurn(band)) {
+    if (band.made.load(std::memory_order_relaxed) >= end || blitsHeld() || !takeTurn(band)) {
         return false;
     }
     // The queue may have closed (and opened again) meanwhile: look again, holding the turn.
     const int from = band.made.load(std::memory_order_relaxed);
     const int now = queued.load(std::memory_order_acquire);
-    const bool drawn = cutInBands.load(std::memory_order_relaxed) == cut && !held();
+    const bool drawn = cutInBands.load(std::memory_order_relaxed) == cut && !blitsHeld();
     if (drawn) {
         if (byHelper) {
             makeUpTo(band, now, cut); // uncut, the whole screen, in turns with the frame loop
@@ -410,18 +406,19 @@ void BlitQueue::makeUpTo(Band& band, int end, bool onHelperSurface) {
     drawUpTo(band, end, onHelperSurface);
 }
 
+bool BlitQueue::blitsHeld() const {
+    return holding.load(std::memory_order_relaxed) && closedAt.load(std::memory_order_acquire) == 0;
+}
+
 bool BlitQueue::drawAhead() {
     Band& band = bands[lower];
-    if (onFrameLoop || !holding.load(std::memory_order_relaxed) ||
-        closedAt.load(std::memory_order_acquire) != 0 || !takeTurn(band)) {
+    if (onFrameLoop || !blitsHeld() || !takeTurn(band)) {
         return false;
     }
     // The queue may have closed (and opened again) meanwhile: look again, holding the turn.
     const int from = band.made.load(std::memory_order_relaxed);
     const int now = queued.load(std::memory_order_acquire);
-    const bool ahead = holding.load(std::memory_order_relaxed) &&
-                       closedAt.load(std::memory_order_acquire) == 0 &&
-                       now - from >= fewestDrawnAhead;
+    const bool ahead = blitsHeld() && now - from >= fewestDrawnAhead;
     if (ahead) {
         findParts(band, from, now);
         drawUpTo(band, from + (now - from) / 2, true);
@@ -433,6 +430,7 @@ bool BlitQueue::drawAhead() {
 // Draws the band's share of the queued blits from where its last turn stopped up to `end`: of a
 // blit the band has a part for, only that part.
 void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
+    long hidden = 0;
     int index = band.made.load(std::memory_order_relaxed);
     for (; index < end; ++index) {
         const Entry& entry = entries[index];
@@ -447,7 +445,7 @@ void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
             const Part& part = band.room->parts[index];
             if (part.columns == 0) {
                 // Covered all over by later blits (no rows left), or wholly beside the screen.
-                hiddenBlitCount.fetch_add(part.rows == 0 ? 1 : 0, std::memory_order_relaxed);
+                hidden += part.rows == 0 ? 1 : 0;
                 continue;
             }
             source = SDL_Rect{static_cast<Sint16>(part.x - entry.x),
@@ -466,6 +464,7 @@ void BlitQueue::drawUpTo(Band& band, int end, bool onHelperSurface) {
         SDL_UpperBlit(copy, sourceOrWhole, helperSurface, &at);
         ++helperBlitCount;
     }
+    hiddenBlitCount.fetch_add(hidden, std::memory_order_relaxed);
     if (index > band.made.load(std::memory_order_relaxed)) {
         band.made.store(index, std::memory_order_release);
     }

@@ -162,6 +162,8 @@ class BlitQueue {
     std::atomic<long> hiddenBlitCount{0};
     std::array<long, screenHeight + 1> rowStarts{};
 
+    // Whether this frame's blits wait for the queue to close, and it has not closed yet.
+    bool blitsHeld() const;
     bool readyHelperSurface();
     SDL_Surface* copyOf(SDL_Surface* picture) const;
     static bool coverOpaque(SDL_Surface* picture, Cover& cover);

@@ -185,7 +185,8 @@ void Crowd::helperLoop() {
     for (;;) {
         shared.frameStarts.acquire();
         // The side work comes first: only this thread or a waiting frame loop can do it, while
-        // the frame loop works out any head nobody has taken when it needs it.
+        // the frame loop works out any head nobody has taken when it needs it. The idle work
+        // comes once no head is left.
         platform::spinUntil(
             [&] { return shared.frameEnds.load(std::memory_order_acquire); },
             [&] { return shared.sideWork() || takeHead(true) || shared.idleWork(); });
