@@ -575,19 +575,29 @@ template <class Step>
 
 namespace {
 
-// `pushed` where `pushes` is all ones, `own` where it is all zeros, without a branch that would be
-// mispredicted every other time.
 #if defined(__x86_64__) || defined(__i386__)
 using Choice = __m128d;
 
+// `value` in the low lane of a vector, the other lane left as it happens to be. This takes no
+// instruction, where `_mm_set_sd` clears the other lane with one: on the enemy's coordinate and
+// its pushed value, two more steps on the chain that every visit waits on (about 10 cycles a
+// visit rather than 8 on the machines we measure). Only the low lane is ever read.
+[[gnu::always_inline]] inline Choice inLowLane(double value) {
+    Choice lanes;
+    __asm__("" : "=x"(lanes) : "0"(value));
+    return lanes;
+}
+
+// `pushed` where `pushes` is all ones, `own` where it is all zeros, without a branch that would be
+// mispredicted every other time.
 [[gnu::always_inline]] inline double choose(Choice pushes, double pushed, double own) {
     return _mm_cvtsd_f64(
-        _mm_or_pd(_mm_and_pd(pushes, _mm_set_sd(pushed)), _mm_andnot_pd(pushes, _mm_set_sd(own))));
+        _mm_or_pd(_mm_andnot_pd(pushes, inLowLane(own)), _mm_and_pd(pushes, inLowLane(pushed))));
 }
 
 [[gnu::always_inline]] inline Choice inside(double below, double own, double above) {
-    return _mm_and_pd(_mm_cmplt_sd(_mm_set_sd(below), _mm_set_sd(own)),
-                      _mm_cmplt_sd(_mm_set_sd(own), _mm_set_sd(above)));
+    return _mm_and_pd(_mm_cmplt_sd(_mm_set_sd(below), inLowLane(own)),
+                      _mm_cmplt_sd(inLowLane(own), _mm_set_sd(above)));
 }
 #endif
 
