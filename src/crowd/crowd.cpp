@@ -579,9 +579,9 @@ namespace {
 using Choice = __m128d;
 
 // `value` in the low lane of a vector, the other lane left as it happens to be. This takes no
-// instruction, where `_mm_set_sd` clears the other lane with one: on the enemy's coordinate and
-// its pushed value, two more steps on the chain that every visit waits on (about 10 cycles a
-// visit rather than 8 on the machines we measure). Only the low lane is ever read.
+// instruction, where `_mm_set_sd` clears the other lane with one: for the enemy's coordinate and
+// its pushed value, two more instructions on the chain that every visit waits on
+// (docs/crowding.md, "The fused push"). Only the low lane is ever read.
 [[gnu::always_inline]] inline Choice inLowLane(double value) {
     Choice lanes;
     __asm__("" : "=x"(lanes) : "0"(value));
