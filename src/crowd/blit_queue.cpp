@@ -159,6 +159,18 @@ class TrialGrounds {
     int triedCount = 0;
 };
 
+// What is noted for `picture` among the first `count` of `noted` (pairs sorted by picture), or
+// null.
+template <class Noted>
+const typename Noted::value_type* notedFor(const Noted& noted, int count,
+                                           const SDL_Surface* picture) {
+    const auto end = noted.begin() + count;
+    const auto found = std::lower_bound(
+        noted.begin(), end, picture,
+        [](const auto& entry, const SDL_Surface* original) { return entry.first < original; });
+    return found != end && found->first == picture ? &*found : nullptr;
+}
+
 } // namespace
 
 void BlitQueue::shareDrawing(SDL_Surface* const* pictures, int count) {
@@ -236,11 +248,8 @@ bool BlitQueue::coverOpaque(SDL_Surface* picture, Cover& cover) {
 }
 
 const BlitQueue::Cover* BlitQueue::coverOf(const SDL_Surface* picture) const {
-    const auto end = hiding.begin() + hidingCount;
-    const auto found = std::lower_bound(
-        hiding.begin(), end, picture,
-        [](const auto& noted, const SDL_Surface* original) { return noted.first < original; });
-    return found != end && found->first == picture ? &covers[found->second] : nullptr;
+    const auto* found = notedFor(hiding, hidingCount, picture);
+    return found != nullptr ? &covers[found->second] : nullptr;
 }
 
 void BlitQueue::holdHelperShare(std::optional<double> held) {
@@ -249,11 +258,8 @@ void BlitQueue::holdHelperShare(std::optional<double> held) {
 }
 
 SDL_Surface* BlitQueue::copyOf(SDL_Surface* picture) const {
-    const auto end = copies.begin() + copyCount;
-    const auto found = std::lower_bound(
-        copies.begin(), end, picture,
-        [](const auto& copy, const SDL_Surface* original) { return copy.first < original; });
-    return found != end && found->first == picture ? found->second : nullptr;
+    const auto* found = notedFor(copies, copyCount, picture);
+    return found != nullptr ? found->second : nullptr;
 }
 
 // The helper's own surface over the screen's pixels, made anew whenever the screen changes.

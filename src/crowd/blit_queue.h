@@ -33,8 +33,8 @@
 // pictures, the queue holds every blit until it closes (the helper drawing ahead meanwhile what
 // it may, `drawAhead`), then draws of each blit only the rectangle around its pixels that no
 // later blit covers: in a crowd the enemies stand dozens deep, and most of what they would draw
-// is drawn over again. (Only while the screen is cut:
-// each band then draws across the whole width of the screen.)
+// is drawn over again. (Only while the screen is cut: each band then draws across the whole width
+// of the screen.)
 class BlitQueue {
   public:
     // Room for one blit per enemy and the scene's few; beyond that the queue closes itself and
