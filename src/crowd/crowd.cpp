@@ -591,7 +591,9 @@ using Choice = __m128d;
 // `pushed` where `pushes` is all ones, `own` where it is all zeros, without a branch that would be
 // mispredicted every other time: one blend, where masking both and joining them took two steps on
 // the chain. The instruction is written out because the stepping code is not built for the
-// machines that have it; only machines that fuse run it, and every machine with FMA has it.
+// machines that have it; only machines that fuse run it, and every machine with FMA has it. The
+// inputs go in as vectors: handed over as doubles, they made the compiler copy the coordinate
+// once more, on the chain, before its comparisons.
 [[gnu::always_inline]] inline double choose(Choice pushes, double pushed, double own) {
     Choice chosen;
     __asm__("vblendvpd %3, %2, %1, %0"
