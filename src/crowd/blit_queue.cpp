@@ -6,6 +6,7 @@
 #include "sprites/screen_blit.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <climits>
 #include <cstddef>
@@ -155,7 +156,7 @@ class TrialGrounds {
 
     static constexpr int triedRoom = 8;
     SDL_Surface* grounds[2] = {};
-    std::pair<BlitKind, bool> tried[triedRoom];
+    std::array<std::pair<BlitKind, bool>, triedRoom> tried{};
     int triedCount = 0;
 };
 

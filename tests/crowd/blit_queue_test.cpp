@@ -96,6 +96,35 @@ TEST(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     }
 }
 
+// More pictures, and more kinds of them, than the queue keeps room for: the pictures beyond the
+// helper's copies are left to the frame loop, the kinds beyond those it remembers are tried each
+// time, and every pixel still ends as at once.
+TEST(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
+    constexpr int pictureCount = 200;
+    std::vector<SDL_Surface*> pictures;
+    for (int i = 0; i < pictureCount; ++i) {
+        SDL_Surface* picture =
+            sprite(6 + i % 5, 5, [i](int x, int y) { return (x + y + i) % 3 == 0 ? 0 : 255; });
+        // Each colour key (of a colour no pixel has) makes a kind of picture of its own.
+        SDL_SetColorKey(picture, SDL_SRCCOLORKEY, 0x00010203U + static_cast<Uint32>(i));
+        pictures.push_back(picture);
+    }
+    frameBlits().shareDrawing(pictures.data(), pictureCount);
+    frameBlits().holdHelperShare(0.5);
+    constexpr int blits = 3000;
+    const auto noHelper = [] {};
+    const auto helper = [] { frameBlits().blitQueued(); };
+    const std::vector<Uint32> atOnce =
+        drawnScreen(pictures.data(), blits, false, noHelper, pictureCount);
+    drawnScreen(pictures.data(), blits, true, noHelper, pictureCount); // cuts the screen
+    EXPECT_TRUE(atOnce == drawnScreen(pictures.data(), blits, true, helper, pictureCount));
+    frameBlits().shareDrawing(nullptr, 0);
+    frameBlits().holdHelperShare(std::nullopt);
+    for (SDL_Surface* picture : pictures) {
+        SDL_FreeSurface(picture);
+    }
+}
+
 // Sprites stacked deep and hanging over every edge of the screen: the queue holds them until it
 // closes (the helper drawing ahead meanwhile what it may) and leaves out what later opaque pixels
 // cover, and every pixel still ends as at once, whichever thread draws it. A picture with pixels
@@ -129,8 +158,12 @@ TEST(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
         frameBlits().holdHelperShare(share);
         drawnScreen(pictures, blits, true, noHelper, pictureCount, stacked); // cuts the screen
         const long hiddenBefore = frameBlits().hiddenBlits();
+        const long helperBlitsBefore = frameBlits().helperBlits();
         EXPECT_TRUE(atOnce == drawnScreen(pictures, blits, true, helper, pictureCount, stacked));
         EXPECT_GT(frameBlits().hiddenBlits(), hiddenBefore + blits / 4) << share;
+        // Through its own copies: SDL keeps per picture how it last blitted, so the frame loop,
+        // drawing its band meanwhile, must not be blitting the same pictures.
+        EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore) << share;
     }
     frameBlits().shareDrawing(nullptr, 0);
     frameBlits().holdHelperShare(std::nullopt);
