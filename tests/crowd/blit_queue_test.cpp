@@ -165,6 +165,12 @@ TEST(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
         // drawing its band meanwhile, must not be blitting the same pictures.
         EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore) << share;
     }
+    // A frame of fewer blits after those: what the earlier frames queued beyond its last blit
+    // covers nothing now.
+    const std::vector<Uint32> fewerAtOnce =
+        drawnScreen(pictures, blits / 2, false, noHelper, pictureCount, stacked);
+    EXPECT_TRUE(fewerAtOnce ==
+                drawnScreen(pictures, blits / 2, true, helper, pictureCount, stacked));
     frameBlits().shareDrawing(nullptr, 0);
     frameBlits().holdHelperShare(std::nullopt);
     for (SDL_Surface* picture : pictures) {
