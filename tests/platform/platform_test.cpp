@@ -1,5 +1,7 @@
 // The platform layer: the end-of-run pause waits only on a terminal and there only until Enter or
-// the run's end; the test clock steps by hand; the process guard's signals and descriptors.
+// the run's end; a block file on any descriptor; the test clock steps by hand; the process
+// guard's signals and descriptors.
+#include "platform/block_file.h"
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/process_guard.h"
@@ -10,7 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +49,28 @@ TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
     EXPECT_EQ(earlyEndChecks, 3);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Press Enter to continue . . . Press Enter to continue . . . ");
+}
+
+// Descriptor 0 is a file's like any other: with standard input closed, the next file opened gets
+// it, and must not count as one that failed to open.
+TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("ghoulrun_block_" + std::to_string(getpid()));
+    const int standardInput = dup(STDIN_FILENO);
+    close(STDIN_FILENO);
+    {
+        platform::BlockFile file;
+        EXPECT_TRUE(file.create(path.string()));
+        EXPECT_TRUE(file.isOpen());
+        const unsigned char bytes[] = {'a', 'b', 'c', 'd', 'e'};
+        EXPECT_EQ(file.append(bytes, sizeof bytes), sizeof bytes);
+        file.cutTo(3);
+    }
+    dup2(standardInput, STDIN_FILENO);
+    close(standardInput);
+    std::ifstream written(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abc");
+    std::filesystem::remove(path);
 }
 
 TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
