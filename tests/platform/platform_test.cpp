@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/process_guard.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -54,8 +54,8 @@ TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
 // Descriptor 0 is a file's like any other: with standard input closed, the next file opened gets
 // it, and must not count as one that failed to open.
 TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("ghoulrun_block_" + std::to_string(getpid()));
+    const testing_support::TemporaryFolder folder;
+    const std::filesystem::path path = folder.path() / "block";
     const int standardInput = dup(STDIN_FILENO);
     close(STDIN_FILENO);
     {
@@ -70,7 +70,6 @@ TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
     close(standardInput);
     std::ifstream written(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abc");
-    std::filesystem::remove(path);
 }
 
 TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
