@@ -5,9 +5,15 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
+
+// The option GoogleTest starts a death test's own process with, in the thread-safe style.
+constexpr const char* deathTestOption = "--gtest_internal_run_death_test";
 
 class SdlEnvironment : public ::testing::Environment {
   public:
@@ -22,10 +28,39 @@ class SdlEnvironment : public ::testing::Environment {
     void TearDown() override { SDL_Quit(); }
 };
 
+// The game ends its process from deep inside (a finished game over, the end of a replay). Code
+// under test that did so by mistake would leave with status 0 halfway through a test, which the
+// test runner reads as a pass; such an exit fails the run instead. A death test's own process
+// (forked, or started anew with deathTestOption) exits on purpose and is left alone.
+pid_t runnerProcess = 0;
+bool testsFinished = false;
+
+void failUnfinishedRun() {
+    if (!testsFinished && getpid() == runnerProcess) {
+        std::fputs("the test process exited before its tests finished\n", stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
+}
+
+bool isDeathTestProcess(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], deathTestOption, std::strlen(deathTestOption)) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!isDeathTestProcess(argc, argv)) {
+        runnerProcess = getpid();
+        std::atexit(failUnfinishedRun);
+    }
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new SdlEnvironment);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    testsFinished = true;
+    return status;
 }
