@@ -1,7 +1,11 @@
 // The enemies: steering, strikes and the draw.
 #include "pieces/attacker.h"
+#include "pieces/crawler.h"
 #include "pieces/enemy_fixture.h"
+#include "pieces/shooter.h"
 #include "sprites/sprite_catalogue.h"
+
+#include <memory>
 
 using namespace enemy_testing;
 using testing_support::screenColourAt;
@@ -80,6 +84,19 @@ TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFr
     EXPECT_EQ(screenColourAt(399, top).r, 0);
     EXPECT_EQ(screenColourAt(400, top - 1).r, 0);
     EXPECT_EQ(screenColourAt(400, 300).r, 0);
+}
+
+// The roster is made whole at start-up; each enemy in it waits dead, out of every check, until the
+// release schedule brings it in.
+TEST_F(EnemyTest, EveryKindWaitsDeadInTheRosterUntilReleased) {
+    const std::unique_ptr<GamePiece> kinds[] = {std::make_unique<attacker>(Vec2(0, 0)),
+                                                std::make_unique<crawler>(Vec2(0, 0)),
+                                                std::make_unique<shooter>(Vec2(0, 0))};
+    for (const std::unique_ptr<GamePiece>& enemy : kinds) {
+        EXPECT_FALSE(enemy->isAlive());
+        enemy->activate();
+        EXPECT_TRUE(enemy->isAlive());
+    }
 }
 
 } // namespace

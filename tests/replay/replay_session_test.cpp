@@ -9,6 +9,7 @@
 #include "replay/state_digest.h"
 #include "shell/game.h"
 #include "shell/globals.h"
+#include "sprites/screen_blit.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     EXPECT_EQ(replayOf(recordingPath), recorded);
     EXPECT_TRUE(replay::replayOver());
     replay::stop();
+    EXPECT_FALSE(screenBlitsSkipped()) << "the headless replay's blits stay off after it";
 
     // Replayed in a window, each frame waits until as much time has passed as in the recorded
     // run, and the run ends at the frame where the player closes that window.
