@@ -9,24 +9,18 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 namespace {
 
 using testing_support::alphaAt;
+using testing_support::contentsOf;
 
 const std::filesystem::path runFolder = GHOULRUN_RUN_FOLDER;
 constexpr int emptyEntry = 16;
 constexpr int lastSceneEntry = 47;
 constexpr int outputRate = 22050;     // the mixer's rate in the game, 16-bit stereo
 constexpr double gameOverPause = 3.7; // seconds between the jingle's start and the exit
-
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 TEST(GeneratedData, ASecondRunWritesIdenticalFiles) {
     testing_support::TemporaryFolder fresh;

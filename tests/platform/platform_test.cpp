@@ -13,9 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -68,8 +66,7 @@ TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
     }
     dup2(standardInput, STDIN_FILENO);
     close(standardInput);
-    std::ifstream written(path, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "abc");
+    EXPECT_EQ(testing_support::contentsOf(path), "abc");
 }
 
 TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {

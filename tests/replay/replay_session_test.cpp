@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <tuple>
 
@@ -98,8 +97,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     replay::Recording written;
     ASSERT_EQ(replay::load(recordingPath, written), "");
     const Uint32 interval = written.header.checkInterval;
-    std::ifstream in(recordingPath, std::ios::binary);
-    std::string astray{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string astray = testing_support::contentsOf(recordingPath);
     const std::string firstCheck(reinterpret_cast<const char*>(&recorded[interval]), 8);
     astray.at(astray.find(firstCheck)) ^= 1;
     std::ofstream(astrayPath, std::ios::binary) << astray;

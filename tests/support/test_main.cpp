@@ -5,15 +5,16 @@
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
 
 // The option GoogleTest starts a death test's own process with, in the thread-safe style.
-constexpr const char* deathTestOption = "--gtest_internal_run_death_test";
+constexpr std::string_view deathTestOption = "--gtest_internal_run_death_test";
 
 class SdlEnvironment : public ::testing::Environment {
   public:
@@ -43,12 +44,8 @@ void failUnfinishedRun() {
 }
 
 bool isDeathTestProcess(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strncmp(argv[i], deathTestOption, std::strlen(deathTestOption)) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(argv + 1, argv + argc,
+                       [](std::string_view option) { return option.starts_with(deathTestOption); });
 }
 
 } // namespace

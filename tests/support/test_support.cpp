@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 namespace testing_support {
@@ -58,6 +59,11 @@ void writeBmp24(const std::filesystem::path& path, int width, int height,
             out.put(0);
         }
     }
+}
+
+std::string contentsOf(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 TemporaryFolder::TemporaryFolder() {

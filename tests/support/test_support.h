@@ -19,6 +19,9 @@ struct Rgb {
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels);
 
+// The whole of a file's bytes; empty when it cannot be read.
+std::string contentsOf(const std::filesystem::path& path);
+
 // A fresh empty folder under the system temporary folder, removed by the destructor.
 class TemporaryFolder {
   public:
