@@ -5,7 +5,7 @@
 
 #include "pieces/game_piece.h"
 #include "pieces/vec2.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <bit>
 #include <cmath>

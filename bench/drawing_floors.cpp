@@ -3,7 +3,7 @@
 
 #include "alloc_counter.h"
 #include "bench_clock.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <algorithm>
 #include <array>

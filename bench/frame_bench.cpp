@@ -22,8 +22,8 @@
 #include "platform/clock.h"
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
-#include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #include <SDL/SDL.h>
 

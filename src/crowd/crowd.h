@@ -4,7 +4,7 @@
 
 #include "crowd/piles.h"
 #include "pieces/vec2.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <cstdint>
 #include <optional>
@@ -213,6 +213,3 @@ class Crowd {
     bool takeHead(bool byHelper);
     void workOutHead(int slot);
 };
-
-// The Crowd of the frame loop (crowding.cpp); the game reaches it through crowding.h.
-Crowd& frameCrowd();

@@ -2,9 +2,9 @@
 // core, ahead of the frame loop, and between them does the frame's other shared work.
 #include "crowd/crowd.h"
 
-#include "crowd/spin_wait.h"
 #include "pieces/game_piece.h"
 #include "platform/cores.h"
+#include "platform/spin_wait.h"
 
 #include <atomic>
 #include <bit>

@@ -1,12 +1,12 @@
-// Crowding: the frame's Crowd and queue of enemy blits, behind the calls the game makes.
+// Crowding: the frame's Crowd and its helper thread, behind the calls the game makes.
 #include "crowd/crowding.h"
 
-#include "crowd/blit_queue.h"
 #include "crowd/crowd.h"
 #include "pieces/game_piece.h"
-#include "shell/globals.h"
-#include "sprites/screen_blit.h"
+#include "render/blit_queue.h"
+#include "render/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -19,28 +19,13 @@ namespace {
 constexpr const char* plainSwitch = "GHOULRUN_PLAIN_CROWD";
 constexpr const char* plainSwitchOn = "1";
 
-BlitQueue queue;
 Crowd crowd;
-// From the first frame, the queue takes the screen's blits while it is open, and the helper
-// thread makes them between its shares of the passes.
-bool connectQueue() {
-    setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
-        return queue.take(picture, source, at);
-    });
-    crowd.shareHelperWith([] { return queue.blitQueued(); }, [] { return queue.drawAhead(); });
-    return true;
-}
-[[maybe_unused]] const bool queueConnected = connectQueue();
 bool plainOnlyRun = false;
 
 } // namespace
 
 Crowd& frameCrowd() {
     return crowd;
-}
-
-BlitQueue& frameBlits() {
-    return queue;
 }
 
 namespace crowding {
@@ -83,8 +68,11 @@ void prepare() {
     const char* plain = std::getenv(plainSwitch);
     setPlainOnly(plain != nullptr && std::strcmp(plain, plainSwitchOn) == 0);
     if (!plainOnlyRun) {
+        // The helper makes the frame's queued blits between its shares of the passes.
+        crowd.shareHelperWith([] { return frameBlits().blitQueued(); },
+                              [] { return frameBlits().drawAhead(); });
         crowd.prepareHelper();
-        queue.shareDrawing(spriteCatalogue, catalogueSize);
+        frameBlits().shareDrawing(spriteCatalogue, catalogueSize);
     }
 }
 
@@ -102,7 +90,7 @@ void beginFrame() {
     }
     crowd.open();
     if (crowd.isHelped()) {
-        queue.open();
+        frameBlits().open();
     }
 }
 
@@ -117,7 +105,7 @@ void updateEnemy(int slot, GamePiece& enemy) {
 }
 
 void endFrame() {
-    queue.close();
+    frameBlits().close();
     crowd.close();
 }
 

@@ -5,6 +5,7 @@
 
 #include <SDL/SDL.h>
 
+class Crowd;
 class GamePiece;
 
 // GHOULRUN_PLAIN_CROWD=1 in the environment runs the game on the plain pass alone (no Crowd, no
@@ -46,3 +47,7 @@ void updateEnemy(int slot, GamePiece& enemy);
 void endFrame();
 
 } // namespace crowding
+
+// The Crowd of the frame loop, for the tests and the benchmark; the game reaches it through the
+// calls above.
+Crowd& frameCrowd();

@@ -1,7 +1,7 @@
 // Piles: the groups of crowd slots standing at exactly one coordinate on one axis.
 #pragma once
 
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <cstdint>
 #include <span>

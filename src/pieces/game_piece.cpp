@@ -1,10 +1,10 @@
 // The default behaviour every piece inherits: animation stepping, drawing, the per-frame update.
 #include "pieces/game_piece.h"
 
-#include "shell/globals.h"
+#include "render/screen_blit.h"
 #include "sprites/mirror_surface.h"
-#include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 namespace {
 

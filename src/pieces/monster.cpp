@@ -2,8 +2,8 @@
 #include "pieces/monster.h"
 
 #include "crowd/crowding.h"
-#include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #include <cmath>
 

@@ -2,9 +2,9 @@
 #include "pieces/player.h"
 
 #include "platform/console.h"
-#include "shell/globals.h"
 #include "sound/sound_engine.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #include <iostream>
 

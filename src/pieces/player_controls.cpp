@@ -2,7 +2,7 @@
 #include "pieces/player.h"
 
 #include "replay/session.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <cmath>
 #include <cstdlib>

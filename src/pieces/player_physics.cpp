@@ -1,7 +1,7 @@
 // The hero's think: the jump arc, the sword's strike, and the bands that scroll or stop it.
 #include "pieces/player.h"
 
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,9 +1,9 @@
 // The scene: background and camera, the status bar, and the recovering health and ammo meters.
 #include "pieces/world.h"
 
-#include "shell/globals.h"
-#include "sprites/screen_blit.h"
+#include "render/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #include <algorithm>
 

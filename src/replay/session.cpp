@@ -4,11 +4,10 @@
 #include "platform/clock.h"
 #include "platform/gamepad.h"
 #include "platform/process_guard.h"
+#include "render/screen_blit.h"
 #include "replay/recording.h"
 #include "replay/state_digest.h"
-#include "shell/globals.h"
-#include "shell/shell_controls.h"
-#include "sprites/screen_blit.h"
+#include "state/globals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -132,10 +131,10 @@ void startRecording(const Options& options) {
 
 // One SDL_PollEvent, as every frame makes. An event the shell takes for itself (a pause, say)
 // never becomes the frame's event: the last one stays current, as when nothing arrived.
-bool pollLiveEvent(SDL_Event& event) {
+bool pollLiveEvent(SDL_Event& event, ShellEventTaker takeForShell) {
     platform::pollGamepad();
     SDL_Event arrived;
-    if (SDL_PollEvent(&arrived) == 0 || takeShellControl(arrived)) {
+    if (SDL_PollEvent(&arrived) == 0 || (takeForShell != nullptr && takeForShell(arrived))) {
         return false;
     }
     event = arrived;
@@ -252,13 +251,13 @@ Uint32 frameReading() {
     return session.lastFrameTick;
 }
 
-void pollFrameEvent(SDL_Event& event) {
+void pollFrameEvent(SDL_Event& event, ShellEventTaker takeForShell) {
     switch (session.mode) {
     case Mode::live:
-        pollLiveEvent(event);
+        pollLiveEvent(event, takeForShell);
         return;
     case Mode::recording: {
-        const bool arrived = pollLiveEvent(event);
+        const bool arrived = pollLiveEvent(event, takeForShell);
         session.writer.frame(session.lastFrameTick, arrived ? &event : nullptr);
         watchRecorder();
         return;

@@ -38,10 +38,15 @@ Uint32 rosterReading();
 // or until a signal asks the run to end.
 Uint32 frameReading();
 
+// Acts on an event that belongs to the shell (a pause, the whole screen) and says whether it took
+// it; a taken event never becomes the frame's.
+using ShellEventTaker = bool (*)(const SDL_Event& event);
+
 // Step 2 of the frame: stores a newly arrived event in `event`, or leaves it as it was. Live,
-// one SDL_PollEvent; recording, the frame is then written; replaying, the recorded event, while
-// the real queue is only watched for the window being closed.
-void pollFrameEvent(SDL_Event& event);
+// one SDL_PollEvent, offered first to `takeForShell` (null: none); recording, the frame is then
+// written; replaying, the recorded event, while the real queue is only watched for the window
+// being closed.
+void pollFrameEvent(SDL_Event& event, ShellEventTaker takeForShell);
 
 // After the frame's flip: every check interval the recorder writes the state digest, and a
 // replay compares it with the recorded one. A replay that went another way ends the process

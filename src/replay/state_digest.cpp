@@ -4,8 +4,8 @@
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
 #include "pieces/world.h"
-#include "shell/globals.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #define XXH_STATIC_LINKING_ONLY
 #include <xxhash.h>

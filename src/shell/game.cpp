@@ -13,13 +13,16 @@
 #include "platform/display_loss.h"
 #include "platform/gamepad.h"
 #include "platform/process_guard.h"
+#include "render/blit_queue.h"
+#include "render/screen_blit.h"
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
-#include "shell/globals.h"
 #include "shell/pause.h"
+#include "shell/shell_controls.h"
+#include "shell/window.h"
 #include "sound/sound_engine.h"
-#include "sprites/screen_blit.h"
 #include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -29,9 +32,6 @@
 
 namespace {
 
-constexpr const char* windowCaption = "Ghoulrun";
-constexpr int screenDepth = 32;
-constexpr Uint32 videoFlags = SDL_HWSURFACE | SDL_HWACCEL | SDL_DOUBLEBUF;
 constexpr Uint32 backgroundFill = 255; // pure blue, shows wherever nothing is drawn
 constexpr int musicLoopsForever = -1;
 
@@ -60,49 +60,8 @@ constexpr double crawlerOddSlotStep = 50;
 constexpr double shooterBaseSpeed = 200;
 constexpr double shooterOddSlotStep = 75;
 
-// With no display at all SDL falls back to drawing into memory, where nobody can see or steer
-// the game; unless that driver was asked for by name, it counts as having no display.
-constexpr const char* memoryVideoDriver = "offscreen";
-constexpr const char* noDisplayMessage = "no display to show the window on";
-
-bool displayIsVisible() {
-    char driver[32] = {};
-    SDL_VideoDriverName(driver, sizeof driver);
-    const char* requested = std::getenv("SDL_VIDEODRIVER");
-    return std::strcmp(driver, memoryVideoDriver) != 0 ||
-           (requested != nullptr && std::strstr(requested, memoryVideoDriver) != nullptr);
-}
-
 // The frame cap of this run, if the command line set one.
 FramePacer pacer;
-// The window opens as the whole screen.
-bool startFullscreen = false;
-
-[[noreturn]] void failStartUp(const char* format) {
-    std::fprintf(stderr, format, SDL_GetError());
-    std::exit(EXIT_FAILURE);
-}
-
-void openWindow() {
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
-        failStartUp("Unable to init SDL: %s\n");
-    }
-    std::atexit(SDL_Quit);
-    if (!displayIsVisible()) {
-        SDL_SetError("%s", noDisplayMessage);
-        failStartUp("Unable to init SDL: %s\n");
-    }
-    screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth,
-                              videoFlags | (startFullscreen ? SDL_FULLSCREEN : 0));
-    if (screen == nullptr) {
-        failStartUp("Unable to set 800x600 video: %s\n");
-    }
-    SDL_WM_SetCaption(windowCaption, nullptr);
-    SDL_Init(SDL_INIT_EVERYTHING);
-    platform::openGamepad();
-    // From here on the display is ours to lose; SDL's own teardown must never run after that.
-    platform::endOnLostDisplay();
-}
 
 void startSound() {
     SoundEngine* engine = SoundEngine::instance();
@@ -171,8 +130,7 @@ int runGame(const RunOptions& options) {
     platform::guardProcess();
     replay::begin(options.replay);
     pacer = FramePacer(options.fps);
-    startFullscreen = options.fullscreen;
-    startUp();
+    startUp(options.fullscreen);
     gameState = statePlaying;
     stateLoop();
     if (gameState == stateQuit) {
@@ -199,12 +157,14 @@ void finishRun(std::ostream& out) {
     SoundEngine::waitForGameOver();
 }
 
-void startUp() {
-    openWindow();
+void startUp(bool fullscreen) {
+    openWindow(fullscreen);
     startSound();
     loadSprites();
     loadPauseBanner();
     buildRoster();
+    // A frame the crowding helper shares has the screen's blits queued, and made by both threads.
+    connectFrameBlits();
     crowding::prepare();
 }
 
@@ -244,8 +204,8 @@ void stateLoop() {
             }
             break;
         case stateStarting:
-        case 2:
-        case 3:
+        case stateSpareTwo:
+        case stateSpareThree:
             break;
         default:
             gameState = stateQuit;
@@ -266,7 +226,7 @@ int runFrame() {
     if (!screenBlitsSkipped()) {
         SDL_FillRect(screen, nullptr, backgroundFill);
     }
-    replay::pollFrameEvent(frameEvent);
+    replay::pollFrameEvent(frameEvent, takeShellControl);
     releaseDueEnemy();
     // The enemies stand where the frame finds them from here on until their updates: the crowding
     // passes' helper can start on them while the background draws.

@@ -9,10 +9,6 @@
 
 class GamePiece;
 
-// Window size; the video mode is set once, at start-up.
-constexpr int screenWidth = 800;
-constexpr int screenHeight = 600;
-
 // What the command line asked of the run. Left as they are, the run is the plain game.
 struct RunOptions {
     replay::Options replay; // recording or replaying
@@ -25,9 +21,10 @@ struct RunOptions {
 // exit status: 1 when the recording was lost, else 0.
 int runGame(const RunOptions& options);
 
-// Starts SDL, the window, the sound engine and its music, the sprite catalogue and the roster.
-// A media-library failure ends the process with a message on standard error and status 1.
-void startUp();
+// Starts SDL, the window (as the whole screen when `fullscreen`), the sound engine and its music,
+// the sprite catalogue and the roster. A media-library failure ends the process with a message on
+// standard error and status 1.
+void startUp(bool fullscreen = false);
 
 // Builds every piece of the run: the enemies in slots pieceCount down to 2 (out of play), then
 // the hero in slot 1 and the World in slot 0.

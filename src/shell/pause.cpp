@@ -5,11 +5,12 @@
 #include "platform/clock.h"
 #include "platform/gamepad.h"
 #include "platform/process_guard.h"
+#include "render/screen_blit.h"
 #include "replay/session.h"
-#include "shell/globals.h"
-#include "shell/shell_controls.h"
+#include "shell/shell_keys.h"
+#include "shell/window.h"
 #include "sound/sound_engine.h"
-#include "sprites/screen_blit.h"
+#include "state/globals.h"
 
 namespace {
 
@@ -44,16 +45,6 @@ void showBanner() {
 }
 
 } // namespace
-
-bool isPauseKey(const SDL_Event& event) {
-    return event.type == SDL_KEYDOWN &&
-           (event.key.keysym.sym == SDLK_ESCAPE || event.key.keysym.sym == SDLK_PAUSE);
-}
-
-bool isFocusLoss(const SDL_Event& event) {
-    return event.type == SDL_ACTIVEEVENT && event.active.gain == 0 &&
-           (event.active.state & SDL_APPINPUTFOCUS) != 0;
-}
 
 void requestPause() {
     requested = true;

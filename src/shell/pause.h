@@ -4,11 +4,6 @@
 
 #include <SDL/SDL.h>
 
-// True for the events that pause a run, and resume a paused one: Esc or Pause pressed.
-bool isPauseKey(const SDL_Event& event);
-// True when the window loses the input focus: that pauses too, but only a key resumes.
-bool isFocusLoss(const SDL_Event& event);
-
 // Noted by the frame's event poll when a pause was asked for; the run pauses after the frame.
 void requestPause();
 bool pauseRequested();

@@ -9,10 +9,3 @@
 // true: the event is then not the frame's. Every other event returns false and goes to the
 // pieces as designed.
 bool takeShellControl(const SDL_Event& event);
-
-// F11, or Enter with either Alt key held.
-bool isFullscreenToggle(const SDL_Event& event);
-
-// Switches between the 800 x 600 window and the whole screen. The picture keeps its 4:3 shape
-// on any screen: SDL scales it whole and fills the rest of a wider screen with black.
-void toggleFullscreen();

@@ -1,10 +1,10 @@
 // The crowding machinery against the plain way: the Crowd's pass bit for bit however the helper
 // thread shares the frame, and whole frames of real enemies, moved and drawn; the Piles' records.
-#include "crowd/blit_queue.h"
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
 #include "pieces/enemy_fixture.h"
 #include "platform/cores.h"
+#include "render/blit_queue.h"
 #include "shell/game.h"
 #include "sprites/sprite_catalogue.h"
 

@@ -1,8 +1,8 @@
 // The base piece: setFrame's refusals, the animation loop and the draw.
 #include "pieces/game_piece.h"
 #include "platform/clock.h"
-#include "shell/globals.h"
 #include "sprites/mirror_surface.h"
+#include "state/globals.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

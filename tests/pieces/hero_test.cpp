@@ -3,7 +3,7 @@
 
 #include "platform/clock.h"
 #include "replay/session.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 using namespace hero_world;
 

@@ -6,7 +6,7 @@
 #include "pieces/player.h"
 #include "pieces/world.h"
 #include "platform/clock.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "pieces/hero_world_fixture.h"
 
 #include "platform/clock.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 using namespace hero_world;
 using testing_support::Rgb;

@@ -3,6 +3,7 @@
 #include "platform/gamepad.h"
 #include "replay/session.h"
 #include "shell/pause.h"
+#include "shell/shell_controls.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ class GamepadTest : public ::testing::Test {
     // The key the frame's event poll hands the game, signed: + pressed, - let go, 0 nothing.
     static int keyOfFrame() {
         SDL_Event event{};
-        replay::pollFrameEvent(event);
+        replay::pollFrameEvent(event, takeShellControl);
         return event.type == SDL_KEYDOWN ? event.key.keysym.sym : -event.key.keysym.sym;
     }
 

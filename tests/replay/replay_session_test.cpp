@@ -4,12 +4,12 @@
 // closing the window ends it.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
+#include "render/screen_blit.h"
 #include "replay/recording.h"
 #include "replay/session.h"
 #include "replay/state_digest.h"
 #include "shell/game.h"
-#include "shell/globals.h"
-#include "sprites/screen_blit.h"
+#include "state/globals.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "platform/process_guard.h"
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <algorithm>
 #include <sstream>

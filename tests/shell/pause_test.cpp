@@ -6,9 +6,9 @@
 #include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/game.h"
-#include "shell/globals.h"
 #include "shell/pause.h"
 #include "shell/shell_controls.h"
+#include "state/globals.h"
 
 #include <dlfcn.h>
 

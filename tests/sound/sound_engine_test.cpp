@@ -5,8 +5,8 @@
 #include "platform/clock.h"
 #include "platform/process_guard.h"
 #include "shell/game.h"
-#include "shell/globals.h"
 #include "sound/sound_engine.h"
+#include "state/globals.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

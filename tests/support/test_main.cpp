@@ -1,6 +1,7 @@
 // Test entry: the real SDL on its dummy drivers, an 800x600 display surface, the test clock.
 #include "platform/clock.h"
-#include "shell/globals.h"
+#include "render/blit_queue.h"
+#include "state/globals.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -25,6 +26,7 @@ class SdlEnvironment : public ::testing::Environment {
         screen = SDL_SetVideoMode(800, 600, 32, SDL_SWSURFACE);
         ASSERT_NE(screen, nullptr) << SDL_GetError();
         platform::useTestClock(0);
+        connectFrameBlits(); // as the game's start-up does
     }
     void TearDown() override { SDL_Quit(); }
 };

@@ -2,8 +2,8 @@
 #include "support/test_support.h"
 
 #include "platform/clock.h"
-#include "shell/globals.h"
 #include "sprites/mirror_surface.h"
+#include "state/globals.h"
 
 #include <atomic>
 #include <fstream>

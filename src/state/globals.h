@@ -1,4 +1,5 @@
-// The shell's globals: the piece table and the frame state through which the pieces meet.
+// The run's shared state: the piece table, the screen and the frame state through which every
+// part of the game meets. Every room may include this; it includes nothing of the game.
 #pragma once
 
 #include <SDL/SDL.h>
@@ -11,9 +12,16 @@ constexpr int worldSlot = 0;
 constexpr int heroSlot = 1;
 constexpr int firstEnemySlot = 2;
 
-// Values of gameState.
+// Window size; the video mode is set once, at start-up.
+constexpr int screenWidth = 800;
+constexpr int screenHeight = 600;
+
+// Values of gameState. Nothing sets the two spare states; the state loop waits through them as
+// through stateStarting.
 constexpr int stateStarting = 0;
 constexpr int statePlaying = 1;
+constexpr int stateSpareTwo = 2;
+constexpr int stateSpareThree = 3;
 constexpr int stateQuit = 4;
 
 // The piece table, filled once by buildRoster; the entries never change afterwards and the

@@ -1,5 +1,5 @@
-// Storage for the shell's globals.
-#include "shell/globals.h"
+// Storage for the run's shared state.
+#include "state/globals.h"
 
 #include "platform/clock.h"
 

@@ -1,7 +1,7 @@
 // The one door to the screen for blits.
-#include "sprites/screen_blit.h"
+#include "render/screen_blit.h"
 
-#include "shell/globals.h"
+#include "state/globals.h"
 
 namespace {
 

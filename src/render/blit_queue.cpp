@@ -1,9 +1,9 @@
 // The frame's queue of screen blits, the turns that keep them in order, and the cut of the screen
 // into bands for the two threads.
-#include "crowd/blit_queue.h"
+#include "render/blit_queue.h"
 
-#include "crowd/spin_wait.h"
-#include "sprites/screen_blit.h"
+#include "platform/spin_wait.h"
+#include "render/screen_blit.h"
 
 #include <algorithm>
 #include <array>
@@ -579,4 +579,20 @@ BlitQueue::Part BlitQueue::visiblePart(Band& band, const Entry& entry, const Cov
     return Part{static_cast<Sint16>(firstColumn), static_cast<Sint16>(firstRow),
                 static_cast<Uint16>(lastColumn - firstColumn + 1),
                 static_cast<Uint16>(lastRow - firstRow + 1)};
+}
+
+namespace {
+
+BlitQueue frameQueue;
+
+} // namespace
+
+BlitQueue& frameBlits() {
+    return frameQueue;
+}
+
+void connectFrameBlits() {
+    setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect* source, const SDL_Rect& at) {
+        return frameQueue.take(picture, source, at);
+    });
 }

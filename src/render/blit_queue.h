@@ -1,8 +1,7 @@
 // BlitQueue: a frame's blits onto the screen, kept in order and made by whichever thread has time.
 #pragma once
 
-#include "shell/game.h"
-#include "shell/globals.h"
+#include "state/globals.h"
 
 #include <SDL/SDL.h>
 
@@ -179,5 +178,9 @@ class BlitQueue {
     void drawAsFrameLoop(Band& band, int end);
 };
 
-// The queue of the frame loop (crowding.cpp); the game reaches it through crowding.h.
+// The queue of the frame loop, which crowding opens in a frame its helper thread shares.
 BlitQueue& frameBlits();
+
+// From now on, the frame loop's queue takes the screen's blits while it is open. Once, at
+// start-up; until then every blit is made at once.
+void connectFrameBlits();

@@ -1,7 +1,7 @@
 // The queue of a frame's blits: what it draws is what the blits made at once would draw.
-#include "crowd/blit_queue.h"
+#include "render/blit_queue.h"
 
-#include "sprites/screen_blit.h"
+#include "render/screen_blit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,12 @@
+// The game's one window: SDL's start and the video mode, and the switch to the whole screen.
+#pragma once
+
+// Starts SDL, opens the window (as the whole screen when `fullscreen`) into `screen` and the
+// first gamepad, and from then on ends the process when the display is lost. A media-library
+// failure, or no display that anybody could see, ends the process with a message on standard
+// error and status 1.
+void openWindow(bool fullscreen);
+
+// Switches between the window and the whole screen. The picture keeps its 4:3 shape on any
+// screen: SDL scales it whole and fills the rest of a wider screen with black.
+void toggleFullscreen();
