@@ -8,6 +8,7 @@ namespace {
 
 std::atomic<bool> testClockOn{false};
 std::atomic<Uint32> testClockNow{0};
+std::atomic<Uint32> testOversleep{0};
 
 } // namespace
 
@@ -20,7 +21,7 @@ Uint32 ticks() {
 
 void delay(Uint32 ms) {
     if (testClockOn.load()) {
-        advanceTestClock(ms);
+        advanceTestClock(ms + testOversleep.load());
         return;
     }
     SDL_Delay(ms);
@@ -37,6 +38,10 @@ void setTestClock(Uint32 now) {
 
 void advanceTestClock(Uint32 ms) {
     testClockNow.fetch_add(ms);
+}
+
+void setTestOversleep(Uint32 ms) {
+    testOversleep.store(ms);
 }
 
 void useRealClock() {

@@ -17,6 +17,9 @@ void delay(Uint32 ms);
 void useTestClock(Uint32 now);
 void setTestClock(Uint32 now);
 void advanceTestClock(Uint32 ms);
+// From now on each delay on the test clock passes `ms` more than it was asked to, as sleeps on a
+// busy machine do; 0 for exact sleeps.
+void setTestOversleep(Uint32 ms);
 void useRealClock();
 bool testClockActive();
 

@@ -63,6 +63,10 @@ SDL_Thread* gameOverThread = nullptr;
 // Mixer calls take this for "every channel".
 constexpr int allChannels = -1;
 std::atomic<bool> gameOverDone{false};
+// Raised by cancelGameOver to stop a sequence under way at its next look.
+std::atomic<bool> gameOverCancelled{false};
+// Unsigned clock differences beyond this are readings from before, wrapped round.
+constexpr Uint32 wrapHalf = 0x80000000U;
 
 // SDL's audio lock, held for a scope. The mixer holds the same lock while it mixes and while it
 // reports a finished channel, and it is recursive, so mixer calls may be made while holding it.
@@ -105,15 +109,26 @@ std::string sampleNameOf(const std::string& fileName) {
     return fileName.substr(0, fileName.rfind('.'));
 }
 
-// Waits `ms` as the sequence does, unless a signal asks the run to end first; true when the whole
-// wait passed.
-bool waitUnlessEnding(Uint32 ms) {
-    for (Uint32 left = ms; left > 0 && !platform::endRequested();) {
-        const Uint32 slice = std::min(left, sequenceWaitSliceMs);
-        platform::delay(slice);
-        left -= slice;
+// True when the sequence is to stop short: a signal ends the run, or play again cuts it.
+bool sequenceCut() {
+    return platform::endRequested() || gameOverCancelled.load();
+}
+
+// Waits until `deadline` (a clock reading) as the sequence does, unless it is cut first; true when
+// the deadline came. It sleeps in slices to look at the cut, but measures against the deadline,
+// so slices that oversleep never add up to a longer sequence.
+bool waitUntil(Uint32 deadline) {
+    for (;;) {
+        if (sequenceCut()) {
+            return false;
+        }
+        const Uint32 left = deadline - platform::ticks();
+        // The deadline passed when the unsigned difference wraps into the upper half.
+        if (left == 0 || left > wrapHalf) {
+            return true;
+        }
+        platform::delay(std::min(left, sequenceWaitSliceMs));
     }
-    return !platform::endRequested();
 }
 
 } // namespace
@@ -294,13 +309,14 @@ void SoundEngine::releaseAll() {
 
 int SoundEngine::gameOverSequence(void* engine) {
     SoundEngine* target = engine != nullptr ? static_cast<SoundEngine*>(engine) : instance();
+    const Uint32 start = platform::ticks();
     Mix_FadeOutMusic(musicFadeOutMs);
     // Cut short by a signal, the sequence never finishes: the run ends with its report instead.
-    if (!waitUnlessEnding(pauseBeforeJingleMs)) {
+    if (!waitUntil(start + pauseBeforeJingleMs)) {
         return 0;
     }
     target->playEffect(jingleCategory, jingleSample, 0);
-    if (!waitUnlessEnding(jingleMs)) {
+    if (!waitUntil(start + pauseBeforeJingleMs + jingleMs)) {
         return 0;
     }
     // Ending the process here would tear SDL down under the frame the game thread is drawing;
@@ -331,6 +347,15 @@ void SoundEngine::pauseSound() {
 void SoundEngine::resumeSound() {
     Mix_Resume(allChannels);
     Mix_ResumeMusic();
+}
+
+void SoundEngine::cancelGameOver() {
+    gameOverCancelled.store(true);
+    waitForGameOver();
+    gameOverCancelled.store(false);
+    gameOverDone.store(false);
+    Mix_HaltChannel(allChannels);
+    Mix_HaltMusic();
 }
 
 bool SoundEngine::gameOverFinished() {

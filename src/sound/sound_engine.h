@@ -57,9 +57,11 @@ class SoundEngine {
     // "death"/"gameover", waits for the jingle to end and then raises the flag that
     // gameOverFinished() reports; the game thread ends the process at its next frame boundary.
     // `engine` is the engine to play on; the game passes null, which means instance(). The
-    // waits go through platform::delay, so the test clock runs the sequence instantly. A signal
-    // to end the run (platform::endRequested) cuts the waits short: the sequence then returns
-    // within one wait slice, without raising the flag.
+    // waits are measured against deadlines from the sequence's start, so the flag rises at the
+    // sequence's full length however the sleeps fall; they go through platform::delay, so the
+    // test clock runs the sequence instantly. A signal to end the run (platform::endRequested),
+    // or cancelGameOver, cuts the waits short: the sequence then returns within one wait slice,
+    // without raising the flag.
     static int gameOverSequence(void* engine);
 
     // Starts gameOverSequence for `engine` (null: instance()) on a thread of its own, as the
@@ -68,6 +70,10 @@ class SoundEngine {
     // Waits until a sequence started by startGameOverThread has finished; returns at once when
     // none was started. SDL must not be torn down under the sequence's thread.
     static void waitForGameOver();
+
+    // Play again: stops a sequence under way and waits for its thread, cuts every effect (the
+    // jingle) and the music, and lowers the finished flag, so that a new run can start its own.
+    static void cancelGameOver();
 
     // Pauses every effect and the music where they stand, and lets them go on again.
     static void pauseSound();
