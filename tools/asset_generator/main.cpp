@@ -2,8 +2,8 @@
 // run folder, and draws the desktop icons. Usage: asset_generator pictures|sounds|music <run
 // folder>, or asset_generator icons <icon theme folder>.
 // The parts are separate runs so that the build can make them side by side.
-#include "picture.h"
-#include "wav_writer.h"
+#include "art/picture.h"
+#include "formats/wav_writer.h"
 
 #include <algorithm>
 #include <cstdio>

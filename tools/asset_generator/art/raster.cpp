@@ -1,5 +1,5 @@
 // Drawing primitives for the generated pictures.
-#include "raster.h"
+#include "art/raster.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Drawing primitives: flat shapes, shaded parts with outlines, lines and dithered fills.
 #pragma once
 
-#include "image.h"
+#include "art/image.h"
 
 #include <vector>
 

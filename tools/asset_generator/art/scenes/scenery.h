@@ -1,8 +1,8 @@
 // Shared pieces of the two backgrounds: the street band, lamps, paving and grime.
 #pragma once
 
+#include "art/raster.h"
 #include "random.h"
-#include "raster.h"
 
 namespace art::scenery {
 

@@ -1,7 +1,7 @@
 // The underground background: a brick tunnel with pipes, caged lamps and an old track bed.
-#include "picture.h"
-#include "pixel_font.h"
-#include "scenery.h"
+#include "art/picture.h"
+#include "art/pixel_font.h"
+#include "art/scenes/scenery.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // The shooter: a heavy gunner in a greatcoat and gas mask with a drum-fed gun. Drawn facing
 // right and mirrored.
-#include "enemies.h"
-#include "figure.h"
-#include "palette.h"
+#include "art/enemies/enemies.h"
+#include "art/figure.h"
+#include "art/palette.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // A finished picture with the file name it is saved under and its transparent colour.
 #pragma once
 
-#include "image.h"
+#include "art/image.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // The shared colours of the set: one outline ink and the materials of the characters.
 #pragma once
 
-#include "raster.h"
+#include "art/raster.h"
 
 namespace art::palette {
 

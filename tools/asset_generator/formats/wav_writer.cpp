@@ -1,5 +1,5 @@
 // The 16-bit PCM WAVE writer.
-#include "wav_writer.h"
+#include "formats/wav_writer.h"
 
 #include <algorithm>
 #include <cstdint>

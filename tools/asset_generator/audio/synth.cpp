@@ -1,5 +1,5 @@
 // Oscillators, filter, envelopes and buffer helpers.
-#include "synth.h"
+#include "audio/synth.h"
 
 #include <algorithm>
 

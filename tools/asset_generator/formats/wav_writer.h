@@ -1,7 +1,7 @@
 // Writing sounds as 16-bit PCM WAVE files, and the sounds the game asks for.
 #pragma once
 
-#include "synth.h"
+#include "audio/synth.h"
 
 #include <filesystem>
 

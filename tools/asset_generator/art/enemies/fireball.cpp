@@ -1,6 +1,6 @@
 // Four frames of a flickering fireball, and the collection of every enemy-side picture.
-#include "enemies.h"
-#include "palette.h"
+#include "art/enemies/enemies.h"
+#include "art/palette.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // A tiny 3x5 capital-letter pixel font for the labels and signs in the pictures.
 #pragma once
 
-#include "image.h"
+#include "art/image.h"
 
 #include <string_view>
 

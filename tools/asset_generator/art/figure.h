@@ -1,7 +1,7 @@
 // Jointed two-legged figures: a pose of limb angles turned into joint positions in a frame.
 #pragma once
 
-#include "raster.h"
+#include "art/raster.h"
 
 namespace art {
 

@@ -1,5 +1,5 @@
 // The PNG writer, through libpng: the desktop icons are the one place the set needs PNG.
-#include "image.h"
+#include "art/image.h"
 
 #include <png.h>
 

@@ -1,5 +1,5 @@
 // The background and status bar pictures.
-#include "picture.h"
+#include "art/picture.h"
 
 namespace art {
 

@@ -1,7 +1,7 @@
 // The status bar with its labelled meter slots, and the health and ammo meters that fill them.
-#include "palette.h"
-#include "picture.h"
-#include "pixel_font.h"
+#include "art/palette.h"
+#include "art/picture.h"
+#include "art/pixel_font.h"
 
 #include <string_view>
 

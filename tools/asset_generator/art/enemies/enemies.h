@@ -1,7 +1,7 @@
 // The enemy kinds' pictures, each kind in a source file of its own.
 #pragma once
 
-#include "picture.h"
+#include "art/picture.h"
 
 #include <vector>
 

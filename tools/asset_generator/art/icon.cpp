@@ -1,7 +1,7 @@
 // The desktop icon: the hero's head before the moon of the city's night sky, cut from the game's
 // own pictures.
-#include "picture.h"
-#include "scenery.h"
+#include "art/picture.h"
+#include "art/scenes/scenery.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 // The city background: a night street under a skyline of lit windows and neon signs.
-#include "picture.h"
-#include "pixel_font.h"
-#include "scenery.h"
+#include "art/picture.h"
+#include "art/pixel_font.h"
+#include "art/scenes/scenery.h"
 
 #include <algorithm>
 #include <cmath>

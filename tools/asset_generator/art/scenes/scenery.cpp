@@ -1,5 +1,5 @@
 // Shared pieces of the two backgrounds.
-#include "scenery.h"
+#include "art/scenes/scenery.h"
 
 namespace art::scenery {
 

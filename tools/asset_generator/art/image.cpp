@@ -1,5 +1,5 @@
 // Picture storage, enlarging, mirroring and the 24-bit bitmap writer.
-#include "image.h"
+#include "art/image.h"
 
 #include <algorithm>
 #include <cmath>

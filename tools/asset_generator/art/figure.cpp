@@ -1,5 +1,5 @@
 // Turning poses into joint positions.
-#include "figure.h"
+#include "art/figure.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // The three effects: the sword's swoosh, the falling scream and the game-over jingle.
-#include "wav_writer.h"
+#include "formats/wav_writer.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The attacker: a fast, hunched ghoul swordsman. Drawn facing right and mirrored, since enemies
 // are always shown as stored and most of them come at the hero from the right.
-#include "enemies.h"
-#include "figure.h"
-#include "palette.h"
+#include "art/enemies/enemies.h"
+#include "art/figure.h"
+#include "art/palette.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // The crawler: a pale, spiny creature that creeps on four jointed limbs and lunges with its
 // jaws. Drawn facing right and mirrored.
-#include "enemies.h"
-#include "figure.h"
-#include "palette.h"
+#include "art/enemies/enemies.h"
+#include "art/figure.h"
+#include "art/palette.h"
 
 #include <cmath>
 

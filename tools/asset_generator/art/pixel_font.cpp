@@ -1,5 +1,5 @@
 // The glyphs of the tiny pixel font, each five rows of three dots.
-#include "pixel_font.h"
+#include "art/pixel_font.h"
 
 #include <array>
 

@@ -1,5 +1,5 @@
 // Ogg Vorbis encoding through libvorbisenc.
-#include "wav_writer.h"
+#include "formats/wav_writer.h"
 
 #include <ogg/ogg.h>
 #include <vorbis/vorbisenc.h>
