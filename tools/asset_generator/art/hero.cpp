@@ -1,8 +1,8 @@
 // The hero: a swordsman in a leather jacket and red scarf, every frame the same size with the
 // hips on the centre line and the feet on the bottom edge, facing right.
+#include "art/hero.h"
 #include "art/figure.h"
 #include "art/palette.h"
-#include "art/picture.h"
 
 #include <cmath>
 #include <optional>

@@ -1,6 +1,8 @@
 // The desktop icon: the hero's head before the moon of the city's night sky, cut from the game's
 // own pictures.
-#include "art/picture.h"
+#include "art/icon.h"
+#include "art/hero.h"
+#include "art/scenes/city.h"
 #include "art/scenes/scenery.h"
 
 #include <cmath>

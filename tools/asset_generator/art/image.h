@@ -1,8 +1,8 @@
-// An RGB picture with a transparency mask, drawn on by the generator and saved as a bitmap.
+// An RGB picture with a transparency mask, drawn on by the generator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <vector>
 
 namespace art {
@@ -56,13 +56,5 @@ class Image {
     std::vector<Rgb> pixels_;
     std::vector<std::uint8_t> opaque_;
 };
-
-// Writes a bottom-up 24-bit BMP. Transparent pixels get exactly `key`; an opaque pixel that
-// happens to equal the key is nudged by one level of blue so that it stays visible.
-void writeBmp(const std::filesystem::path& path, const Image& image, Rgb key);
-
-// Writes an 8-bit RGBA PNG (libpng), transparent pixels fully transparent: for the desktop's
-// icons, which are no game data and may be see-through.
-void writePng(const std::filesystem::path& path, const Image& image);
 
 } // namespace art

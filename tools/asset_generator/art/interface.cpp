@@ -1,6 +1,6 @@
 // The status bar with its labelled meter slots, and the health and ammo meters that fill them.
+#include "art/interface.h"
 #include "art/palette.h"
-#include "art/picture.h"
 #include "art/pixel_font.h"
 
 #include <string_view>

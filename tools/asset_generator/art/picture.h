@@ -4,7 +4,6 @@
 #include "art/image.h"
 
 #include <string>
-#include <vector>
 
 namespace art {
 
@@ -22,25 +21,5 @@ struct Picture {
     Image image;      // at drawing size; enlarged by pixelSize when saved
     Rgb key;
 };
-
-std::vector<Picture> heroPictures();
-std::vector<Picture> enemyPictures();
-std::vector<Picture> interfacePictures();
-std::vector<Picture> scenePictures();
-
-// The hero's head in its first idle frame, in a `size` x `size` square at drawing size.
-Image heroHead(int size);
-// The desktop icon at drawing size: the hero's head before the moon of the city's night sky.
-Image drawIcon();
-// The icon's side at drawing size; every size the desktop asks for is a whole multiple of it.
-constexpr int iconDrawingSize = 16;
-
-} // namespace art
-
-namespace art {
-
-// The two backgrounds at drawing size.
-Image drawCity();
-Image drawUnderground();
 
 } // namespace art

@@ -1,6 +1,6 @@
 // The night theme: 32 bars in A minor at 120 beats a minute, one minute and four seconds that
 // loop without a seam. Every note that rings past the end wraps round into the start.
-#include "formats/wav_writer.h"
+#include "audio/music.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // The three effects: the sword's swoosh, the falling scream and the game-over jingle.
-#include "formats/wav_writer.h"
+#include "audio/sound_effects.h"
 
 #include <algorithm>
 

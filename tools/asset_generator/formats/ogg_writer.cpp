@@ -1,5 +1,5 @@
 // Ogg Vorbis encoding through libvorbisenc.
-#include "formats/wav_writer.h"
+#include "formats/ogg_writer.h"
 
 #include <ogg/ogg.h>
 #include <vorbis/vorbisenc.h>

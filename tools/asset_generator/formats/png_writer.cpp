@@ -1,5 +1,5 @@
 // The PNG writer, through libpng: the desktop icons are the one place the set needs PNG.
-#include "art/image.h"
+#include "formats/png_writer.h"
 
 #include <png.h>
 

@@ -1,6 +1,6 @@
 // The attacker: a fast, hunched ghoul swordsman. Drawn facing right and mirrored, since enemies
 // are always shown as stored and most of them come at the hero from the right.
-#include "art/enemies/enemies.h"
+#include "art/enemies/attacker.h"
 #include "art/figure.h"
 #include "art/palette.h"
 

@@ -1,6 +1,6 @@
 // The crawler: a pale, spiny creature that creeps on four jointed limbs and lunges with its
 // jaws. Drawn facing right and mirrored.
-#include "art/enemies/enemies.h"
+#include "art/enemies/crawler.h"
 #include "art/figure.h"
 #include "art/palette.h"
 

@@ -1,4 +1,4 @@
-// The enemy kinds' pictures, each kind in a source file of its own.
+// Every enemy-side picture: the three enemy kinds and the shooter's fireball.
 #pragma once
 
 #include "art/picture.h"
@@ -7,9 +7,6 @@
 
 namespace art {
 
-void addAttackerPictures(std::vector<Picture>& pictures);
-void addCrawlerPictures(std::vector<Picture>& pictures);
-void addShooterPictures(std::vector<Picture>& pictures);
-void addFireballPictures(std::vector<Picture>& pictures);
+std::vector<Picture> enemyPictures();
 
 } // namespace art

@@ -1,5 +1,5 @@
-// Four frames of a flickering fireball, and the collection of every enemy-side picture.
-#include "art/enemies/enemies.h"
+// Four frames of a flickering fireball.
+#include "art/enemies/fireball.h"
 #include "art/palette.h"
 
 #include <cmath>
@@ -46,15 +46,6 @@ void addFireballPictures(std::vector<Picture>& pictures) {
     for (int i = 0; i < 4; ++i) {
         pictures.push_back({"fireball" + std::to_string(i), drawFireball(i), spriteKey});
     }
-}
-
-std::vector<Picture> enemyPictures() {
-    std::vector<Picture> pictures;
-    addAttackerPictures(pictures);
-    addCrawlerPictures(pictures);
-    addShooterPictures(pictures);
-    addFireballPictures(pictures);
-    return pictures;
 }
 
 } // namespace art

@@ -1,6 +1,6 @@
 // The shooter: a heavy gunner in a greatcoat and gas mask with a drum-fed gun. Drawn facing
 // right and mirrored.
-#include "art/enemies/enemies.h"
+#include "art/enemies/shooter.h"
 #include "art/figure.h"
 #include "art/palette.h"
 

@@ -1,5 +1,5 @@
 // The city background: a night street under a skyline of lit windows and neon signs.
-#include "art/picture.h"
+#include "art/scenes/city.h"
 #include "art/pixel_font.h"
 #include "art/scenes/scenery.h"
 

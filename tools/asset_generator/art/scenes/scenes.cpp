@@ -1,5 +1,8 @@
 // The background and status bar pictures.
-#include "art/picture.h"
+#include "art/scenes/scenes.h"
+#include "art/interface.h"
+#include "art/scenes/city.h"
+#include "art/scenes/underground.h"
 
 namespace art {
 

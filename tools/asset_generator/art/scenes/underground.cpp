@@ -1,5 +1,5 @@
 // The underground background: a brick tunnel with pipes, caged lamps and an old track bed.
-#include "art/picture.h"
+#include "art/scenes/underground.h"
 #include "art/pixel_font.h"
 #include "art/scenes/scenery.h"
 
