@@ -1,7 +1,8 @@
 // The sound engine on the real mixer and the dummy audio driver: its library, its rule against
 // layering a sample over itself, its playing table under the audio thread, what it gives back, and
 // the game-over sequence on the test clock. Unusable sound files are the error matrix's.
-#include "asset_generator/wav_writer.h"
+#include "formats/ogg_writer.h"
+#include "formats/wav_writer.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
 #include "shell/game.h"

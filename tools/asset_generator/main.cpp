@@ -2,8 +2,17 @@
 // run folder, and draws the desktop icons. Usage: asset_generator pictures|sounds|music <run
 // folder>, or asset_generator icons <icon theme folder>.
 // The parts are separate runs so that the build can make them side by side.
-#include "picture.h"
-#include "wav_writer.h"
+#include "art/enemies/enemies.h"
+#include "art/hero.h"
+#include "art/icon.h"
+#include "art/picture.h"
+#include "art/scenes/scenes.h"
+#include "audio/music.h"
+#include "audio/sound_effects.h"
+#include "formats/bmp_writer.h"
+#include "formats/ogg_writer.h"
+#include "formats/png_writer.h"
+#include "formats/wav_writer.h"
 
 #include <algorithm>
 #include <cstdio>
