@@ -2,6 +2,7 @@
 #include "pieces/world.h"
 
 #include "render/screen_blit.h"
+#include "sprites/interface_layout.h"
 #include "sprites/sprite_catalogue.h"
 #include "state/globals.h"
 
@@ -19,8 +20,8 @@ constexpr int healthFrame = 1;
 constexpr int ammoFrame = 2;
 
 // Where the status bar and the meters sit on the screen.
-constexpr int barX = 10;
-constexpr int barY = 514;
+constexpr int barX = interface_layout::barX;
+constexpr int barY = interface_layout::barY;
 constexpr int meterX = 220;
 constexpr int healthMeterY = 538;
 constexpr int ammoMeterY = 560;

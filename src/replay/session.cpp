@@ -217,7 +217,7 @@ bool headless() {
 Uint32 rosterReading() {
     switch (session.mode) {
     case Mode::recording: {
-        const Uint32 now = platform::ticks();
+        const Uint32 now = gameClock();
         session.writer.roster(now);
         return now;
     }
@@ -229,7 +229,7 @@ Uint32 rosterReading() {
         }
         return session.recording.header.lastFrameEndTick;
     default:
-        return platform::ticks();
+        return gameClock();
     }
 }
 
@@ -328,6 +328,16 @@ Uint32 reportReading() {
     default:
         return gameClock();
     }
+}
+
+void startAfresh() {
+    if (session.mode == Mode::recording) {
+        session.writer.close();
+        watchRecorder();
+        session.mode = Mode::live;
+    }
+    session.pausedTotal = platform::ticks();
+    session.frames = 0;
 }
 
 void holdClock() {

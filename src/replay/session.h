@@ -53,6 +53,10 @@ void pollFrameEvent(SDL_Event& event, ShellEventTaker takeForShell);
 // with "ghoulrun: <file>: ..." and status 1.
 void endFrame();
 
+// Play again: a recording ends here (the new run is not recorded), and the game's clock reads 0
+// from now on, as a new process's does. Not while replaying.
+void startAfresh();
+
 // The pause: from holdClock to releaseClock the game's clock stands still. Live and recording,
 // every frame reading and the report's reading leave out all the time spent paused.
 void holdClock();

@@ -18,6 +18,8 @@
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
 #include "shell/pause.h"
+#include "shell/play_again.h"
+#include "shell/run_results.h"
 #include "shell/shell_controls.h"
 #include "shell/window.h"
 #include "sound/sound_engine.h"
@@ -181,6 +183,21 @@ void buildRoster() {
     pieces[worldSlot] = new World(Vec2(0.0, 0.0));
 }
 
+void startNewRun() {
+    clearPlayAgainRequest();
+    SoundEngine::cancelGameOver();
+    replay::startAfresh();
+    destroyRoster();
+    resetShellGlobals();
+    // The game's clock starts again at 0, where a new process's clock stands when it takes these
+    // readings before SDL starts.
+    lastSpawnTick = lastFrameEndTick = frameTick = 0;
+    forgetRunResults();
+    SoundEngine::instance()->playMusic(musicLoopsForever);
+    buildRoster();
+    gameState = statePlaying;
+}
+
 void destroyRoster() {
     for (GamePiece*& piece : pieces) {
         delete piece;
@@ -201,6 +218,9 @@ void stateLoop() {
             gameState = runFrame();
             if (pauseRequested()) {
                 pauseUntilResumed();
+            }
+            if (playAgainRequested()) {
+                startNewRun();
             }
             break;
         case stateStarting:
@@ -235,6 +255,7 @@ int runFrame() {
         world->update();
     }
     updatePiecesInPlay();
+    showRunResults();
     if (!screenBlitsSkipped()) {
         SDL_Flip(screen);
     }

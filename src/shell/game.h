@@ -33,6 +33,11 @@ void buildRoster();
 // The enemy for roster slot `slot`: its kind and speed by slot, out of play at (0, 0).
 GamePiece* makeEnemy(int slot);
 
+// Play again: ends the game-over sequence (the jingle cut), and starts a new run in the same
+// window: the roster, meters, scroll, schedule, clock and counters afresh, the music started
+// again, the console told what a new start tells. A recording ends with the run before.
+void startNewRun();
+
 // Destroys every piece of the table and empties it.
 void destroyRoster();
 

@@ -3,9 +3,10 @@
 // The one list of the sprite catalogue. The game loads it, the asset generator checks that it
 // draws every file on it, the build learns from it which pictures to make, and the contact sheet
 // labels its tiles from it; the build and the contact sheet read the lines as text, so keep one
-// entry per line in exactly this form. The key is `scene` (backgrounds, bar and hero) or `sprite`
-// (fireballs, enemies and meters). Entry 16 has no file. A file listed twice is loaded twice,
-// into a surface of its own each time. The pieces' animation tables bind these exact indices.
+// entry per line in exactly this form. The key is `scene` (backgrounds, bar, lettering, the
+// results card and hero) or `sprite` (fireballs, enemies and meters). Entry 16 has no file. A file
+// listed twice is loaded twice, into a surface of its own each time. The pieces' animation tables
+// bind these exact indices.
 //
 // Define SPRITE(index, name, key, file) before including this file; it is undefined at the end.
 // No include guard: every reader includes it with its own SPRITE.
@@ -91,4 +92,6 @@ SPRITE(79, shooterShoot1, sprite, "images/shooter_shoot1.bmp")
 SPRITE(80, shooterDie, sprite, "images/shooter_die0.bmp")
 SPRITE(81, healthMeter, sprite, "images/health.bmp")
 SPRITE(82, ammoMeter, sprite, "images/ammo.bmp")
+SPRITE(83, glyphStrip, scene, "images/glyphs.bmp")
+SPRITE(84, resultsCard, scene, "images/card.bmp")
 #undef SPRITE

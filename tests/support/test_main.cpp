@@ -2,6 +2,7 @@
 #include "platform/clock.h"
 #include "render/blit_queue.h"
 #include "state/globals.h"
+#include "support/test_support.h"
 
 #include <SDL/SDL.h>
 #include <gtest/gtest.h>
@@ -53,6 +54,10 @@ bool isDeathTestProcess(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // No test ever writes the player's own best runs or settings.
+    const testing_support::TemporaryFolder home;
+    setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
     if (!isDeathTestProcess(argc, argv)) {
         runnerProcess = getpid();
         std::atexit(failUnfinishedRun);

@@ -1,7 +1,12 @@
-// The status bar with its labelled meter slots, and the health and ammo meters that fill them.
+// The interface pictures: the status bar with its labelled meter slots and the health and ammo
+// meters that fill them, the pause banner, the glyph strip of the game's lettering and the
+// results card.
 #include "art/interface.h"
 #include "art/palette.h"
+#include "art/picture.h"
 #include "art/pixel_font.h"
+#include "sprites/glyph_strip.h"
+#include "sprites/interface_layout.h"
 
 #include <string_view>
 
@@ -31,6 +36,11 @@ constexpr Rgb keyColour = hex(0xffc44a);
 constexpr Rgb quietText = hex(0x9aa0bc);
 constexpr Rgb titleColour = hex(0xeee2c4);
 constexpr Rgb titleShadow = hex(0x7a1424);
+
+// The labels of the run's figures in the bar, and the room between a label and its number.
+constexpr std::string_view timeLabel = "TIME";
+constexpr std::string_view defeatedLabel = "DEFEATED";
+constexpr int labelGap = 3;
 
 bool roundedCorner(int x, int y, int w, int h, int radius) {
     const int cx = x < radius ? radius - 1 : (x >= w - radius ? w - radius : x);
@@ -156,9 +166,43 @@ Image drawBar() {
         drawShadowedText(bar, entry.x, entry.y, entry.key, keyColour, bevelDark);
         drawShadowedText(bar, entry.x + 26, entry.y, entry.action, quietText, bevelDark);
     }
-    const std::string_view motto = "SURVIVE THE NIGHT";
-    drawShadowedText(bar, 325 - textWidth(motto) / 2, 31, motto, titleColour, titleShadow);
+    // The run's figures: the labels here, the numbers written after them by the game.
+    namespace layout = interface_layout;
+    const int figuresY = (layout::figuresY - layout::barY) / pixelSize;
+    const int clockX = (layout::clockX - layout::barX) / pixelSize;
+    const int defeatedX = (layout::defeatedX - layout::barX) / pixelSize;
+    for (const auto& [label, valueX] : {std::pair{timeLabel, clockX}, {defeatedLabel, defeatedX}}) {
+        drawShadowedText(bar, valueX - textWidth(label) - labelGap, figuresY, label, keyColour,
+                         bevelDark);
+    }
     return bar;
+}
+
+// The game's lettering: every glyph of the strip's characters in a cell of its own, in the bar's
+// figures' colour with its shadow, on the see-through ground.
+Image drawGlyphStrip() {
+    const int cells = static_cast<int>(glyphStripCharacters.size());
+    Image strip(cells * glyphAdvance, glyphHeight + 1);
+    for (int cell = 0; cell < cells; ++cell) {
+        const char character = glyphStripCharacters[static_cast<std::size_t>(cell)];
+        drawShadowedText(strip, cell * glyphAdvance, 0, std::string_view(&character, 1),
+                         titleColour, bevelDark);
+    }
+    return strip;
+}
+
+// The card over the scene once the hero has died: the pause banner's panel and title lettering,
+// with room below the title for the game to write the run's figures and the best runs.
+Image drawResultsCard() {
+    constexpr int letterSize = 3;
+    constexpr int margin = 8;
+    constexpr std::string_view title = "GAME OVER";
+    constexpr int width = 130;
+    constexpr int height = 138;
+    Image card = panel(width, height);
+    drawShadowedText(card, (width - textWidth(title, letterSize)) / 2, margin, title, keyColour,
+                     titleShadow, letterSize);
+    return card;
 }
 
 // A meter: rows of colour from a bright top edge to a dark bottom edge, cut into segments,
@@ -211,6 +255,8 @@ std::vector<Picture> interfacePictures() {
         {"health", drawMeter(healthRows, 10), spriteKey},
         {"ammo", drawMeter(ammoRows, 5), spriteKey},
         {"paused", drawPauseBanner(), sceneKey},
+        {"glyphs", drawGlyphStrip(), sceneKey},
+        {"card", drawResultsCard(), sceneKey},
     };
 }
 

@@ -1,4 +1,5 @@
-// The status bar, its health and ammo meters, and the pause banner.
+// The status bar, its health and ammo meters, the pause banner, the glyph strip and the results
+// card.
 #pragma once
 
 #include "art/picture.h"

@@ -1,0 +1,163 @@
+// Play again: the card after the hero's death, the run kept among the best runs, and a new run in
+// the same process that starts exactly as a fresh process's, fifty times over.
+#include "formats/ogg_writer.h"
+#include "formats/wav_writer.h"
+#include "pieces/game_piece.h"
+#include "pieces/player.h"
+#include "platform/clock.h"
+#include "records/best_runs.h"
+#include "replay/session.h"
+#include "replay/state_digest.h"
+#include "shell/game.h"
+#include "shell/play_again.h"
+#include "shell/run_results.h"
+#include "sound/sound_engine.h"
+#include "state/globals.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+constexpr int restarts = 50;
+constexpr int framesCompared = 150;
+constexpr Uint32 frameMs = 16;
+constexpr int framesAfterDeath = 5;
+// A swing early in every run, so that the hero's state moves too.
+constexpr int swingFrame = 20;
+constexpr Uint32 shortSoundMs = 200;
+
+void push(Uint8 type, SDLKey key) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.keysym.sym = key;
+    SDL_PushEvent(&event);
+}
+
+// The frames of a run from its start at test clock `start`, with the same input at the same
+// frames every time; the state digest after each.
+std::vector<std::uint64_t> playFrames(Uint32 start) {
+    std::vector<std::uint64_t> digests;
+    for (int frame = 0; frame < framesCompared; ++frame) {
+        if (frame == swingFrame) {
+            push(SDL_KEYDOWN, SDLK_SPACE);
+        } else if (frame == swingFrame + 1) {
+            push(SDL_KEYUP, SDLK_SPACE);
+        }
+        platform::setTestClock(start + static_cast<Uint32>(frame) * frameMs);
+        runFrame();
+        digests.push_back(replay::stateDigest());
+    }
+    return digests;
+}
+
+class PlayAgainTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+        startGameSound();
+        replay::stop();
+        platform::useTestClock(0);
+        forgetRunResults();
+    }
+    void TearDown() override {
+        SoundEngine::cancelGameOver();
+        destroyRoster();
+        resetShellGlobals();
+        forgetRunResults();
+    }
+    // The game's engine, as start-up leaves it, once per process: it is never destroyed.
+    static void startGameSound() {
+        static const bool started = [] {
+            makeSounds();
+            std::ostringstream console;
+            std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+            SoundEngine::instance()->init();
+            std::cout.rdbuf(previous);
+            return true;
+        }();
+        ASSERT_TRUE(started);
+    }
+    static void makeSounds() {
+        std::filesystem::create_directories("sfx/death");
+        audio::writeWav("sfx/death/gameover.wav",
+                        audio::Samples(audio::sampleRate * shortSoundMs / 1000));
+        const audio::Samples silence(audio::sampleRate / 2);
+        audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
+    }
+    // The hero's health spent: the World's next meter step kills it, and the card comes up.
+    static void killHero(Uint32 from) {
+        pieces[worldSlot]->changeHealth(1.0, -1);
+        for (int frame = 0; frame < framesAfterDeath; ++frame) {
+            platform::setTestClock(from + static_cast<Uint32>(frame) * frameMs * 10);
+            runFrame();
+        }
+        ASSERT_TRUE(resultsShown());
+    }
+
+    testing_support::TemporaryFolder data;
+    testing_support::TemporaryFolder run;
+    testing_support::WorkingFolder inside{run.path()};
+};
+
+TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
+    // A fresh process: the globals as at load, the clock at 0 before anything is built.
+    resetShellGlobals();
+    lastSpawnTick = lastFrameEndTick = frameTick = 0;
+    buildRoster();
+    gameState = statePlaying;
+    const std::vector<std::uint64_t> fresh = playFrames(0);
+    killHero(framesCompared * frameMs);
+    Uint32 restartAt = 100000;
+    for (int restart = 1; restart <= restarts; ++restart) {
+        SCOPED_TRACE(restart);
+        // Space on the card asks for the new run, which starts after the frame.
+        push(SDL_KEYDOWN, SDLK_SPACE);
+        runFrame();
+        ASSERT_TRUE(playAgainRequested());
+        // The sequence's thread sleeps on the test clock: it is stopped first, so that the clock
+        // stands where the new run starts.
+        SoundEngine::cancelGameOver();
+        platform::setTestClock(restartAt);
+        std::ostringstream console;
+        std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+        startNewRun();
+        std::cout.rdbuf(previous);
+        EXPECT_EQ(console.str(), "Loading Enemies\nLoading Player\n");
+        EXPECT_FALSE(playAgainRequested());
+        EXPECT_FALSE(resultsShown());
+        EXPECT_FALSE(SoundEngine::gameOverFinished());
+        EXPECT_EQ(playFrames(restartAt), fresh);
+        killHero(restartAt + framesCompared * frameMs);
+        restartAt += 100000;
+    }
+    // Every death was kept; the table holds the best ten.
+    EXPECT_EQ(records::readRuns(records::bestRunsFile()).size(),
+              static_cast<std::size_t>(records::keptRuns));
+}
+
+// Space is the sword's while the hero lives, and a replay offers no new run.
+TEST_F(PlayAgainTest, OnlyTheCardOfALiveRunTakesSpace) {
+    resetShellGlobals();
+    buildRoster();
+    gameState = statePlaying;
+    push(SDL_KEYDOWN, SDLK_SPACE);
+    runFrame();
+    EXPECT_FALSE(playAgainRequested());
+    EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_SPACE);
+    killHero(1000);
+    SDL_Event altEnter{};
+    altEnter.type = SDL_KEYDOWN;
+    altEnter.key.keysym.sym = SDLK_RETURN;
+    altEnter.key.keysym.mod = KMOD_LALT;
+    EXPECT_FALSE(isPlayAgainKey(altEnter)); // the whole screen's
+    altEnter.key.keysym.mod = KMOD_NONE;
+    EXPECT_TRUE(isPlayAgainKey(altEnter));
+}
+
+} // namespace
