@@ -11,7 +11,6 @@ class GamePiece;
 // A new enemy of class `Kind`, out of play at `start`. Each kind's source defines its own.
 template <class Kind> GamePiece* buildEnemy(Vec2 start);
 
-// NOLINTNEXTLINE(bugprone-macro-parentheses): `kind` is the class declared, never an expression
 #define ENEMY_KIND(kind, ...)                                                                      \
     class kind;                                                                                    \
     template <> GamePiece* buildEnemy<kind>(Vec2 start);
