@@ -37,6 +37,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -590,9 +591,9 @@ int main(int argc, char** argv) {
             std::printf("bench N=%d fps_cap=%d cpu_share=%.3f\n", cappedEnemies, cap, share);
         }
     }
-    std::printf("start-up to first frame: %.1f ms (median of %d runs: window, %s, roster of %d "
-                "enemies, first frame; no sound engine)\n",
-                startUpTime, startUpRuns, "82 picture loads", pieceCount - 1);
+    std::printf("start-up to first frame: %.1f ms (median of %d runs: window, %zu picture loads, "
+                "roster of %d enemies, first frame; no sound engine)\n",
+                startUpTime, startUpRuns, std::size(listedSprites), pieceCount - 1);
     std::printf("bench startup_ms=%.1f\n", startUpTime);
     std::printf("bench total %.1f s\n", msSince(benchStart) / 1000.0);
     destroyRoster();

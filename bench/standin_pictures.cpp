@@ -1,6 +1,7 @@
 // Stand-in pictures: plain figures on a colour-keyed ground, sized like the game's own.
 #include "standin_pictures.h"
 
+#include "pieces/enemy_kinds.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <cstdint>
@@ -15,37 +16,45 @@ struct Size {
     int height;
 };
 
-// Picture sizes by catalogue index, close to those of the generated set.
-Size sizeOf(int index) {
-    if (index == 0) {
-        return {2600, 600};
-    }
-    if (index == 1) {
-        return {1600, 600};
-    }
-    if (index == 2) {
-        return {780, 80};
-    }
-    if (index == 81 || index == 82) {
-        return {200, 14};
-    }
-    if (index >= 48 && index <= 51) {
-        return {32, 32};
-    }
-    if (index >= 52 && index <= 61) {
-        return {90, 95}; // attacker
-    }
-    if (index >= 62 && index <= 74) {
-        return {100, 60}; // crawler
-    }
-    if (index >= 75 && index <= 80) {
-        return {70, 100}; // shooter
-    }
-    return {80, 100}; // the hero
+constexpr Size cityPicture{2600, 600};
+constexpr Size undergroundPicture{1600, 600};
+constexpr Size barPicture{780, 80};
+constexpr Size meterPicture{200, 14};
+constexpr Size fireballPicture{32, 32};
+constexpr Size heroPicture{80, 100};
+
+bool isMeter(int index) {
+    return index == sprite::healthMeter || index == sprite::ammoMeter;
 }
 
+// Picture sizes by catalogue entry, close to those of the generated set; an enemy's is its kind's.
+Size sizeOf(int index) {
+    for (const EnemyKind& kind : enemy_kind::all) {
+        if (index >= kind.firstPicture && index <= kind.lastPicture) {
+            return {kind.frameWidth, kind.frameHeight};
+        }
+    }
+    if (index == sprite::city) {
+        return cityPicture;
+    }
+    if (index == sprite::underground) {
+        return undergroundPicture;
+    }
+    if (index == sprite::statusBar) {
+        return barPicture;
+    }
+    if (isMeter(index)) {
+        return meterPicture;
+    }
+    if (index >= sprite::fireball0 && index <= sprite::fireball3) {
+        return fireballPicture;
+    }
+    return heroPicture;
+}
+
+// Everything but the backgrounds, the bar and the meters is a figure on a colour-keyed ground.
 bool isFigure(int index) {
-    return index > 2 && index != 81 && index != 82;
+    return index > sprite::statusBar && !isMeter(index);
 }
 
 void put16(std::ofstream& out, std::uint16_t value) {
@@ -65,9 +74,8 @@ bool insideFigure(int x, int y, Size size) {
     return dx * dx + dy * dy <= 1.0;
 }
 
-void writePicture(const std::filesystem::path& path, int index) {
+void writePicture(const std::filesystem::path& path, int index, Uint32 key) {
     const Size size = sizeOf(index);
-    const Uint32 key = index <= 47 ? sceneColourKey : spriteColourKey;
     const int rowBytes = (size.width * 3 + 3) & ~3;
     std::ofstream out(path, std::ios::binary);
     out.put('B');
@@ -103,10 +111,8 @@ void writePicture(const std::filesystem::path& path, int index) {
 
 void writeStandInPictures(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder / "images");
-    for (int index = 0; index < catalogueSize; ++index) {
-        if (const char* path = spritePath(index)) {
-            writePicture(folder / path, index);
-        }
+    for (const ListedSprite& listed : listedSprites) {
+        writePicture(folder / listed.path, listed.index, listed.colourKey);
     }
 }
 

@@ -5,9 +5,9 @@
 
 namespace bench {
 
-// Writes every file of the sprite catalogue under `folder`/images as a 24-bit bitmap of about
-// the size the game's own pictures have: backgrounds 2600x600 and 1600x600, the hero 80x100,
-// enemies 60 to 100 px, with the colour-keyed (transparent) corners the real figures have.
+// Writes every file of the picture list under `folder`/images as a 24-bit bitmap of about the
+// size the game's own pictures have (each enemy kind's exactly the size its line on the kinds
+// list gives), with the colour-keyed (transparent) corners the real figures have.
 void writeStandInPictures(const std::filesystem::path& folder);
 
 } // namespace bench

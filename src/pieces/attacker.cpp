@@ -1,6 +1,7 @@
 // The attacker's pictures, its death and its strike.
 #include "pieces/attacker.h"
 
+#include "pieces/enemy_kinds.h"
 #include "sprites/sprite_catalogue.h"
 
 namespace {
@@ -9,9 +10,12 @@ constexpr int walkFrames = 3;
 constexpr int dieFrames = 6;
 constexpr int attackFrames = 2;
 constexpr int strikeFrame = 0;
-constexpr double strikeDamage = 0.02; // fraction of full health
 
 } // namespace
+
+template <> GamePiece* buildEnemy<attacker>(Vec2 start) {
+    return new attacker(start);
+}
 
 attacker::attacker(Vec2 start) {
     GamePiece::reset();
@@ -36,5 +40,5 @@ void attacker::kill() {
 }
 
 void attacker::animate() {
-    animateAndStrike(frame == strikeFrame, strikeDamage);
+    animateAndStrike(frame == strikeFrame, enemy_kind::attackerDamage);
 }

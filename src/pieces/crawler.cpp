@@ -1,6 +1,7 @@
 // The crawler's pictures, its death and its strikes.
 #include "pieces/crawler.h"
 
+#include "pieces/enemy_kinds.h"
 #include "sprites/sprite_catalogue.h"
 
 namespace {
@@ -10,9 +11,12 @@ constexpr int dieFrames = 6;
 constexpr int attackFrames = 5;
 // A spare still picture kept after the four shared animations; never selected.
 constexpr int spareAnimation = 4;
-constexpr double strikeDamage = 0.02; // fraction of full health, per strike
 
 } // namespace
+
+template <> GamePiece* buildEnemy<crawler>(Vec2 start) {
+    return new crawler(start);
+}
 
 crawler::crawler(Vec2 start) {
     GamePiece::reset();
@@ -38,5 +42,5 @@ void crawler::kill() {
 }
 
 void crawler::animate() {
-    animateAndStrike(frame % 2 == 1, strikeDamage);
+    animateAndStrike(frame % 2 == 1, enemy_kind::crawlerDamage);
 }

@@ -24,8 +24,6 @@ constexpr double crowdingPushDivisor = 8.0;
 constexpr double msPerSecond = 1000.0;
 // The hero is in the air, out of reach of strikes, at this lift or higher up (more negative).
 constexpr double heroAirborneLift = -10.0;
-// The die animation's last step: reaching this frame takes the enemy out of play.
-constexpr int deathEndFrame = 6;
 constexpr int strikeSign = -1; // strikes lower the health
 
 // The monster's own table; every kind replaces it with its own.

@@ -14,6 +14,10 @@ class monster : public GamePiece {
     static constexpr int idleAnimation = 1; // built, never selected
     static constexpr int dieAnimation = 2;
     static constexpr int attackAnimation = 3;
+    // The frame of the die animation whose step takes the enemy out of play. The step past a
+    // kind's last frame wraps to frame 0 instead, so a kind whose die animation has fewer frames
+    // than this dies forever and never leaves play: every kind's has at least this many.
+    static constexpr int deathEndFrame = 6;
 
     // Resets the piece and builds the monster's own table (the kinds replace it with theirs).
     monster();
@@ -48,7 +52,7 @@ class monster : public GamePiece {
     // The kinds' animation step. When a step is due: strikes the World's health by `damage` if
     // the enemy is attacking on a strike frame (`onStrikeFrame`, judged on the frame before the
     // step) and the hero is not in the air; then steps the frame, and takes the enemy out of play
-    // when its death reaches the last frame, counting it in completedCount.
+    // when its death reaches deathEndFrame, counting it in completedCount.
     void animateAndStrike(bool onStrikeFrame, double damage);
 
   private:

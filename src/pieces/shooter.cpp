@@ -1,6 +1,7 @@
 // The shooter's pictures, its death and its strike.
 #include "pieces/shooter.h"
 
+#include "pieces/enemy_kinds.h"
 #include "sprites/sprite_catalogue.h"
 
 namespace {
@@ -9,9 +10,12 @@ constexpr int walkFrames = 2;
 constexpr int dieFrames = 6;
 constexpr int attackFrames = 2;
 constexpr int strikeFrame = 0;
-constexpr double strikeDamage = 0.03; // fraction of full health
 
 } // namespace
+
+template <> GamePiece* buildEnemy<shooter>(Vec2 start) {
+    return new shooter(start);
+}
 
 shooter::shooter(Vec2 start) {
     GamePiece::reset();
@@ -35,5 +39,5 @@ void shooter::kill() {
 }
 
 void shooter::animate() {
-    animateAndStrike(frame == strikeFrame, strikeDamage);
+    animateAndStrike(frame == strikeFrame, enemy_kind::shooterDamage);
 }

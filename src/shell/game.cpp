@@ -2,11 +2,9 @@
 #include "shell/game.h"
 
 #include "crowd/crowding.h"
-#include "pieces/attacker.h"
-#include "pieces/crawler.h"
+#include "pieces/enemy_kinds.h"
 #include "pieces/game_piece.h"
 #include "pieces/player.h"
-#include "pieces/shooter.h"
 #include "pieces/world.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -50,18 +48,6 @@ constexpr int enemiesAhead = 8;
 constexpr int cacheLineBytes = 64;
 constexpr int piecePrefetchLines = (sizeof(GamePiece) + cacheLineBytes - 1) / cacheLineBytes;
 
-// Enemy kinds by slot modulo 3.
-constexpr int enemyKindCount = 3;
-constexpr int attackerSlots = 0;
-constexpr int crawlerSlots = 1;
-// Enemy speeds in pixels per second: the base for an even slot, base + step for an odd one.
-constexpr double attackerBaseSpeed = 300;
-constexpr double attackerOddSlotStep = 150;
-constexpr double crawlerBaseSpeed = 100;
-constexpr double crawlerOddSlotStep = 50;
-constexpr double shooterBaseSpeed = 200;
-constexpr double shooterOddSlotStep = 75;
-
 // The frame cap of this run, if the command line set one.
 FramePacer pacer;
 
@@ -79,25 +65,10 @@ void startSound() {
 } // namespace
 
 GamePiece* makeEnemy(int slot) {
-    const Vec2 origin(0.0, 0.0);
+    const EnemyKind& kind = enemy_kind::forSlot(slot);
     const int oddSlot = slot % 2;
-    GamePiece* enemy = nullptr;
-    double speed = 0.0;
-    switch (slot % enemyKindCount) {
-    case attackerSlots:
-        enemy = new attacker(origin);
-        speed = attackerBaseSpeed + attackerOddSlotStep * oddSlot;
-        break;
-    case crawlerSlots:
-        enemy = new crawler(origin);
-        speed = crawlerBaseSpeed + crawlerOddSlotStep * oddSlot;
-        break;
-    default:
-        enemy = new shooter(origin);
-        speed = shooterBaseSpeed + shooterOddSlotStep * oddSlot;
-        break;
-    }
-    enemy->setSpeed(speed);
+    GamePiece* enemy = kind.build(Vec2(0.0, 0.0));
+    enemy->setSpeed(kind.baseSpeed + kind.oddSlotStep * oddSlot);
     return enemy;
 }
 

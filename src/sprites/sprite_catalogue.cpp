@@ -22,17 +22,6 @@ constexpr std::int64_t largestPicturePixels = std::int64_t{16} * 1024 * 1024;
 constexpr int infoHeaderOffset = 14;
 constexpr Uint32 oldInfoHeaderSize = 12;
 
-struct CatalogueEntry {
-    int index;
-    const char* path;
-    Uint32 colourKey;
-};
-
-constexpr CatalogueEntry catalogueFiles[] = {
-#define SPRITE(index, name, key, file) {index, file, key##ColourKey},
-#include "sprites/sprite_list.h"
-};
-
 [[noreturn]] void failToLoad(const std::string& path) {
     std::fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
     std::exit(EXIT_FAILURE);
@@ -106,13 +95,13 @@ bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
 }
 
 void loadSprites() {
-    for (const CatalogueEntry& entry : catalogueFiles) {
+    for (const ListedSprite& entry : listedSprites) {
         loadSprite(entry.index, entry.path, entry.colourKey);
     }
 }
 
 const char* spritePath(int index) {
-    for (const CatalogueEntry& entry : catalogueFiles) {
+    for (const ListedSprite& entry : listedSprites) {
         if (entry.index == index) {
             return entry.path;
         }

@@ -21,6 +21,20 @@ namespace sprite {
 constexpr int unfilled = 16;
 } // namespace sprite
 
+// One line of the picture list: the catalogue entry it fills, its bitmap file and colour key.
+struct ListedSprite {
+    int index;
+    const char* path;
+    Uint32 colourKey;
+};
+
+// The picture list as data, in its order: what loadSprites loads, one entry at a time. Tests and
+// tools walk it rather than a range of indices, so a picture added to the list is never missed.
+inline constexpr ListedSprite listedSprites[] = {
+#define SPRITE(index, name, key, file) {index, file, key##ColourKey},
+#include "sprites/sprite_list.h"
+};
+
 // Filled by loadSprites from the picture list (entries it does not name stay empty) and never
 // changed or released afterwards. Each is a 32-bit surface with per-pixel alpha in the display
 // format. Pieces only borrow these surfaces.

@@ -6,7 +6,8 @@
 // entry per line in exactly this form. The key is `scene` (backgrounds, bar, lettering, the
 // results card and hero) or `sprite` (fireballs, enemies and meters). Entry 16 has no file. A file
 // listed twice is loaded twice, into a surface of its own each time. The pieces' animation tables
-// bind these exact indices.
+// bind these exact indices. An enemy kind's pictures are one run of entries, its deaths last
+// (pieces/enemy_kind_list.h).
 //
 // Define SPRITE(index, name, key, file) before including this file; it is undefined at the end.
 // No include guard: every reader includes it with its own SPRITE.

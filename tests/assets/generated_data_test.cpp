@@ -1,5 +1,6 @@
 // The generated data in the run folder: made the same every time, and loaded the way the game
 // loads it, pictures and sounds fit where and how the game uses them.
+#include "pieces/enemy_kinds.h"
 #include "sprites/mirror_surface.h" // getPixel
 #include "sprites/sprite_catalogue.h"
 #include "support/test_support.h"
@@ -7,9 +8,12 @@
 #include <SDL/SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -17,10 +21,32 @@ using testing_support::alphaAt;
 using testing_support::contentsOf;
 
 const std::filesystem::path runFolder = GHOULRUN_RUN_FOLDER;
-constexpr int emptyEntry = 16;
-constexpr int lastSceneEntry = 47;
 constexpr int outputRate = 22050;     // the mixer's rate in the game, 16-bit stereo
 constexpr double gameOverPause = 3.7; // seconds between the jingle's start and the exit
+
+// What the generator writes beside the listed pictures: the pause banner, the music, the effects
+// with the shortest and longest they may last, in seconds.
+constexpr const char* pauseBanner = "images/paused.bmp";
+constexpr const char* music = "pompeii.ogg";
+const struct {
+    const char* file;
+    double shortest, longest;
+} effects[] = {{"sfx/sword/slash.wav", 0.1, 0.4},
+               {"sfx/death/wilhelm.wav", 0.8, 1.3},
+               {"sfx/death/gameover.wav", 1.0, gameOverPause - 0.5}};
+
+// Catalogue entries first to last, both included.
+struct Group {
+    int first, last;
+    bool holds(int index) const { return index >= first && index <= last; }
+};
+bool anyHolds(const std::vector<Group>& groups, int index) {
+    return std::any_of(groups.begin(), groups.end(), [index](Group g) { return g.holds(index); });
+}
+constexpr Group scenery{sprite::city, sprite::statusBar}; // no figure: nothing to key out
+constexpr Group hero{sprite::heroRunStart, sprite::heroJumpShot3Again};
+constexpr Group fireballs{sprite::fireball0, sprite::fireball3};
+constexpr Group meters{sprite::healthMeter, sprite::ammoMeter};
 
 TEST(GeneratedData, ASecondRunWritesIdenticalFiles) {
     testing_support::TemporaryFolder fresh;
@@ -29,15 +55,22 @@ TEST(GeneratedData, ASecondRunWritesIdenticalFiles) {
                                     " \"" + fresh.path().string() + "\"";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
-    int compared = 0;
+    std::set<std::string> written;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(fresh.path())) {
         if (entry.is_regular_file()) {
             const auto relative = std::filesystem::relative(entry.path(), fresh.path());
             EXPECT_TRUE(contentsOf(entry.path()) == contentsOf(runFolder / relative)) << relative;
-            ++compared;
+            written.insert(relative.generic_string());
         }
     }
-    EXPECT_EQ(compared, 78 + 1 + 3 + 1); // the pictures, the pause banner, three effects, music
+    std::set<std::string> expected = {pauseBanner, music};
+    for (const ListedSprite& listed : listedSprites) {
+        expected.insert(listed.path);
+    }
+    for (const auto& effect : effects) {
+        expected.insert(effect.file);
+    }
+    EXPECT_EQ(written, expected);
 }
 
 // Figures are keyed out with hard edges, with no rim of the key colour left around them; those
@@ -47,16 +80,22 @@ TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre)
     testing_support::WorkingFolder inRunFolder(runFolder);
     loadSprites();
     // In the air, falling or lying down, or no figure at all: fireballs and meters.
-    const std::set<int> offTheGround = {18, 19, 20, 21, 22, 38, 39, 40, 41, 42, 43, 44, 45, 46,
-                                        47, 48, 49, 50, 51, 59, 60, 61, 72, 73, 74, 80, 81, 82};
-    for (int i = 3; i <= 82; ++i) {
+    std::vector<Group> offTheGround = {{sprite::heroJumpUp0, sprite::heroJumpDown1},
+                                       {sprite::heroLadder0, sprite::heroJumpShot3Again},
+                                       fireballs,
+                                       meters};
+    for (const EnemyKind& kind : enemy_kind::all) {
+        offTheGround.push_back({kind.firstDeathPicture, kind.lastPicture});
+    }
+    for (const ListedSprite& listed : listedSprites) {
+        const int i = listed.index;
         SDL_Surface* sprite = spriteAt(i);
-        ASSERT_EQ(sprite == nullptr, i == emptyEntry) << i;
-        if (sprite == nullptr) {
+        ASSERT_NE(sprite, nullptr) << listed.path;
+        if (scenery.holds(i)) {
             continue;
         }
         // Both keys are blue 255 and red 0; the green tells them apart.
-        const int keyGreen = i <= lastSceneEntry ? 0x1E : 0xFF;
+        const int keyGreen = static_cast<int>((listed.colourKey >> 8) & 0xFF);
         const auto clearAt = [sprite](int x, int y) {
             return x >= 0 && y >= 0 && x < sprite->w && y < sprite->h && !alphaAt(sprite, x, y);
         };
@@ -78,24 +117,35 @@ TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre)
             }
         }
         EXPECT_TRUE(clear > 0 && partial == 0 && rim == 0) << spritePath(i);
-        if (!offTheGround.count(i)) {
+        if (!anyHolds(offTheGround, i)) {
             ASSERT_GT(feet, 0) << spritePath(i) << " floats above the bottom edge";
             EXPECT_NEAR(feetX / feet, sprite->w / 2.0, sprite->w * 0.3) << spritePath(i);
         }
     }
-    // The hero and each enemy kind keep one frame size.
-    for (auto [first, last] : {std::pair{3, 47}, {52, 61}, {62, 74}, {75, 80}}) {
-        for (int i = first; i <= last; ++i) {
-            EXPECT_TRUE(i == emptyEntry || (spriteAt(i)->w == spriteAt(first)->w &&
-                                            spriteAt(i)->h == spriteAt(first)->h))
-                << spritePath(i);
+    // The hero and the fireballs keep one frame size each, and each enemy kind the one its line on
+    // the kinds list gives; every figure is in one of these groups.
+    std::vector<Group> oneSize = {hero, fireballs};
+    for (const EnemyKind& kind : enemy_kind::all) {
+        oneSize.push_back({kind.firstPicture, kind.lastPicture});
+        EXPECT_EQ(spriteAt(kind.firstPicture)->w, kind.frameWidth) << kind.name;
+        EXPECT_EQ(spriteAt(kind.firstPicture)->h, kind.frameHeight) << kind.name;
+    }
+    for (const ListedSprite& listed : listedSprites) {
+        const auto group = std::find_if(oneSize.begin(), oneSize.end(),
+                                        [&listed](Group g) { return g.holds(listed.index); });
+        if (group == oneSize.end()) {
+            EXPECT_TRUE(scenery.holds(listed.index) || meters.holds(listed.index))
+                << listed.path << " is in no group of one frame size";
+            continue;
         }
+        EXPECT_EQ(spriteAt(listed.index)->w, spriteAt(group->first)->w) << listed.path;
+        EXPECT_EQ(spriteAt(listed.index)->h, spriteAt(group->first)->h) << listed.path;
     }
     // The backgrounds cover the spawn points; the meters fit their slots in the bar.
-    EXPECT_GE(spriteAt(0)->w, 2600);
-    EXPECT_EQ(spriteAt(1)->w, 1600);
-    EXPECT_LE(220 - 10 + spriteAt(81)->w, spriteAt(2)->w);
-    EXPECT_LE(560 - 514 + spriteAt(82)->h, spriteAt(2)->h);
+    EXPECT_GE(spriteAt(sprite::city)->w, 2600);
+    EXPECT_EQ(spriteAt(sprite::underground)->w, 1600);
+    EXPECT_LE(220 - 10 + spriteAt(sprite::healthMeter)->w, spriteAt(sprite::statusBar)->w);
+    EXPECT_LE(560 - 514 + spriteAt(sprite::ammoMeter)->h, spriteAt(sprite::statusBar)->h);
     releaseSprites();
 }
 
@@ -118,19 +168,13 @@ TEST(GeneratedData, SoundsLastAsLongAsTheGameNeedsAndStandAboveTheMusic) {
         return std::sqrt(sum / static_cast<double>(frames));
     };
     double musicSeconds = 0;
-    const double music = measure("pompeii.ogg", musicSeconds);
+    const double musicLevel = measure(music, musicSeconds);
     EXPECT_GE(musicSeconds, 60.0);
-    const struct {
-        const char* file;
-        double shortest, longest;
-    } effects[] = {{"sfx/sword/slash.wav", 0.1, 0.4},
-                   {"sfx/death/wilhelm.wav", 0.8, 1.3},
-                   {"sfx/death/gameover.wav", 1.0, gameOverPause - 0.5}};
     for (const auto& effect : effects) {
         const std::string header = contentsOf(runFolder / effect.file).substr(24, 4);
         EXPECT_EQ(header, std::string("\x22\x56\0\0", 4)) << effect.file << " is resampled";
         double seconds = 0;
-        EXPECT_GT(20 * std::log10(measure(effect.file, seconds) / music), 6.0) << effect.file;
+        EXPECT_GT(20 * std::log10(measure(effect.file, seconds) / musicLevel), 6.0) << effect.file;
         EXPECT_TRUE(seconds > effect.shortest && seconds < effect.longest) << effect.file;
     }
     Mix_CloseAudio();

@@ -1,8 +1,7 @@
 // The enemies: steering, strikes and the draw.
 #include "pieces/attacker.h"
-#include "pieces/crawler.h"
 #include "pieces/enemy_fixture.h"
-#include "pieces/shooter.h"
+#include "pieces/enemy_kinds.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <memory>
@@ -86,16 +85,24 @@ TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFr
     EXPECT_EQ(screenColourAt(400, 300).r, 0);
 }
 
-// The roster is made whole at start-up; each enemy in it waits dead, out of every check, until the
-// release schedule brings it in.
-TEST_F(EnemyTest, EveryKindWaitsDeadInTheRosterUntilReleased) {
-    const std::unique_ptr<GamePiece> kinds[] = {std::make_unique<attacker>(Vec2(0, 0)),
-                                                std::make_unique<crawler>(Vec2(0, 0)),
-                                                std::make_unique<shooter>(Vec2(0, 0))};
-    for (const std::unique_ptr<GamePiece>& enemy : kinds) {
-        EXPECT_FALSE(enemy->isAlive());
+// Every kind on the list, built as the roster builds it, waits dead, out of every check, until the
+// release schedule brings it in; killed, its death runs to the frame that takes it out of play and
+// counts it. A kind whose die animation is too short would die forever.
+TEST_F(EnemyTest, EveryKindWaitsDeadUntilReleasedAndItsDeathTakesItOutOfPlay) {
+    for (const EnemyKind& kind : enemy_kind::all) {
+        const std::unique_ptr<GamePiece> enemy(kind.build(Vec2(0, 0)));
+        EXPECT_FALSE(enemy->isAlive()) << kind.name;
         enemy->activate();
-        EXPECT_TRUE(enemy->isAlive());
+        ASSERT_TRUE(enemy->isAlive()) << kind.name;
+        completedCount = 0;
+        enemy->kill();
+        for (int step = 0; step < monster::deathEndFrame; ++step) {
+            EXPECT_TRUE(enemy->isAlive()) << kind.name << " left play at step " << step;
+            wait(101);
+            enemy->animate();
+        }
+        EXPECT_FALSE(enemy->isAlive()) << kind.name << " never leaves play";
+        EXPECT_EQ(completedCount, 1) << kind.name;
     }
 }
 

@@ -1,6 +1,7 @@
 // The pieces' fixtures: the generated pictures, the pieces in their slots, the sounds recorded.
 #include "pieces/hero_world_fixture.h"
 
+#include "pieces/enemy_kinds.h"
 #include "sprites/sprite_catalogue.h"
 
 namespace hero_world {
@@ -78,10 +79,12 @@ namespace enemy_testing {
 
 void EnemyFixture::SetUp() {
     PieceTableFixture::SetUp();
-    for (int index = sprite::attackerIdle; index <= sprite::shooterDie; ++index) {
-        const auto red = static_cast<std::uint8_t>(index);
-        loadPicture(index, pictureWidth, pictureHeight(index), {red, 0, 0},
-                    {red, 0, hero_world::enemyMarker}, spriteColourKey);
+    for (const EnemyKind& kind : enemy_kind::all) {
+        for (int index = kind.firstPicture; index <= kind.lastPicture; ++index) {
+            const auto red = static_cast<std::uint8_t>(index);
+            loadPicture(index, pictureWidth, pictureHeight(index), {red, 0, 0},
+                        {red, 0, hero_world::enemyMarker}, spriteColourKey);
+        }
     }
     pieces[worldSlot] = world = new FakeWorld;
     pieces[heroSlot] = hero = new FakeHero;
