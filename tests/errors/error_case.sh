@@ -12,8 +12,8 @@ FAILURE_DEADLINE_S=5 REPLAY_DEADLINE_S=60
 ADDRESS_SPACE_KB=$((256 * 1024))
 
 # name | damage, run in the run folder | changes to the environment (env's words) | arguments |
-# exit status, then the pattern of its one line: standard error's for 1, standard output's last
-# for 0 (the game played).
+# exit status, then the pattern of its one line: standard error's for 1 (a failure) and 2 (a
+# mistyped command line), standard output's last for 0 (the game played).
 CASES=$(cat <<'TABLE'
 images_missing|rm -r images|||1 *images/city2.bmp*
 picture_missing|rm images/sword4.bmp|||1 *images/sword4.bmp*
@@ -50,6 +50,10 @@ replay_another_version|{ head -c 16 "$GOOD"; printf '\002'; tail -c +18 "$GOOD";
 replay_cut_inside_frame|{ cat "$GOOD"; printf '\001\005'; } >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: truncated in the middle of frame*
 replay_garbage|head -c 65536 "$GAME" >bad.rec||--replay bad.rec --headless|1 ghoulrun: */bad.rec: not a Ghoulrun recording*
 replay_of_failed_start|mkdir empty; "$GAME" --data empty --record failed.rec &>/dev/null; [ $? = 1 ]||--replay failed.rec --headless|0 replay: 0 frames, state *
+option_unknown|:||--speed 3|2 ghoulrun: *--speed*; see ghoulrun --help
+option_stray_word|:||foo|2 ghoulrun: *foo; see ghoulrun --help
+option_missing_value|:||--fps|2 ghoulrun: --fps: *missing; see ghoulrun --help
+option_fps_out_of_range|:||--fps 5|2 ghoulrun: --fps: *5 not in range 10 to 1000; see ghoulrun --help
 TABLE
 )
 
@@ -97,7 +101,7 @@ export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 eval "set -- $environment \"\$GAME\" $arguments"
 ulimit -c 0
 
-deadline=$((want == 1 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S)) status=0
+deadline=$((want != 0 ? FAILURE_DEADLINE_S : REPLAY_DEADLINE_S)) status=0
 (
     [ "$want" = 0 ] || [ -n "${GHOULRUN_SANITIZED:-}" ] || ulimit -v $ADDRESS_SPACE_KB
     exec timeout -k 1 $deadline env "$@" >stdout.txt 2>stderr.txt </dev/null
@@ -107,7 +111,7 @@ sed 's/^/  stderr: /' stderr.txt
 [ $status -le 128 ] || fail "ended by signal $((status - 128)) ($(kill -l $status))"
 [ $status -eq "$want" ] || fail "ended with status $status, not $want"
 # A recording is refused before anything else starts: nothing on standard output then.
-if [ "$want" = 1 ]; then
+if [ "$want" != 0 ]; then
     [ "$(wc -l <stderr.txt)" -eq 1 ] && line=$(cat stderr.txt) || fail "standard error is not one line"
     [ -z "$arguments" ] || [ ! -s stdout.txt ] || fail "printed on standard output"
 else
