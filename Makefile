@@ -117,6 +117,14 @@ soak: build
 	    "$(BUILD_DIR)/game" "$(BUILD_DIR)/e2e-tools/libghoulrun_game_freeze.so" \
 	    build-sanitize/game/ghoulrun
 
+# The crowd soak: ten minutes of game time (MINUTES=n for another length) with thousands of enemies,
+# headless, under AddressSanitizer with UndefinedBehaviorSanitizer and LeakSanitizer, under
+# ThreadSanitizer and on the plain crowding pass; no report, the same final state every time
+# (scripts/soak_crowd.sh). It takes hours on two busy cores.
+.PHONY: soak-crowd
+soak-crowd: build
+	@JOBS=$(JOBS) scripts/soak_crowd.sh $(BUILD_DIR) $(or $(MINUTES),10)
+
 # The golden replays (tests/data/replays): replays each recording headless and writes what it gives
 # as its expected output. For a change of the game's behaviour that is meant; review the diff.
 .PHONY: golden-refresh

@@ -7,18 +7,24 @@
 #   scripts/sanitize.sh tsan [build-dir] [ctest-args...]
 #       ThreadSanitizer: the tests of the threaded sound engine, the game-over sequence and the
 #       crowd with its helper thread and the queue of blits it shares.
-#   scripts/sanitize.sh asan-build [build-dir]
-#       Only builds the AddressSanitizer tree (the soak runs its game).
+#   scripts/sanitize.sh asan-build [build-dir] [targets...]
+#   scripts/sanitize.sh tsan-build [build-dir] [targets...]
+#       Only builds that tree: the tests' targets, or the ones named (the soak runs the
+#       AddressSanitizer game, the crowd soak its own driver in both trees).
+#   scripts/sanitize.sh options
+#       Prints the sanitizers' run-time options below as shell exports, for a program of these
+#       trees run outside ctest (scripts/soak_crowd.sh).
 #
 # Any report fails the run: every sanitizer stops the process at its first finding.
 set -eu
 
 here=$(cd "$(dirname "$0")/.." && pwd)
-kind=${1:?usage: sanitize.sh asan|tsan|asan-build [build-dir] [ctest-args...]}
+kind=${1:?usage: sanitize.sh asan|tsan|asan-build|tsan-build|options [build-dir] [ctest-args...]}
 shift
 case "$kind" in
     asan | asan-build) default_dir="$here/build-sanitize" ;;
-    tsan) default_dir="$here/build-tsan" ;;
+    tsan | tsan-build) default_dir="$here/build-tsan" ;;
+    options) default_dir="" ;;
     *) echo "sanitize.sh: unknown kind $kind" >&2; exit 2 ;;
 esac
 build=${1:-$default_dir}
@@ -35,9 +41,9 @@ asan="-fsanitize=address,undefined -fno-sanitize-recover=undefined -D_GLIBCXX_AS
 tsan="-fsanitize=thread"
 
 # What the AddressSanitizer tests need: the game (and so its generated data), the unit tests, the
-# data-set tests (the error matrix is a script). Not the benchmark or the helpers of the
-# real-window tests, which the sanitized tree never runs.
-asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests"
+# data-set tests (the error matrix is a script), and the crowd soak's driver for its short form.
+# Not the benchmark or the helpers of the real-window tests, which the sanitized tree never runs.
+asan_targets="ghoulrun ghoulrun_tests ghoulrun_asset_tests crowd_soak"
 # ThreadSanitizer: only the threads' unit tests are built (GHOULRUN_THREAD_TESTS_ONLY).
 tsan_targets="ghoulrun_tests"
 
@@ -59,10 +65,19 @@ export LSAN_OPTIONS="suppressions=$here/tests/sanitize/lsan.supp:print_suppressi
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tests/sanitize/tsan.supp"
 
 case "$kind" in
+    options)
+        printf "export %s='%s'\n" ASAN_OPTIONS "$ASAN_OPTIONS" UBSAN_OPTIONS "$UBSAN_OPTIONS" \
+            LSAN_OPTIONS "$LSAN_OPTIONS" TSAN_OPTIONS "$TSAN_OPTIONS"
+        ;;
     asan-build)
         configure "$asan"
         # shellcheck disable=SC2086
-        cmake --build "$build" -j "$jobs" --target $asan_targets
+        cmake --build "$build" -j "$jobs" --target ${*:-$asan_targets}
+        ;;
+    tsan-build)
+        configure "$tsan" -DGHOULRUN_THREAD_TESTS_ONLY=ON
+        # shellcheck disable=SC2086
+        cmake --build "$build" -j "$jobs" --target ${*:-$tsan_targets}
         ;;
     asan)
         configure "$asan"
