@@ -4,12 +4,12 @@
 // generated pictures, the roster, the queue of blits and the crowding helper thread), driven frame
 // by frame on the test clock from a reading where the release schedule lets an enemy out every
 // frame. The hero plays through SDL's event queue as a player would: it runs both ways, jumps,
-// goes up and down the street and switches between the city and the underground, round after
-// round; between rounds, while the crowd is above its target, it turns to where most enemies stand
-// and swings into them. The target falls over the run, so the sword keeps killing once the roster
-// is all released. The crowd's strikes would end the run within seconds: whenever the health runs
-// low the driver fills it up through the World's own changeHealth. Runs of the same length end in
-// the same state digest, whatever the build and whichever crowding pass it takes.
+// goes up and down the street, switches between the city and the underground and now and then
+// swings, round after round; between rounds, while the crowd is above its target, it runs at where
+// most enemies stand and swings into them. The crowd's strikes would end the run within seconds:
+// whenever the health runs low the driver fills it up through the World's own changeHealth. Runs of
+// the same length end in the same state digest, whatever the build and whichever crowding pass it
+// takes.
 //
 //   crowd_soak GAME_FOLDER [MINUTES]
 //
@@ -18,7 +18,8 @@
 // core to spare, when the crowd stood below its floor for most of a run of two minutes or more, or
 // when the resident memory grew by a mebibyte or more from the first minute mark after the last
 // release to the end. Until then each newly released slot first touches its share of the crowd's
-// tables, which are laid out whole for the roster.
+// tables, which are laid out whole for the roster and the street; a crowd spreading along the
+// street still touches a little more of them for some minutes after.
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
 #include "pieces/player.h"
