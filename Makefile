@@ -69,12 +69,13 @@ uninstall:
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
-# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd).
+# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd) and
+# docs/results_card.png from the results scenario (the card after a second run).
 screenshot: build
 	@mkdir -p docs
-	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" \
-	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.enemies$$'
-	@echo "docs/screenshot.png refreshed"
+	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" E2E_CARD_SCREENSHOT="$(CURDIR)/docs/results_card.png" \
+	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.(enemies|results)$$'
+	@echo "docs/screenshot.png and docs/results_card.png refreshed"
 
 # One PNG of every catalogue picture with its index, for looking the data set over.
 .PHONY: contact-sheet

@@ -12,6 +12,10 @@ STARTED=""    # stopped on exit: X servers, window managers, other windows
 STATUS_PID="" # whose exit status is the game's, when something runs it (script(1))
 GAME_PID="" GAME_FOLDER="$WORK/run" GAME_ENV=() AUDIO_FILE="" FRAME_FILE=""
 
+# The game keeps its best runs and settings here, never in the machine's own home.
+export XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config"
+BEST_RUNS="$XDG_DATA_HOME/ghoulrun/best-runs"
+
 now_ms() { local t=${EPOCHREALTIME/./} && echo $((10#$t / 1000)); }
 T0=$(now_ms)
 note() { printf '[%s +%6d ms] %s\n' "$NAME" $(($(now_ms) - T0)) "$*"; }
@@ -218,6 +222,7 @@ FILL_BLUE='#0000FF' # what the frame loop paints before anything is drawn
 SKY_STRIP=800x30+0+0
 KERB_STRIP=800x28+0+486
 STRIP_TOLERANCE=5   # per mille of the piece-free strips
+FIGURES_BOX=184x12+580+576 # the run's clock and enemies defeated, written into the bar
 HERO_TOLERANCE=20   # per mille of the hero's opaque pixels: what may differ from its picture
 HERO_DIFFERENT=150  # per mille of the hero's opaque pixels: what tells two pictures apart
 SCENE_DIFFERENT=100 # per mille of the strips: what tells two backgrounds (or scrolls) apart
@@ -317,4 +322,41 @@ audio_levels() { # RATE WINDOW_MS FROM
         { m = ($1 + $2) / 2; sq += m * m; if (i % n) ed += (m - p) ^ 2; p = m; i++ }
         i % n == 0 { printf "%d %.1f %.1f\n", (i - n) * 1000 / rate, sqrt(sq / n), sqrt(ed / n); sq = ed = 0 }' \
         >"$WORK/levels.txt"
+}
+
+# Lettering: text as the game writes it from its glyph strip (the strip's characters as in
+# src/sprites/glyph_strip.h).
+
+GLYPH_CHARACTERS=' 0123456789:.-/!+<>ABCDEFGHIJKLMNOPQRSTUVWXYZ'
+
+# Game time in ms as the game's clock shows it, m:ss.t with the tenths cut.
+clock_text() { awk -v ms="$1" 'BEGIN { t = int(ms / 100); s = int(t / 10); printf "%d:%02d.%d\n", int(s / 60), s % 60, t % 10 }'; }
+
+# TEXT drawn from the glyph strip, its see-through pixels transparent, into $WORK/text-N.png.
+text_picture() { # OUT TEXT
+    local strip cw h i c cells=()
+    strip=$(picture glyphs)
+    read -r cw h < <(identify -format "%[fx:w/${#GLYPH_CHARACTERS}] %h" "$strip")
+    for ((i = 0; i < ${#2}; i++)); do
+        c=${2:i:1} && c=${GLYPH_CHARACTERS%%"$c"*}
+        cells+=("(" "$strip" -crop "${cw}x${h}+$((${#c} * cw))+0" +repage ")")
+    done
+    convert "${cells[@]}" +append -alpha set -transparent "$HERO_KEY" "$1"
+}
+
+# Per mille of TEXT's lettered pixels that a screenshot does not show as they are, for the text
+# written with its top-left corner at (X, Y).
+text_off() { # SHOT TEXT X Y
+    local text="$WORK/text.png" w h opaque differ
+    text_picture "$text" "$2"
+    read -r w h < <(identify -format '%w %h' "$text")
+    opaque=$(convert "$text" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info:)
+    differ=$(convert "$WORK/$1.png" -crop "${w}x${h}+$3+$4" +repage \( +clone "$text" -composite \) \
+        -alpha off -compose difference -composite -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
+    echo $((1000 * differ / opaque))
+}
+expect_text() { # SHOT TEXT X Y
+    local off
+    off=$(text_off "$@")
+    [ "$off" -le "$HERO_TOLERANCE" ] || fail "$1 does not show \"$2\" at ($3, $4) ($off per mille off)"
 }
