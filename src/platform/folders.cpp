@@ -1,7 +1,9 @@
-// Where the program lies and which folder it works in, read from and set through the system.
+// Where the program lies, which folder it works in and where the player's folders are, read from
+// and set through the system and the environment.
 #include "platform/folders.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 #include <unistd.h>
@@ -11,6 +13,31 @@ namespace {
 
 // Linux's link to the file of the running program, whatever name it was started by.
 constexpr const char* ownProgramLink = "/proc/self/exe";
+
+// The game's folder inside each of the player's base folders.
+constexpr const char* gameFolderName = "ghoulrun";
+
+// An environment variable that names an absolute folder; empty when unset, empty or relative.
+std::filesystem::path absoluteFolderIn(const char* variable) {
+    const char* value = std::getenv(variable);
+    if (value == nullptr || value[0] != '/') {
+        return {};
+    }
+    return value;
+}
+
+// The game's folder under $variable, or under `fallbackUnderHome` in the home folder.
+std::filesystem::path playerFolder(const char* variable, const char* fallbackUnderHome) {
+    std::filesystem::path base = absoluteFolderIn(variable);
+    if (base.empty()) {
+        const std::filesystem::path home = absoluteFolderIn("HOME");
+        if (home.empty()) {
+            return {};
+        }
+        base = home / fallbackUnderHome;
+    }
+    return base / gameFolderName;
+}
 
 } // namespace
 
@@ -28,6 +55,14 @@ std::string enterFolder(const std::filesystem::path& folder) {
         return std::strerror(errno);
     }
     return {};
+}
+
+std::filesystem::path dataHome() {
+    return playerFolder("XDG_DATA_HOME", ".local/share");
+}
+
+std::filesystem::path configHome() {
+    return playerFolder("XDG_CONFIG_HOME", ".config");
 }
 
 } // namespace platform

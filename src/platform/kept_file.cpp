@@ -1,0 +1,210 @@
+// Kept files through the system's own calls, so that each step's flush and rename is the one the
+// crash guarantees rest on.
+#include "platform/kept_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// The XDG rules ask for folders the game makes to be the player's alone.
+constexpr mode_t newFolderMode = 0700;
+constexpr mode_t newFileMode = 0644;
+constexpr mode_t permissionBits = 07777;
+constexpr std::size_t readChunkBytes = 4096;
+// The temporary file's name: the file's own, then this, then six letters mkostemp picks.
+constexpr const char* temporarySuffix = ".new-XXXXXX";
+constexpr const char* lockSuffix = ".lock";
+constexpr const char* damagedSuffix = ".damaged";
+// Beyond this many damaged copies kept, something other than bad luck damages the file.
+constexpr int mostDamagedCopies = 1000;
+
+std::string failure(const std::filesystem::path& path) {
+    return path.string() + ": " + std::strerror(errno);
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& file) {
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+bool isFolder(const std::filesystem::path& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// A rename lasts through a power cut only once the folder holding the names is on the disk too.
+std::string syncFolder(const std::filesystem::path& folder) {
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return failure(folder);
+    }
+    std::string error;
+    if (fsync(descriptor) != 0) {
+        error = failure(folder);
+    }
+    close(descriptor);
+    return error;
+}
+
+// The old file's permissions, so that replacing it changes nothing a person set on it.
+mode_t modeFor(const std::filesystem::path& file) {
+    struct stat status {};
+    return stat(file.c_str(), &status) == 0 ? status.st_mode & permissionBits : newFileMode;
+}
+
+bool writeAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t wrote = write(descriptor, bytes.data(), bytes.size());
+        if (wrote > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(wrote));
+        } else if (wrote == 0) {
+            errno = ENOSPC; // the file takes nothing more and says no more than that
+            return false;
+        } else if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes and flushes the temporary file, then closes it; the first failure names `file`.
+std::string fillTemporary(int descriptor, const std::filesystem::path& file,
+                          std::string_view bytes) {
+    std::string error;
+    if (fchmod(descriptor, modeFor(file)) != 0 || !writeAll(descriptor, bytes) ||
+        fsync(descriptor) != 0) {
+        error = failure(file);
+    }
+    if (close(descriptor) != 0 && error.empty()) {
+        error = failure(file);
+    }
+    return error;
+}
+
+// Renames without ever replacing `to`. A file system without RENAME_NOREPLACE gets a hard link
+// and an unlink instead, which refuse a taken name as well.
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return true;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return false;
+    }
+    return link(from.c_str(), to.c_str()) == 0 && unlink(from.c_str()) == 0;
+}
+
+std::filesystem::path damagedName(const std::filesystem::path& file, int copy) {
+    std::string name = file.string() + damagedSuffix;
+    return copy == 1 ? name : name + "." + std::to_string(copy);
+}
+
+} // namespace
+
+// Folder by folder from the top, so a failure names the very folder that could not be made.
+std::string makeFolders(const std::filesystem::path& folder) {
+    std::filesystem::path made;
+    for (const std::filesystem::path& part : folder) {
+        made /= part;
+        if (mkdir(made.c_str(), newFolderMode) == 0) {
+            continue;
+        }
+        if (errno != EEXIST) {
+            return failure(made);
+        }
+        if (!isFolder(made)) {
+            errno = ENOTDIR;
+            return failure(made);
+        }
+    }
+    return {};
+}
+
+FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes, std::string& error) {
+    bytes.clear();
+    const int descriptor = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        if (errno == ENOENT) {
+            return FileRead::missing;
+        }
+        error = failure(file);
+        return FileRead::failed;
+    }
+    char chunk[readChunkBytes];
+    ssize_t got = 0;
+    while ((got = read(descriptor, chunk, sizeof chunk)) != 0) {
+        if (got > 0) {
+            bytes.append(chunk, static_cast<std::size_t>(got));
+        } else if (errno != EINTR) {
+            error = failure(file);
+            close(descriptor);
+            return FileRead::failed;
+        }
+    }
+    close(descriptor);
+    return FileRead::whole;
+}
+
+std::string replaceAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    std::string temporary = file.string() + temporarySuffix;
+    const int descriptor = mkostemp(temporary.data(), O_CLOEXEC);
+    if (descriptor < 0) {
+        return failure(folderOf(file));
+    }
+    std::string error = fillTemporary(descriptor, file, bytes);
+    if (error.empty() && rename(temporary.c_str(), file.c_str()) != 0) {
+        error = failure(file);
+    }
+    if (!error.empty()) {
+        unlink(temporary.c_str());
+        return error;
+    }
+    return syncFolder(folderOf(file));
+}
+
+// Read-only is enough for flock, and lets a lock file someone else made serve.
+FileLock::FileLock(const std::filesystem::path& file) {
+    const std::filesystem::path lockFile = file.string() + lockSuffix;
+    descriptor = open(lockFile.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, newFileMode);
+    if (descriptor < 0) {
+        error_ = failure(lockFile);
+        return;
+    }
+    int locked = 0;
+    while ((locked = flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        error_ = failure(lockFile);
+        close(descriptor);
+        descriptor = -1;
+    }
+}
+
+FileLock::~FileLock() {
+    if (descriptor >= 0) {
+        close(descriptor); // lets the lock go
+    }
+}
+
+std::string moveAside(const std::filesystem::path& file, std::string& keptAs) {
+    for (int copy = 1; copy <= mostDamagedCopies; ++copy) {
+        const std::filesystem::path candidate = damagedName(file, copy);
+        if (renameNoReplace(file, candidate)) {
+            keptAs = candidate.string();
+            return syncFolder(folderOf(file));
+        }
+        if (errno != EEXIST) {
+            return failure(file);
+        }
+    }
+    errno = EEXIST;
+    return failure(damagedName(file, mostDamagedCopies));
+}
+
+} // namespace platform
