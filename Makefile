@@ -25,7 +25,8 @@ clean:
 	rm -rf $(BUILD_DIR)
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
-# compile_commands.json, so this configures the build first.
+# compile_commands.json, so this configures the build first. A fresh tree and one the tests were
+# built in lint alike.
 lint: bootstrap
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@JOBS=$(JOBS) scripts/lint.sh $(BUILD_DIR)
