@@ -127,6 +127,13 @@ golden-refresh: build
 	        $(BUILD_DIR)/game || exit 1; \
 	done
 
+# A mutation run (scripts/mutation.sh): MUTANTS small faults (10 unless given) made one at a time in
+# src/, the quick tests run against each, and which of them no test noticed. SEED picks the sites,
+# the same ones again for the same seed; without it, the time does. One rebuild per mutant: slow.
+.PHONY: mutation
+mutation: build
+	@JOBS=$(JOBS) scripts/mutation.sh $(BUILD_DIR) $(or $(MUTANTS),10) $(SEED)
+
 # Lines of tests against lines of code, per folder (scripts/line_count.sh).
 .PHONY: line-count
 line-count:
