@@ -5,12 +5,12 @@
 #   scripts/mutation.sh <build dir> [count] [seed]
 #
 # Picks `count` sites at random (the same ones again for the same seed and sources) among the
-# operators of src/**/*.cpp, one per line: a comparison, a logical operator, a plus or minus,
-# true or false. Each becomes its opposite in the source; the programs the tests run are rebuilt
-# (only that file recompiles) and the tests below run, stopping at the first failure. "killed": a
-# test failed; "survived": all passed; "no build": the build failed (the fault does not compile, or
-# the tests could not be listed). The source file is
-# put back after each mutant (and on an interrupt), and the build brought back in line at the end.
+# operators of src/**/*.cpp, each kind's first on a line: a comparison, a logical operator, a plus
+# or minus, true or false. Each becomes its opposite in the source; the programs the tests run are
+# rebuilt (only that file recompiles) and the tests below run, stopping at the first failure.
+# "killed": a test failed; "survived": all passed; "no build": the build failed (the fault does not
+# compile, or the tests could not be listed). The source file is put back after each mutant (and on
+# an interrupt), and the build brought back in line at the end.
 set -eu
 cd "$(dirname "$0")/.."
 build=${1:?usage: mutation.sh <build dir> [count] [seed]}
