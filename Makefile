@@ -25,7 +25,8 @@ clean:
 	rm -rf $(BUILD_DIR)
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
-# compile_commands.json, so this configures the build first.
+# compile_commands.json, so this configures the build first. A fresh tree and one the tests were
+# built in lint alike.
 lint: bootstrap
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@JOBS=$(JOBS) scripts/lint.sh $(BUILD_DIR)
@@ -126,6 +127,13 @@ golden-refresh: build
 	    GOLDEN_REFRESH=1 bash tests/replay/golden.sh "$$(basename "$$recording" .rec)" \
 	        $(BUILD_DIR)/game || exit 1; \
 	done
+
+# A mutation run (scripts/mutation.sh): MUTANTS small faults (10 unless given) made one at a time in
+# src/, the quick tests run against each, and which of them no test noticed. SEED picks the sites,
+# the same ones again for the same seed; without it, the time does. One rebuild per mutant: slow.
+.PHONY: mutation
+mutation: build
+	@JOBS=$(JOBS) scripts/mutation.sh $(BUILD_DIR) $(or $(MUTANTS),10) $(SEED)
 
 # Lines of tests against lines of code, per folder (scripts/line_count.sh).
 .PHONY: line-count
