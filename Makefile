@@ -124,7 +124,7 @@ soak: build
 .PHONY: golden-refresh
 golden-refresh: build
 	@for recording in tests/data/replays/*.rec; do \
-	    GOLDEN_REFRESH=1 bash tests/replay/golden.sh "$$(basename "$$recording" .rec)" \
+	    bash tests/replay/golden.sh --refresh "$$(basename "$$recording" .rec)" \
 	        $(BUILD_DIR)/game || exit 1; \
 	done
 
