@@ -3,7 +3,7 @@
 # xdotool, seen through screenshots and heard through SDL's disk audio driver. The golden replays
 # pin down the play itself, frame by frame; these, what the window and the speakers make of it.
 NAME=${1:?usage: e2e.sh SCENARIO}
-SCENARIOS="startup controls enemies window" # the functions below; a new one is named here too
+SCENARIOS="startup controls enemies window results" # the functions below; a new one is named here too
 [[ " $SCENARIOS " == *" $NAME "* ]] || { echo "e2e.sh: no scenario named $NAME (there are: $SCENARIOS)" >&2 && exit 2; }
 . "$(dirname "$0")/driver.sh"
 
