@@ -8,6 +8,7 @@
 #include "render/screen_blit.h"
 
 #include "replay/session.h"
+#include "shell/player_settings.h"
 #include "shell/shell_keys.h"
 #include "shell/window.h"
 #include "sound/sound_engine.h"
@@ -110,6 +111,10 @@ bool handlePausedEvent(const SDL_Event& event) {
     if (isFullscreenToggle(event)) {
         toggleFullscreen();
         showBanner();
+        return false;
+    }
+    // The volume keys work while paused too; they are the shell's, never kept for the hero.
+    if (takeVolumeKey(event)) {
         return false;
     }
     switch (event.type) {

@@ -327,7 +327,7 @@ audio_levels() { # RATE WINDOW_MS FROM
 # Lettering: text as the game writes it from its glyph strip (the strip's characters as in
 # src/sprites/glyph_strip.h).
 
-GLYPH_CHARACTERS=' 0123456789:.-/!+<>ABCDEFGHIJKLMNOPQRSTUVWXYZ'
+GLYPH_CHARACTERS=' 0123456789:.-/!+<>%ABCDEFGHIJKLMNOPQRSTUVWXYZ'
 
 # Game time in ms as the game's clock shows it, m:ss.t with the tenths cut.
 clock_text() { awk -v ms="$1" 'BEGIN { t = int(ms / 100); s = int(t / 10); printf "%d:%02d.%d\n", int(s / 60), s % 60, t % 10 }'; }
