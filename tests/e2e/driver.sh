@@ -62,6 +62,9 @@ start_xvfb() {
     export DISPLAY=":$(head -n 1 "$number")"
 }
 
+# Stops the X server start_xvfb started, and whatever ran on it.
+stop_xvfb() { kill -TERM "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=""; }
+
 # Starts GAME_CMD (default ./ghoulrun) with the arguments given, in GAME_FOLDER (by default a
 # fresh copy of the run folder), with GAME_ENV, standard input GAME_IN or closed, the output in
 # $WORK/stdout and stderr unless GAME_OUT, GAME_ERR say ("closed" closes it), GAME_FILE_LIMIT KiB.
@@ -170,11 +173,12 @@ find_window() {
     [ -n "$WIN" ] || { running || fail "the game ended before it opened its window"; false; }
 }
 
-# Waits for the 800 x 600 window titled "Ghoulrun", the game frozen on its first frame (use_window)
+# Waits for the window titled "Ghoulrun" (800 x 600, or WINDOW_SIZE), the game frozen on its first
+# frame (use_window)
 # and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
-    [ "$(window_size)" = 800x600 ] || fail "the window is $(window_size), not 800x600"
+    [ "$(window_size)" = "${WINDOW_SIZE:-800x600}" ] || fail "the window is $(window_size), not ${WINDOW_SIZE:-800x600}"
     wait_started
     await_freeze 20000 "the game did not stop on its first frame"
     wait_for 20000 "the game did not start playing" frame_shown
@@ -187,9 +191,9 @@ frame_shown() {
 
 # Xvfb with a screen of SIZE and what COMMAND... starts on it, a fresh run folder and the game in
 # it, playing and frozen; the scene it opens on, the city without a piece, as the shot "city".
-start_game() { # [SIZE [COMMAND...]]
+start_game() { # [SIZE [COMMAND...]]; GAME_ARGS: the game's own arguments
     start_xvfb "${1:-}" && "${@:2}"
-    use_window && launch && wait_playing && expected_scene city city2 0
+    use_window && launch ${GAME_ARGS:-} && wait_playing && expected_scene city city2 0
 }
 
 # Keys go to the frozen game and wait for it: it takes one event a frame when it runs on.

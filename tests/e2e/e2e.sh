@@ -3,7 +3,7 @@
 # xdotool, seen through screenshots and heard through SDL's disk audio driver. The golden replays
 # pin down the play itself, frame by frame; these, what the window and the speakers make of it.
 NAME=${1:?usage: e2e.sh SCENARIO}
-SCENARIOS="startup controls enemies window results" # the functions below; a new one is named here too
+SCENARIOS="startup controls enemies window results settings" # the functions below; a new one is named here too
 [[ " $SCENARIOS " == *" $NAME "* ]] || { echo "e2e.sh: no scenario named $NAME (there are: $SCENARIOS)" >&2 && exit 2; }
 . "$(dirname "$0")/driver.sh"
 
@@ -198,6 +198,40 @@ results() {
     [ -z "${E2E_CARD_SCREENSHOT:-}" ] || cp "$WORK/card2.png" "$E2E_CARD_SCREENSHOT" || fail "cannot write the screenshot"
     note "runs kept: $(best_run 1 | cut -d' ' -f1) and $(best_run 2 | cut -d' ' -f1) ms, the second in place $place"
     wait_exit 8700 && expect_status 0 || fail "the game did not end within 8.7 s of play after the second death"
+}
+
+# Settings that stick. --scale 2 opens a 1600 x 1200 window with the picture doubled, pixel for
+# pixel. m silences the sound from the next frames. F11, then the end of the run, then a new start
+# comes back on the whole screen: the settings file kept it.
+settings() {
+    local key_offset before after rate
+    WINDOW_SIZE=1600x1200 GAME_ARGS="--scale 2" start_game 2048x1536x24
+    shot doubled
+    convert "$WORK/doubled.png" -sample 50% "$WORK/halved.png"
+    [ "$(strips_changed halved city)" -le "$STRIP_TOLERANCE" ] || fail "the window does not show the picture doubled"
+    run_game_for 3000 # the music faded in
+    rate=$(audio_byte_rate)
+    key_offset=$(audio_size)
+    press_keys m
+    run_game_for 1500
+    audio_levels "$rate" 100 $((key_offset - rate))
+    read -r before after < <(awk '$1 < 1000 { b += $2; nb++ } $1 >= 1400 && $1 < 2400 { a += $2; na++ }
+        END { printf "%d %d\n", b / nb, a / na }' "$WORK/levels.txt")
+    [ "$before" -ge 100 ] && [ "$after" -le 5 ] || fail "m did not silence the sound: $before before, $after after"
+    press_keys q
+    wait_exit 10000 && expect_status 0 || fail "q did not end the game"
+    grep -qx 'mute = true' "$XDG_CONFIG_HOME/ghoulrun/settings.ini" || fail "mute was not kept"
+
+    stop_xvfb
+    start_xvfb 1280x720x24 && start_openbox
+    use_window && launch && wait_playing
+    press_keys F11
+    run_until 5000 "the window did not fill the screen" eval '[ "$(window_size)" = 1280x720 ]'
+    press_keys q
+    wait_exit 10000 && expect_status 0 || fail "q did not end the game"
+    grep -qx 'fullscreen = true' "$XDG_CONFIG_HOME/ghoulrun/settings.ini" || fail "the whole screen was not kept"
+    FROZEN="" NOT_GAME_MS=$(now_ms)
+    WINDOW_SIZE=1280x720 && use_window && launch && wait_playing
 }
 
 # A window mapped while the manager is still starting may never show.
