@@ -1,6 +1,7 @@
 // SDL and the game's one window: opening it at start-up, switching it to the whole screen.
 #include "shell/window.h"
 
+#include "platform/compat_hints.h"
 #include "platform/display_loss.h"
 #include "platform/gamepad.h"
 #include "state/globals.h"
@@ -36,6 +37,7 @@ bool displayIsVisible() {
 } // namespace
 
 void openWindow(bool fullscreen) {
+    platform::setCompatibilityHints();
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         failStartUp("Unable to init SDL: %s\n");
     }
