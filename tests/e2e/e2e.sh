@@ -231,7 +231,11 @@ settings() {
     wait_exit 10000 && expect_status 0 || fail "q did not end the game"
     grep -qx 'fullscreen = true' "$XDG_CONFIG_HOME/ghoulrun/settings.ini" || fail "the whole screen was not kept"
     FROZEN="" NOT_GAME_MS=$(now_ms)
-    WINDOW_SIZE=1280x720 && use_window && launch && wait_playing
+    use_window && launch
+    wait_for 15000 "no window titled Ghoulrun" find_window
+    wait_started
+    await_freeze 20000 "the game did not stop on its first frame"
+    run_until 5000 "the new start is not on the whole screen" eval '[ "$(window_size)" = 1280x720 ]'
 }
 
 # A window mapped while the manager is still starting may never show.
