@@ -23,7 +23,7 @@ constexpr const char* settingsHelp =
     "  scale = 1..4              the window this many times 800 x 600\n"
     "  volume = 0..100           effects and music, per cent\n"
     "  mute = true|false\n"
-    "  fps = 0|10..1000          the frame cap; 0 runs as fast as the machine allows\n"
+    "  fps = 0|30..1000          the frame cap; 0 runs as fast as the machine allows\n"
     "An option on the command line wins for that run and is not saved. The game writes what you\n"
     "change while playing (F11, the volume keys - and =, mute m) when a run ends.\n"
     "Best runs: $XDG_DATA_HOME/ghoulrun/best-runs (~/.local/share/ghoulrun/best-runs).";
