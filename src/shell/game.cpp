@@ -167,10 +167,9 @@ void startNewRun() {
     SoundEngine::cancelGameOver();
     replay::startAfresh();
     destroyRoster();
-    resetShellGlobals();
     // The game's clock starts again at 0, where a new process's clock stands when it takes these
     // readings before SDL starts.
-    lastSpawnTick = lastFrameEndTick = frameTick = 0;
+    resetShellGlobals(0);
     forgetRunResults();
     SoundEngine::instance()->playMusic(musicLoopsForever);
     buildRoster();
