@@ -121,8 +121,8 @@ void takeSetting(Feed& feed, std::string_view key, std::string_view value) {
     Settings& values = feed.read.values;
     const Settings defaults;
     int number = 0;
-    bool yes = false;
     if (key == fullscreenKey || key == muteKey) {
+        bool yes = false;
         if (!readYesOrNo(value, yes)) {
             complain(feed, feed.line, outOfRange(key, value, "true or false"));
             (key == fullscreenKey ? values.fullscreen : values.mute) =
