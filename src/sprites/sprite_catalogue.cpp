@@ -68,6 +68,21 @@ bool sizeIsPlausible(SDL_RWops* file) {
 
 } // namespace
 
+SDL_Surface* decodeSprite(SDL_RWops* file, Uint32 colourKey) {
+    if (!sizeIsPlausible(file)) {
+        SDL_RWclose(file);
+        return nullptr;
+    }
+    SDL_Surface* loaded = SDL_LoadBMP_RW(file, 1);
+    if (loaded == nullptr) {
+        return nullptr;
+    }
+    SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, colourKey);
+    SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
 bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
     if (index <= refusedIndex || index >= catalogueSize) {
         return false;
@@ -76,21 +91,11 @@ bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
     if (file == nullptr) {
         failToLoad(path);
     }
-    if (!sizeIsPlausible(file)) {
-        SDL_RWclose(file);
+    SDL_Surface* picture = decodeSprite(file, colourKey);
+    if (picture == nullptr) {
         failToLoad(path);
     }
-    SDL_Surface* loaded = SDL_LoadBMP_RW(file, 1);
-    if (loaded == nullptr) {
-        failToLoad(path);
-    }
-    SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, colourKey);
-    SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
-    SDL_FreeSurface(loaded);
-    if (converted == nullptr) {
-        failToLoad(path);
-    }
-    spriteCatalogue[index] = converted;
+    spriteCatalogue[index] = picture;
     return true;
 }
 
