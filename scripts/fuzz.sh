@@ -8,8 +8,8 @@
 #       Runs TARGET over its seeds (tests/data/fuzz/TARGET), then fuzzes it from them for
 #       FUZZ_CHECK_SECONDS (default 20): the regression check of `make test`.
 #   scripts/fuzz.sh run [fuzz-tree] [TARGET...]
-#       Fuzzes each target (default: all) for FUZZ_SECONDS (default 300), one job each. What it
-#       learns stays in the fuzz tree's corpus/TARGET, and grows from one run to the next.
+#       Fuzzes each target (default: all) for FUZZ_SECONDS (default 300), one process at a time.
+#       What it learns stays in the fuzz tree's corpus/TARGET, and grows from one run to the next.
 #   scripts/fuzz.sh merge TARGET [fuzz-tree]
 #       Minimises the seeds together with the fuzz tree's corpus into tests/data/fuzz/TARGET: the
 #       fewest inputs that reach all the coverage of both.
@@ -89,13 +89,19 @@ case "$command" in
         tree=${1:-$here/build/fuzz}
         [ $# -gt 0 ] && shift
         [ $# -gt 0 ] || set -- $(targets)
+        # One process at a time, each target in turn; a target that fails does not stop the others.
+        failed=""
         for target in "$@"; do
             corpus="$tree/corpus/$target"
             mkdir -p "$corpus"
             echo "fuzz: $target for ${FUZZ_SECONDS:-300} s"
-            fuzz "$tree" "$target" -jobs=1 -max_total_time="${FUZZ_SECONDS:-300}" \
-                "$corpus" "$here/tests/data/fuzz/$target"
+            fuzz "$tree" "$target" -max_total_time="${FUZZ_SECONDS:-300}" \
+                "$corpus" "$here/tests/data/fuzz/$target" || failed="$failed $target"
         done
+        if [ -n "$failed" ]; then
+            echo "fuzz: failed:$failed (inputs in $tree/findings)" >&2
+            exit 1
+        fi
         ;;
     merge)
         target=${1:?usage: fuzz.sh merge TARGET [fuzz-tree]}
