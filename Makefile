@@ -25,7 +25,8 @@ clean:
 	rm -rf $(BUILD_DIR)
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
-# compile_commands.json, so this configures the build first.
+# compile_commands.json, so this configures the build first. A fresh tree and one the tests were
+# built in lint alike.
 lint: bootstrap
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@JOBS=$(JOBS) scripts/lint.sh $(BUILD_DIR)
@@ -69,12 +70,13 @@ uninstall:
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
-# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd).
+# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd) and
+# docs/results_card.png from the results scenario (the card after a second run).
 screenshot: build
 	@mkdir -p docs
-	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" \
-	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.enemies$$'
-	@echo "docs/screenshot.png refreshed"
+	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" E2E_CARD_SCREENSHOT="$(CURDIR)/docs/results_card.png" \
+	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.(enemies|results)$$'
+	@echo "docs/screenshot.png and docs/results_card.png refreshed"
 
 # One PNG of every catalogue picture with its index, for looking the data set over.
 .PHONY: contact-sheet
@@ -130,9 +132,16 @@ soak: build
 .PHONY: golden-refresh
 golden-refresh: build
 	@for recording in tests/data/replays/*.rec; do \
-	    GOLDEN_REFRESH=1 bash tests/replay/golden.sh "$$(basename "$$recording" .rec)" \
+	    bash tests/replay/golden.sh --refresh "$$(basename "$$recording" .rec)" \
 	        $(BUILD_DIR)/game || exit 1; \
 	done
+
+# A mutation run (scripts/mutation.sh): MUTANTS small faults (10 unless given) made one at a time in
+# src/, the quick tests run against each, and which of them no test noticed. SEED picks the sites,
+# the same ones again for the same seed; without it, the time does. One rebuild per mutant: slow.
+.PHONY: mutation
+mutation: build
+	@JOBS=$(JOBS) scripts/mutation.sh $(BUILD_DIR) $(or $(MUTANTS),10) $(SEED)
 
 # Lines of tests against lines of code, per folder (scripts/line_count.sh).
 .PHONY: line-count

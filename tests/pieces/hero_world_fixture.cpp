@@ -18,7 +18,7 @@ constexpr std::uint8_t enemyMarker = 255;
 
 void PieceTableFixture::SetUp() {
     testing_support::setFrameClock(startTick);
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     SDL_FillRect(screen, nullptr, 0);
 }
 
@@ -26,7 +26,7 @@ void PieceTableFixture::TearDown() {
     for (GamePiece* piece : pieces) {
         delete piece;
     }
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     restoreHeroSounds();
     releaseSprites();
 }

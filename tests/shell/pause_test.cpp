@@ -7,6 +7,7 @@
 #include "replay/session.h"
 #include "shell/game.h"
 #include "shell/pause.h"
+#include "shell/run_results.h"
 #include "shell/shell_controls.h"
 #include "state/globals.h"
 
@@ -55,6 +56,7 @@ class PauseTest : public hero_world::HeroWorldFixture {
         }
         lastFrameEndTick = hero_world::startTick - 16;
         lastSpawnTick = hero_world::startTick;
+        forgetRunResults();
     }
     void TearDown() override {
         endPause();
@@ -94,6 +96,7 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
     const int releasedBefore = newestReleasedSlot();
     frameAt(10048 + pauseLength);
     EXPECT_EQ(frameTick, 10048u) << "the paused time is left out of the game's clock";
+    EXPECT_EQ(runGameTime(), 48u) << "and out of the clock on the screen";
     EXPECT_EQ(replay::reportReading(), 10048u) << "and out of the seconds survived";
     EXPECT_EQ(newestReleasedSlot(), releasedBefore);
     EXPECT_EQ(world->health, healthBefore);
@@ -132,6 +135,32 @@ TEST_F(PauseTest, ThePadsStartButtonEndsAPause) {
     sdl2<void (*)(Uint32)>("SDL_QuitSubSystem")(sdl2Joysticks); // closes and detaches the pad
 }
 
+// Right held into a pause and let go during it, the pause ended by Esc, or by the pad's Start
+// (which stands for the Pause key): the release reaches the game after the pause, and the hero
+// stops. The pause key's own release never stands in for it.
+TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
+    for (const SDLKey pauseKey : {SDLK_ESCAPE, SDLK_PAUSE}) {
+        SCOPED_TRACE(SDL_GetKeyName(pauseKey));
+        const Uint32 start = platform::ticks() + 1000;
+        frameAt(start, event(SDL_KEYDOWN, SDLK_RIGHT));
+        frameAt(start + 16, event(SDL_KEYDOWN, pauseKey));
+        ASSERT_TRUE(pauseRequested());
+        ASSERT_TRUE(beginPause());
+        EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_RIGHT)));
+        EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, pauseKey)));
+        EXPECT_TRUE(handlePausedEvent(event(SDL_KEYDOWN, pauseKey)));
+        EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, pauseKey)));
+        endPause();
+        frameAt(start + 32);
+        EXPECT_EQ(frameEvent.type, SDL_KEYUP);
+        EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT);
+        const double stoppedAt = hero->position.x;
+        frameAt(start + 48);
+        frameAt(start + 64);
+        EXPECT_EQ(hero->position.x, stoppedAt) << "the hero runs on with no key held";
+    }
+}
+
 // Each event as the shell meets it in play and while paused: whether the frame's poll leaves it to
 // the shell, whether it asks for a pause, whether it switches the screen (in play and paused
 // alike), whether it ends a pause, and whether a pause keeps it for the first frame after.
@@ -146,9 +175,9 @@ TEST_F(PauseTest, TheShellTakesItsOwnKeysInPlayAndWhilePausedAndLeavesTheRest) {
                  {event(SDL_KEYDOWN, SDLK_F11), KMOD_NONE, 1, 0, 1, 0, 0},
                  {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LALT, 1, 0, 1, 0, 0},
                  {event(SDL_KEYDOWN, SDLK_KP_ENTER), KMOD_RALT, 1, 0, 1, 0, 0},
-                 {event(SDL_KEYUP, SDLK_ESCAPE), KMOD_NONE, 1, 0, 0, 0, 1},
-                 {event(SDL_KEYUP, SDLK_PAUSE), KMOD_NONE, 1, 0, 0, 0, 1},
-                 {event(SDL_KEYUP, SDLK_F11), KMOD_NONE, 1, 0, 0, 0, 1},
+                 {event(SDL_KEYUP, SDLK_ESCAPE), KMOD_NONE, 1, 0, 0, 0, 0},
+                 {event(SDL_KEYUP, SDLK_PAUSE), KMOD_NONE, 1, 0, 0, 0, 0},
+                 {event(SDL_KEYUP, SDLK_F11), KMOD_NONE, 1, 0, 0, 0, 0},
                  {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_NONE, 0, 0, 0, 0, 1},
                  {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LCTRL, 0, 0, 0, 0, 1},
                  {event(SDL_KEYUP, SDLK_RETURN), KMOD_LALT, 0, 0, 0, 0, 1},

@@ -68,7 +68,7 @@ class PlayAgainTest : public ::testing::Test {
     void TearDown() override {
         SoundEngine::cancelGameOver();
         destroyRoster();
-        resetShellGlobals();
+        resetShellGlobals(platform::ticks());
         forgetRunResults();
     }
     // The game's engine, as start-up leaves it, once per process: it is never destroyed.
@@ -107,8 +107,7 @@ class PlayAgainTest : public ::testing::Test {
 
 TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
     // A fresh process: the globals as at load, the clock at 0 before anything is built.
-    resetShellGlobals();
-    lastSpawnTick = lastFrameEndTick = frameTick = 0;
+    resetShellGlobals(0);
     buildRoster();
     gameState = statePlaying;
     const std::vector<std::uint64_t> fresh = playFrames(0);
@@ -143,7 +142,7 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
 
 // Space is the sword's while the hero lives, and a replay offers no new run.
 TEST_F(PlayAgainTest, OnlyTheCardOfALiveRunTakesSpace) {
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     buildRoster();
     gameState = statePlaying;
     push(SDL_KEYDOWN, SDLK_SPACE);

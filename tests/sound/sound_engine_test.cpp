@@ -338,7 +338,7 @@ TEST_F(SoundEngineTest, AFinishedGameOverEndsTheWholeProcessWithStatus0) {
             std::atexit(SDL_Quit);
             initQuietly(*SoundEngine::instance());
             SoundEngine::instance()->playMusic(-1);
-            resetShellGlobals();
+            resetShellGlobals(platform::ticks());
             gameState = statePlaying;
             SoundEngine::startGameOverThread(SoundEngine::instance());
             stateLoop();
