@@ -2,12 +2,14 @@
 // fuzzer's bytes split at each NUL) read into options or refused with a status, the recording
 // paths made absolute, and the data folder located. Nothing here enters a folder or starts SDL.
 #include "platform/folders.h"
+#include "settings/settings.h"
 #include "shell/command_line.h"
 #include "shell/data_folder.h"
 #include "shell/frame_pacer.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,11 @@ void checkAbsolute(const std::string& path) {
     }
 }
 
+// An option left to the settings, or one given within its range.
+bool within(const std::optional<int>& value, int lowest, int highest) {
+    return !value || (*value >= lowest && *value <= highest);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const RunOptions& options = line.options;
-    const bool fpsAllowed = options.fps == 0 || (options.fps >= FramePacer::slowestCap &&
-                                                 options.fps <= FramePacer::fastestCap);
-    if (!fpsAllowed || (!options.replay.recordPath.empty() && !options.replay.replayPath.empty())) {
+    if (!within(options.fps, FramePacer::slowestCap, FramePacer::fastestCap) ||
+        !within(options.scale, settings::smallestScale, settings::largestScale) ||
+        (!options.replay.recordPath.empty() && !options.replay.replayPath.empty())) {
         std::abort();
     }
     checkAbsolute(options.replay.recordPath);

@@ -1,7 +1,6 @@
 # The fuzz targets: one libFuzzer program per reader of what players share or edit, each named for
-# its source here (<target>_fuzz.cpp) and seeded from tests/data/fuzz/<target>. The settings file's
-# reader (src/settings/settings_file.h) joins as settings_file_fuzz.cpp with its seeds beside the
-# others'.
+# its source here (<target>_fuzz.cpp) and seeded from tests/data/fuzz/<target>. A new reader joins
+# by a source and a seed folder of its own.
 #
 # They build only in the fuzz tree that scripts/fuzz.sh configures with clang (GHOULRUN_FUZZ):
 # the game's readers with the fuzzer's coverage and the sanitizers, the targets linked with
@@ -21,9 +20,10 @@ if(GHOULRUN_FUZZ)
         ${CMAKE_SOURCE_DIR}/src/sprites/sprite_catalogue.cpp
         ${CMAKE_SOURCE_DIR}/src/shell/command_line.cpp
         ${CMAKE_SOURCE_DIR}/src/shell/data_folder.cpp
-        ${CMAKE_SOURCE_DIR}/src/platform/folders.cpp)
+        ${CMAKE_SOURCE_DIR}/src/platform/folders.cpp
+        ${CMAKE_SOURCE_DIR}/src/settings/settings.cpp)
     target_include_directories(ghoulrun_readers PUBLIC ${CMAKE_SOURCE_DIR}/src)
-    target_link_libraries(ghoulrun_readers PUBLIC PkgConfig::SDL PRIVATE CLI11::CLI11)
+    target_link_libraries(ghoulrun_readers PUBLIC PkgConfig::SDL PRIVATE CLI11::CLI11 PkgConfig::INIH)
     target_compile_definitions(ghoulrun_readers PUBLIC GHOULRUN_VERSION="${PROJECT_VERSION}"
                                GHOULRUN_DATA_FROM_BINARY="${GHOULRUN_DATA_FROM_BINARY}")
     target_compile_options(ghoulrun_readers PRIVATE ${GHOULRUN_SHADOW_WARNING})
