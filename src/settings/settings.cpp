@@ -7,6 +7,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 
 namespace settings {
@@ -341,7 +342,8 @@ std::string withChanges(std::string_view text, const std::vector<Change>& change
     if (!added.empty() && settingsEnd < lines.size()) {
         lines[settingsEnd] = std::string(contentOf(lines, settingsEnd));
     }
-    lines.insert(lines.begin() + settingsEnd, added.begin(), added.end());
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(settingsEnd), added.begin(),
+                 added.end());
     std::string result = text.empty() ? std::string(header) : std::string();
     for (const std::string& line : lines) {
         result += line + "\n";
