@@ -88,6 +88,7 @@ case "$command" in
     run)
         tree=${1:-$here/build/fuzz}
         [ $# -gt 0 ] && shift
+        # shellcheck disable=SC2046 # the targets' names are single words
         [ $# -gt 0 ] || set -- $(targets)
         # One process at a time, each target in turn; a target that fails does not stop the others.
         failed=""
@@ -113,7 +114,7 @@ case "$command" in
         fuzz "$tree" "$target" -merge=1 "$merged" "$seeds" "$tree/corpus/$target"
         rm -f "$seeds"/*
         cp "$merged"/* "$seeds"/
-        echo "fuzz: $target seeds now $(ls "$seeds" | wc -l) files, $(du -sk "$seeds" | cut -f1) KB"
+        echo "fuzz: $target seeds now $(find "$seeds" -type f | wc -l) files, $(du -sk "$seeds" | cut -f1) KB"
         ;;
     *)
         echo "fuzz.sh: unknown command $command" >&2
