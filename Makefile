@@ -105,11 +105,19 @@ e2e-under-load: build
 # The sanitizers: every test but the real-window ones under AddressSanitizer with
 # UndefinedBehaviorSanitizer and LeakSanitizer (in build-sanitize), and the threaded sound tests
 # under ThreadSanitizer (in build-tsan). Any report fails.
-.PHONY: sanitize soak
+.PHONY: sanitize soak fuzz
 
 sanitize: bootstrap
 	@JOBS=$(JOBS) scripts/sanitize.sh asan
 	@JOBS=$(JOBS) scripts/sanitize.sh tsan
+
+# The libFuzzer targets (tests/fuzz), built with clang in $(BUILD_DIR)/fuzz, each fuzzed for
+# FUZZ_SECONDS. What they learn stays in $(BUILD_DIR)/fuzz/corpus; an input that fails is left in
+# $(BUILD_DIR)/fuzz/findings.
+FUZZ_SECONDS ?= 300
+fuzz: bootstrap
+	@JOBS=$(JOBS) scripts/fuzz.sh build $(BUILD_DIR)/fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh run $(CURDIR)/$(BUILD_DIR)/fuzz
 
 # Five minutes of random play on an X server of its own, the plain game beside its
 # AddressSanitizer build: it must keep drawing, keep its memory and stay silent (tests/soak).

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
+#include <cstddef>
 #include <cstring>
 
 namespace settings {
@@ -23,6 +25,15 @@ constexpr std::string_view noWord = "false";
 constexpr std::string_view commentStarts = "#;";
 constexpr std::string_view inlineComment = " ;";
 constexpr std::string_view blanks = " \t\r";
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+// How libinih took one line of the text, for the writer to change the lines the reader takes.
+struct LineTaken {
+    bool hidden = false;   // handed over as a comment: too long, or not text
+    bool given = false;    // gave a setting (its own, or the one before it continued)
+    bool topLevel = false; // gave it outside any section
+    std::string name;      // the setting it gave
+};
 
 // What libinih is fed: the text a line at a time, counted, so that each key knows its line.
 struct Feed {
@@ -35,6 +46,7 @@ struct Feed {
     int slowestCap = 0;
     int fastestCap = 0;
     Read read;
+    std::vector<LineTaken>* taken = nullptr; // when the writer asks: how each line was taken
 };
 
 std::string_view trimmed(std::string_view text) {
@@ -77,6 +89,14 @@ char* nextLine(char* into, int room, void* stream) {
     feed.at = end + 1;
     ++feed.line;
     feed.lineWantsSetting = wantsSetting(line);
+    if (feed.taken != nullptr) {
+        feed.taken->emplace_back();
+    }
+    const bool hidden =
+        line.size() + 2 > static_cast<std::size_t>(room) || line.find('\0') != line.npos;
+    if (hidden && feed.taken != nullptr) {
+        feed.taken->back().hidden = true;
+    }
     if (line.size() + 2 > static_cast<std::size_t>(room)) {
         complain(feed, feed.line, "the line is too long");
         feed.lineWantsSetting = false;
@@ -163,6 +183,9 @@ void takeSetting(Feed& feed, std::string_view key, std::string_view value) {
 int onSetting(void* user, const char* section, const char* name, const char* value) {
     Feed& feed = *static_cast<Feed*>(user);
     feed.lineHandled = feed.line;
+    if (feed.taken != nullptr) {
+        feed.taken->back() = {false, true, section[0] == '\0', name};
+    }
     if (section[0] != '\0') {
         complain(feed, feed.line,
                  "settings are not kept in sections ([" + std::string(section) +
@@ -173,14 +196,84 @@ int onSetting(void* user, const char* section, const char* name, const char* val
     return 1;
 }
 
-// The key a line sets, if it is a setting.
-std::string_view keyOf(std::string_view line) {
-    if (!wantsSetting(line)) {
-        return {};
+// libinih's blanks are C's white space.
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+std::string_view afterBlanks(std::string_view line) {
+    std::size_t at = 0;
+    while (at < line.size() && isBlank(line[at])) {
+        ++at;
     }
-    const std::size_t separator = line.find_first_of("=:");
-    return separator == std::string_view::npos ? std::string_view{}
-                                               : trimmed(line.substr(0, separator));
+    return line.substr(at);
+}
+
+// Line `index` after the byte-order mark libinih passes over at the start of the text, and after
+// its leading blanks.
+std::string_view contentOf(const std::vector<std::string>& lines, std::size_t index) {
+    std::string_view line = lines[index];
+    if (index == 0 && line.starts_with(byteOrderMark)) {
+        line.remove_prefix(byteOrderMark.size());
+    }
+    return afterBlanks(line);
+}
+
+// Whether libinih opens a section at `content` (a line after its leading blanks): a '[' and its
+// ']' before any comment after a blank.
+bool opensSection(std::string_view content) {
+    if (content.empty() || content.front() != '[') {
+        return false;
+    }
+    for (std::size_t at = 1; at < content.size(); ++at) {
+        if (content[at] == ']') {
+            return true;
+        }
+        if (content[at] == ';' && isBlank(content[at - 1])) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// Which lines continue the value of the setting before them: libinih takes an indented line
+// after a named setting (and before the next section) as more of that setting's value.
+std::vector<bool> continuations(const std::vector<std::string>& lines,
+                                const std::vector<LineTaken>& taken) {
+    std::vector<bool> continues(lines.size(), false);
+    bool afterSetting = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view content = contentOf(lines, i);
+        if (taken[i].hidden || content.empty() ||
+            commentStarts.find(content.front()) != std::string_view::npos) {
+            continue;
+        }
+        if (afterSetting && content.size() < lines[i].size()) {
+            continues[i] = true;
+        } else if (opensSection(content)) {
+            afterSetting = false;
+        } else if (taken[i].given) {
+            // A setting with no name ("= value") is taken, but leaves nothing to continue.
+            afterSetting = !taken[i].name.empty();
+        }
+    }
+    return continues;
+}
+
+// How libinih takes each line of `text`, split as `lines`.
+std::vector<LineTaken> linesTaken(std::string_view text, std::size_t lines) {
+    std::vector<LineTaken> taken;
+    Feed feed;
+    feed.text = text;
+    feed.taken = &taken;
+    ini_parse_stream(nextLine, &feed, onSetting, &feed);
+    taken.resize(lines);
+    return taken;
+}
+
+// A line that continues a value, given `value` instead, at its indent.
+std::string continuedWith(std::string_view line, const std::string& value) {
+    return std::string(line.substr(0, line.size() - afterBlanks(line).size())) + value;
 }
 
 // The line with its value replaced: what stands before the value, and any comment after it with
@@ -217,25 +310,40 @@ std::string withChanges(std::string_view text, const std::vector<Change>& change
         lines.emplace_back(text.substr(at, end - at));
         at = end + 1;
     }
-    // The settings are the lines above the first section; a key added goes there too.
-    const auto firstSection = std::find_if(lines.begin(), lines.end(), [](const auto& line) {
-        const std::string_view content = trimmed(line);
-        return !content.empty() && content.front() == '[';
-    });
-    const auto settingsEnd = firstSection - lines.begin();
+    // Each key's line is the last one the reader takes it from outside a section; a key added
+    // goes after all of them, above the section that follows. Where the lines are odd (a '['
+    // that opens nothing, an indented line that continues a value, a line too long), that is
+    // decided as the reader decides it, so that what is written is what the next start reads.
+    const std::vector<LineTaken> taken = linesTaken(text, lines.size());
+    const std::vector<bool> continues = continuations(lines, taken);
+    std::size_t settingsEnd = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        settingsEnd = taken[i].topLevel ? i + 1 : settingsEnd;
+    }
+    while (settingsEnd < lines.size() &&
+           (taken[settingsEnd].hidden || !opensSection(contentOf(lines, settingsEnd)))) {
+        ++settingsEnd;
+    }
     std::vector<std::string> added;
     for (const Change& change : changes) {
-        const auto top = lines.begin() + settingsEnd;
-        const auto last =
-            std::find_if(std::make_reverse_iterator(top), lines.rend(),
-                         [&change](const auto& line) { return keyOf(line) == change.key; });
-        if (last != lines.rend()) {
-            *last = withValue(*last, change.value);
-        } else {
+        std::size_t line = lines.size();
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            line = taken[i].topLevel && taken[i].name == change.key ? i : line;
+        }
+        if (line == lines.size()) {
             added.push_back(std::string(change.key) + " = " + change.value);
+        } else {
+            lines[line] = continues[line] ? continuedWith(lines[line], change.value)
+                                          : withValue(lines[line], change.value);
         }
     }
-    lines.insert(lines.begin() + settingsEnd, added.begin(), added.end());
+    // A section line that was indented (or the first line, after a byte-order mark) would read
+    // as more of the value of a key added above it: it loses its indent.
+    if (!added.empty() && settingsEnd < lines.size()) {
+        lines[settingsEnd] = std::string(contentOf(lines, settingsEnd));
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(settingsEnd), added.begin(),
+                 added.end());
     std::string result = text.empty() ? std::string(header) : std::string();
     for (const std::string& line : lines) {
         result += line + "\n";

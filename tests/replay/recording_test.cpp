@@ -133,6 +133,9 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         // A key press of SDLK_LAST, the first key past the game's.
         {after(afterHeader, {0x01, 0x01, SDL_KEYDOWN, 1, 0, 0xc3, 0x02, 0, 0}),
          "a key out of range"},
+        // Modifiers past SDLMod's 16 bits.
+        {after(afterHeader, {0x01, 0x01, SDL_KEYDOWN, 1, 0, 0x20, 0x80, 0x80, 0x04, 0}),
+         "a key out of range"},
     };
     for (const auto& c : cases) {
         Recording read;

@@ -108,6 +108,22 @@ TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
     EXPECT_TRUE(settings::readSettings(fresh, slowestCap, fastestCap).values.fullscreen);
 }
 
+// Odd lines are decided as the reader decides them, so the changes written are the ones read: a
+// '[' that opens no section, an indented line that continues the value above it (or would, once a
+// key is added above an indented section), a line with no key.
+TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
+    const char* texts[] = {
+        "[window\nvolume = 10\n", "fps = 60\n  volume = 10\n", "volume = 20\n  30\n",
+        "= 1\n  volume = 10\n",   "# mine\n  [window]\n",
+    };
+    for (const char* text : texts) {
+        const std::string changed = settings::withChanges(text, {{settings::volumeKey, "40"}});
+        EXPECT_EQ(settings::readSettings(changed, slowestCap, fastestCap).values.volume, 40)
+            << text << " became\n"
+            << changed;
+    }
+}
+
 // The file on disk: each problem one line naming the file and the line, the file only read; the
 // changes written through the safe path, which leaves no file behind it but the settings and
 // their lock.

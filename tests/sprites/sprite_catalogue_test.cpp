@@ -80,4 +80,24 @@ TEST_F(SpriteCatalogueTest, HeadersClaimingTooManyPixelsEndTheRunAndThoseAtTheLi
     }
 }
 
+// The same checks on a picture in memory refuse it with the reason, ours or SDL's, and the process
+// goes on: a claim too large, a header cut short (SDL would read the rest as zeros and believe
+// the size it made up), and a header whose pixels are missing.
+TEST_F(SpriteCatalogueTest, APictureRefusedFromMemoryGivesTheReasonAndTheProcessGoesOn) {
+    const struct {
+        std::string bytes;
+        const char* reason;
+    } cases[] = {{headerOnly(4097, 4096, false), "too large"},
+                 {headerOnly(8, 8, true).substr(0, 25), "ends inside its header"},
+                 {headerOnly(8, 8, false), ""}};
+    for (const auto& c : cases) {
+        SDL_ClearError();
+        SDL_RWops* file = SDL_RWFromConstMem(c.bytes.data(), static_cast<int>(c.bytes.size()));
+        EXPECT_EQ(decodeSprite(file, sceneColourKey), nullptr);
+        const std::string reason = SDL_GetError();
+        EXPECT_NE(reason, "");
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+    }
+}
+
 } // namespace
