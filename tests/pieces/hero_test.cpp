@@ -50,7 +50,8 @@ TEST_F(HeroTest, SwingAsksForItsSoundIgnoresInputAndEndsOnItsTenthStep) {
     press(SDL_NOEVENT);
     press(SDL_KEYDOWN, SDLK_RIGHT);
     press(SDL_KEYDOWN, SDLK_SPACE);
-    CoutCapture quiet; // the swing's report: every golden replay with a swing holds its lines
+    testing_support::CoutCapture
+        quiet; // the swing's report: every golden replay with a swing holds its lines
     const SDLKey ignored[] = {SDLK_RIGHT, SDLK_SPACE, SDLK_LCTRL};
     for (int frame = 1; frame <= 9; ++frame) {
         press(frame % 2 ? SDL_KEYUP : SDL_KEYDOWN, ignored[frame % 3]);

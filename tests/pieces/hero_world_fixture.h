@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,15 +33,9 @@ struct StrikeTarget : GamePiece {
     int kills = 0;
 };
 
-// Collects what is written to std::cout while it lives.
-struct CoutCapture {
-    std::ostringstream text;
-    std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
-    ~CoutCapture() { std::cout.rdbuf(previous); }
-};
-
-// The clock at startTick with the last frame ending then, a clean shell and a black screen; the
-// piece table (every piece in it deleted), the catalogue and the hero's sounds are reset after.
+// The clock at startTick with the last frame ending then, a clean shell, a black screen and no
+// event waiting; the piece table (every piece in it deleted), the catalogue and the hero's sounds
+// are reset after.
 class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;

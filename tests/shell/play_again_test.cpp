@@ -75,10 +75,8 @@ class PlayAgainTest : public ::testing::Test {
     static void startGameSound() {
         static const bool started = [] {
             makeSounds();
-            std::ostringstream console;
-            std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+            const testing_support::CoutCapture quiet;
             SoundEngine::instance()->init();
-            std::cout.rdbuf(previous);
             return true;
         }();
         ASSERT_TRUE(started);
@@ -123,11 +121,9 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
         // stands where the new run starts.
         SoundEngine::cancelGameOver();
         platform::setTestClock(restartAt);
-        std::ostringstream console;
-        std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+        testing::internal::CaptureStdout();
         startNewRun();
-        std::cout.rdbuf(previous);
-        EXPECT_EQ(console.str(), "Loading Enemies\nLoading Player\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loading Enemies\nLoading Player\n");
         EXPECT_FALSE(playAgainRequested());
         EXPECT_FALSE(resultsShown());
         EXPECT_FALSE(SoundEngine::gameOverFinished());

@@ -1,10 +1,15 @@
-// Shared test helpers: small bitmaps on disk, a clean shell, temporary folders.
+// Shared test helpers: small bitmaps on disk, a clean shell, temporary folders, captured output.
 #pragma once
 
 #include <SDL/SDL.h>
 
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -15,7 +20,7 @@ struct Rgb {
     std::uint8_t r, g, b;
 };
 
-// Writes a 24-bit bottom-up BMP of the given size; pixels are row-major from the top-left.
+// Writes a 24-bit BMP of the given size; pixels are row-major from the top-left.
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels);
 
@@ -45,6 +50,40 @@ class WorkingFolder {
 
   private:
     std::filesystem::path previous_;
+};
+
+// Sets (or, given nullptr, unsets) one environment variable while it lives.
+class EnvironmentVariable {
+  public:
+    EnvironmentVariable(const char* name, const char* value);
+    ~EnvironmentVariable();
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+  private:
+    void put(const char* value) const;
+    const char* name_;
+    std::optional<std::string> was_;
+};
+
+// Collects what is written to std::cout while it lives.
+struct CoutCapture {
+    std::ostringstream text;
+    std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
+    ~CoutCapture() { std::cout.rdbuf(previous); }
+};
+
+// While it lives, files may grow to `bytes` and no further, as on a disk that fills up; the
+// signal a write past it raises is ignored from then on, as the game ignores it.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit saved_{};
 };
 
 // Sets the test clock to `now` and makes it the current frame's reading too, as the frame loop
