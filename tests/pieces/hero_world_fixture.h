@@ -76,8 +76,6 @@ class HeroWorldFixture : public PieceTableFixture {
 
 namespace enemy_testing {
 
-constexpr Uint32 startTime = hero_world::startTick;
-
 // The World as the enemies see it: a settable scroll, and the health the strikes took, from 0.
 struct FakeWorld : GamePiece {
     Vec2 scroll;

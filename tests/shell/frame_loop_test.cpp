@@ -36,11 +36,6 @@ bool fullscreen() {
     return (screen->flags & SDL_FULLSCREEN) != 0;
 }
 
-int colourAt(int x, int y) {
-    const testing_support::Rgb colour = testing_support::screenColourAt(x, y);
-    return colour.r << 16 | colour.g << 8 | colour.b;
-}
-
 // Stands in an enemy slot, doing nothing but being released.
 class IdlePiece : public GamePiece {
   public:
@@ -168,10 +163,10 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
                                 {{0, 30, 255}, {9, 9, 9}});
     testing_support::WorkingFolder inside(pictures.path());
     loadPauseBanner();
-    const int under = colourAt(399, 299);
+    const testing_support::Rgb under = testing_support::screenColourAt(399, 299);
     ASSERT_TRUE(beginPause());
-    EXPECT_EQ(colourAt(399, 299), under);
-    EXPECT_EQ(colourAt(400, 299), 0x090909);
+    EXPECT_TRUE(testing_support::screenColourAt(399, 299) == under);
+    EXPECT_TRUE(testing_support::screenColourAt(400, 299) == (testing_support::Rgb{9, 9, 9}));
     platform::advanceTestClock(pauseLength);
     endPause();
     const double before = hero->position.x;

@@ -18,6 +18,7 @@ namespace testing_support {
 // One 24-bit pixel as stored in a bitmap file.
 struct Rgb {
     std::uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
 };
 
 // Writes a 24-bit BMP of the given size; pixels are row-major from the top-left.
