@@ -54,39 +54,27 @@ TemporaryFolder::~TemporaryFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-WorkingFolder::WorkingFolder(const std::filesystem::path& folder)
-    : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
+// Sets `name` to `value`, or unsets it given nullptr.
+static void putVariable(const char* name, const char* value) {
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
 }
 
-WorkingFolder::~WorkingFolder() {
-    std::filesystem::current_path(previous_);
-}
-
-EnvironmentVariable::EnvironmentVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name_)) {
-        was_ = old;
+EnvironmentVariable::EnvironmentVariable(const char* variable, const char* value) : name(variable) {
+    if (const char* old = std::getenv(name)) {
+        was = old;
     }
-    put(value);
+    putVariable(name, value);
 }
 
 EnvironmentVariable::~EnvironmentVariable() {
-    put(was_ ? was_->c_str() : nullptr);
-}
-
-void EnvironmentVariable::put(const char* value) const {
-    value != nullptr ? setenv(name_, value, 1) : unsetenv(name_);
+    putVariable(name, was ? was->c_str() : nullptr);
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
     std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    const rlimit lowered{bytes, saved_.rlim_max};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit lowered{bytes, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &lowered);
-}
-
-FileSizeLimit::~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
 }
 
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel) {

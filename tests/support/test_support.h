@@ -28,13 +28,18 @@ void writeBmp24(const std::filesystem::path& path, int width, int height,
 // The whole of a file's bytes; empty when it cannot be read.
 std::string contentsOf(const std::filesystem::path& path);
 
+// What each helper below changes it undoes when it goes, once: none is copied.
+struct Scoped {
+    Scoped() = default;
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+};
+
 // A fresh empty folder under the system temporary folder, removed by the destructor.
-class TemporaryFolder {
+class TemporaryFolder : Scoped {
   public:
     TemporaryFolder();
     ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
   private:
@@ -42,33 +47,24 @@ class TemporaryFolder {
 };
 
 // Runs the test inside `folder` and returns to the previous working folder afterwards.
-class WorkingFolder {
-  public:
-    explicit WorkingFolder(const std::filesystem::path& folder);
-    ~WorkingFolder();
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
-
-  private:
-    std::filesystem::path previous_;
+struct WorkingFolder : Scoped {
+    explicit WorkingFolder(const std::filesystem::path& folder) {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder() { std::filesystem::current_path(previous); }
+    const std::filesystem::path previous = std::filesystem::current_path();
 };
 
 // Sets (or, given nullptr, unsets) one environment variable while it lives.
-class EnvironmentVariable {
-  public:
-    EnvironmentVariable(const char* name, const char* value);
+struct EnvironmentVariable : Scoped {
+    EnvironmentVariable(const char* variable, const char* value);
     ~EnvironmentVariable();
-    EnvironmentVariable(const EnvironmentVariable&) = delete;
-    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
-
-  private:
-    void put(const char* value) const;
-    const char* name_;
-    std::optional<std::string> was_;
+    const char* name;
+    std::optional<std::string> was;
 };
 
 // Collects what is written to std::cout while it lives.
-struct CoutCapture {
+struct CoutCapture : Scoped {
     std::ostringstream text;
     std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
     ~CoutCapture() { std::cout.rdbuf(previous); }
@@ -76,15 +72,10 @@ struct CoutCapture {
 
 // While it lives, files may grow to `bytes` and no further, as on a disk that fills up; the
 // signal a write past it raises is ignored from then on, as the game ignores it.
-class FileSizeLimit {
-  public:
+struct FileSizeLimit : Scoped {
     explicit FileSizeLimit(rlim_t bytes);
-    ~FileSizeLimit();
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
 };
 
 // Sets the test clock to `now` and makes it the current frame's reading too, as the frame loop
