@@ -60,9 +60,11 @@ class HeroWorldFixture : public PieceTableFixture {
     }
     // Makes `type` with `key` the frame's event.
     static void setEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
-    // Runs the hero's input step as a frame that took `frameTime` ms.
-    void inputAfter(Uint32 frameTime) {
-        lastFrameEndTick = platform::ticks() - frameTime;
+    // The hero's input step on that event, in a frame that took `frameMs`; the first one sets the
+    // run speed.
+    void press(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint32 frameMs = 20) {
+        setEvent(type, key);
+        lastFrameEndTick = platform::ticks() - frameMs;
         hero->handleInput();
     }
 

@@ -19,8 +19,7 @@ using namespace testing_support;
 namespace {
 
 constexpr Uint32 red = 0xFFFF0000;
-// A settled hero runs at 800 px/s: a 20 ms frame moves it 16 px.
-constexpr Uint32 frameMs = 20;
+// A settled hero runs at 800 px/s: a press's 20 ms frame moves it 16 px.
 constexpr double step = 16.0;
 
 // The background must cover the 803 px the window can show.
@@ -90,14 +89,7 @@ TEST_F(GamePieceTest, AnimateOpensOnFrameZeroOnceThenLoopsOverTheRest) {
     EXPECT_EQ(shown, (std::vector<int>{1, 2, 1, 2, 1}));
 }
 
-class HeroTest : public HeroWorldFixture {
-  protected:
-    // The input step on this event, in a frame of frameMs; the first one sets the run speed.
-    void press(Uint8 type, SDLKey key = SDLK_UNKNOWN) {
-        setEvent(type, key);
-        inputAfter(frameMs);
-    }
-};
+using HeroTest = HeroWorldFixture;
 
 // What each key does when pressed and let go is walked by the tour replay (golden.tour), whose
 // digest holds the hero's motion, facing, animation, lift and sound requests. Not walked there:
@@ -263,11 +255,9 @@ TEST_F(WorldTest, SpentHealthKillsTheHeroAtEveryStepWhoStartsTheGameOverOnceAndT
         world->animate();
         EXPECT_EQ(world->health, 0.0);
         EXPECT_EQ(hero->animation, player::dyingAnimation);
-        setEvent(SDL_KEYDOWN, key);
-        inputAfter(20);
+        press(SDL_KEYDOWN, key);
     }
-    setEvent(SDL_QUIT);
-    inputAfter(20);
+    press(SDL_QUIT);
     EXPECT_EQ(gameOverStarts, 1);
     EXPECT_TRUE(hero->motion.vx == 0.0 && !hero->jumping && effects.empty());
     EXPECT_EQ(hero->animation, player::dyingAnimation);
