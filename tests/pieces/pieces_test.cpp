@@ -139,11 +139,9 @@ TEST_F(HeroTest, SwingAsksForItsSoundIgnoresInputAndEndsOnItsTenthStep) {
 
 TEST_F(HeroTest, QuitKeyEndsTheProcessWithTheRecordingsStatus) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    replay::Options lost;
-    lost.recordPath = "/dev/full";
     EXPECT_EXIT(
         {
-            replay::begin(lost);
+            replay::begin({.recordPath = "/dev/full", .replayPath = "", .headless = false});
             press(SDL_KEYDOWN, SDLK_q);
         },
         ::testing::ExitedWithCode(1), "ghoulrun: /dev/full: No space left on device");

@@ -187,10 +187,7 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
     }
 
     std::vector<std::uint64_t> replayOf(const std::string& path) {
-        replay::Options playback;
-        playback.replayPath = path;
-        playback.headless = true;
-        replay::begin(playback);
+        replay::begin({.recordPath = "", .replayPath = path, .headless = true});
         return run(false);
     }
 
@@ -201,9 +198,7 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
 TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRun) {
     lastFrameEndTick = firstFrame - 16; // the shell's readings before the first frame, which a
     lastSpawnTick = firstFrame - 500;   // replay takes from the recording
-    replay::Options recording;
-    recording.recordPath = recordingPath;
-    replay::begin(recording);
+    replay::begin({.recordPath = recordingPath, .replayPath = "", .headless = false});
     const std::vector<std::uint64_t> recorded = run(true);
     replay::stop();
     ASSERT_NE(recorded[1], recorded[sessionFrames]);
@@ -234,9 +229,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
             recordedTicks.push_back(record.tick);
         }
     }
-    replay::Options windowed;
-    windowed.replayPath = recordingPath;
-    replay::begin(windowed);
+    replay::begin({.recordPath = "", .replayPath = recordingPath, .headless = false});
     const Uint32 start = platform::ticks();
     for (int frame = 0; frame < 3; ++frame) {
         runFrame();

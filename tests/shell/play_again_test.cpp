@@ -18,8 +18,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -74,19 +72,16 @@ class PlayAgainTest : public ::testing::Test {
     // The game's engine, as start-up leaves it, once per process: it is never destroyed.
     static void startGameSound() {
         static const bool started = [] {
-            makeSounds();
+            std::filesystem::create_directories("sfx/death");
+            audio::writeWav("sfx/death/gameover.wav",
+                            audio::Samples(audio::sampleRate * shortSoundMs / 1000));
+            const audio::Samples silence(audio::sampleRate / 2);
+            audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
             const testing_support::CoutCapture quiet;
             SoundEngine::instance()->init();
             return true;
         }();
         ASSERT_TRUE(started);
-    }
-    static void makeSounds() {
-        std::filesystem::create_directories("sfx/death");
-        audio::writeWav("sfx/death/gameover.wav",
-                        audio::Samples(audio::sampleRate * shortSoundMs / 1000));
-        const audio::Samples silence(audio::sampleRate / 2);
-        audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
     }
     // The hero's health spent: the World's next meter step kills it, and the card comes up.
     static void killHero(Uint32 from) {

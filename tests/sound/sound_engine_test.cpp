@@ -65,7 +65,6 @@ constexpr double fadeSeconds = 8.0; // well past the music's fade in
 // run the state loop in this process, which ends it once a game over has finished.
 class SoundEngineTest : public ::testing::Test {
   protected:
-    SoundEngineTest() : inside_(folder_.path()) {}
     void SetUp() override { openCount_ = Mix_QuerySpec(nullptr, nullptr, nullptr); }
     void TearDown() override {
         while (Mix_QuerySpec(nullptr, nullptr, nullptr) > openCount_) {
@@ -98,7 +97,7 @@ class SoundEngineTest : public ::testing::Test {
     }
 
     testing_support::TemporaryFolder folder_;
-    testing_support::WorkingFolder inside_;
+    testing_support::WorkingFolder inside_{folder_.path()};
     int openCount_ = 0;
 };
 
@@ -387,8 +386,7 @@ class VolumeTest : public ::testing::Test {
     }
     // Bytes of `seconds` of the device's 16-bit sound.
     static std::uintmax_t bytesOf(double seconds) {
-        int frequency = 0;
-        int channels = 0;
+        int frequency = 0, channels = 0;
         Uint16 format = 0;
         Mix_QuerySpec(&frequency, &format, &channels);
         return static_cast<std::uintmax_t>(seconds * frequency) * 2 *
