@@ -4,7 +4,6 @@
 #include "pieces/attacker.h"
 #include "pieces/enemy_kinds.h"
 #include "pieces/hero_world_fixture.h"
-#include "platform/clock.h"
 #include "replay/session.h"
 #include "sprites/mirror_surface.h"
 #include "sprites/sprite_catalogue.h"

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <thread>

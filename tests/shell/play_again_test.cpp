@@ -3,7 +3,6 @@
 #include "formats/ogg_writer.h"
 #include "formats/wav_writer.h"
 #include "pieces/game_piece.h"
-#include "pieces/player.h"
 #include "platform/clock.h"
 #include "records/best_runs.h"
 #include "replay/session.h"
