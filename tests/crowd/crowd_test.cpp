@@ -2,7 +2,7 @@
 // thread shares the frame, and whole frames of real enemies, moved and drawn; the Piles' records.
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
-#include "pieces/enemy_fixture.h"
+#include "pieces/hero_world_fixture.h"
 #include "platform/cores.h"
 #include "render/blit_queue.h"
 #include "shell/game.h"
@@ -250,7 +250,7 @@ TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
         crowding::prepare();
         frameBlits().shareDrawing(spriteCatalogue, picturesShared);
         frameBlits().holdHelperShare(helperShare);
-        testing_support::setFrameClock(enemy_testing::startTime);
+        testing_support::setFrameClock(hero_world::startTick);
         std::mt19937 random(7);
         std::uniform_real_distribution<double> nearHero(250.0, 550.0);
         std::uniform_real_distribution<double> street(streetTop, streetBottom);

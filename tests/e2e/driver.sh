@@ -174,8 +174,8 @@ find_window() {
 }
 
 # Waits for the window titled "Ghoulrun" (800 x 600, or WINDOW_SIZE), the game frozen on its first
-# frame (use_window)
-# and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is the audio's size.
+# frame (use_window) and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is
+# the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
     [ "$(window_size)" = "${WINDOW_SIZE:-800x600}" ] || fail "the window is $(window_size), not ${WINDOW_SIZE:-800x600}"
@@ -276,15 +276,22 @@ expect_background() { # SHOT NAME X
 # The box "WxH+X+Y" that PICTURE covers standing on (X, Y).
 hero_box() { picture_size "$1" | { read -r w h; echo "${w}x${h}+$2+$(($3 - h))"; }; } # PICTURE X Y
 
-# Per mille of a hero picture's opaque pixels that a screenshot does not show as they are, for the
-# picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is drawn over every piece.
-hero_off() { # SHOT PICTURE X Y WAY
-    local sprite="$WORK/sprite-$2-$5.png" opaque differ
-    [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
-    opaque=$(convert "$sprite" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info:)
-    differ=$(convert "$WORK/$1.png" -crop "$(hero_box "$2" "$3" "$4")" +repage \( +clone "$sprite" -composite \) \
+# Per mille of the opaque pixels of OVERLAY (a PNG with see-through pixels) that a screenshot does
+# not show as they are, for OVERLAY with its top-left corner at (X, Y).
+overlay_off() { # SHOT OVERLAY X Y
+    local w h opaque differ
+    read -r w h opaque < <(convert "$2" -alpha extract -format '%w %h %[fx:int(mean*w*h+0.5)]' info:)
+    differ=$(convert "$WORK/$1.png" -crop "${w}x${h}+$3+$4" +repage \( +clone "$2" -composite \) \
         -alpha off -compose difference -composite -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
     echo $((1000 * differ / opaque))
+}
+
+# overlay_off for a hero picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is
+# drawn over every piece.
+hero_off() { # SHOT PICTURE X Y WAY
+    local sprite="$WORK/sprite-$2-$5.png"
+    [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
+    overlay_off "$1" "$sprite" "$3" $(($4 - $(identify -format %h "$sprite")))
 }
 
 # hero_off at the best of x - 1, x and x + 1: the printed position has six significant digits,
@@ -348,19 +355,10 @@ text_picture() { # OUT TEXT
     convert "${cells[@]}" +append -alpha set -transparent "$HERO_KEY" "$1"
 }
 
-# Per mille of TEXT's lettered pixels that a screenshot does not show as they are, for the text
-# written with its top-left corner at (X, Y).
-text_off() { # SHOT TEXT X Y
-    local text="$WORK/text.png" w h opaque differ
-    text_picture "$text" "$2"
-    read -r w h < <(identify -format '%w %h' "$text")
-    opaque=$(convert "$text" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info:)
-    differ=$(convert "$WORK/$1.png" -crop "${w}x${h}+$3+$4" +repage \( +clone "$text" -composite \) \
-        -alpha off -compose difference -composite -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
-    echo $((1000 * differ / opaque))
-}
+# A screenshot must show TEXT as the game writes it, its top-left corner at (X, Y).
 expect_text() { # SHOT TEXT X Y
     local off
-    off=$(text_off "$@")
+    text_picture "$WORK/text.png" "$2"
+    off=$(overlay_off "$1" "$WORK/text.png" "$3" "$4")
     [ "$off" -le "$HERO_TOLERANCE" ] || fail "$1 does not show \"$2\" at ($3, $4) ($off per mille off)"
 }

@@ -20,6 +20,8 @@ void PieceTableFixture::SetUp() {
     testing_support::setFrameClock(startTick);
     resetShellGlobals(platform::ticks());
     SDL_FillRect(screen, nullptr, 0);
+    for (SDL_Event pending; SDL_PollEvent(&pending);) {
+    }
 }
 
 void PieceTableFixture::TearDown() {
@@ -61,7 +63,7 @@ void HeroWorldFixture::SetUp() {
         effects.push_back(std::string(category) + "/" + name);
     };
     heroSounds().startGameOver = [this] { ++gameOverStarts; };
-    CoutCapture quiet;
+    testing_support::CoutCapture quiet;
     pieces[heroSlot] = hero = new player(Vec2(400.0, 400.0));
     pieces[worldSlot] = world = new World(Vec2(0.0, 0.0));
 }

@@ -1,20 +1,24 @@
 // The gamepad through SDL's own joystick path: a virtual pad reaches the frame's event poll as the
 // keys it stands for, once per press, whether SDL's controller database knows it or not; stick
-// noise inside the dead zone sends nothing.
+// noise inside the dead zone sends nothing; Start pauses, and ends the pause.
+#include "platform/clock.h"
 #include "platform/compat_hints.h"
 #include "platform/gamepad.h"
+#include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/pause.h"
 #include "shell/shell_controls.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <functional>
-#include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -63,13 +67,6 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
     void SetUp() override {
         // The test window never has the keyboard's focus, and SDL hears no pad without it.
         setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
-        if (const char* value = std::getenv(platform::standardPadLayoutVariable)) {
-            outerValue = value;
-        }
-        unsetenv(platform::standardPadLayoutVariable);
-        if (GetParam().playersValue != nullptr) {
-            setenv(platform::standardPadLayoutVariable, GetParam().playersValue, 1);
-        }
         platform::setCompatibilityHints(); // as the game does before SDL starts
         ASSERT_EQ(sdl2<int (*)(Uint32)>("SDL_InitSubSystem")(sdl2Joystick), 0);
         padIndex = sdl2<int (*)(int, int, int, int)>("SDL_JoystickAttachVirtual")(
@@ -93,11 +90,6 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
         sdl2<void (*)(void*)>("SDL_JoystickClose")(pad);
         sdl2<int (*)(int)>("SDL_JoystickDetachVirtual")(padIndex);
         sdl2<void (*)(Uint32)>("SDL_QuitSubSystem")(sdl2Joystick);
-        if (outerValue) {
-            setenv(platform::standardPadLayoutVariable, outerValue->c_str(), 1);
-        } else {
-            unsetenv(platform::standardPadLayoutVariable);
-        }
     }
     // SDL 2 files a mapping under the GUID without the checksum of the pad's name that the
     // pad's own GUID carries; given with it, the mapping is never matched.
@@ -117,7 +109,8 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
     }
 
   public: // the table of controls below reaches the pad through a reference to the test
-    std::optional<std::string> outerValue;
+    const testing_support::EnvironmentVariable layout{platform::standardPadLayoutVariable,
+                                                      GetParam().playersValue};
     int padIndex = -1;
     void* pad = nullptr;
     int (*setAxis)(void*, int, Sint16) = nullptr;
@@ -166,8 +159,26 @@ TEST_P(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
     setButton(pad, GetParam().start, 1);
     EXPECT_EQ(keyOfFrame(), 0) << "the shell takes Start for itself";
     EXPECT_TRUE(pauseRequested());
-    beginPause();
-    endPause();
+    setButton(pad, GetParam().start, 0);
+    EXPECT_EQ(keyOfFrame(), 0) << "and its release";
+    // Pressed again while paused, it resumes: the pad is read meanwhile. Were it not, the
+    // watchdog's signal would end the pause a second of the test clock later.
+    setButton(pad, GetParam().start, 1);
+    std::atomic<bool> resumed{false};
+    const Uint32 giveUpAt = platform::ticks() + 1000;
+    std::thread watchdog([&] {
+        while (!resumed && platform::ticks() < giveUpAt) {
+            std::this_thread::yield();
+        }
+        if (!resumed) {
+            platform::requestEnd();
+        }
+    });
+    pauseUntilResumed();
+    resumed = true;
+    watchdog.join();
+    EXPECT_FALSE(platform::endRequested());
+    platform::forgetEndRequest();
 }
 
 INSTANTIATE_TEST_SUITE_P(Pads, GamepadTest, ::testing::ValuesIn(padKinds),

@@ -6,31 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <fstream>
-#include <memory>
 #include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 using Table = std::vector<records::Run>;
-
-// No test of this program saves into the player's own data or settings folder: for the whole run
-// both lie in a temporary folder, removed at the end.
-struct PlayerFoldersInTemporary : ::testing::Environment {
-    void SetUp() override {
-        folder = std::make_unique<testing_support::TemporaryFolder>();
-        setenv("XDG_DATA_HOME", (folder->path() / "data").c_str(), 1);
-        setenv("XDG_CONFIG_HOME", (folder->path() / "config").c_str(), 1);
-    }
-    void TearDown() override { folder.reset(); }
-    std::unique_ptr<testing_support::TemporaryFolder> folder;
-};
-[[maybe_unused]] ::testing::Environment* const playerFolders =
-    ::testing::AddGlobalTestEnvironment(new PlayerFoldersInTemporary);
 
 const std::string header = "ghoulrun best runs, version 1\n# game-ms defeated date scene\n";
 const std::string someDate = "2026-12-08T16:21:33";
@@ -170,21 +152,6 @@ TEST(BestRunsTest, ARunMergesWithTheTableOnDiskWhichOnlyABetterRunRewrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2) << "and its lock";
 }
 
-// While it lives, files may not grow at all, as on a full disk.
-class FullDisk {
-  public:
-    FullDisk() {
-        std::signal(SIGXFSZ, SIG_IGN); // as the game ignores it
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit none{0, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved); }
-
-  private:
-    rlimit saved{};
-};
-
 // The run is placed in memory whatever the disk says, one line names what failed, and a table
 // that was there stays as it was.
 TEST(BestRunsTest, AFolderThatWillNotTakeTheTableCostsOneLineAndTheRunStillPlaces) {
@@ -217,12 +184,10 @@ TEST(BestRunsTest, AFolderThatWillNotTakeTheTableCostsOneLineAndTheRunStillPlace
             fs::create_directory(c.obstacle);
         }
         std::ostringstream errors;
-        records::Saved saved;
-        {
-            const std::unique_ptr<FullDisk> full =
-                c.fullDisk ? std::make_unique<FullDisk>() : nullptr;
-            saved = records::saveRun(c.file, run(500, 1), errors);
-        }
+        const records::Saved saved = [&] {
+            const testing_support::FileSizeLimit disk(c.fullDisk ? 0 : RLIM_INFINITY);
+            return records::saveRun(c.file, run(500, 1), errors);
+        }();
         EXPECT_EQ(errors.str(), c.line + "\n");
         EXPECT_EQ(saved.place, tableThere ? 1 : 0);
         EXPECT_EQ(saved.table.back(), run(500, 1));
