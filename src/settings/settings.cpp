@@ -47,6 +47,7 @@ struct Feed {
     int fastestCap = 0;
     Read read;
     std::vector<LineTaken>* taken = nullptr; // when the writer asks: how each line was taken
+    std::size_t longestLine = 0;             // the longest line libinih has room for
 };
 
 std::string_view trimmed(std::string_view text) {
@@ -92,6 +93,8 @@ char* nextLine(char* into, int room, void* stream) {
     if (feed.taken != nullptr) {
         feed.taken->emplace_back();
     }
+    // The line, its newline and the end of the string.
+    feed.longestLine = room > 2 ? static_cast<std::size_t>(room) - 2 : 0;
     const bool hidden =
         line.size() + 2 > static_cast<std::size_t>(room) || line.find('\0') != line.npos;
     if (hidden && feed.taken != nullptr) {
@@ -260,14 +263,16 @@ std::vector<bool> continuations(const std::vector<std::string>& lines,
     return continues;
 }
 
-// How libinih takes each line of `text`, split as `lines`.
-std::vector<LineTaken> linesTaken(std::string_view text, std::size_t lines) {
+// How libinih takes each line of `text`, split as `lines`; `longest` is the longest line it
+// reads (a longer one is passed over as too long).
+std::vector<LineTaken> linesTaken(std::string_view text, std::size_t lines, std::size_t& longest) {
     std::vector<LineTaken> taken;
     Feed feed;
     feed.text = text;
     feed.taken = &taken;
     ini_parse_stream(nextLine, &feed, onSetting, &feed);
     taken.resize(lines);
+    longest = feed.longestLine;
     return taken;
 }
 
@@ -314,7 +319,8 @@ std::string withChanges(std::string_view text, const std::vector<Change>& change
     // goes after all of them, above the section that follows. Where the lines are odd (a '['
     // that opens nothing, an indented line that continues a value, a line too long), that is
     // decided as the reader decides it, so that what is written is what the next start reads.
-    const std::vector<LineTaken> taken = linesTaken(text, lines.size());
+    std::size_t longest = 0;
+    const std::vector<LineTaken> taken = linesTaken(text, lines.size(), longest);
     const std::vector<bool> continues = continuations(lines, taken);
     std::size_t settingsEnd = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -335,6 +341,12 @@ std::string withChanges(std::string_view text, const std::vector<Change>& change
         } else {
             lines[line] = continues[line] ? continuedWith(lines[line], change.value)
                                           : withValue(lines[line], change.value);
+            // A line grown past what the reader takes would be passed over: it loses its
+            // comment and spacing instead.
+            if (lines[line].size() > longest) {
+                lines[line] = continues[line] ? " " + change.value
+                                              : std::string(change.key) + " = " + change.value;
+            }
         }
     }
     // A section line that was indented (or the first line, after a byte-order mark) would read

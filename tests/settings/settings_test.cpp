@@ -110,13 +110,15 @@ TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
 
 // Odd lines are decided as the reader decides them, so the changes written are the ones read: a
 // '[' that opens no section, an indented line that continues the value above it (or would, once a
-// key is added above an indented section), a line with no key.
+// key is added above an indented section), a line with no key, a line the new value would make
+// longer than the reader takes.
 TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
-    const char* texts[] = {
+    std::vector<std::string> texts = {
         "[window\nvolume = 10\n", "fps = 60\n  volume = 10\n", "volume = 20\n  30\n",
         "= 1\n  volume = 10\n",   "# mine\n  [window]\n",
     };
-    for (const char* text : texts) {
+    texts.push_back(std::string("volume = 1 ;").append(186, '.').append("\n"));
+    for (const std::string& text : texts) {
         const std::string changed = settings::withChanges(text, {{settings::volumeKey, "40"}});
         EXPECT_EQ(settings::readSettings(changed, slowestCap, fastestCap).values.volume, 40)
             << text << " became\n"
