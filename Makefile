@@ -25,7 +25,8 @@ clean:
 	rm -rf $(BUILD_DIR)
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
-# compile_commands.json, so this configures the build first.
+# compile_commands.json, so this configures the build first. A fresh tree and one the tests were
+# built in lint alike.
 lint: bootstrap
 	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
 	@JOBS=$(JOBS) scripts/lint.sh $(BUILD_DIR)
@@ -69,12 +70,13 @@ uninstall:
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
 
-# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd).
+# Refreshes docs/screenshot.png from the end-to-end enemies scenario (the hero in a crowd) and
+# docs/results_card.png from the results scenario (the card after a second run).
 screenshot: build
 	@mkdir -p docs
-	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" \
-	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.enemies$$'
-	@echo "docs/screenshot.png refreshed"
+	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" E2E_CARD_SCREENSHOT="$(CURDIR)/docs/results_card.png" \
+	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.(enemies|results)$$'
+	@echo "docs/screenshot.png and docs/results_card.png refreshed"
 
 # One PNG of every catalogue picture with its index, for looking the data set over.
 .PHONY: contact-sheet
@@ -103,11 +105,19 @@ e2e-under-load: build
 # The sanitizers: every test but the real-window ones under AddressSanitizer with
 # UndefinedBehaviorSanitizer and LeakSanitizer (in build-sanitize), and the threaded sound tests
 # under ThreadSanitizer (in build-tsan). Any report fails.
-.PHONY: sanitize soak
+.PHONY: sanitize soak fuzz
 
 sanitize: bootstrap
 	@JOBS=$(JOBS) scripts/sanitize.sh asan
 	@JOBS=$(JOBS) scripts/sanitize.sh tsan
+
+# The libFuzzer targets (tests/fuzz), built with clang in $(BUILD_DIR)/fuzz, each fuzzed for
+# FUZZ_SECONDS. What they learn stays in $(BUILD_DIR)/fuzz/corpus; an input that fails is left in
+# $(BUILD_DIR)/fuzz/findings.
+FUZZ_SECONDS ?= 300
+fuzz: bootstrap
+	@JOBS=$(JOBS) scripts/fuzz.sh build $(BUILD_DIR)/fuzz
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh run $(CURDIR)/$(BUILD_DIR)/fuzz
 
 # Five minutes of random play on an X server of its own, the plain game beside its
 # AddressSanitizer build: it must keep drawing, keep its memory and stay silent (tests/soak).
@@ -130,9 +140,16 @@ soak-crowd: build
 .PHONY: golden-refresh
 golden-refresh: build
 	@for recording in tests/data/replays/*.rec; do \
-	    GOLDEN_REFRESH=1 bash tests/replay/golden.sh "$$(basename "$$recording" .rec)" \
+	    bash tests/replay/golden.sh --refresh "$$(basename "$$recording" .rec)" \
 	        $(BUILD_DIR)/game || exit 1; \
 	done
+
+# A mutation run (scripts/mutation.sh): MUTANTS small faults (10 unless given) made one at a time in
+# src/, the quick tests run against each, and which of them no test noticed. SEED picks the sites,
+# the same ones again for the same seed; without it, the time does. One rebuild per mutant: slow.
+.PHONY: mutation
+mutation: build
+	@JOBS=$(JOBS) scripts/mutation.sh $(BUILD_DIR) $(or $(MUTANTS),10) $(SEED)
 
 # Lines of tests against lines of code, per folder (scripts/line_count.sh).
 .PHONY: line-count

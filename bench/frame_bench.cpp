@@ -89,7 +89,7 @@ World* world() {
 void freshRun() {
     destroyRoster();
     platform::useTestClock(0);
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     buildRoster();
     gameState = statePlaying;
 }

@@ -5,12 +5,14 @@
 # check what they make. openbox is the window manager of the end-to-end window scenario (full
 # screen and focus are a window manager's part); stress-ng serves `make e2e-under-load`.
 # clang-tidy, clang-format and cppcheck serve `make lint`; gnuplot-nox draws the plot of `make bench`.
+# libinih-dev reads the settings file. clang with its sanitizer and libFuzzer runtimes
+# (libclang-rt-14-dev) builds the fuzz targets.
 set -eu
 
 PACKAGES="cmake make g++ pkg-config libsdl1.2-compat-dev libsdl-mixer1.2-dev \
 googletest libgtest-dev libcli11-dev libxxhash-dev libvorbis-dev libx11-dev xvfb xdotool x11-utils imagemagick \
 procps libpng-dev help2man dpkg-dev man-db desktop-file-utils appstream lintian openbox stress-ng \
-clang-tidy clang-format cppcheck gnuplot-nox"
+clang-tidy clang-format cppcheck gnuplot-nox libinih-dev clang libclang-rt-14-dev"
 
 missing=""
 for package in $PACKAGES; do

@@ -17,10 +17,12 @@ constexpr int fieldsPerRun = 4;
 // "YYYY-MM-DDTHH:MM:SS": where each separator stands, the rest being digits.
 constexpr std::string_view dateShape = "0000-00-00T00:00:00";
 // Each number of the date: where it starts, its length, and its range (60 is a leap second).
-constexpr struct {
+struct DateNumber {
     std::size_t at, length;
     unsigned low, high;
-} dateNumbers[] = {{5, 2, 1, 12}, {8, 2, 1, 31}, {11, 2, 0, 23}, {14, 2, 0, 59}, {17, 2, 0, 60}};
+};
+constexpr DateNumber dateNumbers[] = {
+    {5, 2, 1, 12}, {8, 2, 1, 31}, {11, 2, 0, 23}, {14, 2, 0, 59}, {17, 2, 0, 60}};
 
 // Digits only, with no sign, and within the number's range.
 template <class Number> bool readNumber(std::string_view text, Number& number) {
@@ -40,7 +42,7 @@ bool isDate(std::string_view text) {
             return false;
         }
     }
-    return std::all_of(std::begin(dateNumbers), std::end(dateNumbers), [&](const auto& part) {
+    return std::all_of(std::begin(dateNumbers), std::end(dateNumbers), [&](const DateNumber& part) {
         unsigned value = 0;
         readNumber(text.substr(part.at, part.length), value);
         return value >= part.low && value <= part.high;

@@ -167,10 +167,13 @@ class Parser {
         if (versionLength > longestGameVersion) {
             return fail("damaged recording: the game version is too long");
         }
-        return (in.text(h.gameVersion, versionLength) || fail("truncated in the header")) &&
-               number(h.checkInterval, "truncated in the header") &&
-               number(h.lastSpawnTick, "truncated in the header") &&
-               number(h.lastFrameEndTick, "truncated in the header");
+        const bool whole =
+            (in.text(h.gameVersion, versionLength) || fail("truncated in the header")) &&
+            number(h.checkInterval, "truncated in the header") &&
+            number(h.lastSpawnTick, "truncated in the header") &&
+            number(h.lastFrameEndTick, "truncated in the header");
+        previousTick = h.lastFrameEndTick;
+        return whole;
     }
 
     bool record() {
@@ -197,11 +200,12 @@ class Parser {
         if (!number(delta, truncatedFrame())) {
             return false;
         }
-        r.tick = previousTick() + delta;
+        r.tick = previousTick + delta;
         r.hasEvent = withEvent;
         if (withEvent && !event(r.event)) {
             return false;
         }
+        previousTick = r.tick;
         ++frames;
         into.records.push_back(r);
         return true;
@@ -236,7 +240,8 @@ class Parser {
             !number(unicode, truncatedFrame())) {
             return false;
         }
-        if (sym >= SDLK_LAST || unicode > UINT16_MAX) {
+        // An SDLMod holds 16 bits; a value past them is no modifier state SDL could report.
+        if (sym >= SDLK_LAST || mod > UINT16_MAX || unicode > UINT16_MAX) {
             return fail("damaged recording: a key out of range at frame " +
                         std::to_string(frames + 1));
         }
@@ -268,7 +273,7 @@ class Parser {
         if (!number(delta, "truncated in the end record")) {
             return false;
         }
-        r.tick = previousTick() + delta;
+        r.tick = previousTick + delta;
         into.records.push_back(r);
         return true;
     }
@@ -288,15 +293,6 @@ class Parser {
         return true;
     }
 
-    Uint32 previousTick() const {
-        for (auto r = into.records.rbegin(); r != into.records.rend(); ++r) {
-            if (r->kind == Record::frame) {
-                return r->tick;
-            }
-        }
-        return into.header.lastFrameEndTick;
-    }
-
     std::string truncatedFrame() const {
         return "truncated in the middle of frame " + std::to_string(frames + 1);
     }
@@ -306,6 +302,10 @@ class Parser {
     std::string fault;
     int frames = 0;
     bool rosterSeen = false;
+    // The last frame's clock reading, which the next frame's and the end's deltas count from
+    // (the header's reading before the first frame). Kept rather than looked up: a file of many
+    // records and no frame would otherwise be searched back through on every record.
+    Uint32 previousTick = 0;
 };
 
 } // namespace

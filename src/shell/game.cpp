@@ -17,6 +17,7 @@
 #include "shell/frame_pacer.h"
 #include "shell/pause.h"
 #include "shell/play_again.h"
+#include "shell/player_settings.h"
 #include "shell/run_results.h"
 #include "shell/shell_controls.h"
 #include "shell/window.h"
@@ -54,6 +55,7 @@ FramePacer pacer;
 void startSound() {
     SoundEngine* engine = SoundEngine::instance();
     engine->init();
+    applyPlayerVolume();
     engine->playMusic(musicLoopsForever);
     if (replay::headless()) {
         // Nobody hears it, and the replay ends where its recording ends: no sequence is needed
@@ -102,8 +104,13 @@ void updatePiecesInPlay() {
 int runGame(const RunOptions& options) {
     platform::guardProcess();
     replay::begin(options.replay);
-    pacer = FramePacer(options.fps);
-    startUp(options.fullscreen);
+    const RunOptions chosen = withPlayerSettings(options);
+    pacer = FramePacer(chosen.fps.value_or(0));
+    startUp(chosen.fullscreen.value_or(false), chosen.scale.value_or(1));
+    // However the run ends from here on (q, the game over, the window closed, a signal), what
+    // the player changed while playing is kept.
+    static const bool savesAtExit = std::atexit(savePlayerSettings) == 0;
+    (void)savesAtExit;
     gameState = statePlaying;
     stateLoop();
     if (gameState == stateQuit) {
@@ -130,8 +137,8 @@ void finishRun(std::ostream& out) {
     SoundEngine::waitForGameOver();
 }
 
-void startUp(bool fullscreen) {
-    openWindow(fullscreen);
+void startUp(bool fullscreen, int scale) {
+    openWindow(fullscreen, scale);
     startSound();
     loadSprites();
     loadPauseBanner();
@@ -156,13 +163,13 @@ void buildRoster() {
 
 void startNewRun() {
     clearPlayAgainRequest();
+    savePlayerSettings();
     SoundEngine::cancelGameOver();
     replay::startAfresh();
     destroyRoster();
-    resetShellGlobals();
     // The game's clock starts again at 0, where a new process's clock stands when it takes these
     // readings before SDL starts.
-    lastSpawnTick = lastFrameEndTick = frameTick = 0;
+    resetShellGlobals(0);
     forgetRunResults();
     SoundEngine::instance()->playMusic(musicLoopsForever);
     buildRoster();
@@ -227,6 +234,7 @@ int runFrame() {
     }
     updatePiecesInPlay();
     showRunResults();
+    showVolumeIndicator();
     if (!screenBlitsSkipped()) {
         SDL_Flip(screen);
     }

@@ -6,14 +6,17 @@
 #include "replay/session.h"
 
 #include <iosfwd>
+#include <optional>
 
 class GamePiece;
 
-// What the command line asked of the run. Left as they are, the run is the plain game.
+// What the command line asked of the run. Left as they are, the run is the plain game. An option
+// left empty was not given: the player's settings (or the default) decide it.
 struct RunOptions {
-    replay::Options replay; // recording or replaying
-    int fps = 0;            // the frame cap; 0 runs flat out
-    bool fullscreen = false;
+    replay::Options replay;         // recording or replaying
+    std::optional<int> fps;         // the frame cap; 0 runs flat out
+    std::optional<bool> fullscreen; // start on the whole screen
+    std::optional<int> scale;       // the window this many times its size
 };
 
 // The whole run: start-up, the state loop, teardown and the report, live, recorded or replayed
@@ -21,10 +24,10 @@ struct RunOptions {
 // exit status: 1 when the recording was lost, else 0.
 int runGame(const RunOptions& options);
 
-// Starts SDL, the window (as the whole screen when `fullscreen`), the sound engine and its music,
-// the sprite catalogue and the roster. A media-library failure ends the process with a message on
-// standard error and status 1.
-void startUp(bool fullscreen = false);
+// Starts SDL, the window (as the whole screen when `fullscreen`, `scale` times its size), the sound
+// engine and its music, the sprite catalogue and the roster. A media-library failure ends the
+// process with a message on standard error and status 1.
+void startUp(bool fullscreen = false, int scale = 1);
 
 // Builds every piece of the run: the enemies in slots pieceCount down to 2 (out of play), then
 // the hero in slot 1 and the World in slot 0.

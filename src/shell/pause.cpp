@@ -6,11 +6,16 @@
 #include "platform/gamepad.h"
 #include "platform/process_guard.h"
 #include "render/screen_blit.h"
+
 #include "replay/session.h"
+#include "shell/player_settings.h"
 #include "shell/shell_keys.h"
 #include "shell/window.h"
 #include "sound/sound_engine.h"
 #include "state/globals.h"
+#include <algorithm>
+#include <array>
+#include <cstddef>
 
 namespace {
 
@@ -26,9 +31,21 @@ constexpr Uint32 pausedLookMs = 15;
 bool requested = false;
 bool paused = false;
 SDL_Surface* banner = nullptr;
-// The last key event that arrived while paused, handed on to the first frame after the pause.
-SDL_Event heldKey{};
-bool keyHeld = false;
+// The key events (and a closing of the window) that arrived while paused, in order, handed on to
+// the frames after the pause: a key let go while paused must still reach the game, or the hero
+// would run on with no key held. Room for more than anyone presses in a pause; past that the
+// oldest gives way.
+constexpr int keptEventRoom = 32;
+std::array<SDL_Event, keptEventRoom> keptEvents{};
+int keptCount = 0;
+
+void keepEvent(const SDL_Event& event) {
+    if (keptCount == keptEventRoom) {
+        std::move(keptEvents.begin() + 1, keptEvents.end(), keptEvents.begin());
+        --keptCount;
+    }
+    keptEvents[static_cast<std::size_t>(keptCount++)] = event;
+}
 
 bool heroIsDying() {
     const auto* hero = dynamic_cast<const player*>(pieces[heroSlot]);
@@ -80,7 +97,7 @@ bool beginPause() {
         return false;
     }
     paused = true;
-    keyHeld = false;
+    keptCount = 0;
     replay::holdClock();
     SoundEngine::pauseSound();
     showBanner();
@@ -96,20 +113,25 @@ bool handlePausedEvent(const SDL_Event& event) {
         showBanner();
         return false;
     }
+    // The volume keys work while paused too; they are the shell's, never kept for the hero.
+    if (takeVolumeKey(event)) {
+        return false;
+    }
     switch (event.type) {
     case SDL_QUIT:
         // Closing the window ends the run as it always does: through the frame after the pause,
         // which also puts it in a recording.
-        heldKey = event;
-        keyHeld = true;
+        keepEvent(event);
         return true;
     case SDL_VIDEOEXPOSE:
         showBanner();
         return false;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        heldKey = event;
-        keyHeld = true;
+        // The shell's keys let go are the shell's, never the hero's.
+        if (!isShellKeyLetGo(event)) {
+            keepEvent(event);
+        }
         return false;
     default:
         return false;
@@ -123,10 +145,10 @@ void endPause() {
     paused = false;
     replay::releaseClock();
     SoundEngine::resumeSound();
-    if (keyHeld) {
-        SDL_PushEvent(&heldKey);
-        keyHeld = false;
+    for (int kept = 0; kept < keptCount; ++kept) {
+        SDL_PushEvent(&keptEvents[static_cast<std::size_t>(kept)]);
     }
+    keptCount = 0;
 }
 
 void pauseUntilResumed() {

@@ -20,8 +20,9 @@ void releasePauseBanner();
 // spinning. Once the hero is dying, and in a replay, it does nothing.
 void pauseUntilResumed();
 
-// Its steps, for tests. beginPause returns false when no pause can start now; a key event that
-// arrives while paused is kept and handed to the first frame after it.
+// Its steps, for tests. beginPause returns false when no pause can start now; the key events that
+// arrive while paused (but the shell's keys let go) are kept, and handed in order to the frames
+// after it.
 bool beginPause();
 bool handlePausedEvent(const SDL_Event& event); // true when the event ends the pause
 void endPause();

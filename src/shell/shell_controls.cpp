@@ -5,11 +5,15 @@
 #include "replay/session.h"
 #include "shell/pause.h"
 #include "shell/play_again.h"
+#include "shell/player_settings.h"
 #include "shell/run_results.h"
 #include "shell/shell_keys.h"
 #include "shell/window.h"
 
 bool takeShellControl(const SDL_Event& event) {
+    if (takeVolumeKey(event)) {
+        return true;
+    }
     if (isShellKeyLetGo(event)) {
         return true;
     }

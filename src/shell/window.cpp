@@ -1,6 +1,7 @@
 // SDL and the game's one window: opening it at start-up, switching it to the whole screen.
 #include "shell/window.h"
 
+#include "platform/compat_hints.h"
 #include "platform/display_loss.h"
 #include "platform/gamepad.h"
 #include "state/globals.h"
@@ -35,7 +36,10 @@ bool displayIsVisible() {
 
 } // namespace
 
-void openWindow(bool fullscreen) {
+void openWindow(bool fullscreen, int scale) {
+    platform::CompatibilityHints hints;
+    hints.windowScale = scale;
+    platform::setCompatibilityHints(hints);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
         failStartUp("Unable to init SDL: %s\n");
     }
@@ -54,6 +58,10 @@ void openWindow(bool fullscreen) {
     platform::openGamepad();
     // From here on the display is ours to lose; SDL's own teardown must never run after that.
     platform::endOnLostDisplay();
+}
+
+bool isFullscreen() {
+    return screen != nullptr && (screen->flags & SDL_FULLSCREEN) != 0;
 }
 
 void toggleFullscreen() {

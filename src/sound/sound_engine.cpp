@@ -19,6 +19,8 @@ constexpr int mixerBufferFrames = 1024;
 // Volumes on the mixer's scale of 0 to 128.
 constexpr int effectVolume = 64;
 constexpr int musicVolume = 64;
+// The player's volume is a share of these, in per cent.
+constexpr int fullVolumePercent = 100;
 
 // Where the sounds live, relative to the working folder.
 constexpr const char* effectFolder = "./sfx";
@@ -356,6 +358,13 @@ void SoundEngine::cancelGameOver() {
     gameOverDone.store(false);
     Mix_HaltChannel(allChannels);
     Mix_HaltMusic();
+}
+
+void SoundEngine::setVolume(int percent) {
+    const int clamped = std::clamp(percent, 0, fullVolumePercent);
+    // Every channel's volume scales its sample's own; the music has one volume of its own.
+    Mix_Volume(allChannels, MIX_MAX_VOLUME * clamped / fullVolumePercent);
+    Mix_VolumeMusic(musicVolume * clamped / fullVolumePercent);
 }
 
 bool SoundEngine::gameOverFinished() {

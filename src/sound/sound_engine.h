@@ -75,6 +75,10 @@ class SoundEngine {
     // jingle) and the music, and lowers the finished flag, so that a new run can start its own.
     static void cancelGameOver();
 
+    // Plays every effect and the music at `percent` (0 to 100) of the game's own loudness, from
+    // now on: what sounds now, what starts later, the music's fades and the game-over jingle.
+    static void setVolume(int percent);
+
     // Pauses every effect and the music where they stand, and lets them go on again.
     static void pauseSound();
     static void resumeSound();

@@ -6,4 +6,4 @@
 
 // The characters of the strip, in order: each has one cell of the same width, side by side in a
 // single row, the strip's full height tall. A space is an empty cell.
-constexpr std::string_view glyphStripCharacters = " 0123456789:.-/!+<>ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr std::string_view glyphStripCharacters = " 0123456789:.-/!+<>%ABCDEFGHIJKLMNOPQRSTUVWXYZ";

@@ -21,6 +21,8 @@ constexpr std::int64_t largestPicturePixels = std::int64_t{16} * 1024 * 1024;
 // height, 16-bit in the old 12-byte header, 32-bit (height negative when top-down) in the others.
 constexpr int infoHeaderOffset = 14;
 constexpr Uint32 oldInfoHeaderSize = 12;
+// The file header and the old info header: every bitmap is at least this long.
+constexpr int shortestHeaderBytes = infoHeaderOffset + oldInfoHeaderSize;
 
 [[noreturn]] void failToLoad(const std::string& path) {
     std::fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
@@ -35,16 +37,17 @@ std::uint32_t littleEndian(const Uint8* bytes, int count) {
     return value;
 }
 
-// False, with SDL's error set, when the header of the bitmap in `file` claims a picture larger
-// than any the game could use. Leaves the stream where it was; a header too short to read is
-// left for SDL to report.
+// False, with SDL's error set, when the header of the bitmap in `file` is cut short or claims a
+// picture larger than any the game could use. Leaves the stream where it was. SDL reads a cut
+// header's missing bytes as zeros and goes on to believe the size it made up from the rest.
 bool sizeIsPlausible(SDL_RWops* file) {
     const int start = SDL_RWtell(file);
-    Uint8 header[26] = {};
+    Uint8 header[shortestHeaderBytes] = {};
     const int read = SDL_RWread(file, header, 1, sizeof header);
     SDL_RWseek(file, start, RW_SEEK_SET);
     if (read != static_cast<int>(sizeof header)) {
-        return true;
+        SDL_SetError("not a whole bitmap: the file ends inside its header");
+        return false;
     }
     std::int64_t width = 0;
     std::int64_t height = 0;
@@ -68,6 +71,21 @@ bool sizeIsPlausible(SDL_RWops* file) {
 
 } // namespace
 
+SDL_Surface* decodeSprite(SDL_RWops* file, Uint32 colourKey) {
+    if (!sizeIsPlausible(file)) {
+        SDL_RWclose(file);
+        return nullptr;
+    }
+    SDL_Surface* loaded = SDL_LoadBMP_RW(file, 1);
+    if (loaded == nullptr) {
+        return nullptr;
+    }
+    SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, colourKey);
+    SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
+    SDL_FreeSurface(loaded);
+    return converted;
+}
+
 bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
     if (index <= refusedIndex || index >= catalogueSize) {
         return false;
@@ -76,21 +94,11 @@ bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
     if (file == nullptr) {
         failToLoad(path);
     }
-    if (!sizeIsPlausible(file)) {
-        SDL_RWclose(file);
+    SDL_Surface* picture = decodeSprite(file, colourKey);
+    if (picture == nullptr) {
         failToLoad(path);
     }
-    SDL_Surface* loaded = SDL_LoadBMP_RW(file, 1);
-    if (loaded == nullptr) {
-        failToLoad(path);
-    }
-    SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, colourKey);
-    SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
-    SDL_FreeSurface(loaded);
-    if (converted == nullptr) {
-        failToLoad(path);
-    }
-    spriteCatalogue[index] = converted;
+    spriteCatalogue[index] = picture;
     return true;
 }
 

@@ -47,6 +47,12 @@ extern SDL_Surface* spriteCatalogue[catalogueSize];
 // the video mode set.
 bool loadSprite(int index, const std::string& path, Uint32 colourKey);
 
+// What loadSprite does with an opened bitmap, short of ending the process: checks the header's
+// claimed size, decodes the picture, makes the pixels equal to `colourKey` transparent and converts
+// it to the catalogue's format. Closes `file`. Null, with SDL's error saying why, when the picture
+// is refused. Needs the video mode set.
+SDL_Surface* decodeSprite(SDL_RWops* file, Uint32 colourKey);
+
 // Fills the catalogue from the picture list, in index order.
 void loadSprites();
 

@@ -63,6 +63,6 @@ inline int newestReleasedSlot() {
     return pieceCount - spawnCounter;
 }
 
-// Puts every global but `screen` back to its value at program load, with the timestamps read
-// anew. The pieces themselves are not destroyed.
-void resetShellGlobals();
+// Puts every global but `screen` back to its value at program load, with the timestamps at the
+// clock reading `now`. The pieces themselves are not destroyed.
+void resetShellGlobals(Uint32 now);

@@ -5,16 +5,9 @@
 # for the plot, and the plot gnuplot draws from them.
 # Usage: bench_smoke.sh <frame_bench> <game folder> <plot script>
 set -euo pipefail
-bench=$1
-game=$2
-plot=$3
-work=$(mktemp -d)
+bench=$1 game=$2 plot=$3 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-fail() {
-    echo "bench.smoke: $*" >&2
-    exit 1
-}
+fail() { echo "bench.smoke: $*" >&2 && exit 1; }
 
 BENCH_ONLY=1000 BENCH_REPS=2 BENCH_FRAMES=8 "$bench" "$game" "$work/frames.dat" >"$work/out.txt"
 cat "$work/out.txt"

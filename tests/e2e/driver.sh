@@ -12,6 +12,10 @@ STARTED=""    # stopped on exit: X servers, window managers, other windows
 STATUS_PID="" # whose exit status is the game's, when something runs it (script(1))
 GAME_PID="" GAME_FOLDER="$WORK/run" GAME_ENV=() AUDIO_FILE="" FRAME_FILE=""
 
+# The game keeps its best runs and settings here, never in the machine's own home.
+export XDG_DATA_HOME="$WORK/data" XDG_CONFIG_HOME="$WORK/config"
+BEST_RUNS="$XDG_DATA_HOME/ghoulrun/best-runs"
+
 now_ms() { local t=${EPOCHREALTIME/./} && echo $((10#$t / 1000)); }
 T0=$(now_ms)
 note() { printf '[%s +%6d ms] %s\n' "$NAME" $(($(now_ms) - T0)) "$*"; }
@@ -57,6 +61,9 @@ start_xvfb() {
     wait_for 10000 "Xvfb did not start (xvfb.log)" grep -qs '^[0-9]' "$number"
     export DISPLAY=":$(head -n 1 "$number")"
 }
+
+# Stops the X server start_xvfb started, and whatever ran on it.
+stop_xvfb() { kill -TERM "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=""; }
 
 # Starts GAME_CMD (default ./ghoulrun) with the arguments given, in GAME_FOLDER (by default a
 # fresh copy of the run folder), with GAME_ENV, standard input GAME_IN or closed, the output in
@@ -166,11 +173,12 @@ find_window() {
     [ -n "$WIN" ] || { running || fail "the game ended before it opened its window"; false; }
 }
 
-# Waits for the 800 x 600 window titled "Ghoulrun", the game frozen on its first frame (use_window)
-# and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is the audio's size.
+# Waits for the window titled "Ghoulrun" (800 x 600, or WINDOW_SIZE), the game frozen on its first
+# frame (use_window) and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is
+# the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
-    [ "$(window_size)" = 800x600 ] || fail "the window is $(window_size), not 800x600"
+    [ "$(window_size)" = "${WINDOW_SIZE:-800x600}" ] || fail "the window is $(window_size), not ${WINDOW_SIZE:-800x600}"
     wait_started
     await_freeze 20000 "the game did not stop on its first frame"
     wait_for 20000 "the game did not start playing" frame_shown
@@ -183,9 +191,9 @@ frame_shown() {
 
 # Xvfb with a screen of SIZE and what COMMAND... starts on it, a fresh run folder and the game in
 # it, playing and frozen; the scene it opens on, the city without a piece, as the shot "city".
-start_game() { # [SIZE [COMMAND...]]
+start_game() { # [SIZE [COMMAND...]]; GAME_ARGS: the game's own arguments
     start_xvfb "${1:-}" && "${@:2}"
-    use_window && launch && wait_playing && expected_scene city city2 0
+    use_window && launch ${GAME_ARGS:-} && wait_playing && expected_scene city city2 0
 }
 
 # Keys go to the frozen game and wait for it: it takes one event a frame when it runs on.
@@ -218,6 +226,7 @@ FILL_BLUE='#0000FF' # what the frame loop paints before anything is drawn
 SKY_STRIP=800x30+0+0
 KERB_STRIP=800x28+0+486
 STRIP_TOLERANCE=5   # per mille of the piece-free strips
+FIGURES_BOX=184x12+580+576 # the run's clock and enemies defeated, written into the bar
 HERO_TOLERANCE=20   # per mille of the hero's opaque pixels: what may differ from its picture
 HERO_DIFFERENT=150  # per mille of the hero's opaque pixels: what tells two pictures apart
 SCENE_DIFFERENT=100 # per mille of the strips: what tells two backgrounds (or scrolls) apart
@@ -267,15 +276,22 @@ expect_background() { # SHOT NAME X
 # The box "WxH+X+Y" that PICTURE covers standing on (X, Y).
 hero_box() { picture_size "$1" | { read -r w h; echo "${w}x${h}+$2+$(($3 - h))"; }; } # PICTURE X Y
 
-# Per mille of a hero picture's opaque pixels that a screenshot does not show as they are, for the
-# picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is drawn over every piece.
-hero_off() { # SHOT PICTURE X Y WAY
-    local sprite="$WORK/sprite-$2-$5.png" opaque differ
-    [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
-    opaque=$(convert "$sprite" -alpha extract -format '%[fx:int(mean*w*h+0.5)]' info:)
-    differ=$(convert "$WORK/$1.png" -crop "$(hero_box "$2" "$3" "$4")" +repage \( +clone "$sprite" -composite \) \
+# Per mille of the opaque pixels of OVERLAY (a PNG with see-through pixels) that a screenshot does
+# not show as they are, for OVERLAY with its top-left corner at (X, Y).
+overlay_off() { # SHOT OVERLAY X Y
+    local w h opaque differ
+    read -r w h opaque < <(convert "$2" -alpha extract -format '%w %h %[fx:int(mean*w*h+0.5)]' info:)
+    differ=$(convert "$WORK/$1.png" -crop "${w}x${h}+$3+$4" +repage \( +clone "$2" -composite \) \
         -alpha off -compose difference -composite -colorspace gray -threshold 1% -format '%[fx:int(mean*w*h+0.5)]' info:)
     echo $((1000 * differ / opaque))
+}
+
+# overlay_off for a hero picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is
+# drawn over every piece.
+hero_off() { # SHOT PICTURE X Y WAY
+    local sprite="$WORK/sprite-$2-$5.png"
+    [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
+    overlay_off "$1" "$sprite" "$3" $(($4 - $(identify -format %h "$sprite")))
 }
 
 # hero_off at the best of x - 1, x and x + 1: the printed position has six significant digits,
@@ -317,4 +333,32 @@ audio_levels() { # RATE WINDOW_MS FROM
         { m = ($1 + $2) / 2; sq += m * m; if (i % n) ed += (m - p) ^ 2; p = m; i++ }
         i % n == 0 { printf "%d %.1f %.1f\n", (i - n) * 1000 / rate, sqrt(sq / n), sqrt(ed / n); sq = ed = 0 }' \
         >"$WORK/levels.txt"
+}
+
+# Lettering: text as the game writes it from its glyph strip (the strip's characters as in
+# src/sprites/glyph_strip.h).
+
+GLYPH_CHARACTERS=' 0123456789:.-/!+<>%ABCDEFGHIJKLMNOPQRSTUVWXYZ'
+
+# Game time in ms as the game's clock shows it, m:ss.t with the tenths cut.
+clock_text() { awk -v ms="$1" 'BEGIN { t = int(ms / 100); s = int(t / 10); printf "%d:%02d.%d\n", int(s / 60), s % 60, t % 10 }'; }
+
+# TEXT drawn from the glyph strip, its see-through pixels transparent, into $WORK/text-N.png.
+text_picture() { # OUT TEXT
+    local strip cw h i c cells=()
+    strip=$(picture glyphs)
+    read -r cw h < <(identify -format "%[fx:w/${#GLYPH_CHARACTERS}] %h" "$strip")
+    for ((i = 0; i < ${#2}; i++)); do
+        c=${2:i:1} && c=${GLYPH_CHARACTERS%%"$c"*}
+        cells+=("(" "$strip" -crop "${cw}x${h}+$((${#c} * cw))+0" +repage ")")
+    done
+    convert "${cells[@]}" +append -alpha set -transparent "$HERO_KEY" "$1"
+}
+
+# A screenshot must show TEXT as the game writes it, its top-left corner at (X, Y).
+expect_text() { # SHOT TEXT X Y
+    local off
+    text_picture "$WORK/text.png" "$2"
+    off=$(overlay_off "$1" "$WORK/text.png" "$3" "$4")
+    [ "$off" -le "$HERO_TOLERANCE" ] || fail "$1 does not show \"$2\" at ($3, $4) ($off per mille off)"
 }

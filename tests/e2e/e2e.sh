@@ -3,6 +3,8 @@
 # xdotool, seen through screenshots and heard through SDL's disk audio driver. The golden replays
 # pin down the play itself, frame by frame; these, what the window and the speakers make of it.
 NAME=${1:?usage: e2e.sh SCENARIO}
+SCENARIOS="startup controls enemies window results settings" # the functions below; a new one is named here too
+[[ " $SCENARIOS " == *" $NAME "* ]] || { echo "e2e.sh: no scenario named $NAME (there are: $SCENARIOS)" >&2 && exit 2; }
 . "$(dirname "$0")/driver.sh"
 
 # Start-up: the city and the status bar with full meters under the hero at (400, 400), nothing of
@@ -16,7 +18,9 @@ startup() {
     expect_hero start idle0 400 400 plain
     [ "$(colour_share start "$FILL_BLUE")" -le 5 ] || fail "the blue fill shows"
     [ "$(changed start city "" "$(hero_box idle0 400 400)")" -le 20 ] || fail "the screen is not the city with the status bar"
-    [ "$(changed start city "$(picture_size bar | tr ' ' x)+10+514")" -le "$STRIP_TOLERANCE" ] || fail "the status bar is wrong"
+    [ "$(changed start city "$(picture_size bar | tr ' ' x)+10+514" "$FIGURES_BOX")" -le "$STRIP_TOLERANCE" ] || fail "the status bar is wrong"
+    expect_text start 0:00.0 582 576
+    expect_text start 0 714 576
 
     run_game_for 3500
     rate=$(audio_byte_rate)
@@ -130,6 +134,108 @@ enemies() {
     [ "$a" -ge $((2 * b)) ] && [ "$m" -ge $((music / 4)) ] || fail "the music ($music) is cut, not faded, before the jingle: $a, $m, $b"
     jingle=$(($(audio_ms $((AUDIO_END - from)) "$rate") - jingle))
     [ "$jingle" -ge 3200 ] && [ "$jingle" -le 4200 ] || fail "the jingle started $jingle ms before the end, not 3.7 s"
+}
+
+# The results card's lines: where the run's time and the best runs' times are written on it, for
+# the card centred on the screen (src/sprites/interface_layout.h).
+card_line_y() { echo $(((600 - $(picture_size card | cut -d' ' -f2)) / 2 + 56 + $1 * 14)); }
+card_x() { echo $(((800 - $(picture_size card | cut -d' ' -f1)) / 2 + $1)); }
+best_run() { awk -v n="$1" '!/^#/ && NR > 1 && ++row == n' "$BEST_RUNS"; }
+best_run_ms() { best_run "$1" | cut -d' ' -f1; }
+card_box() { picture_size card | { read -r w h; echo "${w}x${h}+$(((800 - w) / 2))+$(((600 - h) / 2))"; }; }
+runs_kept() { awk '!/^#/ && NR > 1' "$BEST_RUNS" 2>/dev/null | wc -l; }
+
+# The card shows the time the game saved for the run that just ended, and the best runs in the
+# order of the saved table, this run marked.
+expect_card() { # SHOT PLACE (this run's line among the best runs, from 1)
+    local saved=$(best_run_ms "$2") rows=$(runs_kept) row
+    expect_text "$1" "$(clock_text "$saved")" "$(card_x 64)" "$(card_line_y 0)"
+    for ((row = 1; row <= rows; row++)); do
+        expect_text "$1" "$(clock_text "$(best_run_ms $row)")" "$(card_x 56)" "$(card_line_y $((4 + row)))"
+    done
+    expect_text "$1" "<" "$(card_x 210)" "$(card_line_y $((4 + $2)))"
+}
+
+# The run you can see: the clock in the bar runs with the game and stands still while it is paused;
+# the hero's death is kept among the best runs and the card shows it; Space on the card starts a
+# new run in the same window, which plays, and whose card has the first run among the best runs.
+# With nothing pressed after the second death the process ends as it always does.
+# E2E_CARD_SCREENSHOT: `make screenshot`'s card.
+results() {
+    local before first_run place
+    start_game
+    shot clock0
+    run_game_for 1000
+    shot clock1
+    [ "$(changed clock0 clock1 "$FIGURES_BOX")" -ge 20 ] || fail "the clock does not run"
+    press_keys Escape
+    run_paused_game_for 1
+    shot paused1
+    run_paused_game_for 1
+    shot paused2
+    [ "$(changed paused1 paused2 "$FIGURES_BOX")" -eq 0 ] || fail "the clock runs while paused"
+    settle_keys Escape
+    run_until 40000 "the hero did not die within 40 s of play" eval '[ "$(runs_kept)" -eq 1 ]'
+    first_run=$(best_run 1)
+    run_game_for 300
+    shot card1
+    expect_card card1 1
+    before=$WIN
+    press_keys space
+    run_game_for 1000
+    find_window
+    [ "$WIN" = "$before" ] || fail "the new run opened window $WIN, not the same $before"
+    [ "$(count_lines '^Loading Enemies$')" -eq 2 ] || fail "the new run did not start as a new start does"
+    shot second
+    [ "$(changed card1 second "$(card_box)")" -ge 200 ] || fail "the card is still up in the new run"
+    expect_text second 0 714 576
+    run_until 40000 "the hero did not die again within 40 s of play" eval '[ "$(runs_kept)" -eq 2 ]'
+    run_game_for 300
+    shot card2
+    # The earlier run stays first on a tie; the second run is marked wherever it stands.
+    place=1 && [ "$(best_run 1)" != "$first_run" ] || place=2
+    expect_card card2 "$place"
+    [ -z "${E2E_CARD_SCREENSHOT:-}" ] || cp "$WORK/card2.png" "$E2E_CARD_SCREENSHOT" || fail "cannot write the screenshot"
+    note "runs kept: $(best_run 1 | cut -d' ' -f1) and $(best_run 2 | cut -d' ' -f1) ms, the second in place $place"
+    wait_exit 8700 && expect_status 0 || fail "the game did not end within 8.7 s of play after the second death"
+}
+
+# Settings that stick. --scale 2 opens a 1600 x 1200 window with the picture doubled, pixel for
+# pixel. m silences the sound from the next frames. F11, then the end of the run, then a new start
+# comes back on the whole screen: the settings file kept it.
+settings() {
+    local key_offset before after rate
+    WINDOW_SIZE=1600x1200 GAME_ARGS="--scale 2" start_game 2048x1536x24
+    shot doubled
+    convert "$WORK/doubled.png" -sample 50% "$WORK/halved.png"
+    [ "$(strips_changed halved city)" -le "$STRIP_TOLERANCE" ] || fail "the window does not show the picture doubled"
+    run_game_for 3000 # the music faded in
+    rate=$(audio_byte_rate)
+    key_offset=$(audio_size)
+    press_keys m
+    run_game_for 1500
+    audio_levels "$rate" 100 $((key_offset - rate))
+    read -r before after < <(awk '$1 < 1000 { b += $2; nb++ } $1 >= 1400 && $1 < 2400 { a += $2; na++ }
+        END { printf "%d %d\n", b / nb, a / na }' "$WORK/levels.txt")
+    [ "$before" -ge 100 ] && [ "$after" -le 5 ] || fail "m did not silence the sound: $before before, $after after"
+    press_keys q
+    wait_exit 10000 && expect_status 0 || fail "q did not end the game"
+    grep -qx 'mute = true' "$XDG_CONFIG_HOME/ghoulrun/settings.ini" || fail "mute was not kept"
+
+    stop_xvfb
+    start_xvfb 1280x720x24 && start_openbox
+    use_window && launch && wait_playing
+    press_keys F11
+    run_until 5000 "the window did not fill the screen" eval '[ "$(window_size)" = 1280x720 ]'
+    press_keys q
+    wait_exit 10000 && expect_status 0 || fail "q did not end the game"
+    grep -qx 'fullscreen = true' "$XDG_CONFIG_HOME/ghoulrun/settings.ini" || fail "the whole screen was not kept"
+    FROZEN="" NOT_GAME_MS=$(now_ms)
+    use_window && launch
+    wait_for 15000 "no window titled Ghoulrun" find_window
+    wait_started
+    await_freeze 20000 "the game did not stop on its first frame"
+    run_until 5000 "the new start is not on the whole screen" eval '[ "$(window_size)" = 1280x720 ]'
 }
 
 # A window mapped while the manager is still starting may never show.

@@ -14,7 +14,7 @@ set_target_properties(ghoulrun_game_freeze ghoulrun_close_window PROPERTIES
 
 # suite/case:time limit in seconds; the script's own limit strikes 10 s before ctest's.
 set(GHOULRUN_REAL_GAME_CASES
-    e2e/startup:90 e2e/controls:120 e2e/enemies:120 e2e/window:90
+    e2e/startup:90 e2e/controls:120 e2e/enemies:120 e2e/window:90 e2e/results:150 e2e/settings:120
     endings/lost_display_killed:60 endings/lost_display_shutdown:60 endings/sigint_in_play:60
     endings/sigterm_in_play:60 endings/sighup_in_play:60 endings/sigint_in_game_over:90
     endings/sigterm_in_game_over:90 endings/sighup_in_game_over:90 endings/second_signal:60

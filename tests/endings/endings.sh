@@ -28,6 +28,8 @@ record_missing_folder        | recording_to @WORK@/gone/r  | signal TERM       |
 record_full_device_game_over | recording_to /dev/full     | game_over         | 1       | no  | ghoulrun: /dev/full: No space left on device; the run goes on unrecorded
 installed_through_link       | installed                  | signal TERM       | 0       | yes |
 "
+# The cases that record into @WORK@/run.rec: the recording must be there, and replay.
+RECORDED="closed_stdout_recording record_file_limit"
 
 plays_on() { sleep 2 && running || fail "the game ended within 2 s of $1"; }
 playing() { launch "$@" && wait_started && sleep 0.5; }
@@ -36,10 +38,12 @@ playing() { launch "$@" && wait_started && sleep 0.5; }
 on_display() { start_xvfb && GAME_ENV=(SDL_AUDIODRIVER=dummy) && playing; }
 lose_display() { kill "-$1" "$XVFB_PID" && wait_exit 2000 || fail "still running 2 s after the X server went away"; }
 
-# From a terminal of its own (script(1)), where closing the window would wait for Enter.
+# From a terminal of its own (script(1)), where closing the window would wait for Enter. The
+# game's standard error goes to a file of its own: on the terminal it would end in the typescript.
 on_terminal() {
     mkfifo "$WORK/keys" && exec 7<>"$WORK/keys"
-    GAME_CMD=script GAME_IN="$WORK/keys" GAME_OUT=/dev/null launch -q -f -e -c "exec ./ghoulrun" "$WORK/stdout"
+    GAME_CMD=script GAME_IN="$WORK/keys" GAME_OUT=/dev/null GAME_ERR="$WORK/stderr.script" \
+        launch -q -f -e -c "exec ./ghoulrun 2>$(printf %q "$WORK/stderr")" "$WORK/stdout"
     STATUS_PID=$GAME_PID # script passes the game's status on
     wait_for 30000 "the game did not start on its terminal" eval 'GAME_PID=$(pgrep -x -P "$STATUS_PID" ghoulrun)'
     wait_started && sleep 0.5
@@ -97,13 +101,17 @@ expect_status $status # split: a case may allow two
 [ $report = no ] || expect_report
 stderr=$(sed -e 's/^ *//' -e 's/ *$//' -e "s|@WORK@|$WORK|g" <<<"$stderr")
 [ "$stderr" = - ] || expect_stderr "$stderr"
+[ ! -s "$WORK/stderr.script" ] || fail "script(1) said: $(head -n 3 "$WORK/stderr.script")"
 # A signal in the game over lands there; what reached a recording before it failed, or with
 # standard output closed, replays to its last whole frame, and one past the file-size limit kept
 # to it; the folder the installed game was started from is left empty.
 [[ "$NAME" != *_in_game_over ]] || { [ "$SURVIVED" -ge 9 ] && [ "$SURVIVED" -le 15 ]; } || fail "survived $SURVIVED s: not in the game over"
-if [ -f "$WORK/run.rec" ]; then
+if [[ " $RECORDED " == *" $NAME "* ]]; then
+    [ -f "$WORK/run.rec" ] || fail "no recording in $WORK/run.rec"
     [ "$NAME" != record_file_limit ] || [ "$(stat -c %s "$WORK/run.rec")" -le 1024 ] || fail "the recording grew past the limit"
-    result=$(cd "$GHOULRUN_GAME_DIR" && timeout 60 ./ghoulrun --replay "$WORK/run.rec" --headless 2>&1 | tail -n 1)
+    result=$(set -o pipefail && cd "$GHOULRUN_GAME_DIR" &&
+        timeout 60 ./ghoulrun --replay "$WORK/run.rec" --headless 2>&1 | tail -n 1) ||
+        fail "the recording's replay ended with status $?: $result"
     grep -q '^replay: [1-9][0-9]* frames, state [0-9a-f]*$' <<<"$result" || fail "the recording does not replay: $result"
 fi
 [ ! -d "$WORK/home" ] || [ -z "$(ls -A "$WORK/home")" ] || fail "the game wrote into the folder it was started from"

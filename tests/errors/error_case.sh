@@ -53,7 +53,7 @@ replay_of_failed_start|mkdir empty; "$GAME" --data empty --record failed.rec &>/
 option_unknown|:||--speed 3|2 ghoulrun: *--speed*; see ghoulrun --help
 option_stray_word|:||foo|2 ghoulrun: *foo; see ghoulrun --help
 option_missing_value|:||--fps|2 ghoulrun: --fps: *missing; see ghoulrun --help
-option_fps_out_of_range|:||--fps 5|2 ghoulrun: --fps: *5 not in range 10 to 1000; see ghoulrun --help
+option_fps_out_of_range|:||--fps 5|2 ghoulrun: --fps: *5 not in range 30 to 1000; see ghoulrun --help
 TABLE
 )
 

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The install checks, one per ctest test: checks.sh NAME, with the paths from suite.cmake. Exits 0
 # when the check holds, 1 with the reason otherwise.
-set -u
+set -u -o pipefail # the game's status, too, where its output goes on down a pipe
 
 CHECK=${1:?usage: checks.sh NAME}
 PACKAGE=ghoulrun PACKAGE_DIR=$GHOULRUN_BUILD_DIR/install-check ICON_SIZES="32 64 128 256"
@@ -38,7 +38,8 @@ check_man_page() {
     local rendered options listed missing
     rendered=$(LC_ALL=C MANWIDTH=100 man -l "$GHOULRUN_MAN_PAGE" 2>&1) || fail "man -l: $rendered"
     # --help's option column; the page's own list, the first word of each entry under OPTIONS.
-    options=$("$GHOULRUN_GAME_DIR/ghoulrun" --help | awk '/^ +-/ { print $1 }' | tr ',' '\n')
+    options=$("$GHOULRUN_GAME_DIR/ghoulrun" --help | awk '/^ +-/ { print $1 }' | tr ',' '\n') ||
+        fail "ghoulrun --help ended with status $?"
     [ -n "$options" ] || fail "--help lists no option"
     listed=$(awk '/^OPTIONS$/ { on = 1; next } /^[A-Z]/ { on = 0 }
         on && /^       [^ ]/ { print $1 }' <<<"$rendered" | tr ',' '\n')
@@ -57,11 +58,11 @@ check_package() {
         fail "cpack failed: $(tail -n 20 "$PACKAGE_DIR/cpack.log")"
     [ "$built" = "$(stat -c %Y "$GHOULRUN_GAME_DIR/ghoulrun")" ] || fail "it built the game again"
     deb=$(the_package)
-    dpkg-deb --field "$deb" Depends | grep -q 'libsdl1.2' || fail "its dependencies do not name SDL"
+    grep -q 'libsdl1.2' <<<"$(dpkg-deb --field "$deb" Depends)" || fail "its dependencies do not name SDL"
     version=$(dpkg-deb --field "$deb" Version)
     [ "$("$GHOULRUN_GAME_DIR/ghoulrun" --version)" = "ghoulrun $version" ] ||
         fail "the game's --version is not the package's version, $version"
-    listing=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
+    listing=$(dpkg-deb --contents "$deb" | awk '{ print $6 }') || fail "dpkg-deb --contents failed"
     for path in $INSTALLED; do
         grep -q -x -F "./usr/$path" <<<"$listing" || fail "the package lacks /usr/$path"
     done
@@ -77,7 +78,7 @@ check_unpacked() {
     cp "$GHOULRUN_SOURCE_DIR/tests/data/replays/sword.rec" "$root"
     (cd "$root" && timeout 50 usr/games/ghoulrun --replay sword.rec --headless) 2>&1 |
         grep -v $'^\t' | diff -u "$GHOULRUN_SOURCE_DIR/tests/data/replays/sword.expected" - ||
-        fail "the unpacked game's replay of sword.rec differs from the golden output"
+        fail "the unpacked game's replay of sword.rec failed or differs from the golden output"
 }
 
 # make install into a staging DESTDIR, under a prefix with a space, then make uninstall: every

@@ -18,15 +18,17 @@ constexpr std::uint8_t enemyMarker = 255;
 
 void PieceTableFixture::SetUp() {
     testing_support::setFrameClock(startTick);
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     SDL_FillRect(screen, nullptr, 0);
+    for (SDL_Event pending; SDL_PollEvent(&pending);) {
+    }
 }
 
 void PieceTableFixture::TearDown() {
     for (GamePiece* piece : pieces) {
         delete piece;
     }
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     restoreHeroSounds();
     releaseSprites();
 }
@@ -61,7 +63,7 @@ void HeroWorldFixture::SetUp() {
         effects.push_back(std::string(category) + "/" + name);
     };
     heroSounds().startGameOver = [this] { ++gameOverStarts; };
-    CoutCapture quiet;
+    testing_support::CoutCapture quiet;
     pieces[heroSlot] = hero = new player(Vec2(400.0, 400.0));
     pieces[worldSlot] = world = new World(Vec2(0.0, 0.0));
 }

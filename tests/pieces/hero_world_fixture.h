@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,15 +33,9 @@ struct StrikeTarget : GamePiece {
     int kills = 0;
 };
 
-// Collects what is written to std::cout while it lives.
-struct CoutCapture {
-    std::ostringstream text;
-    std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
-    ~CoutCapture() { std::cout.rdbuf(previous); }
-};
-
-// The clock at startTick with the last frame ending then, a clean shell and a black screen; the
-// piece table (every piece in it deleted), the catalogue and the hero's sounds are reset after.
+// The clock at startTick with the last frame ending then, a clean shell, a black screen and no
+// event waiting; the piece table (every piece in it deleted), the catalogue and the hero's sounds
+// are reset after.
 class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -68,9 +60,11 @@ class HeroWorldFixture : public PieceTableFixture {
     }
     // Makes `type` with `key` the frame's event.
     static void setEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
-    // Runs the hero's input step as a frame that took `frameTime` ms.
-    void inputAfter(Uint32 frameTime) {
-        lastFrameEndTick = platform::ticks() - frameTime;
+    // The hero's input step on that event, in a frame that took `frameMs`; the first one sets the
+    // run speed.
+    void press(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint32 frameMs = 20) {
+        setEvent(type, key);
+        lastFrameEndTick = platform::ticks() - frameMs;
         hero->handleInput();
     }
 
@@ -83,8 +77,6 @@ class HeroWorldFixture : public PieceTableFixture {
 } // namespace hero_world
 
 namespace enemy_testing {
-
-constexpr Uint32 startTime = hero_world::startTick;
 
 // The World as the enemies see it: a settable scroll, and the health the strikes took, from 0.
 struct FakeWorld : GamePiece {

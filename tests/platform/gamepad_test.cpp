@@ -1,24 +1,64 @@
 // The gamepad through SDL's own joystick path: a virtual pad reaches the frame's event poll as the
-// keys it stands for, once per press; stick noise inside the dead zone sends nothing.
+// keys it stands for, once per press, whether SDL's controller database knows it or not; stick
+// noise inside the dead zone sends nothing; Start pauses, and ends the pause.
+#include "platform/clock.h"
+#include "platform/compat_hints.h"
 #include "platform/gamepad.h"
+#include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/pause.h"
 #include "shell/shell_controls.h"
+#include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
 
+#include <atomic>
 #include <functional>
+#include <ostream>
+#include <string>
+#include <thread>
 
 namespace {
 
 constexpr Uint32 sdl2Joystick = 0x200;
-constexpr int sdl2GameController = 1;
+// Not a "game controller": the virtual driver gives a pad of that type a mapping of its own.
+constexpr int sdl2UnknownJoystick = 0;
+constexpr int padAxes = 2;
+constexpr int padButtons = 10;
+constexpr int padHats = 1;
 constexpr Sint16 deadZoneEdge = 10923; // a third of the stick's travel
 
+// The database's line for the known pad after its GUID: A, B and Start on raw buttons the raw
+// layout reads otherwise or not at all, the d-pad on the hat, the left stick on the first axes.
+constexpr const char* knownPadMapping = "Known Pad,a:b2,b:b3,x:b0,y:b1,back:b8,start:b9,dpup:h0.1,"
+                                        "dpright:h0.2,dpdown:h0.4,dpleft:h0.8,leftx:a0,lefty:a1,";
+
+struct PadKind {
+    const char* name;
+    const char* mapping;      // the pad's line in SDL's database; nullptr: SDL does not know it
+    const char* playersValue; // the player's own value of the layer's variable, if any
+    int a, b, start;          // the pad's raw buttons that must act as the sword, jump and Start
+};
+
+const PadKind padKinds[] = {
+    {"UnknownPadInTheRawLayout", nullptr, nullptr, 0, 1, 7},
+    {"KnownPadInTheStandardLayout", knownPadMapping, nullptr, 2, 3, 9},
+    {"KnownPadInTheRawLayoutThePlayerChose", knownPadMapping, "0", 0, 1, 7},
+};
+
+// Names the case wherever GoogleTest prints the parameter.
+void PrintTo(const PadKind& kind, std::ostream* out) {
+    *out << kind.name;
+}
+
+struct SdlGuid {
+    Uint8 data[16];
+};
+
 // The virtual joystick is SDL 2's; the SDL 1.2 interface the game uses runs on top of it.
-class GamepadTest : public ::testing::Test {
+class GamepadTest : public ::testing::TestWithParam<PadKind> {
   protected:
     template <class Function> Function sdl2(const char* name) {
         return reinterpret_cast<Function>(
@@ -27,16 +67,20 @@ class GamepadTest : public ::testing::Test {
     void SetUp() override {
         // The test window never has the keyboard's focus, and SDL hears no pad without it.
         setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+        platform::setCompatibilityHints(); // as the game does before SDL starts
         ASSERT_EQ(sdl2<int (*)(Uint32)>("SDL_InitSubSystem")(sdl2Joystick), 0);
         padIndex = sdl2<int (*)(int, int, int, int)>("SDL_JoystickAttachVirtual")(
-            sdl2GameController, 2, 8, 1);
+            sdl2UnknownJoystick, padAxes, padButtons, padHats);
+        if (GetParam().mapping != nullptr) {
+            addToDatabase(GetParam().mapping);
+        }
         pad = sdl2<void* (*)(int)>("SDL_JoystickOpen")(padIndex);
         setAxis = sdl2<decltype(setAxis)>("SDL_JoystickSetVirtualAxis");
         setButton = sdl2<decltype(setButton)>("SDL_JoystickSetVirtualButton");
         setHat = sdl2<decltype(setHat)>("SDL_JoystickSetVirtualHat");
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0);
-        ASSERT_EQ(SDL_NumJoysticks(), 1) << "SDL lists the pad";
         ASSERT_TRUE(platform::openGamepad());
+        ASSERT_EQ(SDL_NumJoysticks(), 1) << "SDL lists the pad";
         for (SDL_Event pending; SDL_PollEvent(&pending);) {
         }
     }
@@ -47,6 +91,16 @@ class GamepadTest : public ::testing::Test {
         sdl2<int (*)(int)>("SDL_JoystickDetachVirtual")(padIndex);
         sdl2<void (*)(Uint32)>("SDL_QuitSubSystem")(sdl2Joystick);
     }
+    // SDL 2 files a mapping under the GUID without the checksum of the pad's name that the
+    // pad's own GUID carries; given with it, the mapping is never matched.
+    void addToDatabase(const char* mapping) {
+        SdlGuid guid = sdl2<SdlGuid (*)(int)>("SDL_JoystickGetDeviceGUID")(padIndex);
+        guid.data[2] = guid.data[3] = 0;
+        char text[33] = {};
+        sdl2<void (*)(SdlGuid, char*, int)>("SDL_JoystickGetGUIDString")(guid, text, sizeof text);
+        const std::string line = std::string(text) + "," + mapping;
+        ASSERT_GE(sdl2<int (*)(const char*)>("SDL_GameControllerAddMapping")(line.c_str()), 0);
+    }
     // The key the frame's event poll hands the game, signed: + pressed, - let go, 0 nothing.
     static int keyOfFrame() {
         SDL_Event event{};
@@ -55,6 +109,8 @@ class GamepadTest : public ::testing::Test {
     }
 
   public: // the table of controls below reaches the pad through a reference to the test
+    const testing_support::EnvironmentVariable layout{platform::standardPadLayoutVariable,
+                                                      GetParam().playersValue};
     int padIndex = -1;
     void* pad = nullptr;
     int (*setAxis)(void*, int, Sint16) = nullptr;
@@ -63,9 +119,15 @@ class GamepadTest : public ::testing::Test {
 };
 
 // SDLK_UNKNOWN: the control must send nothing, pressed or let go.
-TEST_F(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
+TEST_P(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
     auto stick = [](int axis, int at) {
         return [=](GamepadTest& t, bool on) { t.setAxis(t.pad, axis, Sint16(on ? at : 0)); };
+    };
+    auto dpad = [](Uint8 direction) {
+        return [=](GamepadTest& t, bool on) { t.setHat(t.pad, 0, on ? direction : 0); };
+    };
+    auto button = [](int index) {
+        return [=](GamepadTest& t, bool on) { t.setButton(t.pad, index, on); };
     };
     const struct {
         const char* control;
@@ -80,11 +142,12 @@ TEST_F(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
         {"stick noise left", stick(0, 1 - deadZoneEdge), SDLK_UNKNOWN},
         {"stick noise up", stick(1, 1 - deadZoneEdge), SDLK_UNKNOWN},
         {"stick noise down", stick(1, deadZoneEdge - 1), SDLK_UNKNOWN},
-        {"d-pad left", [](auto& t, bool on) { t.setHat(t.pad, 0, on ? SDL_HAT_LEFT : 0); },
-         SDLK_LEFT},
-        {"d-pad up", [](auto& t, bool on) { t.setHat(t.pad, 0, on ? SDL_HAT_UP : 0); }, SDLK_UP},
-        {"button 0", [](auto& t, bool on) { t.setButton(t.pad, 0, on); }, SDLK_SPACE},
-        {"button 1", [](auto& t, bool on) { t.setButton(t.pad, 1, on); }, SDLK_LCTRL},
+        {"d-pad left", dpad(SDL_HAT_LEFT), SDLK_LEFT},
+        {"d-pad right", dpad(SDL_HAT_RIGHT), SDLK_RIGHT},
+        {"d-pad up", dpad(SDL_HAT_UP), SDLK_UP},
+        {"d-pad down", dpad(SDL_HAT_DOWN), SDLK_DOWN},
+        {"A", button(GetParam().a), SDLK_SPACE},
+        {"B", button(GetParam().b), SDLK_LCTRL},
     };
     for (const auto& c : cases) {
         c.set(*this, true);
@@ -93,11 +156,32 @@ TEST_F(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
         c.set(*this, false);
         EXPECT_EQ(keyOfFrame(), -c.key) << c.control << " let go";
     }
-    setButton(pad, 7, 1);
+    setButton(pad, GetParam().start, 1);
     EXPECT_EQ(keyOfFrame(), 0) << "the shell takes Start for itself";
     EXPECT_TRUE(pauseRequested());
-    beginPause();
-    endPause();
+    setButton(pad, GetParam().start, 0);
+    EXPECT_EQ(keyOfFrame(), 0) << "and its release";
+    // Pressed again while paused, it resumes: the pad is read meanwhile. Were it not, the
+    // watchdog's signal would end the pause a second of the test clock later.
+    setButton(pad, GetParam().start, 1);
+    std::atomic<bool> resumed{false};
+    const Uint32 giveUpAt = platform::ticks() + 1000;
+    std::thread watchdog([&] {
+        while (!resumed && platform::ticks() < giveUpAt) {
+            std::this_thread::yield();
+        }
+        if (!resumed) {
+            platform::requestEnd();
+        }
+    });
+    pauseUntilResumed();
+    resumed = true;
+    watchdog.join();
+    EXPECT_FALSE(platform::endRequested());
+    platform::forgetEndRequest();
 }
+
+INSTANTIATE_TEST_SUITE_P(Pads, GamepadTest, ::testing::ValuesIn(padKinds),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

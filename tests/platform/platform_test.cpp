@@ -1,9 +1,12 @@
 // The platform layer: the end-of-run pause waits only on a terminal and there only until Enter or
 // the run's end; a block file on any descriptor; the test clock steps by hand; the process
-// guard's signals and descriptors.
+// guard's signals and descriptors; the player's folders from the environment, and what replacing
+// a kept file keeps of the old one.
 #include "platform/block_file.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/folders.h"
+#include "platform/kept_file.h"
 #include "platform/process_guard.h"
 #include "support/test_support.h"
 
@@ -17,6 +20,8 @@
 #include <unistd.h>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Standard input from `path` from here on.
 void readFrom(const char* path) {
@@ -53,7 +58,7 @@ TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
 // it, and must not count as one that failed to open.
 TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
     const testing_support::TemporaryFolder folder;
-    const std::filesystem::path path = folder.path() / "block";
+    const fs::path path = folder.path() / "block";
     const int standardInput = dup(STDIN_FILENO);
     close(STDIN_FILENO);
     {
@@ -100,6 +105,40 @@ TEST(ProcessGuardTest, ASignalAsksTheRunToEndAndASecondEndsItByThatSignal) {
             testing::KilledBySignal(signal), "open: 1\nasked to end: 0\nasked to end: 1")
             << strsignal(signal);
     }
+}
+
+TEST(PlayerFoldersTest, TheVariableWhenAbsoluteElseTheHomeFolderElseNone) {
+    const struct {
+        const char *data, *config, *home;
+        fs::path dataHome, configHome;
+    } cases[] = {
+        {"/d", "/c", "/h", "/d/ghoulrun", "/c/ghoulrun"},
+        {nullptr, nullptr, "/h", "/h/.local/share/ghoulrun", "/h/.config/ghoulrun"},
+        {"", "", "/h", "/h/.local/share/ghoulrun", "/h/.config/ghoulrun"},
+        {"rel/d", "rel/c", "/h", "/h/.local/share/ghoulrun", "/h/.config/ghoulrun"},
+        {"/d", nullptr, nullptr, "/d/ghoulrun", ""},
+        {"rel/d", "", "rel/h", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dataHome.string() + " " + c.configHome.string());
+        const testing_support::EnvironmentVariable data("XDG_DATA_HOME", c.data);
+        const testing_support::EnvironmentVariable config("XDG_CONFIG_HOME", c.config);
+        const testing_support::EnvironmentVariable home("HOME", c.home);
+        EXPECT_EQ(platform::dataHome(), c.dataHome);
+        EXPECT_EQ(platform::configHome(), c.configHome);
+    }
+}
+
+TEST(KeptFileTest, AReplacementKeepsTheOldPermissionsAndLeavesNothingBeside) {
+    const testing_support::TemporaryFolder folder;
+    const fs::path file = folder.path() / "settings.ini";
+    EXPECT_EQ(platform::replaceAtomically(file, "a=1\n"), "");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0644));
+    fs::permissions(file, fs::perms(0600));
+    EXPECT_EQ(platform::replaceAtomically(file, "a=2\n"), "");
+    EXPECT_EQ(testing_support::contentsOf(file), "a=2\n");
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0600));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
 } // namespace

@@ -1,26 +1,46 @@
-// The recording format: a file that stops growing keeps every whole record the writer gave it,
-// and a damaged file is refused with its reason, never read past its end.
+// The recording format: a file that stops growing keeps every whole record the writer gave it, and
+// a damaged file is refused with its reason, never read past its end. Recording a run through the
+// frame loop and playing it back headless: every frame's state digest comes out the same, the
+// recording carries the digest every check interval, and a replay whose state differs there is
+// refused. Played back in a window, it keeps the recorded pace and closing the window ends it.
+#include "pieces/hero_world_fixture.h"
+#include "platform/clock.h"
+#include "render/screen_blit.h"
 #include "replay/recording.h"
-#include "support/test_support.h"
+#include "replay/session.h"
+#include "replay/state_digest.h"
+#include "shell/game.h"
+#include "state/globals.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
-#include <csignal>
 #include <fstream>
-#include <iterator>
 #include <random>
+#include <tuple>
 
 namespace {
 
+constexpr int sessionFrames = 150;
+constexpr Uint32 firstFrame = 20000;
+// The machine's clock runs this far off while replaying: the replay must not read it.
+constexpr Uint32 replayClockOffsetMs = 777;
+// The end-of-run report comes this long after the last frame.
+constexpr Uint32 reportAfterMs = 250;
+
+// At frame, key event: runs right, swings, jumps, runs up, goes underground.
+constexpr std::tuple<Uint32, Uint8, SDLKey> script[] = {
+    {0, SDL_KEYDOWN, SDLK_RIGHT}, {25, SDL_KEYUP, SDLK_RIGHT},   {30, SDL_KEYDOWN, SDLK_SPACE},
+    {31, SDL_KEYUP, SDLK_SPACE},  {60, SDL_KEYDOWN, SDLK_LCTRL}, {61, SDL_KEYUP, SDLK_LCTRL},
+    {90, SDL_KEYDOWN, SDLK_UP},   {110, SDL_KEYUP, SDLK_UP},     {120, SDL_KEYDOWN, SDLK_2},
+};
+
 using replay::Recording;
 
-// A run of `frames` frames, 1 to 40 ms apart (every 50th 70 s), with an event now and then (keys
-// with every field set, focus, the window closed) and a check every 8 frames, written by the
+// A run of `frameCount` frames, 1 to 40 ms apart (every 50th 70 s), with an event now and then
+// (keys with every field set, focus, the window closed) and a check every 8 frames, written by the
 // game's writer across the clock's wrap. Returns the writer's reason for a lost recording.
-std::string writeRun(const std::filesystem::path& file, int frames) {
+std::string writeRun(const std::filesystem::path& file, int frameCount) {
     replay::Writer writer;
     EXPECT_TRUE(writer.open(file.string(), {"test", 8, 4294967000u, 4294967100u}));
     writer.roster(4294967050u);
@@ -28,7 +48,7 @@ std::string writeRun(const std::filesystem::path& file, int frames) {
     const SDLKey keys[] = {SDLK_LEFT, SDLK_SPACE, SDLK_LCTRL, SDLK_q, SDLK_KP8, SDLK_2};
     const Uint8 types[] = {SDL_KEYDOWN, SDL_KEYUP, SDL_ACTIVEEVENT, SDL_QUIT};
     Uint32 tick = 4294967100u;
-    for (int frame = 1; frame <= frames; ++frame) {
+    for (int frame = 1; frame <= frameCount; ++frame) {
         tick += frame % 50 == 0 ? 70000 : 1 + random() % 40;
         SDL_Event event{};
         event.key = {types[random() % 4], 0, 1, {113, keys[random() % 6], KMOD_LSHIFT, 0x263a}};
@@ -56,23 +76,9 @@ std::vector<std::size_t> wholeLengths(const std::vector<unsigned char>& bytes) {
 }
 
 std::vector<unsigned char> bytesOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = testing_support::contentsOf(file);
+    return {bytes.begin(), bytes.end()};
 }
-
-// While it lives, files may grow to `bytes` and no further, as on a disk that fills up.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit lowered{bytes, saved.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-
-  private:
-    rlimit saved{};
-};
 
 TEST(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
     constexpr int frames = 400;
@@ -86,7 +92,6 @@ TEST(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
     Recording read;
     ASSERT_EQ(replay::parse(whole, read), "");
     EXPECT_EQ(read.header.gameVersion, "test");
-    std::signal(SIGXFSZ, SIG_IGN); // as the game ignores it
     // Nothing at all, inside the magic, inside the header, right after it, inside the first
     // block, across later blocks, one byte short of the whole file, just enough.
     const std::size_t head = readable.front();
@@ -96,7 +101,7 @@ TEST(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
         SCOPED_TRACE("limit " + std::to_string(limit) + " of " + std::to_string(whole.size()));
         std::string failure;
         {
-            const FileSizeLimit disk(limit);
+            const testing_support::FileSizeLimit disk(limit);
             failure = writeRun(file, frames);
         }
         const std::vector<unsigned char> kept = bytesOf(file);
@@ -133,6 +138,9 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         // A key press of SDLK_LAST, the first key past the game's.
         {after(afterHeader, {0x01, 0x01, SDL_KEYDOWN, 1, 0, 0xc3, 0x02, 0, 0}),
          "a key out of range"},
+        // Modifiers past SDLMod's 16 bits.
+        {after(afterHeader, {0x01, 0x01, SDL_KEYDOWN, 1, 0, 0x20, 0x80, 0x80, 0x04, 0}),
+         "a key out of range"},
     };
     for (const auto& c : cases) {
         Recording read;
@@ -142,6 +150,101 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
     Recording check;
     ASSERT_EQ(replay::parse(after(afterHeader, {0x02, 1, 2, 3, 4, 5, 6, 7, 8}), check), "");
     EXPECT_EQ(check.records.at(0).digest, 0x0807060504030201u);
+}
+
+class ReplaySessionTest : public hero_world::HeroWorldFixture {
+  protected:
+    // Runs the frames, 1 to 30 ms apart, from the same start every time (the hero mid-street,
+    // full meters), feeding the script into SDL's queue when `recording`. Returns the clock
+    // reading the pieces are built at, the state digest after each frame, the report's reading.
+    std::vector<std::uint64_t> run(bool recording) {
+        const Uint32 offset = recording ? 0 : replayClockOffsetMs;
+        platform::setTestClock(firstFrame - 20 + offset);
+        frameTick = replay::rosterReading();
+        std::vector<std::uint64_t> trace{frameTick};
+        delete pieces[heroSlot];
+        delete pieces[worldSlot];
+        pieces[heroSlot] = hero = new player(Vec2(400.0, 400.0));
+        pieces[worldSlot] = world = new World(Vec2(0.0, 0.0));
+        frameEvent = SDL_Event{};
+        spawnCounter = pieceCount - 1;
+        completedCount = 0;
+        std::mt19937 random(3);
+        for (Uint32 frame = 0, now = firstFrame; frame < sessionFrames;
+             ++frame, now += 1 + random() % 30) {
+            for (const auto& [at, type, key] : script) {
+                if (recording && at == frame) {
+                    SDL_Event event{};
+                    event.type = type;
+                    event.key.keysym.sym = key;
+                    SDL_PushEvent(&event);
+                }
+            }
+            platform::setTestClock(now + offset);
+            runFrame();
+            trace.push_back(replay::stateDigest());
+        }
+        platform::advanceTestClock(reportAfterMs);
+        trace.push_back(replay::reportReading());
+        return trace;
+    }
+
+    std::vector<std::uint64_t> replayOf(const std::string& path) {
+        replay::begin({.recordPath = "", .replayPath = path, .headless = true});
+        return run(false);
+    }
+
+    const std::string recordingPath = (pictures.path() / "run.rec").string();
+    const std::string astrayPath = (pictures.path() / "astray.rec").string();
+};
+
+TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRun) {
+    lastFrameEndTick = firstFrame - 16; // the shell's readings before the first frame, which a
+    lastSpawnTick = firstFrame - 500;   // replay takes from the recording
+    replay::begin({.recordPath = recordingPath, .replayPath = "", .headless = false});
+    const std::vector<std::uint64_t> recorded = run(true);
+    replay::stop();
+    ASSERT_NE(recorded[1], recorded[sessionFrames]);
+
+    // The recorder leaves the state digest in the file every check interval, and the replays
+    // below verify it: a replay whose state differs there is refused.
+    replay::Recording written;
+    ASSERT_EQ(replay::load(recordingPath, written), "");
+    const Uint32 interval = written.header.checkInterval;
+    std::string astray = testing_support::contentsOf(recordingPath);
+    const std::string firstCheck(reinterpret_cast<const char*>(&recorded[interval]), 8);
+    astray.at(astray.find(firstCheck)) ^= 1;
+    std::ofstream(astrayPath, std::ios::binary) << astray;
+    GTEST_FLAG_SET(death_test_style, "threadsafe"); // the frame loop may have a helper thread
+    EXPECT_EXIT(replayOf(astrayPath), testing::ExitedWithCode(1),
+                "went another way than the recorded run by frame " + std::to_string(interval));
+
+    EXPECT_EQ(replayOf(recordingPath), recorded);
+    EXPECT_TRUE(replay::replayOver());
+    replay::stop();
+    EXPECT_FALSE(screenBlitsSkipped()) << "the headless replay's blits stay off after it";
+
+    // Replayed in a window, each frame waits until as much time has passed as in the recorded
+    // run, and the run ends at the frame where the player closes that window.
+    std::vector<Uint32> recordedTicks;
+    for (const replay::Record& record : written.records) {
+        if (record.kind == replay::Record::frame) {
+            recordedTicks.push_back(record.tick);
+        }
+    }
+    replay::begin({.recordPath = "", .replayPath = recordingPath, .headless = false});
+    const Uint32 start = platform::ticks();
+    for (int frame = 0; frame < 3; ++frame) {
+        runFrame();
+    }
+    EXPECT_EQ(platform::ticks() - start, recordedTicks.at(2) - recordedTicks.at(0));
+    EXPECT_FALSE(replay::replayOver());
+    SDL_Event closing{};
+    closing.type = SDL_QUIT;
+    SDL_PushEvent(&closing);
+    runFrame();
+    EXPECT_TRUE(replay::replayOver());
+    replay::stop();
 }
 
 } // namespace

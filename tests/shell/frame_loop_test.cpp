@@ -1,10 +1,16 @@
 // The frame loop: the frame cap, the release schedule, the state loop's end and the closing
-// report. How far pieces move between frame starts the golden replays pin.
+// report; the pause on the test clock: game time stands still under the banner, the shell's keys
+// in play and while paused, and a dying hero cannot pause (the pad's Start is the gamepad test's).
+// How far pieces move between frame starts the golden replays pin.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
+#include "replay/session.h"
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
+#include "shell/pause.h"
+#include "shell/run_results.h"
+#include "shell/shell_controls.h"
 #include "state/globals.h"
 
 #include <algorithm>
@@ -12,16 +18,29 @@
 
 namespace {
 
+constexpr Uint32 pauseLength = 5000;
+
+SDL_Event event(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint8 gain = 0) {
+    SDL_Event made{};
+    made.type = type;
+    if (type == SDL_ACTIVEEVENT) {
+        made.active.gain = gain;
+        made.active.state = SDL_APPINPUTFOCUS;
+    } else {
+        made.key.keysym.sym = key;
+    }
+    return made;
+}
+
+bool fullscreen() {
+    return (screen->flags & SDL_FULLSCREEN) != 0;
+}
+
 // Stands in an enemy slot, doing nothing but being released.
 class IdlePiece : public GamePiece {
   public:
     void update() override {}
 };
-
-void frameAt(Uint32 now) {
-    platform::setTestClock(now);
-    runFrame();
-}
 
 // Frames start no closer than the cap allows, the wait ends when the next frame is due, and a slow
 // frame is not made up for.
@@ -46,7 +65,31 @@ TEST(FramePacerTest, FramesStartOnScheduleAndASlowOneStartsItAfresh) {
     }
 }
 
-using FrameLoopTest = hero_world::HeroWorldFixture;
+// The shell's readings as a frame before startTick left them; no pause or banner after.
+class FrameLoopTest : public hero_world::HeroWorldFixture {
+  protected:
+    void SetUp() override {
+        HeroWorldFixture::SetUp();
+        lastFrameEndTick = hero_world::startTick - 16;
+        lastSpawnTick = hero_world::startTick;
+        forgetRunResults();
+    }
+    void TearDown() override {
+        endPause();
+        releasePauseBanner();
+        replay::stop();
+        HeroWorldFixture::TearDown();
+    }
+    void frameAt(Uint32 now, SDL_Event arriving = event(SDL_NOEVENT)) {
+        if (arriving.type != SDL_NOEVENT) {
+            SDL_PushEvent(&arriving);
+        }
+        platform::setTestClock(now);
+        runFrame();
+    }
+};
+
+using PauseTest = FrameLoopTest;
 
 TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed) {
     for (int slot = firstEnemySlot; slot < 12; ++slot) {
@@ -83,10 +126,7 @@ TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed)
 // reads the game's clock, truncated, with the roster gone. A dying hero takes no input, so only a
 // signal ends its run.
 TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
-    for (SDL_Event pending; SDL_PollEvent(&pending);) {
-    }
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
+    SDL_Event quit = event(SDL_QUIT);
     ASSERT_EQ(SDL_PushEvent(&quit), 0);
     gameState = statePlaying;
     completedCount = 150;
@@ -109,6 +149,110 @@ TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
     EXPECT_EQ(std::count(std::begin(pieces), std::end(pieces), nullptr), pieceCount + 1);
     world = nullptr; // destroyed with the roster
     hero = nullptr;
+}
+
+TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
+    frameAt(10000, event(SDL_KEYDOWN, SDLK_RIGHT));
+    frameAt(10016);
+    frameAt(10032, event(SDL_KEYDOWN, SDLK_ESCAPE));
+    ASSERT_TRUE(pauseRequested());
+    EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT) << "Esc is the shell's, not the frame's";
+    // The banner shows centred over the last frame, its key colour letting the frame through.
+    std::filesystem::create_directory(pictures.path() / "images");
+    testing_support::writeBmp24(pictures.path() / "images/paused.bmp", 2, 1,
+                                {{0, 30, 255}, {9, 9, 9}});
+    testing_support::WorkingFolder inside(pictures.path());
+    loadPauseBanner();
+    const testing_support::Rgb under = testing_support::screenColourAt(399, 299);
+    ASSERT_TRUE(beginPause());
+    EXPECT_TRUE(testing_support::screenColourAt(399, 299) == under);
+    EXPECT_TRUE(testing_support::screenColourAt(400, 299) == (testing_support::Rgb{9, 9, 9}));
+    platform::advanceTestClock(pauseLength);
+    endPause();
+    const double before = hero->position.x;
+    const double healthBefore = world->health;
+    const int releasedBefore = newestReleasedSlot();
+    frameAt(10048 + pauseLength);
+    EXPECT_EQ(frameTick, 10048u) << "the paused time is left out of the game's clock";
+    EXPECT_EQ(runGameTime(), 48u) << "and out of the clock on the screen";
+    EXPECT_EQ(replay::reportReading(), 10048u) << "and out of the seconds survived";
+    EXPECT_EQ(newestReleasedSlot(), releasedBefore);
+    EXPECT_EQ(world->health, healthBefore);
+    EXPECT_EQ(hero->position.x, before + 16.0 * hero->motion.speed / 1000.0);
+    hero->kill();
+    requestPause();
+    EXPECT_FALSE(beginPause()) << "no pause once the hero has died";
+    EXPECT_FALSE(pauseRequested());
+}
+
+// Right held into a pause and let go during it: the release reaches the game after the pause,
+// and the hero stops. The pause key's own release never stands in for it. (Pause, and the pad's
+// Start that stands for it, resume and are let go as Esc does: the table below.)
+TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
+    const Uint32 start = platform::ticks() + 1000;
+    frameAt(start, event(SDL_KEYDOWN, SDLK_RIGHT));
+    frameAt(start + 16, event(SDL_KEYDOWN, SDLK_ESCAPE));
+    ASSERT_TRUE(pauseRequested());
+    ASSERT_TRUE(beginPause());
+    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_RIGHT)));
+    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_ESCAPE)));
+    EXPECT_TRUE(handlePausedEvent(event(SDL_KEYDOWN, SDLK_ESCAPE)));
+    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_ESCAPE)));
+    endPause();
+    frameAt(start + 32);
+    EXPECT_EQ(frameEvent.type, SDL_KEYUP);
+    EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT);
+    const double stoppedAt = hero->position.x;
+    frameAt(start + 48);
+    frameAt(start + 64);
+    EXPECT_EQ(hero->position.x, stoppedAt) << "the hero runs on with no key held";
+}
+
+// Each event as the shell meets it in play and while paused: whether the frame's poll leaves it to
+// the shell, whether it asks for a pause, whether it switches the screen (in play and paused
+// alike), whether it ends a pause, and whether a pause keeps it for the first frame after.
+TEST_F(PauseTest, TheShellTakesItsOwnKeysInPlayAndWhilePausedAndLeavesTheRest) {
+    const struct {
+        SDL_Event event;
+        SDLMod mod;
+        bool taken, pauses, switches, resumes, kept;
+    } cases[] = {{event(SDL_KEYDOWN, SDLK_ESCAPE), KMOD_NONE, 1, 1, 0, 1, 0},
+                 {event(SDL_KEYDOWN, SDLK_PAUSE), KMOD_NONE, 1, 1, 0, 1, 0},
+                 {event(SDL_ACTIVEEVENT), KMOD_NONE, 1, 1, 0, 0, 0},
+                 {event(SDL_KEYDOWN, SDLK_F11), KMOD_NONE, 1, 0, 1, 0, 0},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LALT, 1, 0, 1, 0, 0},
+                 {event(SDL_KEYDOWN, SDLK_KP_ENTER), KMOD_RALT, 1, 0, 1, 0, 0},
+                 {event(SDL_KEYUP, SDLK_ESCAPE), KMOD_NONE, 1, 0, 0, 0, 0},
+                 {event(SDL_KEYUP, SDLK_PAUSE), KMOD_NONE, 1, 0, 0, 0, 0},
+                 {event(SDL_KEYUP, SDLK_F11), KMOD_NONE, 1, 0, 0, 0, 0},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_NONE, 0, 0, 0, 0, 1},
+                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LCTRL, 0, 0, 0, 0, 1},
+                 {event(SDL_KEYUP, SDLK_RETURN), KMOD_LALT, 0, 0, 0, 0, 1},
+                 {event(SDL_ACTIVEEVENT, SDLK_UNKNOWN, 1), KMOD_NONE, 0, 0, 0, 0, 0},
+                 {event(SDL_QUIT), KMOD_NONE, 0, 0, 0, 1, 1}};
+    for (const auto& test : cases) {
+        SDL_Event arrived = test.event;
+        arrived.key.keysym.mod = test.mod;
+        SCOPED_TRACE(std::to_string(arrived.type) + " " + SDL_GetKeyName(arrived.key.keysym.sym));
+        const bool wasFullscreen = fullscreen();
+        EXPECT_EQ(takeShellControl(arrived), test.taken);
+        EXPECT_EQ(pauseRequested(), test.pauses);
+        EXPECT_EQ(fullscreen(), wasFullscreen != test.switches);
+        ASSERT_TRUE(beginPause());
+        EXPECT_EQ(handlePausedEvent(arrived), test.resumes);
+        EXPECT_EQ(fullscreen(), wasFullscreen) << "switched back while paused";
+        endPause();
+        SDL_Event next{};
+        // A switch of the screen queues a resize and an expose of its own.
+        while (SDL_PollEvent(&next) &&
+               (next.type == SDL_VIDEORESIZE || next.type == SDL_VIDEOEXPOSE)) {
+            next = {};
+        }
+        EXPECT_EQ(next.type, test.kept ? arrived.type : Uint8{SDL_NOEVENT});
+        if (next.type == SDL_KEYDOWN || next.type == SDL_KEYUP) {
+            EXPECT_EQ(next.key.keysym.sym, arrived.key.keysym.sym);
+        }
+    }
 }
 
 } // namespace

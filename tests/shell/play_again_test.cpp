@@ -3,7 +3,6 @@
 #include "formats/ogg_writer.h"
 #include "formats/wav_writer.h"
 #include "pieces/game_piece.h"
-#include "pieces/player.h"
 #include "platform/clock.h"
 #include "records/best_runs.h"
 #include "replay/session.h"
@@ -18,8 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <iostream>
-#include <sstream>
 #include <vector>
 
 namespace {
@@ -68,27 +65,22 @@ class PlayAgainTest : public ::testing::Test {
     void TearDown() override {
         SoundEngine::cancelGameOver();
         destroyRoster();
-        resetShellGlobals();
+        resetShellGlobals(platform::ticks());
         forgetRunResults();
     }
     // The game's engine, as start-up leaves it, once per process: it is never destroyed.
     static void startGameSound() {
         static const bool started = [] {
-            makeSounds();
-            std::ostringstream console;
-            std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+            std::filesystem::create_directories("sfx/death");
+            audio::writeWav("sfx/death/gameover.wav",
+                            audio::Samples(audio::sampleRate * shortSoundMs / 1000));
+            const audio::Samples silence(audio::sampleRate / 2);
+            audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
+            const testing_support::CoutCapture quiet;
             SoundEngine::instance()->init();
-            std::cout.rdbuf(previous);
             return true;
         }();
         ASSERT_TRUE(started);
-    }
-    static void makeSounds() {
-        std::filesystem::create_directories("sfx/death");
-        audio::writeWav("sfx/death/gameover.wav",
-                        audio::Samples(audio::sampleRate * shortSoundMs / 1000));
-        const audio::Samples silence(audio::sampleRate / 2);
-        audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
     }
     // The hero's health spent: the World's next meter step kills it, and the card comes up.
     static void killHero(Uint32 from) {
@@ -107,8 +99,7 @@ class PlayAgainTest : public ::testing::Test {
 
 TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
     // A fresh process: the globals as at load, the clock at 0 before anything is built.
-    resetShellGlobals();
-    lastSpawnTick = lastFrameEndTick = frameTick = 0;
+    resetShellGlobals(0);
     buildRoster();
     gameState = statePlaying;
     const std::vector<std::uint64_t> fresh = playFrames(0);
@@ -124,11 +115,9 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
         // stands where the new run starts.
         SoundEngine::cancelGameOver();
         platform::setTestClock(restartAt);
-        std::ostringstream console;
-        std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+        testing::internal::CaptureStdout();
         startNewRun();
-        std::cout.rdbuf(previous);
-        EXPECT_EQ(console.str(), "Loading Enemies\nLoading Player\n");
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "Loading Enemies\nLoading Player\n");
         EXPECT_FALSE(playAgainRequested());
         EXPECT_FALSE(resultsShown());
         EXPECT_FALSE(SoundEngine::gameOverFinished());
@@ -143,7 +132,7 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
 
 // Space is the sword's while the hero lives, and a replay offers no new run.
 TEST_F(PlayAgainTest, OnlyTheCardOfALiveRunTakesSpace) {
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     buildRoster();
     gameState = statePlaying;
     push(SDL_KEYDOWN, SDLK_SPACE);

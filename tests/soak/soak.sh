@@ -4,17 +4,27 @@
 # side by side: sword strokes, walks, jumps, background switches, position reports (never q), never
 # faster than the game takes them; a game over starts it again. It fails on a run that ends with
 # anything but status 0 or outlasts a quit request at the deadline by 15 s; a game that stops
-# drawing (3 s of processor time or 20 s without a frame, its window gone, two screenshots 10 s
-# apart the same); the plain game's memory growing by 2 MiB after its first 10 s; anything on
-# standard error. Its files go to E2E_ARTIFACTS.
+# drawing at any time of the run (3 s of processor time or 20 s without a frame, its window gone,
+# two screenshots 10 s apart the same); keys xdotool could not send; the plain game's memory
+# growing by 2 MiB after its first 10 s; anything on standard error. Its files go to E2E_ARTIFACTS.
 NAME=soak
 GHOULRUN_GAME_DIR=$(realpath "${2:?usage: soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]}")
 . "$(dirname "$0")/../e2e/driver.sh"
 DEADLINE=$(($(now_ms) + $1 * 1000)) SEED=${SOAK_SEED:-$$} SANITIZED_GAME=${4:+$(realpath "$4")}
 BASE_ENV=(SDL_AUDIODRIVER=dummy LD_PRELOAD="$(realpath "$3")")
 SETTLE_MS=10000 # start-up and first allocations; memory is measured from here on
+# A game stalls that draws no frame for so long, or through so much processor time (clock ticks).
+STALL_MS=20000 STALL_CPU_TICKS=300
 
-press() { xdotool keydown --window "$WIN" "$1" sleep "$2" keyup --window "$WIN" "$1" 2>/dev/null; }
+window_shown() { xwininfo -id "$WIN" 2>/dev/null | grep -q IsViewable; }
+# Holds KEY down for SECONDS. Anything xdotool says is a failure: an unknown key name it only
+# complains of, with status 0. A window closed by a game over is the watch's to judge.
+press() {
+    local said
+    said=$(xdotool keydown --window "$WIN" "$1" sleep "$2" keyup --window "$WIN" "$1" 2>&1) && [ -z "$said" ] && return 0
+    window_shown || return 1
+    fault "xdotool could not press $1: $said"
+}
 # Mostly sword strokes to either side, as a player fighting for its life would.
 random_action() {
     local held=(Left Right Up Down KP_4 KP_6 KP_8 KP_2) tapped=(Control_L 1 2 p Up Down)
@@ -37,20 +47,30 @@ ends_within() {
     ! running
 }
 
-# Once a second: frames, the window, memory, and every 10 s a screenshot. False once it is over.
-watch_game() {
-    local now f cpu rss
+# Whether the game has drawn a frame since the last look, or not yet stalled; a stall is a fault.
+still_drawing() {
+    local now f cpu
     now=$(now_ms) f=$(frames_shown) cpu=$(cpu_ticks)
-    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
     if [ "$f" -gt "$SEEN" ]; then
         FRAME_AT=$now CPU_AT=$cpu SEEN=$f
-    elif [ $((cpu - CPU_AT)) -ge 300 ] || [ $((now - FRAME_AT)) -ge 20000 ]; then
+    elif [ $((cpu - CPU_AT)) -ge $STALL_CPU_TICKS ] || [ $((now - FRAME_AT)) -ge $STALL_MS ]; then
         fault "no frame drawn from $(since_launch "$FRAME_AT") to $(since_launch)"
         FRAME_AT=$now CPU_AT=$cpu
+        return 1
     fi
+}
+
+# Once a second (LOOKED_AT is the last time): frames, the window, memory, and every 10 s a
+# screenshot. False once it is over.
+watch_game() {
+    local now rss
+    [ $(($(now_ms) - LOOKED_AT)) -ge 1000 ] && running || return 0
+    now=$(now_ms) LOOKED_AT=$now
+    rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
+    still_drawing
     # A game over closes the window a moment before the process ends (its exit, and the sanitized
     # game's leak check, come after): only a process still there a while later lost its window.
-    if ! xwininfo -id "$WIN" 2>/dev/null | grep -q IsViewable; then
+    if ! window_shown; then
         ends_within 15 || fault "window not viewable at $(since_launch)"
         return 1
     fi
@@ -64,27 +84,36 @@ watch_game() {
 
 # One run, until the game over or the deadline; prints its line.
 one_run() {
-    local keys=0 key_frames=0 sampled how="ended by itself" memory=""
+    local keys=0 key_frames=0 how="ended by itself" memory=""
     FRAME_FILE="$WORK/$RUN.frames" GAME_ENV=("${BASE_ENV[@]}" GHOULRUN_FRAME_FILE="$WORK/$RUN.frames")
     GAME_OUT="$WORK/$RUN.out.txt" GAME_ERR="$WORK/$RUN.err.txt" launch >/dev/null
     LAUNCHED=$(now_ms) SEEN=0 SHOTS=0 RSS_BASE="" RSS_PEAK=0
     wait_for 30000 "$RUN: no window within 30 s" find_window
-    sampled=$LAUNCHED FRAME_AT=$LAUNCHED CPU_AT=$(cpu_ticks)
-    while running && { [ "$(now_ms)" -lt "$DEADLINE" ] || ! how="quit at the deadline"; }; do
-        # Each action once the game has taken the one before (it sends up to four events).
+    LOOKED_AT=$LAUNCHED FRAME_AT=$LAUNCHED CPU_AT=$(cpu_ticks)
+    while running && [ "$(now_ms)" -lt "$DEADLINE" ]; do
+        # Each action once the game has taken the one before (it sends up to four events); a
+        # game that draws no more is watched while it is waited for.
         for _ in $(seq $((1 + RANDOM % 5))); do
             until [ "$(frames_shown)" -ge $((key_frames + 6)) ]; do
-                running && [ "$(now_ms)" -lt "$DEADLINE" ] || break 2
+                running && [ "$(now_ms)" -lt "$DEADLINE" ] && watch_game || break 3
                 sleep 0.02
             done
             random_action
             key_frames=$(frames_shown) keys=$((keys + 1))
         done
-        [ $(($(now_ms) - sampled)) -ge 1000 ] && running || continue
-        sampled=$(now_ms)
         watch_game || break
     done
-    if [ "$how" != "ended by itself" ]; then
+    if running && window_shown; then
+        how="quit at the deadline"
+        # A game that stopped drawing shortly before the deadline has the rest of its time to
+        # draw again: the stall rule holds to the end of the run.
+        until [ "$(frames_shown)" -gt "$SEEN" ] || ! running || ! window_shown; do
+            still_drawing || break
+            sleep 0.1
+        done
+    fi
+    if running; then
+        [ "$how" != "ended by itself" ] || how="quit once its window was gone"
         # Once: a signal ends the run even in mid-swing, and a second one would kill a slow
         # sanitized game still writing its report.
         kill -TERM "$GAME_PID" 2>/dev/null

@@ -1,6 +1,8 @@
 // The sound engine on the real mixer and the dummy audio driver: its library, its rule against
 // layering a sample over itself, its playing table under the audio thread, what it gives back, and
-// the game-over sequence on the test clock. Unusable sound files are the error matrix's.
+// the game-over sequence on the test clock. Unusable sound files are the error matrix's. The
+// player's volume, heard: SDL's disk audio driver writes the mix to a file, and each sound there is
+// quieter by the volume's share, effects, music and the game-over jingle alike.
 #include "formats/ogg_writer.h"
 #include "formats/wav_writer.h"
 #include "platform/clock.h"
@@ -18,12 +20,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
-#include <iostream>
+#include <fstream>
 #include <set>
-#include <sstream>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 // A look inside an engine: its music, and the channel a sample is marked as playing on (-1 while
 // it is free or was never started).
@@ -48,13 +52,19 @@ constexpr int longMs = 3000; // still sounding however slow the test runs
 constexpr int mixerChannels = 8;
 // The music fades out for 2000 ms, then the jingle gets 3700 ms before the game may end.
 constexpr Uint32 sequenceMs = 2000 + 3700;
+// The volume test's tone, and how much of the mix it measures at a time.
+constexpr double pi = 3.141592653589793;
+constexpr double toneHz = 440.0;
+constexpr double toneLevel = 0.5;
+constexpr int toneSeconds = 30; // sounds on through every measurement
+constexpr double heardSeconds = 0.5;
+constexpr double fadeSeconds = 8.0; // well past the music's fade in
 
 // Each test runs in a fresh working folder, leaves the mixer as open as it found it (a failed or
 // repeated init leaves the device open on purpose) and the game-over flag lowered: other tests
 // run the state loop in this process, which ends it once a game over has finished.
 class SoundEngineTest : public ::testing::Test {
   protected:
-    SoundEngineTest() : inside_(folder_.path()) {}
     void SetUp() override { openCount_ = Mix_QuerySpec(nullptr, nullptr, nullptr); }
     void TearDown() override {
         while (Mix_QuerySpec(nullptr, nullptr, nullptr) > openCount_) {
@@ -74,25 +84,21 @@ class SoundEngineTest : public ::testing::Test {
         audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
     }
     // Initialises `engine`; returns what it threw, and keeps what it printed.
-    std::string initQuietly(SoundEngine& engine) {
-        std::ostringstream console;
-        std::streambuf* previous = std::cout.rdbuf(console.rdbuf());
+    static std::string initQuietly(SoundEngine& engine) {
+        const testing_support::CoutCapture quiet;
         std::string thrown;
         try {
             engine.init();
         } catch (const char* message) { // the engine throws its message text itself
             thrown = message;
         }
-        std::cout.rdbuf(previous);
-        printed_ = console.str();
         Mix_HaltChannel(-1); // anything an earlier test left sounding on the shared mixer
         return thrown;
     }
 
     testing_support::TemporaryFolder folder_;
-    testing_support::WorkingFolder inside_;
+    testing_support::WorkingFolder inside_{folder_.path()};
     int openCount_ = 0;
-    std::string printed_;
 };
 
 TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesThatPlayAndPause) {
@@ -338,13 +344,111 @@ TEST_F(SoundEngineTest, AFinishedGameOverEndsTheWholeProcessWithStatus0) {
             std::atexit(SDL_Quit);
             initQuietly(*SoundEngine::instance());
             SoundEngine::instance()->playMusic(-1);
-            resetShellGlobals();
+            resetShellGlobals(platform::ticks());
             gameState = statePlaying;
             SoundEngine::startGameOverThread(SoundEngine::instance());
             stateLoop();
             std::exit(5); // the loop only returns when the game state says quit
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+audio::Samples tone() {
+    audio::Samples samples(static_cast<std::size_t>(audio::sampleRate * toneSeconds));
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<float>(
+            toneLevel * std::sin(2 * pi * toneHz * static_cast<double>(i) / audio::sampleRate));
+    }
+    return samples;
+}
+
+// The engine on the disk driver, writing as fast as it can mix: a measurement waits for bytes of
+// sound, never for the wall clock.
+class VolumeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+        setenv("SDL_DISKAUDIODELAY", "0", 1);
+        fs::create_directories("sfx/sword");
+        fs::create_directories("sfx/death");
+        audio::writeWav("sfx/sword/tone.wav", tone());
+        audio::writeWav("sfx/death/gameover.wav", tone());
+        audio::writeOgg("pompeii.ogg", {tone(), tone()}, 0.3f);
+        const testing_support::CoutCapture quiet;
+        engine.init();
+    }
+    void TearDown() override {
+        SoundEngine::setVolume(100);
+        Mix_HaltChannel(-1);
+        Mix_HaltMusic();
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    // Bytes of `seconds` of the device's 16-bit sound.
+    static std::uintmax_t bytesOf(double seconds) {
+        int frequency = 0, channels = 0;
+        Uint16 format = 0;
+        Mix_QuerySpec(&frequency, &format, &channels);
+        return static_cast<std::uintmax_t>(seconds * frequency) * 2 *
+               static_cast<std::uintmax_t>(channels);
+    }
+    // The loudness (rms) of the next half second of sound the device writes, after `skip` bytes.
+    double loudnessOfNext(std::uintmax_t skip) {
+        const std::uintmax_t heardBytes = bytesOf(heardSeconds);
+        const std::uintmax_t from = fs::file_size(output) + skip;
+        while (fs::file_size(output) < from + heardBytes) {
+            SDL_Delay(1); // the audio thread writes; this only waits for its bytes
+        }
+        std::ifstream file(output, std::ios::binary);
+        file.seekg(static_cast<std::streamoff>(from - from % 4));
+        std::vector<std::int16_t> sound(heardBytes / 2);
+        file.read(reinterpret_cast<char*>(sound.data()),
+                  static_cast<std::streamsize>(sound.size() * 2));
+        double sum = 0;
+        for (const std::int16_t sample : sound) {
+            sum += static_cast<double>(sample) * sample;
+        }
+        return std::sqrt(sum / static_cast<double>(sound.size()));
+    }
+
+    testing_support::TemporaryFolder folder;
+    testing_support::WorkingFolder inside{folder.path()};
+    std::string output = (folder.path() / "sound.raw").string();
+    SoundEngine engine;
+};
+
+TEST_F(VolumeTest, EffectsMusicAndTheJingleAreQuieterByTheVolumesShare) {
+    const struct {
+        const char* what;
+        void (*start)(SoundEngine&);
+        double settle; // seconds of sound before it stands at its full loudness
+    } sounds[] = {
+        {"effect", [](SoundEngine& e) { e.playEffect("sword", "tone", 0); }, 0.0},
+        {"music", [](SoundEngine& e) { e.playMusic(-1); }, fadeSeconds},
+        {"jingle",
+         [](SoundEngine& e) {
+             platform::useTestClock(0); // the sequence's waits pass at once
+             SoundEngine::gameOverSequence(&e);
+         },
+         0.0},
+    };
+    for (const auto& sound : sounds) {
+        SCOPED_TRACE(sound.what);
+        SoundEngine::setVolume(100);
+        sound.start(engine);
+        // Past what was mixed before the sound started, and any fade.
+        const double full = loudnessOfNext(bytesOf(sound.settle + heardSeconds));
+        ASSERT_GT(full, 1000.0);
+        for (const int percent : {50, 20, 0}) {
+            SoundEngine::setVolume(percent);
+            const double heard = loudnessOfNext(bytesOf(heardSeconds)); // past what was mixed
+            // To the mixer's 128 steps of volume.
+            EXPECT_NEAR(heard / full, percent / 100.0, 0.02) << percent << "%";
+        }
+        Mix_HaltChannel(-1);
+        Mix_HaltMusic();
+        SoundEngine::resetGameOver();
+    }
 }
 
 } // namespace

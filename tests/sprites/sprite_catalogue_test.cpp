@@ -1,4 +1,6 @@
-// Loading bitmaps into the catalogue: indices, colour keys, and the picture sizes refused.
+// Loading bitmaps into the catalogue: indices, colour keys, and the picture sizes refused. Mirrored
+// copies: where each flag value moves every pixel, rows stepped by pitch, alpha kept.
+#include "sprites/mirror_surface.h"
 #include "sprites/sprite_catalogue.h"
 #include "support/test_support.h"
 
@@ -26,6 +28,37 @@ std::string headerOnly(int width, int height, bool oldHeader) {
     put(0xFFFFFFFF, 4), put(0, 4), put(oldHeader ? 26 : 54, 4), put(oldHeader ? 12 : 40, 4);
     put(width, oldHeader ? 2 : 4), put(height, oldHeader ? 2 : 4), put(1, 2), put(24, 2);
     return bytes + std::string(oldHeader ? 0 : 24, '\0');
+}
+
+// Pixel (x, y) of the picture holds a value naming its place.
+Uint32 place(int x, int y) {
+    return 0xFF000000u | (y << 8) | x;
+}
+
+TEST(MirrorSurfaceTest, EachFlagValueMovesEveryPixelWhereItSays) {
+    // A 3 x 2 view into a buffer 4 pixels wide: rows are 16 bytes apart, not 12.
+    Uint32 buffer[8] = {};
+    SDL_Surface* source = SDL_CreateRGBSurfaceFrom(buffer, 3, 2, 32, 16, 0x00FF0000, 0x0000FF00,
+                                                   0x000000FF, 0xFF000000);
+    for (int i = 0; i < 6; ++i) {
+        putPixel(source, i % 3, i / 3, place(i % 3, i / 3));
+    }
+    ASSERT_EQ(buffer[6], place(2, 1));
+    for (Uint32 flags : {0u, FLIP_VERTICAL, FLIP_HORIZONTAL, FLIP_VERTICAL | FLIP_HORIZONTAL}) {
+        SDL_Surface* copy = mirrorSurface(source, flags);
+        ASSERT_TRUE(copy->w == 3 && copy->h == 2) << flags;
+        // The alpha channel comes along: a left-facing hero keeps its see-through pixels.
+        EXPECT_EQ(copy->format->Amask, 0xFF000000u);
+        for (int i = 0; i < 6; ++i) {
+            const int x = i % 3, y = i / 3;
+            const int fromX = flags & FLIP_HORIZONTAL ? 2 - x : x;
+            const int fromY = flags & FLIP_VERTICAL ? 1 - y : y;
+            EXPECT_EQ(getPixel(copy, x, y), flags == 0 ? 0u : place(fromX, fromY))
+                << "flags " << flags << " at " << x << "," << y;
+        }
+        SDL_FreeSurface(copy);
+    }
+    SDL_FreeSurface(source);
 }
 
 class SpriteCatalogueTest : public ::testing::Test {
@@ -77,6 +110,26 @@ TEST_F(SpriteCatalogueTest, HeadersClaimingTooManyPixelsEndTheRunAndThoseAtTheLi
         std::ofstream(path, std::ios::binary) << c.bytes;
         EXPECT_EXIT(loadSprite(3, path.string(), sceneColourKey), ::testing::ExitedWithCode(1),
                     c.said);
+    }
+}
+
+// The same checks on a picture in memory refuse it with the reason, ours or SDL's, and the process
+// goes on: a claim too large, a header cut short (SDL would read the rest as zeros and believe
+// the size it made up), and a header whose pixels are missing.
+TEST_F(SpriteCatalogueTest, APictureRefusedFromMemoryGivesTheReasonAndTheProcessGoesOn) {
+    const struct {
+        std::string bytes;
+        const char* reason;
+    } cases[] = {{headerOnly(4097, 4096, false), "too large"},
+                 {headerOnly(8, 8, true).substr(0, 25), "ends inside its header"},
+                 {headerOnly(8, 8, false), ""}};
+    for (const auto& c : cases) {
+        SDL_ClearError();
+        SDL_RWops* file = SDL_RWFromConstMem(c.bytes.data(), static_cast<int>(c.bytes.size()));
+        EXPECT_EQ(decodeSprite(file, sceneColourKey), nullptr);
+        const std::string reason = SDL_GetError();
+        EXPECT_NE(reason, "");
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     }
 }
 

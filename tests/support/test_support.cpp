@@ -6,20 +6,13 @@
 #include "state/globals.h"
 
 #include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
 
 namespace testing_support {
-namespace {
-
-void putLittleEndian(std::ofstream& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-    }
-}
-
-} // namespace
 
 void setFrameClock(Uint32 now) {
     platform::setTestClock(now);
@@ -32,33 +25,15 @@ void advanceFrameClock(Uint32 ms) {
 
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels) {
-    const int rowBytes = (width * 3 + 3) & ~3;
-    const std::uint32_t dataSize = rowBytes * height;
-    std::ofstream out(path, std::ios::binary);
-    out.put('B');
-    out.put('M');
-    putLittleEndian(out, 54 + dataSize, 4);
-    putLittleEndian(out, 0, 4);
-    putLittleEndian(out, 54, 4);
-    putLittleEndian(out, 40, 4);
-    putLittleEndian(out, width, 4);
-    putLittleEndian(out, height, 4);
-    putLittleEndian(out, 1, 2);
-    putLittleEndian(out, 24, 2);
-    for (int field = 0; field < 6; ++field) {
-        putLittleEndian(out, field == 1 ? dataSize : 0, 4);
+    SDL_Surface* picture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0xFF0000, 0x00FF00, 0x0000FF, 0);
+    for (int at = 0; at < width * height; ++at) {
+        Uint8* bytes = static_cast<Uint8*>(picture->pixels) + at / width * picture->pitch +
+                       at % width * 3; // blue, green, red: the masks' order in memory
+        bytes[0] = pixels[at].b, bytes[1] = pixels[at].g, bytes[2] = pixels[at].r;
     }
-    for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const Rgb& p = pixels[y * width + x];
-            out.put(static_cast<char>(p.b));
-            out.put(static_cast<char>(p.g));
-            out.put(static_cast<char>(p.r));
-        }
-        for (int pad = width * 3; pad < rowBytes; ++pad) {
-            out.put(0);
-        }
-    }
+    SDL_SaveBMP(picture, path.c_str());
+    SDL_FreeSurface(picture);
 }
 
 std::string contentsOf(const std::filesystem::path& path) {
@@ -79,13 +54,27 @@ TemporaryFolder::~TemporaryFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-WorkingFolder::WorkingFolder(const std::filesystem::path& folder)
-    : previous_(std::filesystem::current_path()) {
-    std::filesystem::current_path(folder);
+// Sets `name` to `value`, or unsets it given nullptr.
+static void putVariable(const char* name, const char* value) {
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
 }
 
-WorkingFolder::~WorkingFolder() {
-    std::filesystem::current_path(previous_);
+EnvironmentVariable::EnvironmentVariable(const char* variable, const char* value) : name(variable) {
+    if (const char* old = std::getenv(name)) {
+        was = old;
+    }
+    putVariable(name, value);
+}
+
+EnvironmentVariable::~EnvironmentVariable() {
+    putVariable(name, was ? was->c_str() : nullptr);
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const rlimit lowered{bytes, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &lowered);
 }
 
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel) {

@@ -1,10 +1,15 @@
-// Shared test helpers: small bitmaps on disk, a clean shell, temporary folders.
+// Shared test helpers: small bitmaps on disk, a clean shell, temporary folders, captured output.
 #pragma once
 
 #include <SDL/SDL.h>
 
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,22 +18,28 @@ namespace testing_support {
 // One 24-bit pixel as stored in a bitmap file.
 struct Rgb {
     std::uint8_t r, g, b;
+    bool operator==(const Rgb&) const = default;
 };
 
-// Writes a 24-bit bottom-up BMP of the given size; pixels are row-major from the top-left.
+// Writes a 24-bit BMP of the given size; pixels are row-major from the top-left.
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels);
 
 // The whole of a file's bytes; empty when it cannot be read.
 std::string contentsOf(const std::filesystem::path& path);
 
+// What each helper below changes it undoes when it goes, once: none is copied.
+struct Scoped {
+    Scoped() = default;
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+};
+
 // A fresh empty folder under the system temporary folder, removed by the destructor.
-class TemporaryFolder {
+class TemporaryFolder : Scoped {
   public:
     TemporaryFolder();
     ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
     const std::filesystem::path& path() const { return path_; }
 
   private:
@@ -36,15 +47,35 @@ class TemporaryFolder {
 };
 
 // Runs the test inside `folder` and returns to the previous working folder afterwards.
-class WorkingFolder {
-  public:
-    explicit WorkingFolder(const std::filesystem::path& folder);
-    ~WorkingFolder();
-    WorkingFolder(const WorkingFolder&) = delete;
-    WorkingFolder& operator=(const WorkingFolder&) = delete;
+struct WorkingFolder : Scoped {
+    explicit WorkingFolder(const std::filesystem::path& folder) {
+        std::filesystem::current_path(folder);
+    }
+    ~WorkingFolder() { std::filesystem::current_path(previous); }
+    const std::filesystem::path previous = std::filesystem::current_path();
+};
 
-  private:
-    std::filesystem::path previous_;
+// Sets (or, given nullptr, unsets) one environment variable while it lives.
+struct EnvironmentVariable : Scoped {
+    EnvironmentVariable(const char* variable, const char* value);
+    ~EnvironmentVariable();
+    const char* name;
+    std::optional<std::string> was;
+};
+
+// Collects what is written to std::cout while it lives.
+struct CoutCapture : Scoped {
+    std::ostringstream text;
+    std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
+    ~CoutCapture() { std::cout.rdbuf(previous); }
+};
+
+// While it lives, files may grow to `bytes` and no further, as on a disk that fills up; the
+// signal a write past it raises is ignored from then on, as the game ignores it.
+struct FileSizeLimit : Scoped {
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
+    rlimit saved{};
 };
 
 // Sets the test clock to `now` and makes it the current frame's reading too, as the frame loop

@@ -1,0 +1,29 @@
+// The player's settings for this run: the settings file's, with the command line's on top for this
+// run only; the volume and mute keys; and the changes made while playing, written back when a run
+// ends.
+#pragma once
+
+#include "shell/game.h"
+
+#include <SDL/SDL.h>
+
+// The options this run plays with: each one the command line gave, else the settings file's (not
+// read for a headless replay, which has neither window nor sound), else the default. Problems of
+// the file are told on standard error, one line each. Before start-up.
+RunOptions withPlayerSettings(const RunOptions& given);
+
+// Plays at the volume the run started with. After the sound engine's start.
+void applyPlayerVolume();
+
+// The volume keys: - and = (and the keypad's - and +) turn effects and music down and up a step,
+// m mutes and unmutes. True for a press or a release of one of them; a press acts and shows the
+// new level for a moment. Paused or not; game time and the run's events never see them.
+bool takeVolumeKey(const SDL_Event& event);
+
+// Draws the volume indicator while a change is fresh, in real time.
+void showVolumeIndicator();
+
+// Writes what changed while playing (the whole screen, the volume, mute) into the settings file,
+// never what the command line chose; nothing when nothing changed. When a run ends: at the
+// process's end, and before a new run starts.
+void savePlayerSettings();

@@ -1,0 +1,78 @@
+// Fuzzes the command line and what the game does with it before its window: the arguments (the
+// fuzzer's bytes split at each NUL) read into options or refused with a status, the recording
+// paths made absolute, and the data folder located. Nothing here enters a folder or starts SDL.
+#include "platform/folders.h"
+#include "settings/settings.h"
+#include "shell/command_line.h"
+#include "shell/data_folder.h"
+#include "shell/frame_pacer.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int usageErrorStatus = 2;
+
+std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::string> arguments{"ghoulrun"};
+    std::string word;
+    for (std::size_t at = 0; at < size; ++at) {
+        if (data[at] == 0) {
+            arguments.push_back(word);
+            word.clear();
+        } else {
+            word += static_cast<char>(data[at]);
+        }
+    }
+    arguments.push_back(word);
+    return arguments;
+}
+
+// A path made absolute stays empty only when it was.
+void checkAbsolute(const std::string& path) {
+    if (fromWorkingFolder(path).empty() != path.empty()) {
+        std::abort();
+    }
+}
+
+// An option left to the settings, or one given within its range.
+bool within(const std::optional<int>& value, int lowest, int highest) {
+    return !value || (*value >= lowest && *value <= highest);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::vector<std::string> arguments = argumentsOf(data, size);
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
+    const CommandLine line = readCommandLine(static_cast<int>(argv.size()), argv.data());
+    if (line.endsProcess) {
+        if (line.exitStatus != 0 && line.exitStatus != usageErrorStatus) {
+            std::abort();
+        }
+        return 0;
+    }
+    const RunOptions& options = line.options;
+    if (!within(options.fps, FramePacer::slowestCap, FramePacer::fastestCap) ||
+        !within(options.scale, settings::smallestScale, settings::largestScale) ||
+        (!options.replay.recordPath.empty() && !options.replay.replayPath.empty())) {
+        std::abort();
+    }
+    checkAbsolute(options.replay.recordPath);
+    checkAbsolute(options.replay.replayPath);
+    std::error_code ignored;
+    const DataLocation located =
+        locateData({line.dataFolder, platform::programFolder(),
+                    std::filesystem::current_path(ignored), GHOULRUN_DATA_FROM_BINARY});
+    if (!line.dataFolder.empty() && located.folder != line.dataFolder) {
+        std::abort();
+    }
+    return 0;
+}

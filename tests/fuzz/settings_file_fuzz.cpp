@@ -1,0 +1,63 @@
+// Fuzzes the settings file's reader and writer: any text reads as settings within their ranges,
+// each problem on a line of the text; and the changes the game writes into that text, whatever
+// else it holds, are what the next start reads.
+#include "settings/settings.h"
+#include "shell/frame_pacer.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+using settings::Settings;
+
+constexpr int slowestCap = FramePacer::slowestCap;
+constexpr int fastestCap = FramePacer::fastestCap;
+
+bool inRange(const Settings& s) {
+    return s.scale >= settings::smallestScale && s.scale <= settings::largestScale &&
+           s.volume >= settings::quietestVolume && s.volume <= settings::loudestVolume &&
+           (s.frameCap == 0 || (s.frameCap >= slowestCap && s.frameCap <= fastestCap));
+}
+
+// Every setting moved to another value in its range, as a player could change it while playing.
+Settings changedFrom(const Settings& s) {
+    Settings changed;
+    changed.fullscreen = !s.fullscreen;
+    changed.mute = !s.mute;
+    changed.scale = s.scale == settings::largestScale ? settings::smallestScale : s.scale + 1;
+    changed.volume = settings::loudestVolume - s.volume;
+    changed.frameCap = s.frameCap == 0 ? slowestCap : 0;
+    return changed;
+}
+
+bool same(const Settings& a, const Settings& b) {
+    return a.fullscreen == b.fullscreen && a.scale == b.scale && a.volume == b.volume &&
+           a.mute == b.mute && a.frameCap == b.frameCap;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const settings::Read read = settings::readSettings(text, slowestCap, fastestCap);
+    const auto lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+    const bool problemsOnLines =
+        std::all_of(read.problems.begin(), read.problems.end(),
+                    [&](const settings::Problem& p) { return p.line >= 1 && p.line <= lines; });
+    if (!inRange(read.values) || !problemsOnLines) {
+        std::abort();
+    }
+    const Settings wanted = changedFrom(read.values);
+    const std::string written =
+        settings::withChanges(text, {{settings::fullscreenKey, settings::asText(wanted.fullscreen)},
+                                     {settings::scaleKey, settings::asText(wanted.scale)},
+                                     {settings::volumeKey, settings::asText(wanted.volume)},
+                                     {settings::muteKey, settings::asText(wanted.mute)},
+                                     {settings::frameCapKey, settings::asText(wanted.frameCap)}});
+    if (!same(settings::readSettings(written, slowestCap, fastestCap).values, wanted)) {
+        std::abort();
+    }
+    return 0;
+}

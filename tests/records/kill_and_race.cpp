@@ -1,0 +1,126 @@
+// Saves under fire, in real processes: killed with SIGKILL at random instants, and two games
+// saving at the same moment. The table is always whole and loses no run.
+#include "platform/kept_file.h"
+#include "records/best_runs.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Table = std::vector<records::Run>;
+using Clock = std::chrono::steady_clock;
+using Microseconds = std::chrono::duration<double, std::micro>;
+
+constexpr int kills = 250;
+constexpr int races = 100;
+// The kills start out spread over a little more than one whole save takes on this machine. Then
+// each kill that came too late draws the window in and each that came too early lets it out, so
+// that more of them land while the new table is being written.
+constexpr double firstWindowPerSave = 1.25;
+constexpr double windowStep = 0.05;
+// What the folder holds besides killed saves' temporary files: the table and its lock.
+constexpr long keptFiles = 2;
+
+records::Run run(Uint32 gameMs, int defeated) {
+    return {gameMs, defeated, "2026-12-08T16:21:33", "underground"};
+}
+
+// A game that saves `saved` and ends: at once, or when the pipe `start` (when given) closes.
+pid_t startSaver(const fs::path& file, const records::Run& saved, const int* start = nullptr) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (start != nullptr) {
+            close(start[1]); // only the parent's copy may keep the pipe open
+            char ignored = 0;
+            while (read(start[0], &ignored, 1) < 0) {
+            }
+        }
+        std::ostringstream errors;
+        records::saveRun(file, saved, errors);
+        _exit(errors.str().empty() ? 0 : 1);
+    }
+    return child;
+}
+
+bool endedWell(pid_t child) {
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(SaveUnderFireTest, AKillAtAnyInstantLeavesTheOldTableOrTheNewOneWhole) {
+    const testing_support::TemporaryFolder folder;
+    const fs::path file = folder.path() / "best-runs";
+    const Table oldRuns = {run(9000, 4), run(7000, 2), run(3000, 1)};
+    const records::Run newRun = run(5000, 3);
+    int placed = 0;
+    const Table newRuns = records::mergeRun(oldRuns, newRun, placed);
+    const std::string oldText = records::formatTable(oldRuns);
+
+    ASSERT_EQ(platform::replaceAtomically(file, oldText), "");
+    const Clock::time_point timed = Clock::now();
+    ASSERT_TRUE(endedWell(startSaver(file, newRun)));
+    double windowUs = Microseconds(Clock::now() - timed).count() * firstWindowPerSave;
+    ASSERT_EQ(records::readRuns(file), newRuns);
+
+    std::mt19937 random(std::random_device{}());
+    int counts[3] = {}; // before the write began, in the middle of it, after the rename
+    long leftBehind = 0;
+    const Clock::time_point started = Clock::now();
+    for (int kill = 0; kill < kills; ++kill) {
+        ASSERT_EQ(platform::replaceAtomically(file, oldText), "");
+        const pid_t saver = startSaver(file, newRun);
+        ASSERT_GT(saver, 0) << "fork";
+        std::this_thread::sleep_for(
+            Microseconds(std::uniform_real_distribution<double>(0, windowUs)(random)));
+        ::kill(saver, SIGKILL);
+        waitpid(saver, nullptr, 0);
+        const records::Parsed table = records::parseTable(testing_support::contentsOf(file));
+        ASSERT_EQ(table.damage, "") << "after kill " << kill;
+        const bool isNew = table.runs == newRuns;
+        ASSERT_TRUE(isNew || table.runs == oldRuns) << "after kill " << kill;
+        const long left = std::distance(fs::directory_iterator(folder.path()), {}) - keptFiles;
+        const int when = isNew ? 2 : left > leftBehind ? 1 : 0;
+        leftBehind = left;
+        counts[when]++;
+        windowUs *= when == 2 ? 1 - windowStep : when == 0 ? 1 + windowStep : 1;
+    }
+    std::printf("%d kills, within %.0f us at last: %d before the write, %d mid-write, %d after "
+                "the rename; %.1f s\n",
+                kills, windowUs, counts[0], counts[1], counts[2],
+                std::chrono::duration<double>(Clock::now() - started).count());
+}
+
+TEST(SaveUnderFireTest, TwoGamesSavingAtOnceBothLand) {
+    const testing_support::TemporaryFolder folder;
+    const fs::path file = folder.path() / "best-runs";
+    const Table both = {run(2000, 2), run(1000, 1)};
+    int lost = 0;
+    for (int race = 0; race < races; ++race) {
+        fs::remove(file);
+        int start[2];
+        ASSERT_EQ(pipe(start), 0);
+        const pid_t first = startSaver(file, both[1], start);
+        const pid_t second = startSaver(file, both[0], start);
+        ASSERT_GT(std::min(first, second), 0) << "fork";
+        close(start[0]);
+        close(start[1]); // both read the end of the pipe at the same moment
+        ASSERT_TRUE(endedWell(first) && endedWell(second));
+        lost += records::readRuns(file) == both ? 0 : 1;
+    }
+    EXPECT_EQ(lost, 0) << "races in which a run was lost, of " << races;
+}
+
+} // namespace
