@@ -37,6 +37,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -64,14 +65,21 @@ constexpr Uint32 firstReading = 350000;
 // far enough above the floor for the kills of one swing.
 constexpr int crowdFloor = 3000;
 constexpr int firstCrowdTarget = 3600;
-constexpr int lastCrowdTarget = 3250;
+constexpr int lastCrowdTarget = 3100;
 // Below this share of full health the driver fills the health up again.
 constexpr double refillBelow = 0.5;
 constexpr double fullHealth = 1.0;
 // The resident memory may grow by less than this once the roster is all released, in KiB.
 constexpr long rssGrowthLimitKiB = 1024;
-// The hero turns to the side where more enemies stand within this many pixels on the screen.
-constexpr double aimReach = 400.0;
+// In a fight the hero swings once the nearest enemy is in front of it and this close (inside the
+// sword's reach, with room for the slide of a running swing), and walks up or down the street
+// until the enemy is this close across it.
+constexpr double strikeDistance = 110.0;
+constexpr double alongTolerance = 30.0;
+// Enemies this close to the hero may fall to one swing. While more of them stand this close than
+// the crowd can lose above its target, the hero backs out of the crowd instead of swinging, so that
+// no swing brings the crowd down past its floor.
+constexpr double killReach = 250.0;
 
 // One key event at a frame of a sequence.
 struct KeyStep {
@@ -131,25 +139,44 @@ int enemiesInPlay() {
     return count;
 }
 
-// The side with more enemies in play near the hero on the screen.
-SDLKey crowdedSide() {
+// The enemies in play around the hero, as seen from it on the screen: the nearest one, and how
+// many stand within a swing's reach (and a margin, for those that walk in while it cuts) with
+// the middle of where they stand.
+struct Surroundings {
+    Vec2 nearest{1.0e9, 0.0}; // the street's far end when none is in play
+    int withinReach = 0;
+    Vec2 middle;
+};
+
+Surroundings surroundings() {
     const Vec2 scroll = world()->getScroll();
     const Vec2 at = hero()->position;
-    int left = 0;
-    int right = 0;
+    Surroundings around;
+    double nearestDistance = distance(around.nearest, Vec2());
     for (int slot = firstEnemySlot; slot <= newestReleasedSlot(); ++slot) {
         const GamePiece* enemy = pieces[slot];
-        if (enemy != nullptr && !enemy->dead && distance(enemy->position + scroll, at) < aimReach) {
-            (enemy->position.x + scroll.x < at.x ? left : right) += 1;
+        if (enemy == nullptr || enemy->dead) {
+            continue;
+        }
+        const Vec2 offset(enemy->position.x + scroll.x - at.x, enemy->position.y + scroll.y - at.y);
+        const double away = distance(offset, Vec2());
+        if (away < nearestDistance) {
+            nearestDistance = away;
+            around.nearest = offset;
+        }
+        if (away < killReach) {
+            ++around.withinReach;
+            around.middle = around.middle + offset;
         }
     }
-    return left > right ? SDLK_LEFT : SDLK_RIGHT;
+    return around;
 }
 
 // The hero's part of each frame: the opening, then rounds, and after each round a fight while the
-// crowd is above its target. A fight runs at the side where more enemies stand and swings (Space,
-// held) into them, over and over, for as long as a round lasts; a swing under way takes no keys,
-// so the next turn waits for its end.
+// crowd is above its target. A fight walks the hero up to the nearest enemy, turned toward it,
+// and swings (Space) when it is close, over and over, for as long as a round lasts; where the
+// crowd is too thick for a swing to spare, it backs out first. A swing under way takes no keys,
+// so the next step waits for its end. At most one key event a frame.
 class Player {
   public:
     explicit Player(int frameCount) : frames(frameCount) {}
@@ -182,9 +209,9 @@ class Player {
     int frames;
     int roundFrame = 0;
     int rounds = 0;
-    int fightFrame = -1; // frames into the fight; -1 out of one
-    bool turned = false; // the run toward the crowd has started; the swing comes next
-    SDLKey side = SDLK_RIGHT;
+    int fightFrame = -1;              // frames into the fight; -1 out of one
+    SDLKey heldAcross = SDLK_UNKNOWN; // the fight's keys held down, if any
+    SDLKey heldAlong = SDLK_UNKNOWN;
 
     int target(int frameIndex) const {
         const long fallen = static_cast<long>(firstCrowdTarget - lastCrowdTarget) * frameIndex;
@@ -207,19 +234,56 @@ class Player {
             ++fightFrame; // the swing runs on
             return;
         }
-        if (turned) {
-            swing();
-            turned = false;
-        } else if (fightFrame >= roundFrames || inPlay <= target(frameIndex)) {
-            pushKey(SDL_KEYUP, side); // stops the run and the held sword
-            fightFrame = -1;
+        if (fightFrame >= roundFrames || inPlay <= target(frameIndex)) {
+            endFight();
             return;
-        } else {
-            side = crowdedSide();
-            pushKey(SDL_KEYDOWN, side);
-            turned = true;
         }
         ++fightFrame;
+        const Surroundings around = surroundings();
+        if (around.withinReach > inPlay - target(frameIndex)) {
+            walkToward(Vec2(-around.middle.x, -around.middle.y));
+        } else if (heading(around.nearest) == heldAcross &&
+                   distance(around.nearest, Vec2()) < strikeDistance) {
+            swing();
+        } else {
+            walkToward(around.nearest);
+        }
+    }
+
+    // Turns the hero toward `offset` (a place seen from it) and walks it there, one key at a time:
+    // across the street first, then along it, which it lets go of once level with the place.
+    void walkToward(const Vec2& offset) {
+        const SDLKey across = heading(offset);
+        if (across != heldAcross) {
+            hold(heldAcross, across);
+        } else if (std::abs(offset.y) > alongTolerance) {
+            const SDLKey along = offset.y < 0.0 ? SDLK_UP : SDLK_DOWN;
+            if (along != heldAlong) {
+                hold(heldAlong, along);
+            }
+        } else if (heldAlong != SDLK_UNKNOWN) {
+            pushKey(SDL_KEYUP, heldAlong);
+            heldAlong = SDLK_UNKNOWN;
+        }
+    }
+
+    static SDLKey heading(const Vec2& offset) { return offset.x < 0.0 ? SDLK_LEFT : SDLK_RIGHT; }
+
+    // Presses `key` in place of `held`, a key held down on the same axis.
+    static void hold(SDLKey& held, SDLKey key) {
+        pushKey(SDL_KEYDOWN, key);
+        held = key;
+    }
+
+    // Lets go of the fight's keys, so that the next round starts with every key up.
+    void endFight() {
+        for (SDLKey* held : {&heldAcross, &heldAlong}) {
+            if (*held != SDLK_UNKNOWN) {
+                pushKey(SDL_KEYUP, *held);
+                *held = SDLK_UNKNOWN;
+            }
+        }
+        fightFrame = -1;
     }
 };
 
@@ -273,7 +337,7 @@ void openHeadlessScreen() {
 void startHeadless() {
     openHeadlessScreen();
     platform::useTestClock(firstReading);
-    resetShellGlobals();
+    resetShellGlobals(platform::ticks());
     quietHero();
     loadSprites();
     buildRoster();
