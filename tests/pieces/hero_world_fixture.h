@@ -58,12 +58,10 @@ class HeroWorldFixture : public PieceTableFixture {
         pieces[newestReleasedSlot()] = enemy;
         return enemy;
     }
-    // Makes `type` with `key` the frame's event.
-    static void setEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
     // The hero's input step on that event, in a frame that took `frameMs`; the first one sets the
     // run speed.
     void press(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint32 frameMs = 20) {
-        setEvent(type, key);
+        frameEvent = testing_support::keyEvent(type, key);
         lastFrameEndTick = platform::ticks() - frameMs;
         hero->handleInput();
     }

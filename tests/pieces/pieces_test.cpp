@@ -234,7 +234,7 @@ TEST_F(WorldTest, BackgroundKeysSwitchScenesAndPullANarrowerBackgroundIntoPlace)
                  {SDL_KEYDOWN, SDLK_3, -300, 1, -300},
                  {SDL_KEYDOWN, SDLK_1, -300, 0, -300}};
     for (const auto& test : cases) {
-        setEvent(test.type, test.key);
+        frameEvent = keyEvent(test.type, test.key);
         world->position.x = test.start;
         world->handleInput();
         EXPECT_EQ(world->getScene(), test.scene) << SDL_GetKeyName(test.key);

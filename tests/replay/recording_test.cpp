@@ -174,10 +174,7 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
              ++frame, now += 1 + random() % 30) {
             for (const auto& [at, type, key] : script) {
                 if (recording && at == frame) {
-                    SDL_Event event{};
-                    event.type = type;
-                    event.key.keysym.sym = key;
-                    SDL_PushEvent(&event);
+                    testing_support::pushEvent(type, key);
                 }
             }
             platform::setTestClock(now + offset);
@@ -239,9 +236,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     }
     EXPECT_EQ(platform::ticks() - start, recordedTicks.at(2) - recordedTicks.at(0));
     EXPECT_FALSE(replay::replayOver());
-    SDL_Event closing{};
-    closing.type = SDL_QUIT;
-    SDL_PushEvent(&closing);
+    testing_support::pushEvent(SDL_QUIT);
     runFrame();
     EXPECT_TRUE(replay::replayOver());
     replay::stop();

@@ -29,22 +29,15 @@ constexpr int framesAfterDeath = 5;
 constexpr int swingFrame = 20;
 constexpr Uint32 shortSoundMs = 200;
 
-void push(Uint8 type, SDLKey key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
-
 // The frames of a run from its start at test clock `start`, with the same input at the same
 // frames every time; the state digest after each.
 std::vector<std::uint64_t> playFrames(Uint32 start) {
     std::vector<std::uint64_t> digests;
     for (int frame = 0; frame < framesCompared; ++frame) {
         if (frame == swingFrame) {
-            push(SDL_KEYDOWN, SDLK_SPACE);
+            testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
         } else if (frame == swingFrame + 1) {
-            push(SDL_KEYUP, SDLK_SPACE);
+            testing_support::pushEvent(SDL_KEYUP, SDLK_SPACE);
         }
         platform::setTestClock(start + static_cast<Uint32>(frame) * frameMs);
         runFrame();
@@ -108,7 +101,7 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
     for (int restart = 1; restart <= restarts; ++restart) {
         SCOPED_TRACE(restart);
         // Space on the card asks for the new run, which starts after the frame.
-        push(SDL_KEYDOWN, SDLK_SPACE);
+        testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
         runFrame();
         ASSERT_TRUE(playAgainRequested());
         // The sequence's thread sleeps on the test clock: it is stopped first, so that the clock
@@ -135,18 +128,14 @@ TEST_F(PlayAgainTest, OnlyTheCardOfALiveRunTakesSpace) {
     resetShellGlobals(platform::ticks());
     buildRoster();
     gameState = statePlaying;
-    push(SDL_KEYDOWN, SDLK_SPACE);
+    testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
     runFrame();
     EXPECT_FALSE(playAgainRequested());
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_SPACE);
     killHero(1000);
-    SDL_Event altEnter{};
-    altEnter.type = SDL_KEYDOWN;
-    altEnter.key.keysym.sym = SDLK_RETURN;
-    altEnter.key.keysym.mod = KMOD_LALT;
-    EXPECT_FALSE(isPlayAgainKey(altEnter)); // the whole screen's
-    altEnter.key.keysym.mod = KMOD_NONE;
-    EXPECT_TRUE(isPlayAgainKey(altEnter));
+    using testing_support::keyEvent;
+    EXPECT_FALSE(isPlayAgainKey(keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT))); // the screen's
+    EXPECT_TRUE(isPlayAgainKey(keyEvent(SDL_KEYDOWN, SDLK_RETURN)));
 }
 
 } // namespace

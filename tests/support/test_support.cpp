@@ -23,6 +23,19 @@ void advanceFrameClock(Uint32 ms) {
     setFrameClock(platform::ticks() + ms);
 }
 
+SDL_Event keyEvent(Uint8 type, SDLKey key, SDLMod mod) {
+    SDL_Event made{};
+    made.type = type;
+    made.key.keysym.sym = key;
+    made.key.keysym.mod = mod;
+    return made;
+}
+
+int pushEvent(Uint8 type, SDLKey key) {
+    SDL_Event made = keyEvent(type, key);
+    return SDL_PushEvent(&made);
+}
+
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels) {
     SDL_Surface* picture =

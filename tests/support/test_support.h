@@ -84,6 +84,11 @@ void setFrameClock(Uint32 now);
 // Moves both on by `ms`.
 void advanceFrameClock(Uint32 ms);
 
+// An event of `type`, with `key` and `mod` when it is a key's.
+SDL_Event keyEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
+// Queues that event as SDL would on its arrival; SDL_PushEvent's result.
+int pushEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
+
 // A 32-bit surface in the display format with per-pixel alpha, filled with `pixel`.
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel);
 
