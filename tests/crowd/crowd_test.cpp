@@ -1,5 +1,4 @@
-// The crowding machinery against the plain way: the Crowd's pass bit for bit however the helper
-// thread shares the frame, and whole frames of real enemies, moved and drawn; the Piles' records.
+// The crowding machinery against the plain pass, bit for bit and pixel for pixel; the Piles.
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
 #include "pieces/hero_world_fixture.h"
@@ -182,8 +181,7 @@ class CrowdTest : public ::testing::Test {
         }
     }
 
-    // The large crowds above are handed to the helper under every share, on a machine where
-    // there is one: else the comparisons were of the frame loop's own pass alone.
+    // The large crowds went to the helper under every share, on a machine that has one.
     void expectHelperTookFrames() {
         if (platform::usableCores() < 2) {
             GTEST_SKIP()
@@ -238,9 +236,8 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
     expectHelperTookFrames();
 }
 
-// Real enemies through runFrame: with GHOULRUN_PLAIN_CROWD=1 the same screen as in helped frames,
-// hundreds of overlapping pictures of different sizes, where any blit out of order shows. (Their
-// places, with the helper thread at work, are in the golden crowd replay's digests.)
+// Real enemies through runFrame: GHOULRUN_PLAIN_CROWD=1 draws the screen of helped frames: hundreds
+// of overlapping pictures, where any blit out of order shows (their places: golden.crowd's).
 using CrowdFrameTest = enemy_testing::EnemyFixture;
 
 TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
@@ -274,10 +271,9 @@ TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
     const long helpedBefore = frameCrowd().helpedFrames();
     const std::vector<Uint32> plain = screenAfterFrames("1", catalogueSize);
     EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
-    // The screen cut in two bands, the helper drawing the lower one; then with copies of only
-    // some pictures, so that the helper stops short and leaves the rest of its band to the frame
-    // loop; then not cut at all, both threads taking turns on the whole screen.
-    // The cut is held at a few places through the crowd, and let follow the threads' pace.
+    // The screen cut in two bands at a few places and at the threads' pace, the helper drawing
+    // the lower; then with copies of only some pictures, so that the helper leaves the rest of its
+    // band to the frame loop; then not cut at all, both threads taking turns on the whole screen.
     const bool twoCores = platform::usableCores() >= 2;
     for (const double share : {0.2, 0.5, 0.8}) {
         EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize, share)) << share;

@@ -33,9 +33,8 @@ struct StrikeTarget : GamePiece {
     int kills = 0;
 };
 
-// The clock at startTick with the last frame ending then, a clean shell, a black screen and no
-// event waiting; the piece table (every piece in it deleted), the catalogue and the hero's sounds
-// are reset after.
+// The clock at startTick, the last frame ending then, a clean shell, a black screen, no event
+// waiting; after, the piece table's pieces deleted and the catalogue and the hero's sounds reset.
 class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -58,8 +57,7 @@ class HeroWorldFixture : public PieceTableFixture {
         pieces[newestReleasedSlot()] = enemy;
         return enemy;
     }
-    // The hero's input step on that event, in a frame that took `frameMs`; the first one sets the
-    // run speed.
+    // The hero's input step on that event in a frame of `frameMs`; the first sets the run speed.
     void press(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint32 frameMs = 20) {
         frameEvent = testing_support::keyEvent(type, key);
         lastFrameEndTick = platform::ticks() - frameMs;
@@ -91,9 +89,8 @@ struct FakeHero : GamePiece {
     void update() override {}
 };
 
-// Catalogue entry `index` of the enemies' is a picture 8 px wide and (index - 32) px high whose
-// red channel is the index, with a marker (blue 255) down its left column, so a test can tell
-// which picture was drawn, where, and that it was not mirrored.
+// Enemy catalogue entry `index`: 8 px wide, (index - 32) px high, red the index, blue 255 down its
+// left column, so that a test tells which picture was drawn, where, and that it was not mirrored.
 constexpr int pictureWidth = 8;
 inline int pictureHeight(int index) {
     return index - 32;

@@ -1,6 +1,5 @@
-// The pieces: the base piece's setFrame refusals, animation loop and draw; the hero's keys let go,
-// swing and its sound, q key, jump and sword's reach; the World's camera clamp, background keys,
-// spent health with the dying hero, and meters; the enemies' steering, strikes and draw.
+// The pieces: the base piece's frames and draw; the hero's keys, swing, q, jump and sword; the
+// World's camera, scenes, health and meters; the enemies' steering, strikes, draw and deaths.
 #include "pieces/attacker.h"
 #include "pieces/enemy_kinds.h"
 #include "pieces/hero_world_fixture.h"
@@ -90,9 +89,8 @@ TEST_F(GamePieceTest, AnimateOpensOnFrameZeroOnceThenLoopsOverTheRest) {
 
 using HeroTest = HeroWorldFixture;
 
-// What each key does when pressed and let go is walked by the tour replay (golden.tour), whose
-// digest holds the hero's motion, facing, animation, lift and sound requests. Not walked there:
-// letting go of a key while moving on both axes, the right Ctrl key, and closing the window.
+// Each key pressed and let go is walked by golden.tour, whose digest holds the hero's whole state.
+// Not there: letting go while moving on both axes, the right Ctrl key, and closing the window.
 TEST_F(HeroTest, ReleasingAKeyStopsItsOwnAxisEvenWithItsOtherKeyHeld) {
     const struct {
         SDLKey key;
@@ -357,9 +355,8 @@ TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFr
     EXPECT_EQ(screenColourAt(400, 300).r, 0);
 }
 
-// Every kind on the list, built as the roster builds it, waits dead, out of every check, until the
-// release schedule brings it in; killed, its death runs to the frame that takes it out of play and
-// counts it. A kind whose die animation is too short would die forever.
+// Every listed kind, built as the roster builds it, waits dead until released; killed, its death
+// runs to the frame that takes it out of play and counts it (too short a die animation: never).
 TEST_F(EnemyTest, EveryKindWaitsDeadUntilReleasedAndItsDeathTakesItOutOfPlay) {
     for (const EnemyKind& kind : enemy_kind::all) {
         const std::unique_ptr<GamePiece> enemy(kind.build(Vec2(0, 0)));

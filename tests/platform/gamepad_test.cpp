@@ -1,6 +1,5 @@
-// The gamepad through SDL's own joystick path: a virtual pad reaches the frame's event poll as the
-// keys it stands for, once per press, whether SDL's controller database knows it or not; stick
-// noise inside the dead zone sends nothing; Start pauses, and ends the pause.
+// The gamepad through SDL's own joystick path: a virtual pad, in SDL's database or not, reaches the
+// frame's event poll as the keys it stands for, once per press; Start pauses, and ends the pause.
 #include "platform/clock.h"
 #include "platform/compat_hints.h"
 #include "platform/gamepad.h"
@@ -161,8 +160,7 @@ TEST_P(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
     EXPECT_TRUE(pauseRequested());
     setButton(pad, GetParam().start, 0);
     EXPECT_EQ(keyOfFrame(), 0) << "and its release";
-    // Pressed again while paused, it resumes: the pad is read meanwhile. Were it not, the
-    // watchdog's signal would end the pause a second of the test clock later.
+    // Pressed again while paused, it resumes; else the watchdog ends the pause a second later.
     setButton(pad, GetParam().start, 1);
     std::atomic<bool> resumed{false};
     const Uint32 giveUpAt = platform::ticks() + 1000;

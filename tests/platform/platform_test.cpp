@@ -1,7 +1,5 @@
-// The platform layer: the end-of-run pause waits only on a terminal and there only until Enter or
-// the run's end; a block file on any descriptor; the test clock steps by hand; the process
-// guard's signals and descriptors; the player's folders from the environment, and what replacing
-// a kept file keeps of the old one.
+// The platform layer: the end-of-run pause, a block file on descriptor 0, the test clock, the
+// process guard, the player's folders and what replacing a kept file keeps.
 #include "platform/block_file.h"
 #include "platform/clock.h"
 #include "platform/console.h"

@@ -1,5 +1,4 @@
-// The best runs: their order, their text, every shape of damaged file and every folder that will
-// not take the table.
+// The best runs: their order, their text, damaged files and folders that will not take the table.
 #include "platform/wall_clock.h"
 #include "records/best_runs.h"
 #include "support/test_support.h"
@@ -152,8 +151,7 @@ TEST(BestRunsTest, ARunMergesWithTheTableOnDiskWhichOnlyABetterRunRewrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2) << "and its lock";
 }
 
-// The run is placed in memory whatever the disk says, one line names what failed, and a table
-// that was there stays as it was.
+// The run is placed in memory whatever the disk says, one line names what failed, a table stays.
 TEST(BestRunsTest, AFolderThatWillNotTakeTheTableCostsOneLineAndTheRunStillPlaces) {
     const testing_support::TemporaryFolder folder;
     const fs::path plain = folder.path() / "plain";

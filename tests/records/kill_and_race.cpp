@@ -26,9 +26,8 @@ using Microseconds = std::chrono::duration<double, std::micro>;
 
 constexpr int kills = 250;
 constexpr int races = 100;
-// The kills start out spread over a little more than one whole save takes on this machine. Then
-// each kill that came too late draws the window in and each that came too early lets it out, so
-// that more of them land while the new table is being written.
+// The kills start spread over a little more than one save takes here; each kill too late draws the
+// window in and each too early lets it out, so that more land while the new table is written.
 constexpr double firstWindowPerSave = 1.25;
 constexpr double windowStep = 0.05;
 // What the folder holds besides killed saves' temporary files: the table and its lock.

@@ -1,5 +1,4 @@
-// The queue of a frame's blits: what it draws is what the blits made at once would draw. The
-// game's lettering: the clock's text, and text blitted from the glyph strip.
+// The queue of a frame's blits draws what the blits made at once would; the game's lettering.
 #include "render/blit_queue.h"
 #include "render/lettering.h"
 #include "render/screen_blit.h"
@@ -32,8 +31,7 @@ std::vector<Uint32> screenPixels() {
     return std::vector<Uint32>(pixels, pixels + screen->h * screen->pitch / 4);
 }
 
-// A picture of per-pixel alpha, `width` by `height`, of a colour and an alpha that change with
-// `alphaAt(x, y)`.
+// A `width` by `height` picture of per-pixel alpha `alphaAt(x, y)`, its colour changing too.
 template <class Alpha> SDL_Surface* alphaPicture(int width, int height, Alpha alphaAt) {
     SDL_Surface* made = SDL_CreateRGBSurface(SDL_SWSURFACE | SDL_SRCALPHA, width, height, 32,
                                              0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
@@ -93,9 +91,8 @@ class BlitQueueTest : public ::testing::Test {
 
 } // namespace
 
-// The screen cut in two bands: a thread other than the frame loop's, given copies of the
-// pictures, draws the lower band on its own surface over the screen's pixels; the frame loop the
-// rest when the queue closes. Every pixel ends as at once.
+// The screen cut in two bands: another thread, with copies of the pictures, draws the lower band on
+// its own surface over the screen's pixels, the frame loop the rest when the queue closes.
 TEST_F(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     pictures = {square(255, 0, 0), square(0, 0, 255)};
     shareWithHelper(0.5);
@@ -111,9 +108,8 @@ TEST_F(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     EXPECT_LT(frameBlits().helperBlits(), helperBlitsBefore + blits);
 }
 
-// More pictures, and more kinds of them, than the queue keeps room for: the pictures beyond the
-// helper's copies are left to the frame loop, the kinds beyond those it remembers are tried each
-// time, and every pixel still ends as at once.
+// More pictures and kinds than the queue has room for: pictures beyond the helper's copies are left
+// to the frame loop, kinds beyond those it remembers are tried each time.
 TEST_F(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
     for (int i = 0; i < 200; ++i) {
         pictures.push_back(alphaPicture(
@@ -128,10 +124,9 @@ TEST_F(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
     EXPECT_TRUE(atOnce == drawn(blits, true, [] { frameBlits().blitQueued(); }));
 }
 
-// Sprites stacked deep and hanging over every edge of the screen: the queue holds them until it
-// closes (the helper drawing ahead meanwhile what it may) and leaves out what later opaque pixels
-// cover, and every pixel still ends as at once, whichever thread draws it. A picture with pixels
-// between opaque and clear is drawn whole, and covers nothing.
+// Sprites stacked deep, over every edge: the queue holds them until it closes (the helper drawing
+// ahead what it may) and leaves out what later opaque pixels cover. A picture with pixels between
+// opaque and clear is drawn whole, and covers nothing.
 TEST_F(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
     pictures = {
         alphaPicture(70, 40, [](int x, int y) { return (x * x + y * 3) % 11 < 6 ? 255 : 0; }),
@@ -167,14 +162,12 @@ TEST_F(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
         // drawing its band meanwhile, must not be blitting the same pictures.
         EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore) << share;
     }
-    // A frame of fewer blits after those: what the earlier frames queued beyond its last blit
-    // covers nothing now.
+    // A frame of fewer blits: what earlier frames queued beyond its last blit covers nothing now.
     EXPECT_TRUE(drawn(
                     blits / 2, false, [] {}, stacked) == drawn(blits / 2, true, helper, stacked));
 }
 
-// One blit more than the queue has room for: the queue makes every blit it holds before that
-// one, so each pixel still ends as the last blit over it left it.
+// One blit beyond the queue's room comes after every blit it holds.
 TEST_F(BlitQueueTest, ABlitBeyondTheRoomComesAfterEveryQueuedOne) {
     pictures = {square(255, 0, 0), square(0, 0, 255), square(0, 255, 0)};
     const auto drawEveryBlit = [&](bool queued) {
@@ -210,8 +203,7 @@ TEST(ClockTextTest, MinutesSecondsAndTenthsCutNeverRoundedUp) {
     EXPECT_EQ(CountText(9998).view(), "9998");
 }
 
-// Each character takes its own cell of the strip, lower case as upper case, and a character the
-// strip lacks leaves its cell empty.
+// A cell of the strip per character, lower case as upper; one not on it leaves its cell empty.
 TEST(LetteringTest, EachCharacterIsItsOwnCellOfTheStrip) {
     constexpr int cell = 4;
     constexpr int height = 3;

@@ -1,8 +1,5 @@
-// The recording format: a file that stops growing keeps every whole record the writer gave it, and
-// a damaged file is refused with its reason, never read past its end. Recording a run through the
-// frame loop and playing it back headless: every frame's state digest comes out the same, the
-// recording carries the digest every check interval, and a replay whose state differs there is
-// refused. Played back in a window, it keeps the recorded pace and closing the window ends it.
+// The recording format: a file that stops growing keeps every whole record, and damage is refused
+// with its reason; a run recorded through the frame loop, replayed headless and in a window.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "render/screen_blit.h"
@@ -154,9 +151,8 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
 
 class ReplaySessionTest : public hero_world::HeroWorldFixture {
   protected:
-    // Runs the frames, 1 to 30 ms apart, from the same start every time (the hero mid-street,
-    // full meters), feeding the script into SDL's queue when `recording`. Returns the clock
-    // reading the pieces are built at, the state digest after each frame, the report's reading.
+    // Runs the frames, 1 to 30 ms apart, from the same start each time, pushing the script when
+    // `recording`; returns the roster's reading, each frame's digest and the report's reading.
     std::vector<std::uint64_t> run(bool recording) {
         const Uint32 offset = recording ? 0 : replayClockOffsetMs;
         platform::setTestClock(firstFrame - 20 + offset);
@@ -203,8 +199,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     replay::stop();
     ASSERT_NE(recorded[1], recorded[sessionFrames]);
 
-    // The recorder leaves the state digest in the file every check interval, and the replays
-    // below verify it: a replay whose state differs there is refused.
+    // The recording carries the digest every check interval: a replay differing there is refused.
     replay::Recording written;
     ASSERT_EQ(replay::load(recordingPath, written), "");
     const Uint32 interval = written.header.checkInterval;
@@ -221,8 +216,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     replay::stop();
     EXPECT_FALSE(screenBlitsSkipped()) << "the headless replay's blits stay off after it";
 
-    // Replayed in a window, each frame waits until as much time has passed as in the recorded
-    // run, and the run ends at the frame where the player closes that window.
+    // In a window each frame waits for the recorded time, and closing the window ends the run.
     std::vector<Uint32> recordedTicks;
     for (const replay::Record& record : written.records) {
         if (record.kind == replay::Record::frame) {

@@ -1,5 +1,4 @@
-// The data folder: which folder the game enters for its pictures, sounds and music, and what a
-// player sees when there is none.
+// The data folder: which folder the game enters for its data, and what it says when there is none.
 #include "shell/data_folder.h"
 #include "support/test_support.h"
 

@@ -1,7 +1,5 @@
-// The frame loop: the frame cap, the release schedule, the state loop's end and the closing
-// report; the pause on the test clock: game time stands still under the banner, the shell's keys
-// in play and while paused, and a dying hero cannot pause (the pad's Start is the gamepad test's).
-// How far pieces move between frame starts the golden replays pin.
+// The frame loop: the cap, the release schedule, the state loop's end and report; the pause and the
+// shell's keys on the test clock (the pad's Start: the gamepad test; moves: golden replays).
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
@@ -39,8 +37,7 @@ class IdlePiece : public GamePiece {
     void update() override {}
 };
 
-// Frames start no closer than the cap allows, the wait ends when the next frame is due, and a slow
-// frame is not made up for.
+// Frames start no closer than the cap allows, when due, and a slow one is not made up for.
 TEST(FramePacerTest, FramesStartOnScheduleAndASlowOneStartsItAfresh) {
     const struct {
         int fps;
@@ -119,9 +116,8 @@ TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed)
     }
 }
 
-// Closing the window ends the loop after that frame, and so does an unknown state; the report then
-// reads the game's clock, truncated, with the roster gone. A dying hero takes no input, so only a
-// signal ends its run.
+// Closing the window, or an unknown state, ends the loop after the frame; the report reads the
+// game's clock, truncated, with the roster gone. A dying hero takes no input: a signal ends it.
 TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
     ASSERT_EQ(pushEvent(SDL_QUIT), 0);
     gameState = statePlaying;
@@ -180,9 +176,8 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
     EXPECT_FALSE(pauseRequested());
 }
 
-// Right held into a pause and let go during it: the release reaches the game after the pause,
-// and the hero stops. The pause key's own release never stands in for it. (Pause, and the pad's
-// Start that stands for it, resume and are let go as Esc does: the table below.)
+// Right held into a pause and let go during it: the release reaches the game after, the hero stops,
+// and the pause key's own release never stands in for it (Pause and the pad's Start: the table).
 TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
     const Uint32 start = platform::ticks() + 1000;
     frameAt(start, keyEvent(SDL_KEYDOWN, SDLK_RIGHT));
@@ -203,9 +198,8 @@ TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
     EXPECT_EQ(hero->position.x, stoppedAt) << "the hero runs on with no key held";
 }
 
-// Each event as the shell meets it in play and while paused: whether the frame's poll leaves it to
-// the shell, whether it asks for a pause, whether it switches the screen (in play and paused
-// alike), whether it ends a pause, and whether a pause keeps it for the first frame after.
+// Each event in play and while paused: left to the shell by the frame's poll, asking for a pause,
+// switching the screen (paused too), ending a pause, kept for the first frame after a pause.
 TEST_F(PauseTest, TheShellTakesItsOwnKeysInPlayAndWhilePausedAndLeavesTheRest) {
     const struct {
         SDL_Event event;

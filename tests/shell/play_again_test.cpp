@@ -29,8 +29,7 @@ constexpr int framesAfterDeath = 5;
 constexpr int swingFrame = 20;
 constexpr Uint32 shortSoundMs = 200;
 
-// The frames of a run from its start at test clock `start`, with the same input at the same
-// frames every time; the state digest after each.
+// A run's frames from test clock `start`, the same input at the same frames; each one's digest.
 std::vector<std::uint64_t> playFrames(Uint32 start) {
     std::vector<std::uint64_t> digests;
     for (int frame = 0; frame < framesCompared; ++frame) {
@@ -104,8 +103,7 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
         testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
         runFrame();
         ASSERT_TRUE(playAgainRequested());
-        // The sequence's thread sleeps on the test clock: it is stopped first, so that the clock
-        // stands where the new run starts.
+        // The sequence's thread sleeps on the test clock: stopped first, it leaves it as set.
         SoundEngine::cancelGameOver();
         platform::setTestClock(restartAt);
         testing::internal::CaptureStdout();

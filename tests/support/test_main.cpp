@@ -32,10 +32,9 @@ class SdlEnvironment : public ::testing::Environment {
     void TearDown() override { SDL_Quit(); }
 };
 
-// The game ends its process from deep inside (a finished game over, the end of a replay). Code
-// under test that did so by mistake would leave with status 0 halfway through a test, which the
-// test runner reads as a pass; such an exit fails the run instead. A death test's own process
-// (forked, or started anew with deathTestOption) exits on purpose and is left alone.
+// The game ends its process from deep inside (a finished game over, a replay's end); code under
+// test doing so by mistake would pass with status 0 halfway through a test: that fails the run. A
+// death test's own process (forked, or started with deathTestOption) exits on purpose.
 pid_t runnerProcess = 0;
 bool testsFinished = false;
 

@@ -78,8 +78,7 @@ struct FileSizeLimit : Scoped {
     rlimit saved{};
 };
 
-// Sets the test clock to `now` and makes it the current frame's reading too, as the frame loop
-// does at the start of each frame; for tests that update pieces without the frame loop.
+// Sets the test clock and the frame's reading to `now`, as a frame's start does.
 void setFrameClock(Uint32 now);
 // Moves both on by `ms`.
 void advanceFrameClock(Uint32 ms);
