@@ -1,5 +1,5 @@
-# The data set: the generated pictures, sounds and music in the run folder, loaded the way the
-# game loads them. A program of its own, so the unit tests never wait for or depend on the data.
+# The data set: the generated data loaded the way the game loads it. A program of its own, so the
+# unit tests never wait for or depend on the data.
 if(TARGET ghoulrun_assets)
     add_executable(ghoulrun_asset_tests ${CMAKE_CURRENT_LIST_DIR}/generated_data_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/../support/test_main.cpp

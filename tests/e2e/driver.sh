@@ -1,8 +1,6 @@
 # The real game on an X server of its own, for the end-to-end scenarios, the endings and the soak:
-# starts Xvfb and the game, sends keys, judges screenshots against the game's own pictures, measures
-# the sound SDL's disk driver writes, waits for the exit. The game stands frozen with its clock
-# (game_freeze.cpp) while a scenario types and looks, and runs only for the stretches it asks for,
-# so what it checks does not hang on the machine's speed.
+# the game stands frozen with its clock (game_freeze.cpp) while a scenario types and looks, and runs
+# only for the stretches it asks for, so what it checks does not hang on the machine's speed.
 # From ctest: GHOULRUN_GAME_DIR, E2E_TOOLS, E2E_ARTIFACTS (a failed test's files), E2E_LIMIT (s).
 set -u
 
@@ -39,8 +37,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Gives up, cleaning up, before ctest's own limit kills it uncleaned. Its sleep holds none of
-# ctest's pipes, so ctest does not wait for it once the test is over.
+# Gives up, cleaning up, before ctest's limit kills it; its sleep holds none of ctest's pipes.
 if [ -n "${E2E_LIMIT:-}" ]; then
     (sleep "$E2E_LIMIT" >/dev/null 2>&1 && echo "[$NAME] FAIL: running after $E2E_LIMIT s" >&2 && kill $$) </dev/null &
     STARTED="$STARTED $!"
@@ -286,8 +283,7 @@ overlay_off() { # SHOT OVERLAY X Y
     echo $((1000 * differ / opaque))
 }
 
-# overlay_off for a hero picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is
-# drawn over every piece.
+# overlay_off for a hero picture standing on (X, Y), drawn WAY (plain or mirrored), over all.
 hero_off() { # SHOT PICTURE X Y WAY
     local sprite="$WORK/sprite-$2-$5.png"
     [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
@@ -309,8 +305,7 @@ expect_hero() { # SHOT PICTURE X Y WAY
     [ "$against" -ge "$HERO_DIFFERENT" ] || fail "$1: the hero looks as much $other ($against per mille off) as $5 ($off)"
 }
 
-# Sound: the disk driver writes the mix as the game runs and stops with it, so the file's bytes
-# count the time the game ran.
+# Sound: the disk driver writes the mix as the game runs, so the file's bytes count its time.
 
 audio_size() { stat -c %s "$AUDIO_FILE" 2>/dev/null || echo 0; }
 audio_ms() { echo $(($1 * 1000 / $2)); } # BYTES RATE
@@ -335,8 +330,7 @@ audio_levels() { # RATE WINDOW_MS FROM
         >"$WORK/levels.txt"
 }
 
-# Lettering: text as the game writes it from its glyph strip (the strip's characters as in
-# src/sprites/glyph_strip.h).
+# Lettering: text as the game writes it from its glyph strip (src/sprites/glyph_strip.h).
 
 GLYPH_CHARACTERS=' 0123456789:.-/!+<>%ABCDEFGHIJKLMNOPQRSTUVWXYZ'
 

@@ -1,7 +1,6 @@
 #!/bin/bash
-# The end-to-end scenarios, tests/e2e/e2e.sh SCENARIO: the real game in a real X window, steered by
-# xdotool, seen through screenshots and heard through SDL's disk audio driver. The golden replays
-# pin down the play itself, frame by frame; these, what the window and the speakers make of it.
+# The end-to-end scenarios, tests/e2e/e2e.sh SCENARIO: the real game in a real X window. The golden
+# replays pin the play itself, frame by frame; these, what the window and the speakers make of it.
 NAME=${1:?usage: e2e.sh SCENARIO}
 SCENARIOS="startup controls enemies window results settings" # the functions below; a new one is named here too
 [[ " $SCENARIOS " == *" $NAME "* ]] || { echo "e2e.sh: no scenario named $NAME (there are: $SCENARIOS)" >&2 && exit 2; }
@@ -136,8 +135,7 @@ enemies() {
     [ "$jingle" -ge 3200 ] && [ "$jingle" -le 4200 ] || fail "the jingle started $jingle ms before the end, not 3.7 s"
 }
 
-# The results card's lines: where the run's time and the best runs' times are written on it, for
-# the card centred on the screen (src/sprites/interface_layout.h).
+# The results card's lines, for the card centred on the screen (src/sprites/interface_layout.h).
 card_line_y() { echo $(((600 - $(picture_size card | cut -d' ' -f2)) / 2 + 56 + $1 * 14)); }
 card_x() { echo $(((800 - $(picture_size card | cut -d' ' -f1)) / 2 + $1)); }
 best_run() { awk -v n="$1" '!/^#/ && NR > 1 && ++row == n' "$BEST_RUNS"; }
@@ -145,8 +143,7 @@ best_run_ms() { best_run "$1" | cut -d' ' -f1; }
 card_box() { picture_size card | { read -r w h; echo "${w}x${h}+$(((800 - w) / 2))+$(((600 - h) / 2))"; }; }
 runs_kept() { awk '!/^#/ && NR > 1' "$BEST_RUNS" 2>/dev/null | wc -l; }
 
-# The card shows the time the game saved for the run that just ended, and the best runs in the
-# order of the saved table, this run marked.
+# The card shows the time saved for the run just ended and the best runs in order, this run marked.
 expect_card() { # SHOT PLACE (this run's line among the best runs, from 1)
     local saved=$(best_run_ms "$2") rows=$(runs_kept) row
     expect_text "$1" "$(clock_text "$saved")" "$(card_x 64)" "$(card_line_y 0)"

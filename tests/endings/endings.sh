@@ -1,8 +1,6 @@
 #!/bin/bash
-# How the real game ends whatever happens around it: tests/endings/endings.sh CASE, one ctest test
-# each (tests/e2e/suite.cmake), on SDL's dummy video and audio drivers unless it needs an X server.
-# Promised: a signal ends the run within a second, a lost display within two; a game that is to
-# play on still runs two seconds after what could have stopped it.
+# How the real game ends whatever happens around it (endings.sh CASE): a signal ends the run within
+# a second, a lost display within two; a game that is to play on still runs two seconds after.
 NAME=${1:?usage: endings.sh CASE}
 . "$(dirname "$0")/../e2e/driver.sh"
 GAME_ENV=(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy)

@@ -1,7 +1,6 @@
 #!/bin/bash
-# One case of the error matrix (error_case.sh CASE | --list, with GHOULRUN_GAME_DIR and
-# GOOD_RECORDING): damages a fresh copy of the run folder (or hands the game a damaged
-# recording), runs the real game there and checks the answer a player gets.
+# One case of the error matrix (error_case.sh CASE | --list): the real game in a damaged copy of
+# the run folder (or given a damaged recording), and the answer a player gets.
 set -eu
 
 # A damaged folder or recording must be answered within this time; a game that is to play

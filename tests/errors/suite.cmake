@@ -1,5 +1,4 @@
-# Error matrix: the real game in a damaged copy of its run folder, or given a damaged recording;
-# one ctest test per case of the table in error_case.sh.
+# Error matrix: one ctest test per case of the table in error_case.sh.
 set(GHOULRUN_ERROR_CASE ${CMAKE_CURRENT_LIST_DIR}/error_case.sh)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${GHOULRUN_ERROR_CASE})
 execute_process(COMMAND bash ${GHOULRUN_ERROR_CASE} --list COMMAND_ERROR_IS_FATAL ANY

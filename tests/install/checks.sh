@@ -1,6 +1,5 @@
 #!/bin/bash
-# The install checks, one per ctest test: checks.sh NAME, with the paths from suite.cmake. Exits 0
-# when the check holds, 1 with the reason otherwise.
+# The install checks, one per ctest test: checks.sh NAME; exits 1 with the reason when one fails.
 set -u -o pipefail # the game's status, too, where its output goes on down a pipe
 
 CHECK=${1:?usage: checks.sh NAME}

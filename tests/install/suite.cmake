@@ -1,7 +1,4 @@
-# The install as a player's desktop and Debian see it: the menu entry, the AppStream metadata and
-# the manual page pass their validators; the Debian package passes lintian and replays a run
-# when unpacked anywhere; make uninstall takes back make install.
-# The sanitizer trees run the unit tests of the data folder; these need the plain game.
+# The install as a player's desktop and Debian see it (checks.sh); these need the plain game.
 if(CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     return()
 endif()
@@ -23,6 +20,5 @@ set_tests_properties(install.lintian install.unpacked PROPERTIES FIXTURES_REQUIR
 # The unpacked game's replay is held to a golden output: a change meant to alter the game, left
 # out of the golden replays (-LE golden) until refreshed, leaves this one out too.
 set_tests_properties(install.unpacked PROPERTIES LABELS "install;golden")
-# The build's install records are shared with the package build and the end-to-end install
-# scenario: one at a time.
+# The build's install records are shared with the package build and the end-to-end install.
 set_tests_properties(install.package install.make_install PROPERTIES RESOURCE_LOCK ghoulrun_install)

@@ -1,12 +1,8 @@
 #!/bin/bash
-# Soak: long random play, each game on an X server of its own (soak.sh SECONDS GAME_DIR
-# FREEZE_LIBRARY [SANITIZED_GAME]). The plain game and its AddressSanitizer build, if given, play
-# side by side: sword strokes, walks, jumps, background switches, position reports (never q), never
-# faster than the game takes them; a game over starts it again. It fails on a run that ends with
-# anything but status 0 or outlasts a quit request at the deadline by 15 s; a game that stops
-# drawing at any time of the run (3 s of processor time or 20 s without a frame, its window gone,
-# two screenshots 10 s apart the same); keys xdotool could not send; the plain game's memory
-# growing by 2 MiB after its first 10 s; anything on standard error. Its files go to E2E_ARTIFACTS.
+# Soak (soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]): the plain game and its
+# AddressSanitizer build play at random side by side, each on an X server of its own, a game over
+# starting it again. It fails on a bad exit status, a stalled or lost window, keys not sent, the
+# plain game's memory growing, anything on standard error. Its files go to E2E_ARTIFACTS.
 NAME=soak
 GHOULRUN_GAME_DIR=$(realpath "${2:?usage: soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]}")
 . "$(dirname "$0")/../e2e/driver.sh"
