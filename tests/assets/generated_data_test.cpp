@@ -33,8 +33,7 @@ const struct {
                {"sfx/death/wilhelm.wav", 0.8, 1.3},
                {"sfx/death/gameover.wav", 1.0, gameOverPause - 0.5}};
 
-// Catalogue entries first to last, both included.
-struct Group {
+struct Group { // catalogue entries first to last, both included
     int first, last;
     bool holds(int index) const { return index >= first && index <= last; }
 };

@@ -32,8 +32,7 @@ std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size)
     return arguments;
 }
 
-// A path made absolute stays empty only when it was.
-bool madeAbsolute(const std::string& path) {
+bool madeAbsolute(const std::string& path) { // a path made absolute stays empty only if it was
     return fromWorkingFolder(path).empty() == path.empty();
 }
 

@@ -101,7 +101,6 @@ class EnemyFixture : public hero_world::PieceTableFixture {
   protected:
     void SetUp() override;
 
-    // Moves the clock on by `ms`.
     static void wait(Uint32 ms) { testing_support::advanceFrameClock(ms); }
 
     FakeWorld* world = nullptr;

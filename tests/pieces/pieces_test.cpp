@@ -20,8 +20,7 @@ constexpr Uint32 red = 0xFFFF0000;
 // A settled hero runs at 800 px/s: a press's 20 ms frame moves it 16 px.
 constexpr double step = 16.0;
 
-// The background must cover the 803 px the window can show.
-constexpr double coveredWidth = 803.0;
+constexpr double coveredWidth = 803.0; // the background must cover what the window can show
 
 // A piece with one animation of `frames` frames, each showing `picture`.
 class TestPiece : public GamePiece {

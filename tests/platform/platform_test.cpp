@@ -21,8 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Standard input from `path` from here on.
-void readFrom(const char* path) {
+void readFrom(const char* path) { // standard input, from here on
     const int opened = open(path, O_RDWR | O_NOCTTY);
     dup2(opened, STDIN_FILENO);
     close(opened);

@@ -46,8 +46,7 @@ template <class Alpha> SDL_Surface* alphaPicture(int width, int height, Alpha al
     return made;
 }
 
-// Where the blit numbered `blit` goes: spread over the screen.
-SDL_Rect spreadOut(int blit) {
+SDL_Rect spreadOut(int blit) { // spread over the screen
     return SDL_Rect{static_cast<Sint16>(blit * 13 % 790), static_cast<Sint16>(blit * 37 % 590), 0,
                     0};
 }

@@ -22,8 +22,7 @@ constexpr int sessionFrames = 150;
 constexpr Uint32 firstFrame = 20000;
 // The machine's clock runs this far off while replaying: the replay must not read it.
 constexpr Uint32 replayClockOffsetMs = 777;
-// The end-of-run report comes this long after the last frame.
-constexpr Uint32 reportAfterMs = 250;
+constexpr Uint32 reportAfterMs = 250; // the end-of-run report comes this long after the last frame
 
 // At frame, key event: runs right, swings, jumps, runs up, goes underground.
 constexpr std::tuple<Uint32, Uint8, SDLKey> script[] = {
@@ -143,8 +142,7 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         Recording read;
         EXPECT_NE(replay::parse(c.bytes, read).find(c.reason), std::string::npos) << c.reason;
     }
-    // Undamaged, a check is its tag and the digest in eight bytes, lowest first.
-    Recording check;
+    Recording check; // undamaged, a check is its tag and the digest in eight bytes, lowest first
     ASSERT_EQ(replay::parse(after(afterHeader, {0x02, 1, 2, 3, 4, 5, 6, 7, 8}), check), "");
     EXPECT_EQ(check.records.at(0).digest, 0x0807060504030201u);
 }

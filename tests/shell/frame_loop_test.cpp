@@ -20,8 +20,7 @@ using namespace testing_support;
 
 constexpr Uint32 pauseLength = 5000;
 
-// The window losing (gain 0) or gaining the keyboard's focus.
-SDL_Event focus(Uint8 gain) {
+SDL_Event focus(Uint8 gain) { // the window losing (gain 0) or gaining the keyboard's focus
     SDL_Event made{};
     made.active = {SDL_ACTIVEEVENT, gain, SDL_APPINPUTFOCUS};
     return made;
@@ -31,8 +30,7 @@ bool fullscreen() {
     return (screen->flags & SDL_FULLSCREEN) != 0;
 }
 
-// Stands in an enemy slot, doing nothing but being released.
-class IdlePiece : public GamePiece {
+class IdlePiece : public GamePiece { // stands in an enemy slot, doing nothing but being released
   public:
     void update() override {}
 };

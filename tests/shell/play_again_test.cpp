@@ -25,8 +25,7 @@ constexpr int restarts = 50;
 constexpr int framesCompared = 150;
 constexpr Uint32 frameMs = 16;
 constexpr int framesAfterDeath = 5;
-// A swing early in every run, so that the hero's state moves too.
-constexpr int swingFrame = 20;
+constexpr int swingFrame = 20; // a swing early in every run, so that the hero's state moves too
 constexpr Uint32 shortSoundMs = 200;
 
 // A run's frames from test clock `start`, the same input at the same frames; each one's digest.

@@ -232,8 +232,7 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     EXPECT_TRUE(marksHold(false));
 }
 
-// Heap bytes in use, small blocks and mapped large ones together.
-std::size_t heapInUse() {
+std::size_t heapInUse() { // small blocks and mapped large ones together
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }

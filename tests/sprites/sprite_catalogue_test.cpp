@@ -29,8 +29,7 @@ std::string headerOnly(int width, int height, bool oldHeader) {
     return bytes + std::string(oldHeader ? 0 : 24, '\0');
 }
 
-// Pixel (x, y) of the picture holds a value naming its place.
-Uint32 place(int x, int y) {
+Uint32 place(int x, int y) { // a value naming its place
     return 0xFF000000u | (y << 8) | x;
 }
 

@@ -15,8 +15,7 @@
 
 namespace testing_support {
 
-// One 24-bit pixel as stored in a bitmap file.
-struct Rgb {
+struct Rgb { // one 24-bit pixel as stored in a bitmap file
     std::uint8_t r, g, b;
     bool operator==(const Rgb&) const = default;
 };
@@ -25,8 +24,7 @@ struct Rgb {
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels);
 
-// The whole of a file's bytes; empty when it cannot be read.
-std::string contentsOf(const std::filesystem::path& path);
+std::string contentsOf(const std::filesystem::path& path); // empty when it cannot be read
 
 // What each helper below changes it undoes when it goes, once: none is copied.
 struct Scoped {
@@ -63,8 +61,7 @@ struct EnvironmentVariable : Scoped {
     std::optional<std::string> was;
 };
 
-// Collects what is written to std::cout while it lives.
-struct CoutCapture : Scoped {
+struct CoutCapture : Scoped { // collects what is written to std::cout while it lives
     std::ostringstream text;
     std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
     ~CoutCapture() { std::cout.rdbuf(previous); }
@@ -80,21 +77,17 @@ struct FileSizeLimit : Scoped {
 
 // Sets the test clock and the frame's reading to `now`, as a frame's start does.
 void setFrameClock(Uint32 now);
-// Moves both on by `ms`.
-void advanceFrameClock(Uint32 ms);
+void advanceFrameClock(Uint32 ms); // moves both on by `ms`
 
 // An event of `type`, with `key` and `mod` when it is a key's.
 SDL_Event keyEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
-// Queues that event as SDL would on its arrival; SDL_PushEvent's result.
-int pushEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
+int pushEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN); // queued as SDL would on its arrival
 
 // A 32-bit surface in the display format with per-pixel alpha, filled with `pixel`.
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel);
 
-// Alpha (0 to 255) of the pixel at (x, y) of a 32-bit surface.
-Uint8 alphaAt(SDL_Surface* surface, int x, int y);
+Uint8 alphaAt(SDL_Surface* surface, int x, int y); // 0 to 255, of a 32-bit surface
 
-// Red, green and blue of the screen pixel at (x, y).
-Rgb screenColourAt(int x, int y);
+Rgb screenColourAt(int x, int y); // of the screen
 
 } // namespace testing_support
