@@ -37,9 +37,6 @@ struct Group { // catalogue entries first to last, both included
     int first, last;
     bool holds(int index) const { return index >= first && index <= last; }
 };
-bool anyHolds(const std::vector<Group>& groups, int index) {
-    return std::any_of(groups.begin(), groups.end(), [index](Group g) { return g.holds(index); });
-}
 constexpr Group scenery{sprite::city, sprite::statusBar};           // no figure: nothing to key out
 constexpr Group lettering{sprite::glyphStrip, sprite::resultsCard}; // the glyphs and the card
 constexpr Group hero{sprite::heroRunStart, sprite::heroJumpShot3Again};
@@ -115,7 +112,8 @@ TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre)
             }
         }
         EXPECT_TRUE(clear > 0 && partial == 0 && rim == 0) << spritePath(i);
-        if (!anyHolds(offTheGround, i)) {
+        if (std::none_of(offTheGround.begin(), offTheGround.end(),
+                         [i](Group g) { return g.holds(i); })) {
             ASSERT_GT(feet, 0) << spritePath(i) << " floats above the bottom edge";
             EXPECT_NEAR(feetX / feet, sprite->w / 2.0, sprite->w * 0.3) << spritePath(i);
         }

@@ -68,8 +68,8 @@ class BlitQueueTest : public ::testing::Test {
     // Draws `count` blits of the pictures in turn where `place` puts them, at once or through the
     // queue (with `helper` called from a thread of its own once they are queued); the screen.
     std::vector<Uint32> drawn(
-        int count, bool queued, const std::function<void()>& helper = [] {},
-        SDL_Rect (*place)(int) = spreadOut) {
+        int count, bool queued, SDL_Rect (*place)(int) = spreadOut,
+        const std::function<void()>& helper = [] {}) {
         SDL_FillRect(screen, nullptr, 0);
         if (queued) {
             frameBlits().open();
@@ -100,7 +100,8 @@ TEST_F(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     drawn(blits, true); // cuts the screen for the next frame
     const long helperBlitsBefore = frameBlits().helperBlits();
     bool helperDrew = false;
-    EXPECT_TRUE(atOnce == drawn(blits, true, [&] { helperDrew = frameBlits().blitQueued(); }));
+    EXPECT_TRUE(atOnce ==
+                drawn(blits, true, spreadOut, [&] { helperDrew = frameBlits().blitQueued(); }));
     EXPECT_TRUE(helperDrew);
     EXPECT_EQ(frameBlits().helperShare(), 0.5);
     EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore);
@@ -120,7 +121,7 @@ TEST_F(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
     constexpr int blits = 3000;
     const std::vector<Uint32> atOnce = drawn(blits, false);
     drawn(blits, true); // cuts the screen
-    EXPECT_TRUE(atOnce == drawn(blits, true, [] { frameBlits().blitQueued(); }));
+    EXPECT_TRUE(atOnce == drawn(blits, true, spreadOut, [] { frameBlits().blitQueued(); }));
 }
 
 // Sprites stacked deep, over every edge: the queue holds them until it closes (the helper drawing
@@ -147,23 +148,20 @@ TEST_F(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
         }
     };
     shareWithHelper(std::nullopt);
-    const std::vector<Uint32> atOnce = drawn(
-        blits, false, [] {}, stacked);
+    const std::vector<Uint32> atOnce = drawn(blits, false, stacked);
     for (const double share : {0.3, 0.7}) {
         frameBlits().holdHelperShare(share);
-        drawn(
-            blits, true, [] {}, stacked); // cuts the screen
+        drawn(blits, true, stacked); // cuts the screen
         const long hiddenBefore = frameBlits().hiddenBlits();
         const long helperBlitsBefore = frameBlits().helperBlits();
-        EXPECT_TRUE(atOnce == drawn(blits, true, helper, stacked));
+        EXPECT_TRUE(atOnce == drawn(blits, true, stacked, helper));
         EXPECT_GT(frameBlits().hiddenBlits(), hiddenBefore + blits / 4) << share;
         // Through its own copies: SDL keeps per picture how it last blitted, so the frame loop,
         // drawing its band meanwhile, must not be blitting the same pictures.
         EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore) << share;
     }
     // A frame of fewer blits: what earlier frames queued beyond its last blit covers nothing now.
-    EXPECT_TRUE(drawn(
-                    blits / 2, false, [] {}, stacked) == drawn(blits / 2, true, helper, stacked));
+    EXPECT_TRUE(drawn(blits / 2, false, stacked) == drawn(blits / 2, true, stacked, helper));
 }
 
 // One blit beyond the queue's room comes after every blit it holds.

@@ -280,8 +280,7 @@ TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnle
                  {true, false, busyOversleep, sequenceMs + busyOversleep, true},
                  {true, true, 0, 0, false}};
     for (const auto& test : cases) {
-        SCOPED_TRACE(std::to_string(test.jingle) + " " + std::to_string(test.signal) + " " +
-                     std::to_string(test.oversleep));
+        SCOPED_TRACE(testing::Message() << test.jingle << test.signal << " " << test.oversleep);
         platform::setTestOversleep(test.oversleep);
         if (test.jingle) {
             addSample("death/gameover.wav");

@@ -67,20 +67,15 @@ TemporaryFolder::~TemporaryFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-// Sets `name` to `value`, or unsets it given nullptr.
-static void putVariable(const char* name, const char* value) {
-    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-}
-
 EnvironmentVariable::EnvironmentVariable(const char* variable, const char* value) : name(variable) {
     if (const char* old = std::getenv(name)) {
         was = old;
     }
-    putVariable(name, value);
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
 }
 
 EnvironmentVariable::~EnvironmentVariable() {
-    putVariable(name, was ? was->c_str() : nullptr);
+    was ? setenv(name, was->c_str(), 1) : unsetenv(name);
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
