@@ -7,8 +7,6 @@
 #include "shell/game.h"
 #include "sprites/sprite_catalogue.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>

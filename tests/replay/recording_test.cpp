@@ -9,8 +9,6 @@
 #include "shell/game.h"
 #include "state/globals.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <fstream>
 #include <random>
