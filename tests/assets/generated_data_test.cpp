@@ -118,8 +118,7 @@ TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre)
             EXPECT_NEAR(feetX / feet, sprite->w / 2.0, sprite->w * 0.3) << spritePath(i);
         }
     }
-    // One frame size each for the hero, the fireballs and each enemy kind (its listed one); every
-    // figure is in one of these groups.
+    // One frame size each for the hero, fireballs and enemy kinds (as listed); every figure in one.
     std::vector<Group> oneSize = {hero, fireballs};
     for (const EnemyKind& kind : enemy_kind::all) {
         oneSize.push_back({kind.firstPicture, kind.lastPicture});

@@ -200,8 +200,7 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
         double spread, distance, divisor;
         bool walking;
     };
-    // The walking crowd goes on long enough for its piles along the street to fill up without a
-    // large one, rest, and start afresh.
+    // The walking crowd runs for its street piles to fill (none large), rest, and start afresh.
     std::vector<Case> cases = {{76, 4, 2, 300.0, 30.0, 8.0, false},
                                {636, 10, 2, 40.0, 30.0, 8.0, false},
                                {1536, 2, 40, 120.0, 30.0, 8.0, true},
@@ -225,8 +224,7 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
             }
         }
     }
-    // Enemies pushed alike pile up anew during a frame, and piles judged whole all frame lose
-    // members and gain them.
+    // Enemies pushed alike pile up anew in a frame; piles judged whole all frame change members.
     fill(piledCrowd(random, std::min(2000, largestCrowd)));
     for (int frame = 0; frame < 3; ++frame) {
         expectSameFrame(pushDistance, 8.0, frame > 0);

@@ -1,6 +1,5 @@
-// Fuzzes the command line and what the game does with it before its window: the arguments (the
-// fuzzer's bytes split at each NUL) read into options or refused with a status, the recording
-// paths made absolute, and the data folder located. Nothing here enters a folder or starts SDL.
+// Fuzzes the command line before the window: the arguments (the fuzzer's bytes split at each NUL)
+// read or refused with a status, the recording paths made absolute, the data folder located.
 #include "fuzz_check.h"
 #include "platform/folders.h"
 #include "settings/settings.h"

@@ -1,5 +1,4 @@
-// What every fuzz target shares: a promise of the reader that does not hold ends the run as a
-// crash, which libFuzzer reports with the input that broke it.
+// What every fuzz target shares: a broken promise of the reader is a crash libFuzzer reports.
 #pragma once
 
 #include <cstdlib>

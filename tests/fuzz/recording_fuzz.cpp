@@ -1,5 +1,4 @@
-// Fuzzes the recording reader: any bytes are read or refused, and a recording read whole is
-// written out again and reads back the same.
+// Fuzzes the recording reader: any bytes are read or refused; one read whole writes and reads back.
 #include "fuzz_check.h"
 #include "replay/recording.h"
 

@@ -1,6 +1,5 @@
-// Fuzzes the reader of the best-runs table: any text is read or called damaged, a table read
-// whole is in order and no longer than the game keeps, and it is written back as text that reads
-// as the same runs.
+// Fuzzes the best-runs table's reader: any text is read or called damaged; a table read whole is in
+// order, no longer than the game keeps, and written back as text that reads as the same runs.
 #include "fuzz_check.h"
 #include "records/run_table.h"
 

@@ -1,6 +1,5 @@
-// Fuzzes the settings file's reader and writer: any text reads as settings within their ranges,
-// each problem on a line of the text; and the changes the game writes into that text, whatever
-// else it holds, are what the next start reads.
+// Fuzzes the settings file: any text reads as settings in range, each problem on one of its lines;
+// the changes the game writes into it, whatever else it holds, are what the next start reads.
 #include "fuzz_check.h"
 #include "settings/settings.h"
 #include "shell/frame_pacer.h"

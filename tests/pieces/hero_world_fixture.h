@@ -1,5 +1,4 @@
-// The pieces' fixtures: small generated pictures in the catalogue, and the real World and hero in
-// slots 0 and 1 (the hero's sounds recorded, not played) or stand-ins that watch the enemies.
+// The pieces' fixtures: the real World and hero over small pictures, or stand-ins for the enemies.
 #pragma once
 
 #include "pieces/game_piece.h"

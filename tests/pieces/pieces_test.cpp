@@ -320,8 +320,7 @@ TEST_F(EnemyTest, ChaseSteersByScreenPlaceFollowsVerticallyOnlyNearAndAttacksClo
     }
 }
 
-// Which frames of each kind strike, and how hard, every golden replay carries: the World's health
-// is in their digest. None puts the hero exactly at the edge of the strikes' reach.
+// Each kind's striking frames and force are in every golden replay's digest; not the reach's edge.
 TEST_F(EnemyTest, StrikesMissAHeroTenPixelsUpOrHigher) {
     const struct { double lift, health; } cases[] = {{-10, 0}, {-9.9, -0.02}};
     hero->position = Vec2(5000, 300);

@@ -90,8 +90,7 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
         sdl2<int (*)(int)>("SDL_JoystickDetachVirtual")(padIndex);
         sdl2<void (*)(Uint32)>("SDL_QuitSubSystem")(sdl2Joystick);
     }
-    // SDL 2 files a mapping under the GUID without the checksum of the pad's name that the
-    // pad's own GUID carries; given with it, the mapping is never matched.
+    // SDL 2 files a mapping under the GUID without its name's checksum: with it, none matches.
     void addToDatabase(const char* mapping) {
         SdlGuid guid = sdl2<SdlGuid (*)(int)>("SDL_JoystickGetDeviceGUID")(padIndex);
         guid.data[2] = guid.data[3] = 0;

@@ -51,8 +51,7 @@ TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
               "Press Enter to continue . . . Press Enter to continue . . . ");
 }
 
-// Descriptor 0 is a file's like any other: with standard input closed, the next file opened gets
-// it, and must not count as one that failed to open.
+// With standard input closed the next file opened gets descriptor 0: not a failure to open.
 TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
     const testing_support::TemporaryFolder folder;
     const fs::path path = folder.path() / "block";

@@ -86,8 +86,7 @@ TEST(BestRunsTest, TheTextReadsAsWrittenAndAHandEditedTableIsPutInOrder) {
     EXPECT_EQ(sorted.runs.back(), run(100, 1));
 }
 
-// Each damaged shape in turn in one folder: each moves aside to the next free name, untouched,
-// says so in one line, and a new table holds the run.
+// Each damaged shape in one folder moves aside untouched to the next free name, told in one line.
 TEST(BestRunsTest, EveryDamagedFileIsKeptAsideUnderAFreeNameAndANewTableStarts) {
     const std::string runLine = "67400 12 " + someDate + " city\n";
     const std::string before = "67400 12 " + someDate;

@@ -1,5 +1,4 @@
-// Saves under fire, in real processes: killed with SIGKILL at random instants, and two games
-// saving at the same moment. The table is always whole and loses no run.
+// Saves under fire in real processes, SIGKILL at random instants or two at once: no run is lost.
 #include "platform/kept_file.h"
 #include "records/best_runs.h"
 #include "support/test_support.h"

@@ -156,8 +156,7 @@ TEST_F(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
         const long helperBlitsBefore = frameBlits().helperBlits();
         EXPECT_TRUE(atOnce == drawn(blits, true, stacked, helper));
         EXPECT_GT(frameBlits().hiddenBlits(), hiddenBefore + blits / 4) << share;
-        // Through its own copies: SDL keeps per picture how it last blitted, so the frame loop,
-        // drawing its band meanwhile, must not be blitting the same pictures.
+        // Through its own copies: SDL keeps how it last blitted each picture, as does the loop.
         EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore) << share;
     }
     // A frame of fewer blits: what earlier frames queued beyond its last blit covers nothing now.

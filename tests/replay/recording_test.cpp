@@ -31,9 +31,8 @@ constexpr std::tuple<Uint32, Uint8, SDLKey> script[] = {
 
 using replay::Recording;
 
-// A run of `frameCount` frames, 1 to 40 ms apart (every 50th 70 s), with an event now and then
-// (keys with every field set, focus, the window closed) and a check every 8 frames, written by the
-// game's writer across the clock's wrap. Returns the writer's reason for a lost recording.
+// `frameCount` frames 1 to 40 ms apart (every 50th 70 s) across the clock's wrap, by the game's
+// writer, events with every field set now and then, a check every 8. Returns the writer's failure.
 std::string writeRun(const std::filesystem::path& file, int frameCount) {
     replay::Writer writer;
     EXPECT_TRUE(writer.open(file.string(), {"test", 8, 4294967000u, 4294967100u}));
@@ -106,8 +105,7 @@ TEST(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
     }
 }
 
-// The damage each rule of the reader is there for, after the magic or the header of a good
-// recording; the damage the real game is given in tests/errors is not repeated here.
+// The damage each rule of the reader is there for (the real game's damage: tests/errors).
 TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
     const testing_support::TemporaryFolder folder;
     writeRun(folder.path() / "run.rec", 0);

@@ -106,10 +106,9 @@ TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
     EXPECT_TRUE(settings::readSettings(fresh, slowestCap, fastestCap).values.fullscreen);
 }
 
-// Odd lines are decided as the reader decides them, so the changes written are the ones read: a
-// '[' that opens no section, an indented line that continues the value above it (or would, once a
-// key is added above an indented section), a line with no key, a line the new value would make
-// longer than the reader takes.
+// Odd lines are decided as the reader decides them, so the changes written are the ones read: a '['
+// opening no section, an indented line continuing the value above (or would, once a key is added
+// above an indented section), a line with no key, a line the new value makes longer than is read.
 TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
     std::vector<std::string> texts = {
         "[window\nvolume = 10\n", "fps = 60\n  volume = 10\n", "volume = 20\n  30\n",

@@ -1,5 +1,4 @@
-// Play again: the card after the hero's death, the run kept among the best runs, and a new run in
-// the same process that starts exactly as a fresh process's, fifty times over.
+// Play again: the card after a death, the run kept, a new run as a fresh process's, fifty times.
 #include "formats/ogg_writer.h"
 #include "formats/wav_writer.h"
 #include "pieces/game_piece.h"
