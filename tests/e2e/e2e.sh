@@ -6,11 +6,9 @@ SCENARIOS="startup controls enemies window results settings" # the functions bel
 [[ " $SCENARIOS " == *" $NAME "* ]] || { echo "e2e.sh: no scenario named $NAME (there are: $SCENARIOS)" >&2 && exit 2; }
 . "$(dirname "$0")/driver.sh"
 
-# Start-up: the city and the status bar with full meters under the hero at (400, 400), nothing of
-# the blue fill; music audible by the first frames (it starts before the pictures load), give or
-# take its fade-in's first steps and the device's buffers, then rising for two seconds. Closing the
-# window ends the run on the frame that takes it (never the p behind it) with status 0 and the
-# report, survival in whole seconds of the game's own time, no pause.
+# Start-up: the city, the bar and full meters under the hero at (400, 400), no blue fill; the music
+# audible by the first frames, rising for two seconds. Closing the window ends the run on the frame
+# that takes it (never the p behind it) with status 0 and the report, in whole seconds of game time.
 startup() {
     local onset playing q1 q2 q3 q4 lived
     start_game
@@ -43,10 +41,9 @@ startup() {
     [ "$SURVIVED" -le "$lived" ] && [ "$SURVIVED" -ge $((lived - 3)) ] || fail "the report says $SURVIVED s, the run lasted about $lived"
 }
 
-# The hero's controls. Space draws the swing frame after frame, and the slash is heard within
-# 200 ms of sound from the key, louder than the music. Then Left turns the hero round (drawn
-# mirrored); Right runs it to its band's edge, where the city scrolls under it until the city's
-# right end meets the window's; 2 shows the underground and 1 the city, each clamped to its width.
+# The hero's controls: Space draws the swing and the slash is heard within 200 ms, over the music;
+# Left turns the hero round; Right runs it to its band's edge, then the city scrolls to its right
+# end; 2 shows the underground and 1 the city, each clamped to its width.
 controls() {
     local key_offset seen=-1 swings=0 first="" frame off edge rms onset loudest
     start_game
@@ -90,10 +87,9 @@ controls() {
 # Where background NAME's left edge stands at its right end: it still covers the 803 px on show.
 right_end() { echo $((803 - $(picture_size "$1" | cut -d' ' -f1))); }
 
-# Standing still: enemies close in, the health meter shrinks, and once it is empty the music fades
-# out (a fade, not a cut), the jingle starts and the process ends 5.7 s after the death, the jingle
-# 3.7 s before the end. Looked at every 0.5 s of play, which places the death in the sound: after
-# the last look with health left, by the first without. E2E_SCREENSHOT: `make screenshot`'s crowd.
+# Standing still: enemies close in and the health meter shrinks; once it is empty the music fades
+# out, the jingle starts 3.7 s before the end and the process ends 5.7 s after the death, which the
+# looks every 0.5 s place in the sound. E2E_SCREENSHOT: `make screenshot`'s crowd.
 enemies() {
     local health hero lost crowd=0 alive="" dead="" hurt="" from soonest latest music quiet at jingle a m b
     start_game
@@ -153,11 +149,9 @@ expect_card() { # SHOT PLACE (this run's line among the best runs, from 1)
     expect_text "$1" "<" "$(card_x 210)" "$(card_line_y $((4 + $2)))"
 }
 
-# The run you can see: the clock in the bar runs with the game and stands still while it is paused;
-# the hero's death is kept among the best runs and the card shows it; Space on the card starts a
-# new run in the same window, which plays, and whose card has the first run among the best runs.
-# With nothing pressed after the second death the process ends as it always does.
-# E2E_CARD_SCREENSHOT: `make screenshot`'s card.
+# The run you can see: the bar's clock runs, and stands still while paused; the death is kept and
+# the card shows it; Space on it starts a new run in the same window, whose card has both runs,
+# and the process ends as always after that. E2E_CARD_SCREENSHOT: `make screenshot`'s card.
 results() {
     local before first_run place
     start_game
@@ -197,9 +191,8 @@ results() {
     wait_exit 8700 && expect_status 0 || fail "the game did not end within 8.7 s of play after the second death"
 }
 
-# Settings that stick. --scale 2 opens a 1600 x 1200 window with the picture doubled, pixel for
-# pixel. m silences the sound from the next frames. F11, then the end of the run, then a new start
-# comes back on the whole screen: the settings file kept it.
+# Settings that stick: --scale 2 doubles the picture, pixel for pixel; m silences the sound; F11,
+# then a new start, comes back on the whole screen: the settings file kept it.
 settings() {
     local key_offset before after rate
     WINDOW_SIZE=1600x1200 GAME_ARGS="--scale 2" start_game 2048x1536x24
@@ -241,9 +234,8 @@ start_openbox() {
     wait_for 10000 "openbox did not start" eval "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"
 }
 
-# The window, with a window manager: F11 fills a wide screen with the picture whole and 4:3
-# between black bars, Alt+Enter brings back 800 x 600; losing the focus pauses the game under
-# the PAUSED banner, where keys do nothing, until Esc back in the game resumes it.
+# With a window manager: F11 fills a wide screen, 4:3 between black bars, Alt+Enter brings back
+# 800 x 600; losing the focus pauses under the banner, keys doing nothing, until Esc resumes.
 window() {
     local other banner reports
     start_game 1280x720x24 start_openbox

@@ -6,8 +6,7 @@ option(GHOULRUN_FUZZ "Build the libFuzzer targets (clang only; scripts/fuzz.sh s
 file(GLOB GHOULRUN_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_fuzz.cpp)
 
 if(GHOULRUN_FUZZ)
-    # Only the readers and what they call, not the whole game: the build stays short, and clang 14
-    # fails on the crowding pass under these flags (a crash in its code generator).
+    # Only the readers and what they call: a short build; clang 14 crashes on the crowding pass.
     set(readers replay/recording platform/block_file records/run_table sprites/sprite_catalogue
         shell/command_line shell/data_folder platform/folders settings/settings)
     list(TRANSFORM readers REPLACE "(.+)" "${CMAKE_SOURCE_DIR}/src/\\1.cpp")
