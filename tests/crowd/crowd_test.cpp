@@ -34,8 +34,8 @@ constexpr int largestCrowd = pieceCount;
 
 class Dot : public GamePiece {}; // a position and the dead flag, nothing more
 
-// The helper thread, steered through its side work: held back all frame, free to race the frame
-// loop, or done with every head before the frame loop starts (which then uses only its results).
+// The helper, steered through its side work: held back all frame, free to race the frame loop,
+// or done with every head before the frame loop starts (which then uses only its results).
 enum class Share { heldBack, free, first };
 constexpr Share everyShare[] = {Share::heldBack, Share::free, Share::first};
 std::atomic<Share> share{Share::free};
@@ -79,8 +79,7 @@ std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int
     return places;
 }
 
-// Piles side by side on both axes, more of them within one enemy's reach than a pass judges whole
-// at once, with one enemy in five standing loose among them.
+// Piles side by side on both axes, more within one reach than a pass judges whole; a fifth loose.
 std::vector<Vec2> piledCrowd(std::mt19937_64& random, int count) {
     constexpr int pilesPerAxis = 13;
     constexpr double pileGap = 3.0;
@@ -296,8 +295,7 @@ constexpr int memberCount = groupCount * Piles::largePile - 1;
 constexpr int movesPerClearing = 85; // most of the way to where the table takes no new places
 constexpr double outOfPlay = 12.5;
 
-// Members spread over the whole slot range, its first and last slot too; member m is in group
-// m % groupCount, so every group has members in several words.
+// Members over the whole slot range, both ends too; member m is in group m % groupCount.
 int memberSlot(int member) {
     return firstEnemySlot + member * (pieceCount - firstEnemySlot) / (memberCount - 1);
 }

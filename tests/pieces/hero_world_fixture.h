@@ -49,8 +49,7 @@ class HeroWorldFixture : public PieceTableFixture {
   protected:
     void SetUp() override;
 
-    // Releases one more enemy slot holding a stand-in at `worldPosition`.
-    StrikeTarget* addEnemy(Vec2 worldPosition) {
+    StrikeTarget* addEnemy(Vec2 worldPosition) { // releases one more enemy slot
         auto* enemy = new StrikeTarget(worldPosition);
         --spawnCounter;
         pieces[newestReleasedSlot()] = enemy;
@@ -83,8 +82,7 @@ struct FakeWorld : GamePiece {
     void update() override {}
 };
 
-// The hero as the enemies see it: a position (screen coordinates) and a lift.
-struct FakeHero : GamePiece {
+struct FakeHero : GamePiece { // the hero as the enemies see it: a screen position, a lift
     void update() override {}
 };
 
@@ -95,8 +93,7 @@ inline int pictureHeight(int index) {
     return index - 32;
 }
 
-// The stand-ins in slots 0 and 1, and the enemy pictures loaded.
-class EnemyFixture : public hero_world::PieceTableFixture {
+class EnemyFixture : public hero_world::PieceTableFixture { // stand-ins in slots 0 and 1
   protected:
     void SetUp() override;
 

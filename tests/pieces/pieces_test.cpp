@@ -22,8 +22,7 @@ constexpr double step = 16.0;
 
 constexpr double coveredWidth = 803.0; // the background must cover what the window can show
 
-// A piece with one animation of `frames` frames, each showing `picture`.
-class TestPiece : public GamePiece {
+class TestPiece : public GamePiece { // one animation of `frames` frames, each showing `picture`
   public:
     explicit TestPiece(int frames = 3, SDL_Surface* picture = nullptr) {
         buildAnimationTable({frames});
@@ -282,8 +281,7 @@ using enemy_testing::pictureHeight;
 
 class EnemyTest : public EnemyFixture {
   protected:
-    // An attacker walking at 300 px/s, released in slot 2 at `at` (world coordinates).
-    attacker* release(Vec2 at) {
+    attacker* release(Vec2 at) { // walking at 300 px/s, in slot 2 at `at` (world coordinates)
         auto* enemy = new attacker(at);
         pieces[firstEnemySlot] = enemy;
         enemy->setSpeed(300);

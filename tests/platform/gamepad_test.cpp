@@ -47,8 +47,7 @@ const PadKind padKinds[] = {
     {"KnownPadInTheRawLayoutThePlayerChose", knownPadMapping, "0", 0, 1, 7},
 };
 
-// Names the case wherever GoogleTest prints the parameter.
-void PrintTo(const PadKind& kind, std::ostream* out) {
+void PrintTo(const PadKind& kind, std::ostream* out) { // names the case in GoogleTest's output
     *out << kind.name;
 }
 

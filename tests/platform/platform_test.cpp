@@ -1,5 +1,4 @@
-// The platform layer: the end-of-run pause, a block file on descriptor 0, the test clock, the
-// process guard, the player's folders and what replacing a kept file keeps.
+// The platform layer: console pause, block file, test clock, process guard, folders, kept files.
 #include "platform/block_file.h"
 #include "platform/clock.h"
 #include "platform/console.h"

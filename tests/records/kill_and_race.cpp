@@ -29,8 +29,7 @@ constexpr int races = 100;
 // window in and each too early lets it out, so that more land while the new table is written.
 constexpr double firstWindowPerSave = 1.25;
 constexpr double windowStep = 0.05;
-// What the folder holds besides killed saves' temporary files: the table and its lock.
-constexpr long keptFiles = 2;
+constexpr long keptFiles = 2; // besides killed saves' temporary files: the table and its lock
 
 records::Run run(Uint32 gameMs, int defeated) {
     return {gameMs, defeated, "2026-12-08T16:21:33", "underground"};

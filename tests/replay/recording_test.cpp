@@ -18,8 +18,7 @@ namespace {
 
 constexpr int sessionFrames = 150;
 constexpr Uint32 firstFrame = 20000;
-// The machine's clock runs this far off while replaying: the replay must not read it.
-constexpr Uint32 replayClockOffsetMs = 777;
+constexpr Uint32 replayClockOffsetMs = 777; // the replay must never read the machine's clock
 constexpr Uint32 reportAfterMs = 250; // the end-of-run report comes this long after the last frame
 
 // At frame, key event: runs right, swings, jumps, runs up, goes underground.

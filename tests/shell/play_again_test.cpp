@@ -114,7 +114,6 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
         killHero(restartAt + framesCompared * frameMs);
         restartAt += 100000;
     }
-    // Every death was kept; the table holds the best ten.
     EXPECT_EQ(records::readRuns(records::bestRunsFile()).size(),
               static_cast<std::size_t>(records::keptRuns));
 }

@@ -115,8 +115,7 @@ TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesThatPlayAndPa
     for (const auto& [category, name, loaded] : found) {
         EXPECT_EQ(engine.sample(category, name) != nullptr, loaded) << category << "/" << name;
     }
-    // Of two files with one stem the later in the folder's own order wins. Stereo 16-bit at the
-    // file's own rate: four bytes a frame.
+    // Of two files with one stem the folder's later one wins; 16-bit stereo: 4 bytes a frame.
     std::string later;
     for (const auto& entry : fs::directory_iterator("sfx/cat")) {
         const std::string name = entry.path().filename().string();
@@ -196,8 +195,7 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     };
     std::thread second(requester, 3);
     std::thread third(requester, 1);
-    // Under the audio lock (the mixer's too; it nests) each mark is free or names a playing
-    // channel of its own.
+    // Under the audio lock (the mixer's, which nests) each mark is free or its own playing channel.
     auto marksHold = [&](bool mayPlay) {
         SDL_LockAudio();
         std::set<int> taken;

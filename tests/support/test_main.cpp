@@ -53,8 +53,7 @@ bool isDeathTestProcess(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // No test ever writes the player's own best runs or settings.
-    const testing_support::TemporaryFolder home;
+    const testing_support::TemporaryFolder home; // never the player's own best runs or settings
     setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
     if (!isDeathTestProcess(argc, argv)) {
