@@ -23,9 +23,8 @@ namespace {
 constexpr double pushDistance = 30.0;
 constexpr double streetTop = 150.0;
 constexpr double streetBottom = 485.0;
-constexpr int deadEvery = 15; // one enemy in so many is out of play
-// Crowds this small are worked out by the frame loop alone: handing them over costs more.
-constexpr size_t smallCrowd = 100;
+constexpr int deadEvery = 15;      // one enemy in so many is out of play
+constexpr size_t smallCrowd = 100; // worked out by the frame loop alone: handing over costs more
 #ifdef __SANITIZE_THREAD__
 constexpr int largestCrowd = 400; // every access checked: larger crowds would take minutes
 #else

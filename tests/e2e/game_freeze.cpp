@@ -20,8 +20,7 @@
 
 namespace {
 
-// The longest real wait SDL_Delay makes before it looks at the game's clock again.
-constexpr Uint32 delayStepMs = 5;
+constexpr Uint32 delayStepMs = 5; // the longest real wait of SDL_Delay between looks at the clock
 
 template <typename Function> Function sdl(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));

@@ -98,8 +98,7 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
         const std::string line = std::string(text) + "," + mapping;
         ASSERT_GE(sdl2<int (*)(const char*)>("SDL_GameControllerAddMapping")(line.c_str()), 0);
     }
-    // The key the frame's event poll hands the game, signed: + pressed, - let go, 0 nothing.
-    static int keyOfFrame() {
+    static int keyOfFrame() { // the key the poll hands the game: + pressed, - let go, 0 none
         SDL_Event event{};
         replay::pollFrameEvent(event, takeShellControl);
         return event.type == SDL_KEYDOWN ? event.key.keysym.sym : -event.key.keysym.sym;

@@ -88,8 +88,7 @@ class PlayAgainTest : public ::testing::Test {
 };
 
 TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
-    // A fresh process: the globals as at load, the clock at 0 before anything is built.
-    resetShellGlobals(0);
+    resetShellGlobals(0); // a fresh process: the globals as at load, the clock at 0
     buildRoster();
     gameState = statePlaying;
     const std::vector<std::uint64_t> fresh = playFrames(0);

@@ -139,9 +139,8 @@ cp -R "$GHOULRUN_GAME_DIR" "$GAME_FOLDER"
 play plain & players=$!
 if [ -n "$SANITIZED_GAME" ]; then
     (
-        # Full stacks at every allocation, so that the leak suppressions can name our own call
-        # sites. Mesa's default rasteriser registers its unwind tables while holding the unwinder's
-        # lock, which those stacks then wait for for ever: the plain software one compiles nothing.
+        # Full stacks at every allocation, so leak suppressions can name our call sites; Mesa's
+        # default rasteriser then waits on the unwinder's lock for ever; swrast compiles nothing.
         # Preloaded, it is not unloaded with SDL's video before LeakSanitizer looks.
         BASE_ENV[1]+=":$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
         cat "$(dirname "$0")/../sanitize/lsan.supp" "$(dirname "$0")/lsan_display.supp" >"$WORK/lsan.supp"

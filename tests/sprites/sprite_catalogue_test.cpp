@@ -34,8 +34,7 @@ Uint32 place(int x, int y) { // a value naming its place
 }
 
 TEST(MirrorSurfaceTest, EachFlagValueMovesEveryPixelWhereItSays) {
-    // A 3 x 2 view into a buffer 4 pixels wide: rows are 16 bytes apart, not 12.
-    Uint32 buffer[8] = {};
+    Uint32 buffer[8] = {}; // the view below: 3 x 2 pixels in rows 16 bytes apart, not 12
     SDL_Surface* source = SDL_CreateRGBSurfaceFrom(buffer, 3, 2, 32, 16, 0x00FF0000, 0x0000FF00,
                                                    0x000000FF, 0xFF000000);
     for (int i = 0; i < 6; ++i) {

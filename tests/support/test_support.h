@@ -33,8 +33,7 @@ struct Scoped {
     Scoped& operator=(const Scoped&) = delete;
 };
 
-// A fresh empty folder under the system temporary folder, removed by the destructor.
-class TemporaryFolder : Scoped {
+class TemporaryFolder : Scoped { // a fresh empty folder under the system's, removed after
   public:
     TemporaryFolder();
     ~TemporaryFolder();
@@ -44,8 +43,7 @@ class TemporaryFolder : Scoped {
     std::filesystem::path path_;
 };
 
-// Runs the test inside `folder` and returns to the previous working folder afterwards.
-struct WorkingFolder : Scoped {
+struct WorkingFolder : Scoped { // inside `folder` while it lives
     explicit WorkingFolder(const std::filesystem::path& folder) {
         std::filesystem::current_path(folder);
     }
@@ -53,8 +51,7 @@ struct WorkingFolder : Scoped {
     const std::filesystem::path previous = std::filesystem::current_path();
 };
 
-// Sets (or, given nullptr, unsets) one environment variable while it lives.
-struct EnvironmentVariable : Scoped {
+struct EnvironmentVariable : Scoped { // one variable set (nullptr: unset) while it lives
     EnvironmentVariable(const char* variable, const char* value);
     ~EnvironmentVariable();
     const char* name;
@@ -67,8 +64,7 @@ struct CoutCapture : Scoped { // collects what is written to std::cout while it 
     ~CoutCapture() { std::cout.rdbuf(previous); }
 };
 
-// While it lives, files may grow to `bytes` and no further, as on a disk that fills up; the
-// signal a write past it raises is ignored from then on, as the game ignores it.
+// Files may grow to `bytes` while it lives, as on a full disk; SIGXFSZ is ignored, as by the game.
 struct FileSizeLimit : Scoped {
     explicit FileSizeLimit(rlim_t bytes);
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
