@@ -3,7 +3,7 @@
 # the run folder (or given a damaged recording), and the answer a player gets.
 set -eu
 
-# A damaged folder or recording is answered within this time; a good recording replays flat out.
+# Damage is answered within this time; a good recording replays flat out, slowly when sanitized.
 FAILURE_DEADLINE_S=5 REPLAY_DEADLINE_S=60
 # Address space a plain game that is to fail may use: under 100 MiB, where a loader believing a
 # header of 100000 x 100000 pixels needs far more. Sanitized builds (terabytes of shadow) run free.

@@ -32,9 +32,8 @@ class SdlEnvironment : public ::testing::Environment {
     void TearDown() override { SDL_Quit(); }
 };
 
-// The game ends its process from deep inside (a finished game over, a replay's end); code under
-// test doing so by mistake would pass with status 0 halfway through a test: that fails the run. A
-// death test's own process (forked, or started with deathTestOption) exits on purpose.
+// The game ends its process from deep inside (a game over, a replay's end): by mistake, halfway
+// through a test, that would pass with status 0, so it fails the run (death tests' exits aside).
 pid_t runnerProcess = 0;
 bool testsFinished = false;
 
