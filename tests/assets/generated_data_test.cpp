@@ -1,5 +1,4 @@
-// The generated data in the run folder: made the same every time, and loaded the way the game
-// loads it, pictures and sounds fit where and how the game uses them.
+// The generated data in the run folder: made the same every time, and fit for how the game uses it.
 #include "pieces/enemy_kinds.h"
 #include "sprites/mirror_surface.h" // getPixel
 #include "sprites/sprite_catalogue.h"
@@ -24,8 +23,7 @@ const std::filesystem::path runFolder = GHOULRUN_RUN_FOLDER;
 constexpr int outputRate = 22050;     // the mixer's rate in the game, 16-bit stereo
 constexpr double gameOverPause = 3.7; // seconds between the jingle's start and the exit
 
-// What the generator writes beside the listed pictures: the pause banner, the music, the effects
-// with the shortest and longest they may last, in seconds.
+// Beside the listed pictures: the pause banner, the music, the effects and their bounds in seconds.
 constexpr const char* pauseBanner = "images/paused.bmp";
 constexpr const char* music = "pompeii.ogg";
 const struct {
@@ -35,14 +33,10 @@ const struct {
                {"sfx/death/wilhelm.wav", 0.8, 1.3},
                {"sfx/death/gameover.wav", 1.0, gameOverPause - 0.5}};
 
-// Catalogue entries first to last, both included.
-struct Group {
+struct Group { // catalogue entries first to last, both included
     int first, last;
     bool holds(int index) const { return index >= first && index <= last; }
 };
-bool anyHolds(const std::vector<Group>& groups, int index) {
-    return std::any_of(groups.begin(), groups.end(), [index](Group g) { return g.holds(index); });
-}
 constexpr Group scenery{sprite::city, sprite::statusBar};           // no figure: nothing to key out
 constexpr Group lettering{sprite::glyphStrip, sprite::resultsCard}; // the glyphs and the card
 constexpr Group hero{sprite::heroRunStart, sprite::heroJumpShot3Again};
@@ -74,9 +68,8 @@ TEST(GeneratedData, ASecondRunWritesIdenticalFiles) {
     EXPECT_EQ(written, expected);
 }
 
-// Figures are keyed out with hard edges, with no rim of the key colour left around them; those
-// drawn standing rest their feet on the bottom edge near the centre, so that switching frames
-// or mirroring never shifts them.
+// Figures are keyed out with hard edges and no rim of the key colour; standing ones rest their feet
+// on the bottom edge near the centre, so that switching frames or mirroring never shifts them.
 TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre) {
     testing_support::WorkingFolder inRunFolder(runFolder);
     loadSprites();
@@ -119,13 +112,13 @@ TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre)
             }
         }
         EXPECT_TRUE(clear > 0 && partial == 0 && rim == 0) << spritePath(i);
-        if (!anyHolds(offTheGround, i)) {
+        if (std::none_of(offTheGround.begin(), offTheGround.end(),
+                         [i](Group g) { return g.holds(i); })) {
             ASSERT_GT(feet, 0) << spritePath(i) << " floats above the bottom edge";
             EXPECT_NEAR(feetX / feet, sprite->w / 2.0, sprite->w * 0.3) << spritePath(i);
         }
     }
-    // The hero and the fireballs keep one frame size each, and each enemy kind the one its line on
-    // the kinds list gives; every figure is in one of these groups.
+    // One frame size each for the hero, fireballs and enemy kinds (as listed); every figure in one.
     std::vector<Group> oneSize = {hero, fireballs};
     for (const EnemyKind& kind : enemy_kind::all) {
         oneSize.push_back({kind.firstPicture, kind.lastPicture});
@@ -152,8 +145,7 @@ TEST(GeneratedData, SpritesHaveHardEdgesAndTheStandingOnesRestOnTheBottomCentre)
     releaseSprites();
 }
 
-// The effects play at the mixer's rate, and stand well above the music, which runs over a minute;
-// the jingle ends before the process does.
+// The effects at the mixer's rate, well above the music (over a minute); the jingle ends in time.
 TEST(GeneratedData, SoundsLastAsLongAsTheGameNeedsAndStandAboveTheMusic) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
     ASSERT_EQ(Mix_OpenAudio(outputRate, AUDIO_S16LSB, 2, 1024), 0) << Mix_GetError();

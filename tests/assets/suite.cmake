@@ -1,5 +1,4 @@
-# The data set: the generated pictures, sounds and music in the run folder, loaded the way the
-# game loads them. A program of its own, so the unit tests never wait for or depend on the data.
+# The data set, loaded as the game loads it: a program of its own, so unit tests never wait for it.
 if(TARGET ghoulrun_assets)
     add_executable(ghoulrun_asset_tests ${CMAKE_CURRENT_LIST_DIR}/generated_data_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/../support/test_main.cpp

@@ -1,8 +1,6 @@
 #!/bin/bash
-# bench.smoke: runs the frame benchmark on 1 000 enemies for two repetitions of eight frames and
-# checks what it reports (both scenarios, helped by the second thread where there is one, the
-# crowding passes equal to the plain pass bit for bit, every floor measured), the figures it writes
-# for the plot, and the plot gnuplot draws from them.
+# bench.smoke: the frame benchmark on 1 000 enemies, two repetitions of eight frames, checked for
+# its report, the figures it writes for the plot, and the plot gnuplot draws from them.
 # Usage: bench_smoke.sh <frame_bench> <game folder> <plot script>
 set -euo pipefail
 bench=$1 game=$2 plot=$3 work=$(mktemp -d)

@@ -1,5 +1,4 @@
-// The crowding machinery against the plain way: the Crowd's pass bit for bit however the helper
-// thread shares the frame, and whole frames of real enemies, moved and drawn; the Piles' records.
+// The crowding machinery against the plain pass, bit for bit and pixel for pixel; the Piles.
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
 #include "pieces/hero_world_fixture.h"
@@ -7,8 +6,6 @@
 #include "render/blit_queue.h"
 #include "shell/game.h"
 #include "sprites/sprite_catalogue.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
@@ -26,9 +23,8 @@ namespace {
 constexpr double pushDistance = 30.0;
 constexpr double streetTop = 150.0;
 constexpr double streetBottom = 485.0;
-constexpr int deadEvery = 15; // one enemy in so many is out of play
-// Crowds this small are worked out by the frame loop alone: handing them over costs more.
-constexpr size_t smallCrowd = 100;
+constexpr int deadEvery = 15;      // one enemy in so many is out of play
+constexpr size_t smallCrowd = 100; // worked out by the frame loop alone: handing over costs more
 #ifdef __SANITIZE_THREAD__
 constexpr int largestCrowd = 400; // every access checked: larger crowds would take minutes
 #else
@@ -37,8 +33,8 @@ constexpr int largestCrowd = pieceCount;
 
 class Dot : public GamePiece {}; // a position and the dead flag, nothing more
 
-// The helper thread, steered through its side work: held back all frame, free to race the frame
-// loop, or done with every head before the frame loop starts (which then uses only its results).
+// The helper, steered through its side work: held back all frame, free to race the frame loop,
+// or done with every head before the frame loop starts (which then uses only its results).
 enum class Share { heldBack, free, first };
 constexpr Share everyShare[] = {Share::heldBack, Share::free, Share::first};
 std::atomic<Share> share{Share::free};
@@ -82,8 +78,7 @@ std::vector<Vec2> crowdOf(std::mt19937_64& random, int count, double spread, int
     return places;
 }
 
-// Piles side by side on both axes, more of them within one enemy's reach than a pass judges whole
-// at once, with one enemy in five standing loose among them.
+// Piles side by side on both axes, more within one reach than a pass judges whole; a fifth loose.
 std::vector<Vec2> piledCrowd(std::mt19937_64& random, int count) {
     constexpr int pilesPerAxis = 13;
     constexpr double pileGap = 3.0;
@@ -182,8 +177,7 @@ class CrowdTest : public ::testing::Test {
         }
     }
 
-    // The large crowds above are handed to the helper under every share, on a machine where
-    // there is one: else the comparisons were of the frame loop's own pass alone.
+    // The large crowds went to the helper under every share, on a machine that has one.
     void expectHelperTookFrames() {
         if (platform::usableCores() < 2) {
             GTEST_SKIP()
@@ -204,8 +198,7 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
         double spread, distance, divisor;
         bool walking;
     };
-    // The walking crowd goes on long enough for its piles along the street to fill up without a
-    // large one, rest, and start afresh.
+    // The walking crowd runs for its street piles to fill (none large), rest, and start afresh.
     std::vector<Case> cases = {{76, 4, 2, 300.0, 30.0, 8.0, false},
                                {636, 10, 2, 40.0, 30.0, 8.0, false},
                                {1536, 2, 40, 120.0, 30.0, 8.0, true},
@@ -229,8 +222,7 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
             }
         }
     }
-    // Enemies pushed alike pile up anew during a frame, and piles judged whole all frame lose
-    // members and gain them.
+    // Enemies pushed alike pile up anew in a frame; piles judged whole all frame change members.
     fill(piledCrowd(random, std::min(2000, largestCrowd)));
     for (int frame = 0; frame < 3; ++frame) {
         expectSameFrame(pushDistance, 8.0, frame > 0);
@@ -238,9 +230,8 @@ TEST_F(CrowdTest, EveryCrowdPushesExactlyAsThePlainPassHoweverTheHelperShares) {
     expectHelperTookFrames();
 }
 
-// Real enemies through runFrame: with GHOULRUN_PLAIN_CROWD=1 the same screen as in helped frames,
-// hundreds of overlapping pictures of different sizes, where any blit out of order shows. (Their
-// places, with the helper thread at work, are in the golden crowd replay's digests.)
+// Real enemies through runFrame: GHOULRUN_PLAIN_CROWD=1 draws the screen of helped frames: hundreds
+// of overlapping pictures, where any blit out of order shows (their places: golden.crowd's).
 using CrowdFrameTest = enemy_testing::EnemyFixture;
 
 TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
@@ -274,10 +265,9 @@ TEST_F(CrowdFrameTest, ThePlainSwitchDrawsEveryEnemyExactlyAsTheHelpedFrames) {
     const long helpedBefore = frameCrowd().helpedFrames();
     const std::vector<Uint32> plain = screenAfterFrames("1", catalogueSize);
     EXPECT_EQ(frameCrowd().helpedFrames(), helpedBefore);
-    // The screen cut in two bands, the helper drawing the lower one; then with copies of only
-    // some pictures, so that the helper stops short and leaves the rest of its band to the frame
-    // loop; then not cut at all, both threads taking turns on the whole screen.
-    // The cut is held at a few places through the crowd, and let follow the threads' pace.
+    // The screen cut in two bands at a few places and at the threads' pace, the helper drawing
+    // the lower; then with copies of only some pictures, so that the helper leaves the rest of its
+    // band to the frame loop; then not cut at all, both threads taking turns on the whole screen.
     const bool twoCores = platform::usableCores() >= 2;
     for (const double share : {0.2, 0.5, 0.8}) {
         EXPECT_TRUE(plain == screenAfterFrames("0", catalogueSize, share)) << share;
@@ -304,8 +294,7 @@ constexpr int memberCount = groupCount * Piles::largePile - 1;
 constexpr int movesPerClearing = 85; // most of the way to where the table takes no new places
 constexpr double outOfPlay = 12.5;
 
-// Members spread over the whole slot range, its first and last slot too; member m is in group
-// m % groupCount, so every group has members in several words.
+// Members over the whole slot range, both ends too; member m is in group m % groupCount.
 int memberSlot(int member) {
     return firstEnemySlot + member * (pieceCount - firstEnemySlot) / (memberCount - 1);
 }

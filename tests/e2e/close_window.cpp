@@ -1,6 +1,5 @@
-// ghoulrun_close_window WINDOW: asks the window to close as a window manager's close button does,
-// with a WM_DELETE_WINDOW message; fails if the window does not list that request in its
-// WM_PROTOCOLS, since a window manager would then never send it.
+// ghoulrun_close_window WINDOW: sends WM_DELETE_WINDOW as a window manager's close button does;
+// fails if the window does not list it in WM_PROTOCOLS: a window manager would then never send it.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 

@@ -1,8 +1,6 @@
 # The real game on an X server of its own, for the end-to-end scenarios, the endings and the soak:
-# starts Xvfb and the game, sends keys, judges screenshots against the game's own pictures, measures
-# the sound SDL's disk driver writes, waits for the exit. The game stands frozen with its clock
-# (game_freeze.cpp) while a scenario types and looks, and runs only for the stretches it asks for,
-# so what it checks does not hang on the machine's speed.
+# the game stands frozen with its clock (game_freeze.cpp) while a scenario types and looks, and runs
+# only for the stretches it asks for, so what it checks does not hang on the machine's speed.
 # From ctest: GHOULRUN_GAME_DIR, E2E_TOOLS, E2E_ARTIFACTS (a failed test's files), E2E_LIMIT (s).
 set -u
 
@@ -39,8 +37,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Gives up, cleaning up, before ctest's own limit kills it uncleaned. Its sleep holds none of
-# ctest's pipes, so ctest does not wait for it once the test is over.
+# Gives up, cleaning up, before ctest's limit kills it; its sleep holds none of ctest's pipes.
 if [ -n "${E2E_LIMIT:-}" ]; then
     (sleep "$E2E_LIMIT" >/dev/null 2>&1 && echo "[$NAME] FAIL: running after $E2E_LIMIT s" >&2 && kill $$) </dev/null &
     STARTED="$STARTED $!"
@@ -65,9 +62,9 @@ start_xvfb() {
 # Stops the X server start_xvfb started, and whatever ran on it.
 stop_xvfb() { kill -TERM "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; XVFB_PID=""; }
 
-# Starts GAME_CMD (default ./ghoulrun) with the arguments given, in GAME_FOLDER (by default a
-# fresh copy of the run folder), with GAME_ENV, standard input GAME_IN or closed, the output in
-# $WORK/stdout and stderr unless GAME_OUT, GAME_ERR say ("closed" closes it), GAME_FILE_LIMIT KiB.
+# Starts GAME_CMD (default ./ghoulrun) with the arguments, GAME_ENV, GAME_FILE_LIMIT KiB, in
+# GAME_FOLDER (default: a copy of the run folder), reading GAME_IN or nothing, writing GAME_OUT and
+# GAME_ERR ("closed": closed) or $WORK's.
 launch() {
     local out=${GAME_OUT:-$WORK/stdout} err=${GAME_ERR:-$WORK/stderr}
     [ -d "$GAME_FOLDER" ] || cp -R "${GHOULRUN_GAME_DIR:?no run folder}" "$GAME_FOLDER"
@@ -88,8 +85,8 @@ count_lines() { grep -a -c -E "$1" "$WORK/stdout"; }
 # The last line of start-up: the roster is built, the first frame comes.
 wait_started() { wait_for 30000 "the game did not start" grep -q '^Loading Player' "$WORK/stdout"; }
 
-# Lets the game run and waits up to LIMIT ms for it to end; sets STATUS, ENDED_AFTER_MS,
-# GAME_END_MS (on the game's clock) and AUDIO_END. False if it is still running then.
+# Lets the game run up to LIMIT ms to end (else false); sets STATUS, ENDED_AFTER_MS, GAME_END_MS
+# (on the game's clock) and AUDIO_END.
 wait_exit() {
     local start
     thaw_game && start=$(now_ms)
@@ -173,9 +170,8 @@ find_window() {
     [ -n "$WIN" ] || { running || fail "the game ended before it opened its window"; false; }
 }
 
-# Waits for the window titled "Ghoulrun" (800 x 600, or WINDOW_SIZE), the game frozen on its first
-# frame (use_window) and on until the screen is no longer black or the blue fill; PLAYING_OFFSET is
-# the audio's size.
+# Waits for the "Ghoulrun" window (800 x 600, or WINDOW_SIZE), the game frozen on its first frame
+# and on until the screen is neither black nor the blue fill; PLAYING_OFFSET: the audio's size.
 wait_playing() {
     wait_for 15000 "no window titled Ghoulrun" find_window
     [ "$(window_size)" = "${WINDOW_SIZE:-800x600}" ] || fail "the window is $(window_size), not ${WINDOW_SIZE:-800x600}"
@@ -189,8 +185,7 @@ frame_shown() {
     [ "$(colour_share ready '#000000')" -lt 50 ] && [ "$(colour_share ready "$FILL_BLUE")" -lt 50 ] || { thaw_game && false; }
 }
 
-# Xvfb with a screen of SIZE and what COMMAND... starts on it, a fresh run folder and the game in
-# it, playing and frozen; the scene it opens on, the city without a piece, as the shot "city".
+# Xvfb of SIZE, what COMMAND... starts on it, the game playing, frozen; the shot "city": its scene.
 start_game() { # [SIZE [COMMAND...]]; GAME_ARGS: the game's own arguments
     start_xvfb "${1:-}" && "${@:2}"
     use_window && launch ${GAME_ARGS:-} && wait_playing && expected_scene city city2 0
@@ -200,16 +195,15 @@ start_game() { # [SIZE [COMMAND...]]; GAME_ARGS: the game's own arguments
 press_keys() { freeze_game && xdotool key --delay 0 --window "$WIN" "$@" || fail "xdotool could not send $*"; }
 hold_key() { freeze_game && xdotool "key$2" --window "$WIN" "$1" || fail "xdotool could not send $1 $2"; } # KEY down|up
 
-# Sends KEY... and runs the game until it has taken every key sent so far: the p sent after them
-# has printed the hero's position. (The hero takes no key while it swings or dies.)
+# Sends KEY... and p, and runs the game until the p has printed the hero's position: all taken.
 settle_keys() {
     local reports=$(count_lines '^WORLD : ')
     press_keys "$@" p
     run_until 3000 "the game did not take its keys within 3 s" eval "[ \$(count_lines '^WORLD : ') -gt $reports ]"
 }
 
-# Where the hero is once it has taken KEY...: HERO_X, HERO_Y as printed, HERO_PX, HERO_PY the
-# pixel it is drawn at and SCROLL_X the world's scroll (screen x less world x).
+# Where the hero is once it has taken KEY...: HERO_X, HERO_Y as printed, HERO_PX, HERO_PY its pixel
+# and SCROLL_X the world's scroll (screen x less world x).
 hero_report() {
     settle_keys "$@"
     read -r HERO_X HERO_Y HERO_PX HERO_PY SCROLL_X < <(awk -F '[:,] *' '/^SCREEN: / { x = $2; y = $3 }
@@ -276,8 +270,7 @@ expect_background() { # SHOT NAME X
 # The box "WxH+X+Y" that PICTURE covers standing on (X, Y).
 hero_box() { picture_size "$1" | { read -r w h; echo "${w}x${h}+$2+$(($3 - h))"; }; } # PICTURE X Y
 
-# Per mille of the opaque pixels of OVERLAY (a PNG with see-through pixels) that a screenshot does
-# not show as they are, for OVERLAY with its top-left corner at (X, Y).
+# Per mille of the opaque pixels of OVERLAY (a PNG) a shot does not show, its corner at (X, Y).
 overlay_off() { # SHOT OVERLAY X Y
     local w h opaque differ
     read -r w h opaque < <(convert "$2" -alpha extract -format '%w %h %[fx:int(mean*w*h+0.5)]' info:)
@@ -286,16 +279,14 @@ overlay_off() { # SHOT OVERLAY X Y
     echo $((1000 * differ / opaque))
 }
 
-# overlay_off for a hero picture standing on (X, Y), drawn WAY (plain or mirrored). The hero is
-# drawn over every piece.
+# overlay_off for a hero picture standing on (X, Y), drawn WAY (plain or mirrored), over all.
 hero_off() { # SHOT PICTURE X Y WAY
     local sprite="$WORK/sprite-$2-$5.png"
     [ -f "$sprite" ] || convert "$(picture "$2")" -alpha set -transparent "$HERO_KEY" $([ "$5" = mirrored ] && echo -flop) "$sprite"
     overlay_off "$1" "$sprite" "$3" $(($4 - $(identify -format %h "$sprite")))
 }
 
-# hero_off at the best of x - 1, x and x + 1: the printed position has six significant digits,
-# so 495.99996 reads as 496 while the hero is drawn at 495.
+# hero_off at the best of x - 1, x and x + 1: a printed 495.99996 reads 496, drawn at 495.
 hero_off_near() { for dx in 0 -1 1; do hero_off "$1" "$2" $(($3 + dx)) "$4" "$5"; done | sort -n | head -n 1; }
 
 # A screenshot must show the hero as PICTURE drawn WAY, and clearly unlike the other way round.
@@ -309,14 +300,12 @@ expect_hero() { # SHOT PICTURE X Y WAY
     [ "$against" -ge "$HERO_DIFFERENT" ] || fail "$1: the hero looks as much $other ($against per mille off) as $5 ($off)"
 }
 
-# Sound: the disk driver writes the mix as the game runs and stops with it, so the file's bytes
-# count the time the game ran.
+# Sound: the disk driver writes the mix as the game runs, so the file's bytes count its time.
 
 audio_size() { stat -c %s "$AUDIO_FILE" 2>/dev/null || echo 0; }
 audio_ms() { echo $(($1 * 1000 / $2)); } # BYTES RATE
 
-# Bytes of sound a second from the file's growth since the first frame, snapped to the nearest
-# common device rate (the device may run faster than the game asked).
+# Bytes of sound a second since the first frame, snapped to the nearest common device rate.
 audio_byte_rate() {
     awk -v t="$((MARK_MS - FIRST_MARK_MS))" -v s="$((MARK_SIZE - PLAYING_OFFSET))" 'BEGIN {
         for (i = split("11025 22050 44100 48000", rates, " "); t >= 500 && i > 0; i--) {
@@ -325,9 +314,8 @@ audio_byte_rate() {
         print best + 0 }'
 }
 
-# Loudness of the mono mix, window after window from byte FROM, into $WORK/levels.txt as
-# "<ms from FROM> <rms> <edge rms>". The edge rms, of the difference between neighbouring samples,
-# weighs high, noisy sounds (the slash) over low, tonal ones (the music).
+# Loudness of the mono mix, window after window from byte FROM, into $WORK/levels.txt as "<ms from
+# FROM> <rms> <edge rms>": the rms of neighbours' differences weighs the slash over the music.
 audio_levels() { # RATE WINDOW_MS FROM
     od -An -v -t d2 -w4 -j $(($3 - $3 % 4)) "$AUDIO_FILE" | awk -v n=$(($1 / 4 * $2 / 1000)) -v rate=$(($1 / 4)) '
         { m = ($1 + $2) / 2; sq += m * m; if (i % n) ed += (m - p) ^ 2; p = m; i++ }
@@ -335,8 +323,7 @@ audio_levels() { # RATE WINDOW_MS FROM
         >"$WORK/levels.txt"
 }
 
-# Lettering: text as the game writes it from its glyph strip (the strip's characters as in
-# src/sprites/glyph_strip.h).
+# Lettering: text as the game writes it from its glyph strip (src/sprites/glyph_strip.h).
 
 GLYPH_CHARACTERS=' 0123456789:.-/!+<>%ABCDEFGHIJKLMNOPQRSTUVWXYZ'
 

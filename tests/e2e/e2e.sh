@@ -1,17 +1,14 @@
 #!/bin/bash
-# The end-to-end scenarios, tests/e2e/e2e.sh SCENARIO: the real game in a real X window, steered by
-# xdotool, seen through screenshots and heard through SDL's disk audio driver. The golden replays
-# pin down the play itself, frame by frame; these, what the window and the speakers make of it.
+# The end-to-end scenarios, tests/e2e/e2e.sh SCENARIO: the real game in a real X window. The golden
+# replays pin the play itself, frame by frame; these, what the window and the speakers make of it.
 NAME=${1:?usage: e2e.sh SCENARIO}
 SCENARIOS="startup controls enemies window results settings" # the functions below; a new one is named here too
 [[ " $SCENARIOS " == *" $NAME "* ]] || { echo "e2e.sh: no scenario named $NAME (there are: $SCENARIOS)" >&2 && exit 2; }
 . "$(dirname "$0")/driver.sh"
 
-# Start-up: the city and the status bar with full meters under the hero at (400, 400), nothing of
-# the blue fill; music audible by the first frames (it starts before the pictures load), give or
-# take its fade-in's first steps and the device's buffers, then rising for two seconds. Closing the
-# window ends the run on the frame that takes it (never the p behind it) with status 0 and the
-# report, survival in whole seconds of the game's own time, no pause.
+# Start-up: the city, the bar and full meters under the hero at (400, 400), no blue fill; the music
+# audible by the first frames, rising for two seconds. Closing the window ends the run on the frame
+# that takes it (never the p behind it) with status 0 and the report, in whole seconds of game time.
 startup() {
     local onset playing q1 q2 q3 q4 lived
     start_game
@@ -44,10 +41,9 @@ startup() {
     [ "$SURVIVED" -le "$lived" ] && [ "$SURVIVED" -ge $((lived - 3)) ] || fail "the report says $SURVIVED s, the run lasted about $lived"
 }
 
-# The hero's controls. Space draws the swing frame after frame, and the slash is heard within
-# 200 ms of sound from the key, louder than the music. Then Left turns the hero round (drawn
-# mirrored); Right runs it to its band's edge, where the city scrolls under it until the city's
-# right end meets the window's; 2 shows the underground and 1 the city, each clamped to its width.
+# The hero's controls: Space draws the swing and the slash is heard within 200 ms, over the music;
+# Left turns the hero round; Right runs it to its band's edge, then the city scrolls to its right
+# end; 2 shows the underground and 1 the city, each clamped to its width.
 controls() {
     local key_offset seen=-1 swings=0 first="" frame off edge rms onset loudest
     start_game
@@ -91,10 +87,9 @@ controls() {
 # Where background NAME's left edge stands at its right end: it still covers the 803 px on show.
 right_end() { echo $((803 - $(picture_size "$1" | cut -d' ' -f1))); }
 
-# Standing still: enemies close in, the health meter shrinks, and once it is empty the music fades
-# out (a fade, not a cut), the jingle starts and the process ends 5.7 s after the death, the jingle
-# 3.7 s before the end. Looked at every 0.5 s of play, which places the death in the sound: after
-# the last look with health left, by the first without. E2E_SCREENSHOT: `make screenshot`'s crowd.
+# Standing still: enemies close in and the health meter shrinks; once it is empty the music fades
+# out, the jingle starts 3.7 s before the end and the process ends 5.7 s after the death, which the
+# looks every 0.5 s place in the sound. E2E_SCREENSHOT: `make screenshot`'s crowd.
 enemies() {
     local health hero lost crowd=0 alive="" dead="" hurt="" from soonest latest music quiet at jingle a m b
     start_game
@@ -136,8 +131,7 @@ enemies() {
     [ "$jingle" -ge 3200 ] && [ "$jingle" -le 4200 ] || fail "the jingle started $jingle ms before the end, not 3.7 s"
 }
 
-# The results card's lines: where the run's time and the best runs' times are written on it, for
-# the card centred on the screen (src/sprites/interface_layout.h).
+# The results card's lines, for the card centred on the screen (src/sprites/interface_layout.h).
 card_line_y() { echo $(((600 - $(picture_size card | cut -d' ' -f2)) / 2 + 56 + $1 * 14)); }
 card_x() { echo $(((800 - $(picture_size card | cut -d' ' -f1)) / 2 + $1)); }
 best_run() { awk -v n="$1" '!/^#/ && NR > 1 && ++row == n' "$BEST_RUNS"; }
@@ -145,8 +139,7 @@ best_run_ms() { best_run "$1" | cut -d' ' -f1; }
 card_box() { picture_size card | { read -r w h; echo "${w}x${h}+$(((800 - w) / 2))+$(((600 - h) / 2))"; }; }
 runs_kept() { awk '!/^#/ && NR > 1' "$BEST_RUNS" 2>/dev/null | wc -l; }
 
-# The card shows the time the game saved for the run that just ended, and the best runs in the
-# order of the saved table, this run marked.
+# The card shows the time saved for the run just ended and the best runs in order, this run marked.
 expect_card() { # SHOT PLACE (this run's line among the best runs, from 1)
     local saved=$(best_run_ms "$2") rows=$(runs_kept) row
     expect_text "$1" "$(clock_text "$saved")" "$(card_x 64)" "$(card_line_y 0)"
@@ -156,11 +149,9 @@ expect_card() { # SHOT PLACE (this run's line among the best runs, from 1)
     expect_text "$1" "<" "$(card_x 210)" "$(card_line_y $((4 + $2)))"
 }
 
-# The run you can see: the clock in the bar runs with the game and stands still while it is paused;
-# the hero's death is kept among the best runs and the card shows it; Space on the card starts a
-# new run in the same window, which plays, and whose card has the first run among the best runs.
-# With nothing pressed after the second death the process ends as it always does.
-# E2E_CARD_SCREENSHOT: `make screenshot`'s card.
+# The run you can see: the bar's clock runs, and stands still while paused; the death is kept and
+# the card shows it; Space on it starts a new run in the same window, whose card has both runs,
+# and the process ends as always after that. E2E_CARD_SCREENSHOT: `make screenshot`'s card.
 results() {
     local before first_run place
     start_game
@@ -200,9 +191,8 @@ results() {
     wait_exit 8700 && expect_status 0 || fail "the game did not end within 8.7 s of play after the second death"
 }
 
-# Settings that stick. --scale 2 opens a 1600 x 1200 window with the picture doubled, pixel for
-# pixel. m silences the sound from the next frames. F11, then the end of the run, then a new start
-# comes back on the whole screen: the settings file kept it.
+# Settings that stick: --scale 2 doubles the picture, pixel for pixel; m silences the sound; F11,
+# then a new start, comes back on the whole screen: the settings file kept it.
 settings() {
     local key_offset before after rate
     WINDOW_SIZE=1600x1200 GAME_ARGS="--scale 2" start_game 2048x1536x24
@@ -244,9 +234,8 @@ start_openbox() {
     wait_for 10000 "openbox did not start" eval "xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'"
 }
 
-# The window, with a window manager: F11 fills a wide screen with the picture whole and 4:3
-# between black bars, Alt+Enter brings back 800 x 600; losing the focus pauses the game under
-# the PAUSED banner, where keys do nothing, until Esc back in the game resumes it.
+# With a window manager: F11 fills a wide screen, 4:3 between black bars, Alt+Enter brings back
+# 800 x 600; losing the focus pauses under the banner, keys doing nothing, until Esc resumes.
 window() {
     local other banner reports
     start_game 1280x720x24 start_openbox

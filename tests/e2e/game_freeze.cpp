@@ -1,12 +1,9 @@
 // Preloaded into the game by the real-window tests: freezes the game and its clock, counts frames.
-// SIGUSR1 stops the whole process (SIGSTOP) and holds SDL_GetTicks at its reading; after SIGCONT
-// the ticks go on from there and SDL_Delay waits by them, so for the game the frozen time never
-// happens: no enemy walks, no wait runs down, and the disk audio file holds exactly the sound of
-// the time it ran. SIGUSR1 and SIGCONT are blocked in every thread and taken by this library's
-// own, so no thread of the game is ever interrupted. GHOULRUN_FRAME_FILE: two 8-byte counts, the
-// frames shown and the game's clock at the last freeze. GHOULRUN_RUN_FOR_FILE, read at each thaw:
-// milliseconds of play after which the game freezes itself on the next frame it shows, however slow
-// the scenario that asked; GHOULRUN_FREEZE_AT_FIRST_FRAME freezes it on its very first frame.
+// SIGUSR1 stops the process (SIGSTOP) and holds SDL_GetTicks at its reading; after SIGCONT the
+// ticks go on from there and SDL_Delay waits by them: for the game the frozen time never happens.
+// This library's own thread takes both signals, blocked in every other. GHOULRUN_FRAME_FILE: two
+// 8-byte counts, the frames shown and the clock at the last freeze. GHOULRUN_RUN_FOR_FILE, read at
+// each thaw: ms of play until it freezes on a frame; GHOULRUN_FREEZE_AT_FIRST_FRAME: on the first.
 #include <SDL/SDL.h>
 
 #include <dlfcn.h>
@@ -23,8 +20,7 @@
 
 namespace {
 
-// The longest real wait SDL_Delay makes before it looks at the game's clock again.
-constexpr Uint32 delayStepMs = 5;
+constexpr Uint32 delayStepMs = 5; // the longest real wait of SDL_Delay between looks at the clock
 
 template <typename Function> Function sdl(const char* name) {
     return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));

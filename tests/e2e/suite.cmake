@@ -1,5 +1,5 @@
 # The real game on X servers of its own (tests/e2e/driver.sh): the end-to-end scenarios and the
-# endings, one test per case. Each runs alone: its game runs flat out on both cores.
+# endings, one test per case, each alone: its game runs flat out on both cores.
 find_package(X11 REQUIRED)
 set(GHOULRUN_E2E_TOOLS ${CMAKE_BINARY_DIR}/e2e-tools)
 

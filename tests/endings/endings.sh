@@ -1,8 +1,6 @@
 #!/bin/bash
-# How the real game ends whatever happens around it: tests/endings/endings.sh CASE, one ctest test
-# each (tests/e2e/suite.cmake), on SDL's dummy video and audio drivers unless it needs an X server.
-# Promised: a signal ends the run within a second, a lost display within two; a game that is to
-# play on still runs two seconds after what could have stopped it.
+# How the real game ends whatever happens around it (endings.sh CASE): a signal ends the run within
+# a second, a lost display within two; a game that is to play on still runs two seconds after.
 NAME=${1:?usage: endings.sh CASE}
 . "$(dirname "$0")/../e2e/driver.sh"
 GAME_ENV=(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy)
@@ -38,8 +36,8 @@ playing() { launch "$@" && wait_started && sleep 0.5; }
 on_display() { start_xvfb && GAME_ENV=(SDL_AUDIODRIVER=dummy) && playing; }
 lose_display() { kill "-$1" "$XVFB_PID" && wait_exit 2000 || fail "still running 2 s after the X server went away"; }
 
-# From a terminal of its own (script(1)), where closing the window would wait for Enter. The
-# game's standard error goes to a file of its own: on the terminal it would end in the typescript.
+# From a terminal of its own (script(1)), where closing the window would wait for Enter; standard
+# error to a file of its own, not the typescript.
 on_terminal() {
     mkfifo "$WORK/keys" && exec 7<>"$WORK/keys"
     GAME_CMD=script GAME_IN="$WORK/keys" GAME_OUT=/dev/null GAME_ERR="$WORK/stderr.script" \
@@ -79,8 +77,8 @@ recording_to() {
 
 recording_past_limit() { GAME_FILE_LIMIT=1 recording_to "$WORK/run.rec"; } # 1 KiB, as on a nearly full disk
 
-# make install into a fresh prefix; the game started through its bin/ link from another folder
-# is the installed one, runs in its data and writes nothing where it was started.
+# make install into a fresh prefix: the game started through its bin/ link from elsewhere is the
+# installed one, in its data, and writes nothing where it was started.
 installed() {
     local prefix="$WORK/prefix with space"
     make -s -C "$GHOULRUN_SOURCE_DIR" -o build install PREFIX="$prefix" \
@@ -102,9 +100,8 @@ expect_status $status # split: a case may allow two
 stderr=$(sed -e 's/^ *//' -e 's/ *$//' -e "s|@WORK@|$WORK|g" <<<"$stderr")
 [ "$stderr" = - ] || expect_stderr "$stderr"
 [ ! -s "$WORK/stderr.script" ] || fail "script(1) said: $(head -n 3 "$WORK/stderr.script")"
-# A signal in the game over lands there; what reached a recording before it failed, or with
-# standard output closed, replays to its last whole frame, and one past the file-size limit kept
-# to it; the folder the installed game was started from is left empty.
+# A signal in the game over lands there; a recording that failed, or with standard output closed,
+# replays to its last whole frame, one past the file limit kept to it; installed, it writes nothing.
 [[ "$NAME" != *_in_game_over ]] || { [ "$SURVIVED" -ge 9 ] && [ "$SURVIVED" -le 15 ]; } || fail "survived $SURVIVED s: not in the game over"
 if [[ " $RECORDED " == *" $NAME "* ]]; then
     [ -f "$WORK/run.rec" ] || fail "no recording in $WORK/run.rec"

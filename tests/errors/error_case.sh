@@ -1,11 +1,9 @@
 #!/bin/bash
-# One case of the error matrix (error_case.sh CASE | --list, with GHOULRUN_GAME_DIR and
-# GOOD_RECORDING): damages a fresh copy of the run folder (or hands the game a damaged
-# recording), runs the real game there and checks the answer a player gets.
+# One case of the error matrix (error_case.sh CASE | --list): the real game in a damaged copy of
+# the run folder (or given a damaged recording), and the answer a player gets.
 set -eu
 
-# A damaged folder or recording must be answered within this time; a game that is to play
-# replays its recording as fast as it can, which a sanitized game does slowly.
+# Damage is answered within this time; a good recording replays flat out, slowly when sanitized.
 FAILURE_DEADLINE_S=5 REPLAY_DEADLINE_S=60
 # Address space a plain game that is to fail may use: under 100 MiB, where a loader believing a
 # header of 100000 x 100000 pixels needs far more. Sanitized builds (terabytes of shadow) run free.
@@ -66,8 +64,7 @@ le() {
 }
 
 # A 24-bit bitmap $2 whose info header ($1 bytes: 12, the old kind, or 40) gives $3 x $4 pixels
-# (a negative height: top row first). The other size fields are as large as they can be, which
-# no loader needs; of the pixels, no more than 8 KiB are there.
+# (negative: top row first), other sizes as large as can be; of the pixels, at most 8 KiB are there.
 bmp24() {
     local side=$(($1 == 12 ? 2 : 4)) bytes=$((($3 * 3 + 3) / 4 * 4 * ${4#-}))
     { printf BM; le 4 -1 4 0 4 $((14 + $1)) 4 "$1" $side "$3" $side "$4" 2 1 2 24

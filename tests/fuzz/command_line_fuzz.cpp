@@ -1,6 +1,6 @@
-// Fuzzes the command line and what the game does with it before its window: the arguments (the
-// fuzzer's bytes split at each NUL) read into options or refused with a status, the recording
-// paths made absolute, and the data folder located. Nothing here enters a folder or starts SDL.
+// Fuzzes the command line before the window: the arguments (the fuzzer's bytes split at each NUL)
+// read or refused with a status, the recording paths made absolute, the data folder located.
+#include "fuzz_check.h"
 #include "platform/folders.h"
 #include "settings/settings.h"
 #include "shell/command_line.h"
@@ -8,7 +8,6 @@
 #include "shell/frame_pacer.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,11 +31,8 @@ std::vector<std::string> argumentsOf(const std::uint8_t* data, std::size_t size)
     return arguments;
 }
 
-// A path made absolute stays empty only when it was.
-void checkAbsolute(const std::string& path) {
-    if (fromWorkingFolder(path).empty() != path.empty()) {
-        std::abort();
-    }
+bool madeAbsolute(const std::string& path) { // a path made absolute stays empty only if it was
+    return fromWorkingFolder(path).empty() == path.empty();
 }
 
 // An option left to the settings, or one given within its range.
@@ -54,25 +50,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const CommandLine line = readCommandLine(static_cast<int>(argv.size()), argv.data());
     if (line.endsProcess) {
-        if (line.exitStatus != 0 && line.exitStatus != usageErrorStatus) {
-            std::abort();
-        }
+        require(line.exitStatus == 0 || line.exitStatus == usageErrorStatus);
         return 0;
     }
     const RunOptions& options = line.options;
-    if (!within(options.fps, FramePacer::slowestCap, FramePacer::fastestCap) ||
-        !within(options.scale, settings::smallestScale, settings::largestScale) ||
-        (!options.replay.recordPath.empty() && !options.replay.replayPath.empty())) {
-        std::abort();
-    }
-    checkAbsolute(options.replay.recordPath);
-    checkAbsolute(options.replay.replayPath);
+    require(within(options.fps, FramePacer::slowestCap, FramePacer::fastestCap) &&
+            within(options.scale, settings::smallestScale, settings::largestScale) &&
+            (options.replay.recordPath.empty() || options.replay.replayPath.empty()) &&
+            madeAbsolute(options.replay.recordPath) && madeAbsolute(options.replay.replayPath));
     std::error_code ignored;
     const DataLocation located =
         locateData({line.dataFolder, platform::programFolder(),
                     std::filesystem::current_path(ignored), GHOULRUN_DATA_FROM_BINARY});
-    if (!line.dataFolder.empty() && located.folder != line.dataFolder) {
-        std::abort();
-    }
+    require(line.dataFolder.empty() || located.folder == line.dataFolder);
     return 0;
 }

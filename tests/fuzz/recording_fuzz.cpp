@@ -1,11 +1,10 @@
-// Fuzzes the recording reader: any bytes are read or refused, and a recording read whole is
-// written out again and reads back the same.
+// Fuzzes the recording reader: any bytes are read or refused; one read whole writes and reads back.
+#include "fuzz_check.h"
 #include "replay/recording.h"
 
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -35,9 +34,7 @@ bool sameRecord(const replay::Record& a, const replay::Record& b) {
 // Writes `recording` with the game's own writer, the way a run would have written it.
 void write(const replay::Recording& recording, const std::string& path) {
     replay::Writer writer;
-    if (!writer.open(path, recording.header)) {
-        std::abort();
-    }
+    require(writer.open(path, recording.header));
     for (const replay::Record& r : recording.records) {
         switch (r.kind) {
         case replay::Record::frame:
@@ -74,11 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::filesystem::remove(rewritten);
     const replay::Header& h = read.header;
     const replay::Header& g = again.header;
-    if (!reason.empty() || h.gameVersion != g.gameVersion || h.checkInterval != g.checkInterval ||
-        h.lastSpawnTick != g.lastSpawnTick || h.lastFrameEndTick != g.lastFrameEndTick ||
-        !std::equal(read.records.begin(), read.records.end(), again.records.begin(),
-                    again.records.end(), sameRecord)) {
-        std::abort();
-    }
+    require(reason.empty() && h.gameVersion == g.gameVersion &&
+            h.checkInterval == g.checkInterval && h.lastSpawnTick == g.lastSpawnTick &&
+            h.lastFrameEndTick == g.lastFrameEndTick &&
+            std::equal(read.records.begin(), read.records.end(), again.records.begin(),
+                       again.records.end(), sameRecord));
     return 0;
 }

@@ -1,12 +1,11 @@
-// Fuzzes the settings file's reader and writer: any text reads as settings within their ranges,
-// each problem on a line of the text; and the changes the game writes into that text, whatever
-// else it holds, are what the next start reads.
+// Fuzzes the settings file: any text reads as settings in range, each problem on one of its lines;
+// the changes the game writes into it, whatever else it holds, are what the next start reads.
+#include "fuzz_check.h"
 #include "settings/settings.h"
 #include "shell/frame_pacer.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -46,9 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool problemsOnLines =
         std::all_of(read.problems.begin(), read.problems.end(),
                     [&](const settings::Problem& p) { return p.line >= 1 && p.line <= lines; });
-    if (!inRange(read.values) || !problemsOnLines) {
-        std::abort();
-    }
+    require(inRange(read.values) && problemsOnLines);
     const Settings wanted = changedFrom(read.values);
     const std::string written =
         settings::withChanges(text, {{settings::fullscreenKey, settings::asText(wanted.fullscreen)},
@@ -56,8 +53,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      {settings::volumeKey, settings::asText(wanted.volume)},
                                      {settings::muteKey, settings::asText(wanted.mute)},
                                      {settings::frameCapKey, settings::asText(wanted.frameCap)}});
-    if (!same(settings::readSettings(written, slowestCap, fastestCap).values, wanted)) {
-        std::abort();
-    }
+    require(same(settings::readSettings(written, slowestCap, fastestCap).values, wanted));
     return 0;
 }

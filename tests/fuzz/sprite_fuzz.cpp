@@ -1,6 +1,6 @@
-// Fuzzes the pictures' way into the sprite catalogue, from bytes in memory: the header checks,
-// SDL's bitmap decoder and the conversion, on SDL's dummy video driver. A picture is refused with
-// SDL's reason or becomes a surface in the catalogue's format.
+// Fuzzes the pictures' way into the sprite catalogue from memory, on SDL's dummy video driver: a
+// picture is refused with SDL's reason or becomes a surface in the catalogue's format.
+#include "fuzz_check.h"
 #include "sprites/sprite_catalogue.h"
 
 #include <cstdint>
@@ -37,12 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (picture == nullptr) {
         return 0;
     }
-    if (picture->format->BitsPerPixel != screenDepth || picture->format->Amask == 0 ||
-        picture->pitch < picture->w * screenDepth / 8) {
-        std::abort();
-    }
-    // Every byte the surface claims is read, as a blit would: AddressSanitizer sees any that
-    // were never allocated.
+    require(picture->format->BitsPerPixel == screenDepth && picture->format->Amask != 0 &&
+            picture->pitch >= picture->w * screenDepth / 8);
+    // Every byte the surface claims is read, as a blit would: AddressSanitizer sees any missing.
     const auto* pixels = static_cast<const Uint8*>(picture->pixels);
     unsigned sum = 0;
     for (long at = 0; at < static_cast<long>(picture->h) * picture->pitch; ++at) {

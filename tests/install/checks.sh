@@ -1,6 +1,5 @@
 #!/bin/bash
-# The install checks, one per ctest test: checks.sh NAME, with the paths from suite.cmake. Exits 0
-# when the check holds, 1 with the reason otherwise.
+# The install checks, one per ctest test: checks.sh NAME; exits 1 with the reason when one fails.
 set -u -o pipefail # the game's status, too, where its output goes on down a pipe
 
 CHECK=${1:?usage: checks.sh NAME}
@@ -48,8 +47,8 @@ check_man_page() {
     [ -z "$missing" ] || fail "the manual page lacks: $missing"
 }
 
-# The package, built from the finished build by CPack as make package does, without building the
-# game again; it depends on SDL and lays the game out as a Debian game, nothing in /usr/bin.
+# The package, made by CPack from the finished build without building the game again: it depends on
+# SDL and lays the game out as a Debian game, nothing in /usr/bin.
 check_package() {
     local built deb version listing
     rm -rf "$PACKAGE_DIR" && mkdir -p "$PACKAGE_DIR"
@@ -69,8 +68,7 @@ check_package() {
     ! grep '^\./usr/bin/' <<<"$listing" || fail "the package puts the above in /usr/bin"
 }
 
-# The package unpacked anywhere (dpkg-deb -x): its game, started from another folder, finds its
-# data by the path from the binary and replays a recording named from where it was started.
+# The package unpacked anywhere: its game, started elsewhere, finds its data and replays a run.
 check_unpacked() {
     root=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-unpacked.XXXXXX")
     trap 'rm -rf "$root"' EXIT
@@ -81,8 +79,8 @@ check_unpacked() {
         fail "the unpacked game's replay of sword.rec failed or differs from the golden output"
 }
 
-# make install into a staging DESTDIR, under a prefix with a space, then make uninstall: every
-# file it put there goes, the game's own folders too, and other programs' files stay.
+# make install into a staging DESTDIR under a prefix with a space, then make uninstall, which takes
+# back all it put there, the game's folders too, and leaves other programs' files.
 check_make_install() {
     local stage prefix root others drawn left
     stage=$(mktemp -d "${TMPDIR:-/tmp}/ghoulrun-make-install.XXXXXX")

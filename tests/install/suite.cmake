@@ -1,7 +1,4 @@
-# The install as a player's desktop and Debian see it: the menu entry, the AppStream metadata and
-# the manual page pass their validators; the Debian package passes lintian and replays a run
-# when unpacked anywhere; make uninstall takes back make install.
-# The sanitizer trees run the unit tests of the data folder; these need the plain game.
+# The install as a player's desktop and Debian see it (checks.sh); these need the plain game.
 if(CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     return()
 endif()
@@ -20,9 +17,7 @@ foreach(check desktop_entry:30 metainfo:30 man_page:30 package:180 lintian:180 u
 endforeach()
 set_tests_properties(install.package PROPERTIES FIXTURES_SETUP ghoulrun_package)
 set_tests_properties(install.lintian install.unpacked PROPERTIES FIXTURES_REQUIRED ghoulrun_package)
-# The unpacked game's replay is held to a golden output: a change meant to alter the game, left
-# out of the golden replays (-LE golden) until refreshed, leaves this one out too.
+# The unpacked game's replay is held to a golden output: -LE golden leaves it out with the others.
 set_tests_properties(install.unpacked PROPERTIES LABELS "install;golden")
-# The build's install records are shared with the package build and the end-to-end install
-# scenario: one at a time.
+# The build's install records are shared with the package build and the end-to-end install.
 set_tests_properties(install.package install.make_install PROPERTIES RESOURCE_LOCK ghoulrun_install)

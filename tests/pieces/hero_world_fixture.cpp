@@ -68,13 +68,6 @@ void HeroWorldFixture::SetUp() {
     pieces[worldSlot] = world = new World(Vec2(0.0, 0.0));
 }
 
-void HeroWorldFixture::setEvent(Uint8 type, SDLKey key) {
-    frameEvent = SDL_Event{};
-    frameEvent.type = type;
-    frameEvent.key.type = type;
-    frameEvent.key.keysym.sym = key;
-}
-
 } // namespace hero_world
 
 namespace enemy_testing {

@@ -1,5 +1,4 @@
-// The pieces' fixtures: small generated pictures in the catalogue, and the real World and hero in
-// slots 0 and 1 (the hero's sounds recorded, not played) or stand-ins that watch the enemies.
+// The pieces' fixtures: the real World and hero over small pictures, or stand-ins for the enemies.
 #pragma once
 
 #include "pieces/game_piece.h"
@@ -33,9 +32,8 @@ struct StrikeTarget : GamePiece {
     int kills = 0;
 };
 
-// The clock at startTick with the last frame ending then, a clean shell, a black screen and no
-// event waiting; the piece table (every piece in it deleted), the catalogue and the hero's sounds
-// are reset after.
+// The clock at startTick, the last frame ending then, a clean shell, a black screen, no event
+// waiting; after, the piece table's pieces deleted and the catalogue and the hero's sounds reset.
 class PieceTableFixture : public ::testing::Test {
   protected:
     void SetUp() override;
@@ -51,19 +49,15 @@ class HeroWorldFixture : public PieceTableFixture {
   protected:
     void SetUp() override;
 
-    // Releases one more enemy slot holding a stand-in at `worldPosition`.
-    StrikeTarget* addEnemy(Vec2 worldPosition) {
+    StrikeTarget* addEnemy(Vec2 worldPosition) { // releases one more enemy slot
         auto* enemy = new StrikeTarget(worldPosition);
         --spawnCounter;
         pieces[newestReleasedSlot()] = enemy;
         return enemy;
     }
-    // Makes `type` with `key` the frame's event.
-    static void setEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN);
-    // The hero's input step on that event, in a frame that took `frameMs`; the first one sets the
-    // run speed.
+    // The hero's input step on that event in a frame of `frameMs`; the first sets the run speed.
     void press(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint32 frameMs = 20) {
-        setEvent(type, key);
+        frameEvent = testing_support::keyEvent(type, key);
         lastFrameEndTick = platform::ticks() - frameMs;
         hero->handleInput();
     }
@@ -88,25 +82,21 @@ struct FakeWorld : GamePiece {
     void update() override {}
 };
 
-// The hero as the enemies see it: a position (screen coordinates) and a lift.
-struct FakeHero : GamePiece {
+struct FakeHero : GamePiece { // the hero as the enemies see it: a screen position, a lift
     void update() override {}
 };
 
-// Catalogue entry `index` of the enemies' is a picture 8 px wide and (index - 32) px high whose
-// red channel is the index, with a marker (blue 255) down its left column, so a test can tell
-// which picture was drawn, where, and that it was not mirrored.
+// Enemy catalogue entry `index`: 8 px wide, (index - 32) px high, red the index, blue 255 down its
+// left column, so that a test tells which picture was drawn, where, and that it was not mirrored.
 constexpr int pictureWidth = 8;
 inline int pictureHeight(int index) {
     return index - 32;
 }
 
-// The stand-ins in slots 0 and 1, and the enemy pictures loaded.
-class EnemyFixture : public hero_world::PieceTableFixture {
+class EnemyFixture : public hero_world::PieceTableFixture { // stand-ins in slots 0 and 1
   protected:
     void SetUp() override;
 
-    // Moves the clock on by `ms`.
     static void wait(Uint32 ms) { testing_support::advanceFrameClock(ms); }
 
     FakeWorld* world = nullptr;

@@ -1,6 +1,5 @@
-// The pieces: the base piece's setFrame refusals, animation loop and draw; the hero's keys let go,
-// swing and its sound, q key, jump and sword's reach; the World's camera clamp, background keys,
-// spent health with the dying hero, and meters; the enemies' steering, strikes and draw.
+// The pieces: the base piece's frames and draw; the hero's keys, swing, q, jump and sword; the
+// World's camera, scenes, health and meters; the enemies' steering, strikes, draw and deaths.
 #include "pieces/attacker.h"
 #include "pieces/enemy_kinds.h"
 #include "pieces/hero_world_fixture.h"
@@ -21,11 +20,9 @@ constexpr Uint32 red = 0xFFFF0000;
 // A settled hero runs at 800 px/s: a press's 20 ms frame moves it 16 px.
 constexpr double step = 16.0;
 
-// The background must cover the 803 px the window can show.
-constexpr double coveredWidth = 803.0;
+constexpr double coveredWidth = 803.0; // the background must cover what the window can show
 
-// A piece with one animation of `frames` frames, each showing `picture`.
-class TestPiece : public GamePiece {
+class TestPiece : public GamePiece { // one animation of `frames` frames, each showing `picture`
   public:
     explicit TestPiece(int frames = 3, SDL_Surface* picture = nullptr) {
         buildAnimationTable({frames});
@@ -90,9 +87,8 @@ TEST_F(GamePieceTest, AnimateOpensOnFrameZeroOnceThenLoopsOverTheRest) {
 
 using HeroTest = HeroWorldFixture;
 
-// What each key does when pressed and let go is walked by the tour replay (golden.tour), whose
-// digest holds the hero's motion, facing, animation, lift and sound requests. Not walked there:
-// letting go of a key while moving on both axes, the right Ctrl key, and closing the window.
+// Each key pressed and let go is walked by golden.tour, whose digest holds the hero's whole state.
+// Not there: letting go while moving on both axes, the right Ctrl key, and closing the window.
 TEST_F(HeroTest, ReleasingAKeyStopsItsOwnAxisEvenWithItsOtherKeyHeld) {
     const struct {
         SDLKey key;
@@ -234,7 +230,7 @@ TEST_F(WorldTest, BackgroundKeysSwitchScenesAndPullANarrowerBackgroundIntoPlace)
                  {SDL_KEYDOWN, SDLK_3, -300, 1, -300},
                  {SDL_KEYDOWN, SDLK_1, -300, 0, -300}};
     for (const auto& test : cases) {
-        setEvent(test.type, test.key);
+        frameEvent = keyEvent(test.type, test.key);
         world->position.x = test.start;
         world->handleInput();
         EXPECT_EQ(world->getScene(), test.scene) << SDL_GetKeyName(test.key);
@@ -285,8 +281,7 @@ using enemy_testing::pictureHeight;
 
 class EnemyTest : public EnemyFixture {
   protected:
-    // An attacker walking at 300 px/s, released in slot 2 at `at` (world coordinates).
-    attacker* release(Vec2 at) {
+    attacker* release(Vec2 at) { // walking at 300 px/s, in slot 2 at `at` (world coordinates)
         auto* enemy = new attacker(at);
         pieces[firstEnemySlot] = enemy;
         enemy->setSpeed(300);
@@ -323,8 +318,7 @@ TEST_F(EnemyTest, ChaseSteersByScreenPlaceFollowsVerticallyOnlyNearAndAttacksClo
     }
 }
 
-// Which frames of each kind strike, and how hard, every golden replay carries: the World's health
-// is in their digest. None puts the hero exactly at the edge of the strikes' reach.
+// Each kind's striking frames and force are in every golden replay's digest; not the reach's edge.
 TEST_F(EnemyTest, StrikesMissAHeroTenPixelsUpOrHigher) {
     const struct { double lift, health; } cases[] = {{-10, 0}, {-9.9, -0.02}};
     hero->position = Vec2(5000, 300);
@@ -357,9 +351,8 @@ TEST_F(EnemyTest, DrawnAtTheScrolledPlaceUnmirroredAndAFreshAttackFromItsFirstFr
     EXPECT_EQ(screenColourAt(400, 300).r, 0);
 }
 
-// Every kind on the list, built as the roster builds it, waits dead, out of every check, until the
-// release schedule brings it in; killed, its death runs to the frame that takes it out of play and
-// counts it. A kind whose die animation is too short would die forever.
+// Every listed kind, built as the roster builds it, waits dead until released; killed, its death
+// runs to the frame that takes it out of play and counts it (too short a die animation: never).
 TEST_F(EnemyTest, EveryKindWaitsDeadUntilReleasedAndItsDeathTakesItOutOfPlay) {
     for (const EnemyKind& kind : enemy_kind::all) {
         const std::unique_ptr<GamePiece> enemy(kind.build(Vec2(0, 0)));

@@ -1,6 +1,5 @@
-// The gamepad through SDL's own joystick path: a virtual pad reaches the frame's event poll as the
-// keys it stands for, once per press, whether SDL's controller database knows it or not; stick
-// noise inside the dead zone sends nothing; Start pauses, and ends the pause.
+// The gamepad through SDL's own joystick path: a virtual pad, in SDL's database or not, reaches the
+// frame's event poll as the keys it stands for, once per press; Start pauses, and ends the pause.
 #include "platform/clock.h"
 #include "platform/compat_hints.h"
 #include "platform/gamepad.h"
@@ -48,8 +47,7 @@ const PadKind padKinds[] = {
     {"KnownPadInTheRawLayoutThePlayerChose", knownPadMapping, "0", 0, 1, 7},
 };
 
-// Names the case wherever GoogleTest prints the parameter.
-void PrintTo(const PadKind& kind, std::ostream* out) {
+void PrintTo(const PadKind& kind, std::ostream* out) { // names the case in GoogleTest's output
     *out << kind.name;
 }
 
@@ -91,8 +89,7 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
         sdl2<int (*)(int)>("SDL_JoystickDetachVirtual")(padIndex);
         sdl2<void (*)(Uint32)>("SDL_QuitSubSystem")(sdl2Joystick);
     }
-    // SDL 2 files a mapping under the GUID without the checksum of the pad's name that the
-    // pad's own GUID carries; given with it, the mapping is never matched.
+    // SDL 2 files a mapping under the GUID without its name's checksum: with it, none matches.
     void addToDatabase(const char* mapping) {
         SdlGuid guid = sdl2<SdlGuid (*)(int)>("SDL_JoystickGetDeviceGUID")(padIndex);
         guid.data[2] = guid.data[3] = 0;
@@ -101,8 +98,7 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
         const std::string line = std::string(text) + "," + mapping;
         ASSERT_GE(sdl2<int (*)(const char*)>("SDL_GameControllerAddMapping")(line.c_str()), 0);
     }
-    // The key the frame's event poll hands the game, signed: + pressed, - let go, 0 nothing.
-    static int keyOfFrame() {
+    static int keyOfFrame() { // the key the poll hands the game: + pressed, - let go, 0 none
         SDL_Event event{};
         replay::pollFrameEvent(event, takeShellControl);
         return event.type == SDL_KEYDOWN ? event.key.keysym.sym : -event.key.keysym.sym;
@@ -161,8 +157,7 @@ TEST_P(GamepadTest, EveryControlStandsForItsKeyOnceAndTheStartButtonPauses) {
     EXPECT_TRUE(pauseRequested());
     setButton(pad, GetParam().start, 0);
     EXPECT_EQ(keyOfFrame(), 0) << "and its release";
-    // Pressed again while paused, it resumes: the pad is read meanwhile. Were it not, the
-    // watchdog's signal would end the pause a second of the test clock later.
+    // Pressed again while paused, it resumes; else the watchdog ends the pause a second later.
     setButton(pad, GetParam().start, 1);
     std::atomic<bool> resumed{false};
     const Uint32 giveUpAt = platform::ticks() + 1000;

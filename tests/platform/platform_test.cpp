@@ -1,7 +1,4 @@
-// The platform layer: the end-of-run pause waits only on a terminal and there only until Enter or
-// the run's end; a block file on any descriptor; the test clock steps by hand; the process
-// guard's signals and descriptors; the player's folders from the environment, and what replacing
-// a kept file keeps of the old one.
+// The platform layer: console pause, block file, test clock, process guard, folders, kept files.
 #include "platform/block_file.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -23,8 +20,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Standard input from `path` from here on.
-void readFrom(const char* path) {
+void readFrom(const char* path) { // standard input, from here on
     const int opened = open(path, O_RDWR | O_NOCTTY);
     dup2(opened, STDIN_FILENO);
     close(opened);
@@ -54,8 +50,7 @@ TEST(ConsoleTest, ThePauseWaitsOnlyOnATerminalAndThereUntilEnterOrTheRunsEnd) {
               "Press Enter to continue . . . Press Enter to continue . . . ");
 }
 
-// Descriptor 0 is a file's like any other: with standard input closed, the next file opened gets
-// it, and must not count as one that failed to open.
+// With standard input closed the next file opened gets descriptor 0: not a failure to open.
 TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
     const testing_support::TemporaryFolder folder;
     const fs::path path = folder.path() / "block";

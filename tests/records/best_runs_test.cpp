@@ -1,5 +1,4 @@
-// The best runs: their order, their text, every shape of damaged file and every folder that will
-// not take the table.
+// The best runs: their order, their text, damaged files and folders that will not take the table.
 #include "platform/wall_clock.h"
 #include "records/best_runs.h"
 #include "support/test_support.h"
@@ -87,8 +86,7 @@ TEST(BestRunsTest, TheTextReadsAsWrittenAndAHandEditedTableIsPutInOrder) {
     EXPECT_EQ(sorted.runs.back(), run(100, 1));
 }
 
-// Each damaged shape in turn in one folder: each moves aside to the next free name, untouched,
-// says so in one line, and a new table holds the run.
+// Each damaged shape in one folder moves aside untouched to the next free name, told in one line.
 TEST(BestRunsTest, EveryDamagedFileIsKeptAsideUnderAFreeNameAndANewTableStarts) {
     const std::string runLine = "67400 12 " + someDate + " city\n";
     const std::string before = "67400 12 " + someDate;
@@ -152,8 +150,7 @@ TEST(BestRunsTest, ARunMergesWithTheTableOnDiskWhichOnlyABetterRunRewrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2) << "and its lock";
 }
 
-// The run is placed in memory whatever the disk says, one line names what failed, and a table
-// that was there stays as it was.
+// The run is placed in memory whatever the disk says, one line names what failed, a table stays.
 TEST(BestRunsTest, AFolderThatWillNotTakeTheTableCostsOneLineAndTheRunStillPlaces) {
     const testing_support::TemporaryFolder folder;
     const fs::path plain = folder.path() / "plain";

@@ -1,5 +1,4 @@
-// Saves under fire, in real processes: killed with SIGKILL at random instants, and two games
-// saving at the same moment. The table is always whole and loses no run.
+// Saves under fire in real processes, SIGKILL at random instants or two at once: no run is lost.
 #include "platform/kept_file.h"
 #include "records/best_runs.h"
 #include "support/test_support.h"
@@ -26,13 +25,11 @@ using Microseconds = std::chrono::duration<double, std::micro>;
 
 constexpr int kills = 250;
 constexpr int races = 100;
-// The kills start out spread over a little more than one whole save takes on this machine. Then
-// each kill that came too late draws the window in and each that came too early lets it out, so
-// that more of them land while the new table is being written.
+// The kills start spread over a little more than one save takes here; each kill too late draws the
+// window in and each too early lets it out, so that more land while the new table is written.
 constexpr double firstWindowPerSave = 1.25;
 constexpr double windowStep = 0.05;
-// What the folder holds besides killed saves' temporary files: the table and its lock.
-constexpr long keptFiles = 2;
+constexpr long keptFiles = 2; // besides killed saves' temporary files: the table and its lock
 
 records::Run run(Uint32 gameMs, int defeated) {
     return {gameMs, defeated, "2026-12-08T16:21:33", "underground"};

@@ -1,7 +1,5 @@
-# Saves under fire (kill_and_race.cpp): a save killed with SIGKILL at random instants, and two
-# games saving at once, in real processes. A program of its own, outside the unit tests' glob: its
-# forked savers want a process without the unit tests' SDL, and it takes some seconds. The
-# sanitized trees build only the targets they name, so they register none of it.
+# Saves under fire (kill_and_race.cpp): a program of its own, outside the unit tests' glob: its
+# forked savers want a process without the unit tests' SDL. A sanitized tree registers none of it.
 if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     add_executable(ghoulrun_records_tests ${CMAKE_CURRENT_LIST_DIR}/kill_and_race.cpp
         ${CMAKE_CURRENT_LIST_DIR}/../support/test_support.cpp)

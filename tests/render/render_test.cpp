@@ -1,5 +1,4 @@
-// The queue of a frame's blits: what it draws is what the blits made at once would draw. The
-// game's lettering: the clock's text, and text blitted from the glyph strip.
+// The queue of a frame's blits draws what the blits made at once would; the game's lettering.
 #include "render/blit_queue.h"
 #include "render/lettering.h"
 #include "render/screen_blit.h"
@@ -32,8 +31,7 @@ std::vector<Uint32> screenPixels() {
     return std::vector<Uint32>(pixels, pixels + screen->h * screen->pitch / 4);
 }
 
-// A picture of per-pixel alpha, `width` by `height`, of a colour and an alpha that change with
-// `alphaAt(x, y)`.
+// A `width` by `height` picture of per-pixel alpha `alphaAt(x, y)`, its colour changing too.
 template <class Alpha> SDL_Surface* alphaPicture(int width, int height, Alpha alphaAt) {
     SDL_Surface* made = SDL_CreateRGBSurface(SDL_SWSURFACE | SDL_SRCALPHA, width, height, 32,
                                              0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000);
@@ -48,8 +46,7 @@ template <class Alpha> SDL_Surface* alphaPicture(int width, int height, Alpha al
     return made;
 }
 
-// Where the blit numbered `blit` goes: spread over the screen.
-SDL_Rect spreadOut(int blit) {
+SDL_Rect spreadOut(int blit) { // spread over the screen
     return SDL_Rect{static_cast<Sint16>(blit * 13 % 790), static_cast<Sint16>(blit * 37 % 590), 0,
                     0};
 }
@@ -71,8 +68,8 @@ class BlitQueueTest : public ::testing::Test {
     // Draws `count` blits of the pictures in turn where `place` puts them, at once or through the
     // queue (with `helper` called from a thread of its own once they are queued); the screen.
     std::vector<Uint32> drawn(
-        int count, bool queued, const std::function<void()>& helper = [] {},
-        SDL_Rect (*place)(int) = spreadOut) {
+        int count, bool queued, SDL_Rect (*place)(int) = spreadOut,
+        const std::function<void()>& helper = [] {}) {
         SDL_FillRect(screen, nullptr, 0);
         if (queued) {
             frameBlits().open();
@@ -93,9 +90,8 @@ class BlitQueueTest : public ::testing::Test {
 
 } // namespace
 
-// The screen cut in two bands: a thread other than the frame loop's, given copies of the
-// pictures, draws the lower band on its own surface over the screen's pixels; the frame loop the
-// rest when the queue closes. Every pixel ends as at once.
+// The screen cut in two bands: another thread, with copies of the pictures, draws the lower band on
+// its own surface over the screen's pixels, the frame loop the rest when the queue closes.
 TEST_F(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     pictures = {square(255, 0, 0), square(0, 0, 255)};
     shareWithHelper(0.5);
@@ -104,16 +100,16 @@ TEST_F(BlitQueueTest, TheHelpersBandAndTheFrameLoopsMakeTheScreenAsAtOnce) {
     drawn(blits, true); // cuts the screen for the next frame
     const long helperBlitsBefore = frameBlits().helperBlits();
     bool helperDrew = false;
-    EXPECT_TRUE(atOnce == drawn(blits, true, [&] { helperDrew = frameBlits().blitQueued(); }));
+    EXPECT_TRUE(atOnce ==
+                drawn(blits, true, spreadOut, [&] { helperDrew = frameBlits().blitQueued(); }));
     EXPECT_TRUE(helperDrew);
     EXPECT_EQ(frameBlits().helperShare(), 0.5);
     EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore);
     EXPECT_LT(frameBlits().helperBlits(), helperBlitsBefore + blits);
 }
 
-// More pictures, and more kinds of them, than the queue keeps room for: the pictures beyond the
-// helper's copies are left to the frame loop, the kinds beyond those it remembers are tried each
-// time, and every pixel still ends as at once.
+// More pictures and kinds than the queue has room for: pictures beyond the helper's copies are left
+// to the frame loop, kinds beyond those it remembers are tried each time.
 TEST_F(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
     for (int i = 0; i < 200; ++i) {
         pictures.push_back(alphaPicture(
@@ -125,13 +121,12 @@ TEST_F(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
     constexpr int blits = 3000;
     const std::vector<Uint32> atOnce = drawn(blits, false);
     drawn(blits, true); // cuts the screen
-    EXPECT_TRUE(atOnce == drawn(blits, true, [] { frameBlits().blitQueued(); }));
+    EXPECT_TRUE(atOnce == drawn(blits, true, spreadOut, [] { frameBlits().blitQueued(); }));
 }
 
-// Sprites stacked deep and hanging over every edge of the screen: the queue holds them until it
-// closes (the helper drawing ahead meanwhile what it may) and leaves out what later opaque pixels
-// cover, and every pixel still ends as at once, whichever thread draws it. A picture with pixels
-// between opaque and clear is drawn whole, and covers nothing.
+// Sprites stacked deep, over every edge: the queue holds them until it closes (the helper drawing
+// ahead what it may) and leaves out what later opaque pixels cover. A picture with pixels between
+// opaque and clear is drawn whole, and covers nothing.
 TEST_F(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
     pictures = {
         alphaPicture(70, 40, [](int x, int y) { return (x * x + y * 3) % 11 < 6 ? 255 : 0; }),
@@ -153,28 +148,22 @@ TEST_F(BlitQueueTest, WhatLaterBlitsCoverIsLeftOutAndTheScreenEndsAsAtOnce) {
         }
     };
     shareWithHelper(std::nullopt);
-    const std::vector<Uint32> atOnce = drawn(
-        blits, false, [] {}, stacked);
+    const std::vector<Uint32> atOnce = drawn(blits, false, stacked);
     for (const double share : {0.3, 0.7}) {
         frameBlits().holdHelperShare(share);
-        drawn(
-            blits, true, [] {}, stacked); // cuts the screen
+        drawn(blits, true, stacked); // cuts the screen
         const long hiddenBefore = frameBlits().hiddenBlits();
         const long helperBlitsBefore = frameBlits().helperBlits();
-        EXPECT_TRUE(atOnce == drawn(blits, true, helper, stacked));
+        EXPECT_TRUE(atOnce == drawn(blits, true, stacked, helper));
         EXPECT_GT(frameBlits().hiddenBlits(), hiddenBefore + blits / 4) << share;
-        // Through its own copies: SDL keeps per picture how it last blitted, so the frame loop,
-        // drawing its band meanwhile, must not be blitting the same pictures.
+        // Through its own copies: SDL keeps how it last blitted each picture, as does the loop.
         EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore) << share;
     }
-    // A frame of fewer blits after those: what the earlier frames queued beyond its last blit
-    // covers nothing now.
-    EXPECT_TRUE(drawn(
-                    blits / 2, false, [] {}, stacked) == drawn(blits / 2, true, helper, stacked));
+    // A frame of fewer blits: what earlier frames queued beyond its last blit covers nothing now.
+    EXPECT_TRUE(drawn(blits / 2, false, stacked) == drawn(blits / 2, true, stacked, helper));
 }
 
-// One blit more than the queue has room for: the queue makes every blit it holds before that
-// one, so each pixel still ends as the last blit over it left it.
+// One blit beyond the queue's room comes after every blit it holds.
 TEST_F(BlitQueueTest, ABlitBeyondTheRoomComesAfterEveryQueuedOne) {
     pictures = {square(255, 0, 0), square(0, 0, 255), square(0, 255, 0)};
     const auto drawEveryBlit = [&](bool queued) {
@@ -210,8 +199,7 @@ TEST(ClockTextTest, MinutesSecondsAndTenthsCutNeverRoundedUp) {
     EXPECT_EQ(CountText(9998).view(), "9998");
 }
 
-// Each character takes its own cell of the strip, lower case as upper case, and a character the
-// strip lacks leaves its cell empty.
+// A cell of the strip per character, lower case as upper; one not on it leaves its cell empty.
 TEST(LetteringTest, EachCharacterIsItsOwnCellOfTheStrip) {
     constexpr int cell = 4;
     constexpr int height = 3;

@@ -1,9 +1,7 @@
 #!/bin/bash
-# A golden replay: `golden.sh [--refresh] NAME GAME_DIR` replays tests/data/replays/NAME.rec
-# headless in the run folder and compares its output (the closing "replay:" line has the frame
-# count and the state digest) with NAME.expected; with --refresh, which only `make golden-refresh`
-# passes, it writes NAME.expected instead. The lines listing the sound files follow the folder's
-# listing order, not the run: left out.
+# A golden replay: `golden.sh [--refresh] NAME GAME_DIR` replays NAME.rec headless and compares its
+# output with NAME.expected (with --refresh, from `make golden-refresh`, writes it instead). The
+# lines listing the sound files follow the folder's listing order, not the run: left out.
 set -eu
 refresh=0
 [ "${1:-}" != --refresh ] || { refresh=1 && shift; }

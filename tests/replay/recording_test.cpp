@@ -1,8 +1,5 @@
-// The recording format: a file that stops growing keeps every whole record the writer gave it, and
-// a damaged file is refused with its reason, never read past its end. Recording a run through the
-// frame loop and playing it back headless: every frame's state digest comes out the same, the
-// recording carries the digest every check interval, and a replay whose state differs there is
-// refused. Played back in a window, it keeps the recorded pace and closing the window ends it.
+// The recording format: a file that stops growing keeps every whole record, and damage is refused
+// with its reason; a run recorded through the frame loop, replayed headless and in a window.
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "render/screen_blit.h"
@@ -11,8 +8,6 @@
 #include "replay/state_digest.h"
 #include "shell/game.h"
 #include "state/globals.h"
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
@@ -23,10 +18,8 @@ namespace {
 
 constexpr int sessionFrames = 150;
 constexpr Uint32 firstFrame = 20000;
-// The machine's clock runs this far off while replaying: the replay must not read it.
-constexpr Uint32 replayClockOffsetMs = 777;
-// The end-of-run report comes this long after the last frame.
-constexpr Uint32 reportAfterMs = 250;
+constexpr Uint32 replayClockOffsetMs = 777; // the replay must never read the machine's clock
+constexpr Uint32 reportAfterMs = 250; // the end-of-run report comes this long after the last frame
 
 // At frame, key event: runs right, swings, jumps, runs up, goes underground.
 constexpr std::tuple<Uint32, Uint8, SDLKey> script[] = {
@@ -37,9 +30,8 @@ constexpr std::tuple<Uint32, Uint8, SDLKey> script[] = {
 
 using replay::Recording;
 
-// A run of `frameCount` frames, 1 to 40 ms apart (every 50th 70 s), with an event now and then
-// (keys with every field set, focus, the window closed) and a check every 8 frames, written by the
-// game's writer across the clock's wrap. Returns the writer's reason for a lost recording.
+// `frameCount` frames 1 to 40 ms apart (every 50th 70 s) across the clock's wrap, by the game's
+// writer, events with every field set now and then, a check every 8. Returns the writer's failure.
 std::string writeRun(const std::filesystem::path& file, int frameCount) {
     replay::Writer writer;
     EXPECT_TRUE(writer.open(file.string(), {"test", 8, 4294967000u, 4294967100u}));
@@ -112,8 +104,7 @@ TEST(RecordingTest, AFileThatStopsGrowingKeepsEveryWholeRecordThatReachedIt) {
     }
 }
 
-// The damage each rule of the reader is there for, after the magic or the header of a good
-// recording; the damage the real game is given in tests/errors is not repeated here.
+// The damage each rule of the reader is there for (the real game's damage: tests/errors).
 TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
     const testing_support::TemporaryFolder folder;
     writeRun(folder.path() / "run.rec", 0);
@@ -146,17 +137,15 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         Recording read;
         EXPECT_NE(replay::parse(c.bytes, read).find(c.reason), std::string::npos) << c.reason;
     }
-    // Undamaged, a check is its tag and the digest in eight bytes, lowest first.
-    Recording check;
+    Recording check; // undamaged, a check is its tag and the digest in eight bytes, lowest first
     ASSERT_EQ(replay::parse(after(afterHeader, {0x02, 1, 2, 3, 4, 5, 6, 7, 8}), check), "");
     EXPECT_EQ(check.records.at(0).digest, 0x0807060504030201u);
 }
 
 class ReplaySessionTest : public hero_world::HeroWorldFixture {
   protected:
-    // Runs the frames, 1 to 30 ms apart, from the same start every time (the hero mid-street,
-    // full meters), feeding the script into SDL's queue when `recording`. Returns the clock
-    // reading the pieces are built at, the state digest after each frame, the report's reading.
+    // Runs the frames, 1 to 30 ms apart, from the same start each time, pushing the script when
+    // `recording`; returns the roster's reading, each frame's digest and the report's reading.
     std::vector<std::uint64_t> run(bool recording) {
         const Uint32 offset = recording ? 0 : replayClockOffsetMs;
         platform::setTestClock(firstFrame - 20 + offset);
@@ -174,10 +163,7 @@ class ReplaySessionTest : public hero_world::HeroWorldFixture {
              ++frame, now += 1 + random() % 30) {
             for (const auto& [at, type, key] : script) {
                 if (recording && at == frame) {
-                    SDL_Event event{};
-                    event.type = type;
-                    event.key.keysym.sym = key;
-                    SDL_PushEvent(&event);
+                    testing_support::pushEvent(type, key);
                 }
             }
             platform::setTestClock(now + offset);
@@ -206,8 +192,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     replay::stop();
     ASSERT_NE(recorded[1], recorded[sessionFrames]);
 
-    // The recorder leaves the state digest in the file every check interval, and the replays
-    // below verify it: a replay whose state differs there is refused.
+    // The recording carries the digest every check interval: a replay differing there is refused.
     replay::Recording written;
     ASSERT_EQ(replay::load(recordingPath, written), "");
     const Uint32 interval = written.header.checkInterval;
@@ -224,8 +209,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     replay::stop();
     EXPECT_FALSE(screenBlitsSkipped()) << "the headless replay's blits stay off after it";
 
-    // Replayed in a window, each frame waits until as much time has passed as in the recorded
-    // run, and the run ends at the frame where the player closes that window.
+    // In a window each frame waits for the recorded time, and closing the window ends the run.
     std::vector<Uint32> recordedTicks;
     for (const replay::Record& record : written.records) {
         if (record.kind == replay::Record::frame) {
@@ -239,9 +223,7 @@ TEST_F(ReplaySessionTest, AReplayGivesTheSameStateAfterEveryFrameAsTheRecordedRu
     }
     EXPECT_EQ(platform::ticks() - start, recordedTicks.at(2) - recordedTicks.at(0));
     EXPECT_FALSE(replay::replayOver());
-    SDL_Event closing{};
-    closing.type = SDL_QUIT;
-    SDL_PushEvent(&closing);
+    testing_support::pushEvent(SDL_QUIT);
     runFrame();
     EXPECT_TRUE(replay::replayOver());
     replay::stop();

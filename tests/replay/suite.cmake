@@ -1,5 +1,4 @@
-# Replays: the golden recordings replayed headless against their expected output (damaged
-# recordings are cases of the error matrix).
+# Replays: the golden recordings against their expected output (damaged ones: the error matrix).
 set(GHOULRUN_REPLAY_DIR ${CMAKE_CURRENT_LIST_DIR})
 file(GLOB GHOULRUN_GOLDEN_RUNS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/data/replays/*.rec)
 foreach(recording ${GHOULRUN_GOLDEN_RUNS})

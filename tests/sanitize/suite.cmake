@@ -1,7 +1,6 @@
-# The sanitizer trees, as tests of the plain build, each built by scripts/sanitize.sh inside this
-# build folder: AddressSanitizer with UndefinedBehaviorSanitizer and LeakSanitizer running every
-# test but the real-window ones (its game is also the one the soak plays), and ThreadSanitizer
-# running the tests of the threads. The builds take both cores, so these run alone.
+# The sanitizer trees, each built by scripts/sanitize.sh inside this build folder: AddressSanitizer
+# (with UBSan and LSan) running every test but the real-window ones, its game also the soak's, and
+# ThreadSanitizer the tests of the threads. The builds take both cores, so these run alone.
 if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     set(sanitize ${CMAKE_SOURCE_DIR}/scripts/sanitize.sh)
     add_test(NAME sanitize.asan_build COMMAND sh ${sanitize} asan-build ${CMAKE_BINARY_DIR}/sanitize-asan)

@@ -1,5 +1,4 @@
-// The settings file: what each key takes, what a bad line costs, the player's lines kept when the
-// game writes its changes, and the command line over the file for one run only.
+// The settings file read, written among the player's lines, and overridden by the command line.
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "shell/command_line.h"
@@ -30,8 +29,7 @@ Settings with(void (*change)(Settings&)) {
     return changed;
 }
 
-// Each line read alone: what it sets, and on which line a problem is told (0: none). A bad value
-// leaves the default.
+// Each text read alone: what it sets, and the line of its one problem (0: none).
 TEST(SettingsTest, EachKeyTakesItsRangeAndABadLineCostsOnlyItself) {
     const struct {
         const char* text;
@@ -108,10 +106,9 @@ TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
     EXPECT_TRUE(settings::readSettings(fresh, slowestCap, fastestCap).values.fullscreen);
 }
 
-// Odd lines are decided as the reader decides them, so the changes written are the ones read: a
-// '[' that opens no section, an indented line that continues the value above it (or would, once a
-// key is added above an indented section), a line with no key, a line the new value would make
-// longer than the reader takes.
+// Odd lines are decided as the reader decides them, so the changes written are the ones read: a '['
+// opening no section, an indented line continuing the value above (or would, once a key is added
+// above an indented section), a line with no key, a line the new value makes longer than is read.
 TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
     std::vector<std::string> texts = {
         "[window\nvolume = 10\n", "fps = 60\n  volume = 10\n", "volume = 20\n  30\n",
@@ -126,9 +123,8 @@ TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
     }
 }
 
-// The file on disk: each problem one line naming the file and the line, the file only read; the
-// changes written through the safe path, which leaves no file behind it but the settings and
-// their lock.
+// The file on disk: each problem one line naming the file and line, the file only read; changes
+// written through the safe path, which leaves nothing behind but the settings and their lock.
 TEST(SettingsTest, TheFileIsReadWithOneLineAProblemAndWrittenWhole) {
     const testing_support::TemporaryFolder folder;
     const std::filesystem::path file = folder.path() / "ghoulrun" / "settings.ini";

@@ -1,5 +1,4 @@
-// The data folder: which folder the game enters for its pictures, sounds and music, and what a
-// player sees when there is none.
+// The data folder: which folder the game enters for its data, and what it says when there is none.
 #include "shell/data_folder.h"
 #include "support/test_support.h"
 
@@ -12,11 +11,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The installed layout's data folder relative to the binary, as the build fixes it.
-const fs::path installedData = "../share/games/ghoulrun";
+const fs::path installedData = "../share/games/ghoulrun"; // relative to the binary, as built
 
-// Folders laid out under one temporary root, by what they hold.
-class DataLayouts : public testing::Test {
+class DataLayouts : public testing::Test { // folders laid out under one temporary root
   protected:
     void SetUp() override {
         for (const char* folder :
@@ -38,8 +35,7 @@ class DataLayouts : public testing::Test {
     testing_support::TemporaryFolder folder;
 };
 
-// What, --data (empty for none), the binary's folder (empty when unknown), the working folder,
-// the folder located and whether it holds the data.
+// What, --data, the binary's folder, the working folder (empty: none), the folder located, found.
 const struct {
     const char *what, *given, *program, *working, *expected;
     bool found;

@@ -1,7 +1,5 @@
-// The frame loop: the frame cap, the release schedule, the state loop's end and the closing
-// report; the pause on the test clock: game time stands still under the banner, the shell's keys
-// in play and while paused, and a dying hero cannot pause (the pad's Start is the gamepad test's).
-// How far pieces move between frame starts the golden replays pin.
+// The frame loop: the cap, the release schedule, the state loop's end and report; the pause and the
+// shell's keys on the test clock (the pad's Start: the gamepad test; moves: golden replays).
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
@@ -18,17 +16,13 @@
 
 namespace {
 
+using namespace testing_support;
+
 constexpr Uint32 pauseLength = 5000;
 
-SDL_Event event(Uint8 type, SDLKey key = SDLK_UNKNOWN, Uint8 gain = 0) {
+SDL_Event focus(Uint8 gain) { // the window losing (gain 0) or gaining the keyboard's focus
     SDL_Event made{};
-    made.type = type;
-    if (type == SDL_ACTIVEEVENT) {
-        made.active.gain = gain;
-        made.active.state = SDL_APPINPUTFOCUS;
-    } else {
-        made.key.keysym.sym = key;
-    }
+    made.active = {SDL_ACTIVEEVENT, gain, SDL_APPINPUTFOCUS};
     return made;
 }
 
@@ -36,14 +30,12 @@ bool fullscreen() {
     return (screen->flags & SDL_FULLSCREEN) != 0;
 }
 
-// Stands in an enemy slot, doing nothing but being released.
-class IdlePiece : public GamePiece {
+class IdlePiece : public GamePiece { // stands in an enemy slot, doing nothing but being released
   public:
     void update() override {}
 };
 
-// Frames start no closer than the cap allows, the wait ends when the next frame is due, and a slow
-// frame is not made up for.
+// Frames start no closer than the cap allows, when due, and a slow one is not made up for.
 TEST(FramePacerTest, FramesStartOnScheduleAndASlowOneStartsItAfresh) {
     const struct {
         int fps;
@@ -80,7 +72,7 @@ class FrameLoopTest : public hero_world::HeroWorldFixture {
         replay::stop();
         HeroWorldFixture::TearDown();
     }
-    void frameAt(Uint32 now, SDL_Event arriving = event(SDL_NOEVENT)) {
+    void frameAt(Uint32 now, SDL_Event arriving = keyEvent(SDL_NOEVENT)) {
         if (arriving.type != SDL_NOEVENT) {
             SDL_PushEvent(&arriving);
         }
@@ -122,12 +114,10 @@ TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed)
     }
 }
 
-// Closing the window ends the loop after that frame, and so does an unknown state; the report then
-// reads the game's clock, truncated, with the roster gone. A dying hero takes no input, so only a
-// signal ends its run.
+// Closing the window, or an unknown state, ends the loop after the frame; the report reads the
+// game's clock, truncated, with the roster gone. A dying hero takes no input: a signal ends it.
 TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
-    SDL_Event quit = event(SDL_QUIT);
-    ASSERT_EQ(SDL_PushEvent(&quit), 0);
+    ASSERT_EQ(pushEvent(SDL_QUIT), 0);
     gameState = statePlaying;
     completedCount = 150;
     platform::setTestClock(83456);
@@ -152,21 +142,20 @@ TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
 }
 
 TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
-    frameAt(10000, event(SDL_KEYDOWN, SDLK_RIGHT));
+    frameAt(10000, keyEvent(SDL_KEYDOWN, SDLK_RIGHT));
     frameAt(10016);
-    frameAt(10032, event(SDL_KEYDOWN, SDLK_ESCAPE));
+    frameAt(10032, keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
     ASSERT_TRUE(pauseRequested());
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT) << "Esc is the shell's, not the frame's";
     // The banner shows centred over the last frame, its key colour letting the frame through.
     std::filesystem::create_directory(pictures.path() / "images");
-    testing_support::writeBmp24(pictures.path() / "images/paused.bmp", 2, 1,
-                                {{0, 30, 255}, {9, 9, 9}});
-    testing_support::WorkingFolder inside(pictures.path());
+    writeBmp24(pictures.path() / "images/paused.bmp", 2, 1, {{0, 30, 255}, {9, 9, 9}});
+    WorkingFolder inside(pictures.path());
     loadPauseBanner();
-    const testing_support::Rgb under = testing_support::screenColourAt(399, 299);
+    const Rgb under = screenColourAt(399, 299);
     ASSERT_TRUE(beginPause());
-    EXPECT_TRUE(testing_support::screenColourAt(399, 299) == under);
-    EXPECT_TRUE(testing_support::screenColourAt(400, 299) == (testing_support::Rgb{9, 9, 9}));
+    EXPECT_TRUE(screenColourAt(399, 299) == under);
+    EXPECT_TRUE(screenColourAt(400, 299) == (Rgb{9, 9, 9}));
     platform::advanceTestClock(pauseLength);
     endPause();
     const double before = hero->position.x;
@@ -185,19 +174,18 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
     EXPECT_FALSE(pauseRequested());
 }
 
-// Right held into a pause and let go during it: the release reaches the game after the pause,
-// and the hero stops. The pause key's own release never stands in for it. (Pause, and the pad's
-// Start that stands for it, resume and are let go as Esc does: the table below.)
+// Right held into a pause and let go during it: the release reaches the game after, the hero stops,
+// and the pause key's own release never stands in for it (Pause and the pad's Start: the table).
 TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
     const Uint32 start = platform::ticks() + 1000;
-    frameAt(start, event(SDL_KEYDOWN, SDLK_RIGHT));
-    frameAt(start + 16, event(SDL_KEYDOWN, SDLK_ESCAPE));
+    frameAt(start, keyEvent(SDL_KEYDOWN, SDLK_RIGHT));
+    frameAt(start + 16, keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
     ASSERT_TRUE(pauseRequested());
     ASSERT_TRUE(beginPause());
-    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_RIGHT)));
-    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_ESCAPE)));
-    EXPECT_TRUE(handlePausedEvent(event(SDL_KEYDOWN, SDLK_ESCAPE)));
-    EXPECT_FALSE(handlePausedEvent(event(SDL_KEYUP, SDLK_ESCAPE)));
+    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_RIGHT)));
+    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
+    EXPECT_TRUE(handlePausedEvent(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
+    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
     endPause();
     frameAt(start + 32);
     EXPECT_EQ(frameEvent.type, SDL_KEYUP);
@@ -208,31 +196,28 @@ TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
     EXPECT_EQ(hero->position.x, stoppedAt) << "the hero runs on with no key held";
 }
 
-// Each event as the shell meets it in play and while paused: whether the frame's poll leaves it to
-// the shell, whether it asks for a pause, whether it switches the screen (in play and paused
-// alike), whether it ends a pause, and whether a pause keeps it for the first frame after.
+// Each event in play and while paused: left to the shell by the frame's poll, asking for a pause,
+// switching the screen (paused too), ending a pause, kept for the first frame after a pause.
 TEST_F(PauseTest, TheShellTakesItsOwnKeysInPlayAndWhilePausedAndLeavesTheRest) {
     const struct {
         SDL_Event event;
-        SDLMod mod;
         bool taken, pauses, switches, resumes, kept;
-    } cases[] = {{event(SDL_KEYDOWN, SDLK_ESCAPE), KMOD_NONE, 1, 1, 0, 1, 0},
-                 {event(SDL_KEYDOWN, SDLK_PAUSE), KMOD_NONE, 1, 1, 0, 1, 0},
-                 {event(SDL_ACTIVEEVENT), KMOD_NONE, 1, 1, 0, 0, 0},
-                 {event(SDL_KEYDOWN, SDLK_F11), KMOD_NONE, 1, 0, 1, 0, 0},
-                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LALT, 1, 0, 1, 0, 0},
-                 {event(SDL_KEYDOWN, SDLK_KP_ENTER), KMOD_RALT, 1, 0, 1, 0, 0},
-                 {event(SDL_KEYUP, SDLK_ESCAPE), KMOD_NONE, 1, 0, 0, 0, 0},
-                 {event(SDL_KEYUP, SDLK_PAUSE), KMOD_NONE, 1, 0, 0, 0, 0},
-                 {event(SDL_KEYUP, SDLK_F11), KMOD_NONE, 1, 0, 0, 0, 0},
-                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_NONE, 0, 0, 0, 0, 1},
-                 {event(SDL_KEYDOWN, SDLK_RETURN), KMOD_LCTRL, 0, 0, 0, 0, 1},
-                 {event(SDL_KEYUP, SDLK_RETURN), KMOD_LALT, 0, 0, 0, 0, 1},
-                 {event(SDL_ACTIVEEVENT, SDLK_UNKNOWN, 1), KMOD_NONE, 0, 0, 0, 0, 0},
-                 {event(SDL_QUIT), KMOD_NONE, 0, 0, 0, 1, 1}};
+    } cases[] = {{keyEvent(SDL_KEYDOWN, SDLK_ESCAPE), 1, 1, 0, 1, 0},
+                 {keyEvent(SDL_KEYDOWN, SDLK_PAUSE), 1, 1, 0, 1, 0},
+                 {focus(0), 1, 1, 0, 0, 0},
+                 {keyEvent(SDL_KEYDOWN, SDLK_F11), 1, 0, 1, 0, 0},
+                 {keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT), 1, 0, 1, 0, 0},
+                 {keyEvent(SDL_KEYDOWN, SDLK_KP_ENTER, KMOD_RALT), 1, 0, 1, 0, 0},
+                 {keyEvent(SDL_KEYUP, SDLK_ESCAPE), 1, 0, 0, 0, 0},
+                 {keyEvent(SDL_KEYUP, SDLK_PAUSE), 1, 0, 0, 0, 0},
+                 {keyEvent(SDL_KEYUP, SDLK_F11), 1, 0, 0, 0, 0},
+                 {keyEvent(SDL_KEYDOWN, SDLK_RETURN), 0, 0, 0, 0, 1},
+                 {keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_LCTRL), 0, 0, 0, 0, 1},
+                 {keyEvent(SDL_KEYUP, SDLK_RETURN, KMOD_LALT), 0, 0, 0, 0, 1},
+                 {focus(1), 0, 0, 0, 0, 0},
+                 {keyEvent(SDL_QUIT), 0, 0, 0, 1, 1}};
     for (const auto& test : cases) {
-        SDL_Event arrived = test.event;
-        arrived.key.keysym.mod = test.mod;
+        const SDL_Event& arrived = test.event;
         SCOPED_TRACE(std::to_string(arrived.type) + " " + SDL_GetKeyName(arrived.key.keysym.sym));
         const bool wasFullscreen = fullscreen();
         EXPECT_EQ(takeShellControl(arrived), test.taken);

@@ -1,5 +1,4 @@
-// Play again: the card after the hero's death, the run kept among the best runs, and a new run in
-// the same process that starts exactly as a fresh process's, fifty times over.
+// Play again: the card after a death, the run kept, a new run as a fresh process's, fifty times.
 #include "formats/ogg_writer.h"
 #include "formats/wav_writer.h"
 #include "pieces/game_piece.h"
@@ -25,26 +24,17 @@ constexpr int restarts = 50;
 constexpr int framesCompared = 150;
 constexpr Uint32 frameMs = 16;
 constexpr int framesAfterDeath = 5;
-// A swing early in every run, so that the hero's state moves too.
-constexpr int swingFrame = 20;
+constexpr int swingFrame = 20; // a swing early in every run, so that the hero's state moves too
 constexpr Uint32 shortSoundMs = 200;
 
-void push(Uint8 type, SDLKey key) {
-    SDL_Event event{};
-    event.type = type;
-    event.key.keysym.sym = key;
-    SDL_PushEvent(&event);
-}
-
-// The frames of a run from its start at test clock `start`, with the same input at the same
-// frames every time; the state digest after each.
+// A run's frames from test clock `start`, the same input at the same frames; each one's digest.
 std::vector<std::uint64_t> playFrames(Uint32 start) {
     std::vector<std::uint64_t> digests;
     for (int frame = 0; frame < framesCompared; ++frame) {
         if (frame == swingFrame) {
-            push(SDL_KEYDOWN, SDLK_SPACE);
+            testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
         } else if (frame == swingFrame + 1) {
-            push(SDL_KEYUP, SDLK_SPACE);
+            testing_support::pushEvent(SDL_KEYUP, SDLK_SPACE);
         }
         platform::setTestClock(start + static_cast<Uint32>(frame) * frameMs);
         runFrame();
@@ -98,8 +88,7 @@ class PlayAgainTest : public ::testing::Test {
 };
 
 TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
-    // A fresh process: the globals as at load, the clock at 0 before anything is built.
-    resetShellGlobals(0);
+    resetShellGlobals(0); // a fresh process: the globals as at load, the clock at 0
     buildRoster();
     gameState = statePlaying;
     const std::vector<std::uint64_t> fresh = playFrames(0);
@@ -108,11 +97,10 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
     for (int restart = 1; restart <= restarts; ++restart) {
         SCOPED_TRACE(restart);
         // Space on the card asks for the new run, which starts after the frame.
-        push(SDL_KEYDOWN, SDLK_SPACE);
+        testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
         runFrame();
         ASSERT_TRUE(playAgainRequested());
-        // The sequence's thread sleeps on the test clock: it is stopped first, so that the clock
-        // stands where the new run starts.
+        // The sequence's thread sleeps on the test clock: stopped first, it leaves it as set.
         SoundEngine::cancelGameOver();
         platform::setTestClock(restartAt);
         testing::internal::CaptureStdout();
@@ -125,7 +113,6 @@ TEST_F(PlayAgainTest, EveryNewRunStartsAsAFreshProcessAndEachDeathIsKept) {
         killHero(restartAt + framesCompared * frameMs);
         restartAt += 100000;
     }
-    // Every death was kept; the table holds the best ten.
     EXPECT_EQ(records::readRuns(records::bestRunsFile()).size(),
               static_cast<std::size_t>(records::keptRuns));
 }
@@ -135,18 +122,14 @@ TEST_F(PlayAgainTest, OnlyTheCardOfALiveRunTakesSpace) {
     resetShellGlobals(platform::ticks());
     buildRoster();
     gameState = statePlaying;
-    push(SDL_KEYDOWN, SDLK_SPACE);
+    testing_support::pushEvent(SDL_KEYDOWN, SDLK_SPACE);
     runFrame();
     EXPECT_FALSE(playAgainRequested());
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_SPACE);
     killHero(1000);
-    SDL_Event altEnter{};
-    altEnter.type = SDL_KEYDOWN;
-    altEnter.key.keysym.sym = SDLK_RETURN;
-    altEnter.key.keysym.mod = KMOD_LALT;
-    EXPECT_FALSE(isPlayAgainKey(altEnter)); // the whole screen's
-    altEnter.key.keysym.mod = KMOD_NONE;
-    EXPECT_TRUE(isPlayAgainKey(altEnter));
+    using testing_support::keyEvent;
+    EXPECT_FALSE(isPlayAgainKey(keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT))); // the screen's
+    EXPECT_TRUE(isPlayAgainKey(keyEvent(SDL_KEYDOWN, SDLK_RETURN)));
 }
 
 } // namespace

@@ -1,12 +1,8 @@
 #!/bin/bash
-# Soak: long random play, each game on an X server of its own (soak.sh SECONDS GAME_DIR
-# FREEZE_LIBRARY [SANITIZED_GAME]). The plain game and its AddressSanitizer build, if given, play
-# side by side: sword strokes, walks, jumps, background switches, position reports (never q), never
-# faster than the game takes them; a game over starts it again. It fails on a run that ends with
-# anything but status 0 or outlasts a quit request at the deadline by 15 s; a game that stops
-# drawing at any time of the run (3 s of processor time or 20 s without a frame, its window gone,
-# two screenshots 10 s apart the same); keys xdotool could not send; the plain game's memory
-# growing by 2 MiB after its first 10 s; anything on standard error. Its files go to E2E_ARTIFACTS.
+# Soak (soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]): the plain game and its
+# AddressSanitizer build play at random side by side, each on an X server of its own, a game over
+# starting it again. It fails on a bad exit status, a stalled or lost window, keys not sent, the
+# plain game's memory growing, anything on standard error. Its files go to E2E_ARTIFACTS.
 NAME=soak
 GHOULRUN_GAME_DIR=$(realpath "${2:?usage: soak.sh SECONDS GAME_DIR FREEZE_LIBRARY [SANITIZED_GAME]}")
 . "$(dirname "$0")/../e2e/driver.sh"
@@ -17,8 +13,8 @@ SETTLE_MS=10000 # start-up and first allocations; memory is measured from here o
 STALL_MS=20000 STALL_CPU_TICKS=300
 
 window_shown() { xwininfo -id "$WIN" 2>/dev/null | grep -q IsViewable; }
-# Holds KEY down for SECONDS. Anything xdotool says is a failure: an unknown key name it only
-# complains of, with status 0. A window closed by a game over is the watch's to judge.
+# Holds KEY down for SECONDS; anything xdotool says is a fault (an unknown key's name it only
+# complains of), unless a game over closed the window: the watch's to judge.
 press() {
     local said
     said=$(xdotool keydown --window "$WIN" "$1" sleep "$2" keyup --window "$WIN" "$1" 2>&1) && [ -z "$said" ] && return 0
@@ -60,16 +56,14 @@ still_drawing() {
     fi
 }
 
-# Once a second (LOOKED_AT is the last time): frames, the window, memory, and every 10 s a
-# screenshot. False once it is over.
+# Once a second: frames, the window, memory, and every 10 s a screenshot. False once it is over.
 watch_game() {
     local now rss
     [ $(($(now_ms) - LOOKED_AT)) -ge 1000 ] && running || return 0
     now=$(now_ms) LOOKED_AT=$now
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
     still_drawing
-    # A game over closes the window a moment before the process ends (its exit, and the sanitized
-    # game's leak check, come after): only a process still there a while later lost its window.
+    # A game over closes the window a moment before its exit (and the sanitized game's leak check).
     if ! window_shown; then
         ends_within 15 || fault "window not viewable at $(since_launch)"
         return 1
@@ -91,8 +85,7 @@ one_run() {
     wait_for 30000 "$RUN: no window within 30 s" find_window
     LOOKED_AT=$LAUNCHED FRAME_AT=$LAUNCHED CPU_AT=$(cpu_ticks)
     while running && [ "$(now_ms)" -lt "$DEADLINE" ]; do
-        # Each action once the game has taken the one before (it sends up to four events); a
-        # game that draws no more is watched while it is waited for.
+        # Each action once the game has taken the one before (up to four events), watched meanwhile.
         for _ in $(seq $((1 + RANDOM % 5))); do
             until [ "$(frames_shown)" -ge $((key_frames + 6)) ]; do
                 running && [ "$(now_ms)" -lt "$DEADLINE" ] && watch_game || break 3
@@ -105,8 +98,7 @@ one_run() {
     done
     if running && window_shown; then
         how="quit at the deadline"
-        # A game that stopped drawing shortly before the deadline has the rest of its time to
-        # draw again: the stall rule holds to the end of the run.
+        # A game that stopped drawing just before the deadline may draw again until the run ends.
         until [ "$(frames_shown)" -gt "$SEEN" ] || ! running || ! window_shown; do
             still_drawing || break
             sleep 0.1
@@ -114,8 +106,7 @@ one_run() {
     fi
     if running; then
         [ "$how" != "ended by itself" ] || how="quit once its window was gone"
-        # Once: a signal ends the run even in mid-swing, and a second one would kill a slow
-        # sanitized game still writing its report.
+        # Once: a signal ends even a swing; a second would kill a sanitized game's report.
         kill -TERM "$GAME_PID" 2>/dev/null
         ends_within 15 || { fault "still running 15 s after the quit request" && kill -KILL "$GAME_PID"; }
     fi
@@ -127,8 +118,8 @@ one_run() {
     echo "$RUN: $how after $(since_launch) with status $STATUS; $(frames_shown) frames, $keys key actions$memory"
 }
 
-# LABEL [BINARY]: the game again and again on an X server of its own until the deadline (no new
-# run in the last 5 s: it would not get past its start-up) or a fault; then its runs and faults.
+# LABEL [BINARY]: the game again and again on an X server of its own until the deadline (no new run
+# in the last 5 s: it would not get past its start-up) or a fault.
 play() {
     LABEL=$1 GAME_CMD=${2:-$GHOULRUN_GAME_DIR/ghoulrun} STARTED="" run=0
     trap 'kill -KILL $GAME_PID $STARTED 2>/dev/null' EXIT
@@ -148,9 +139,8 @@ cp -R "$GHOULRUN_GAME_DIR" "$GAME_FOLDER"
 play plain & players=$!
 if [ -n "$SANITIZED_GAME" ]; then
     (
-        # Full stacks at every allocation, so that the leak suppressions can name our own call
-        # sites. Mesa's default rasteriser registers its unwind tables while holding the unwinder's
-        # lock, which those stacks then wait for for ever: the plain software one compiles nothing.
+        # Full stacks at every allocation, so leak suppressions can name our call sites; Mesa's
+        # default rasteriser then waits on the unwinder's lock for ever; swrast compiles nothing.
         # Preloaded, it is not unloaded with SDL's video before LeakSanitizer looks.
         BASE_ENV[1]+=":$(ls /usr/lib/*/dri/swrast_dri.so /usr/lib*/dri/swrast_dri.so 2>/dev/null | head -n 1)"
         cat "$(dirname "$0")/../sanitize/lsan.supp" "$(dirname "$0")/lsan_display.supp" >"$WORK/lsan.supp"

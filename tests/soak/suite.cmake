@@ -1,6 +1,5 @@
-# Soak: long random play on X servers of their own, the plain game and its AddressSanitizer build
-# side by side. `make soak` plays for five minutes; the test here plays for 30 s, with the
-# sanitized game that the sanitize.asan_build test makes. A sanitized tree registers no soak.
+# Soak: `make soak` plays for five minutes; the test here for 30 s, with the sanitized game the
+# sanitize.asan_build test makes. A sanitized tree registers no soak.
 if(NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     add_test(NAME soak.short COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/soak.sh 30 ${GHOULRUN_GAME_DIR}
         $<TARGET_FILE:ghoulrun_game_freeze> ${CMAKE_BINARY_DIR}/sanitize-asan/game/ghoulrun)

@@ -1,8 +1,5 @@
-// The sound engine on the real mixer and the dummy audio driver: its library, its rule against
-// layering a sample over itself, its playing table under the audio thread, what it gives back, and
-// the game-over sequence on the test clock. Unusable sound files are the error matrix's. The
-// player's volume, heard: SDL's disk audio driver writes the mix to a file, and each sound there is
-// quieter by the volume's share, effects, music and the game-over jingle alike.
+// The sound engine on the real mixer (unusable sound files are the error matrix's), and the
+// player's volume heard in the mix SDL's disk audio driver writes.
 #include "formats/ogg_writer.h"
 #include "formats/wav_writer.h"
 #include "platform/clock.h"
@@ -29,8 +26,7 @@
 #include <tuple>
 #include <vector>
 
-// A look inside an engine: its music, and the channel a sample is marked as playing on (-1 while
-// it is free or was never started).
+// An engine's music, and the channel a sample is marked as playing on (-1: free, or never started).
 class SoundEngineTestAccess {
   public:
     static Mix_Music* music(const SoundEngine& engine) { return engine.music; }
@@ -52,7 +48,6 @@ constexpr int longMs = 3000; // still sounding however slow the test runs
 constexpr int mixerChannels = 8;
 // The music fades out for 2000 ms, then the jingle gets 3700 ms before the game may end.
 constexpr Uint32 sequenceMs = 2000 + 3700;
-// The volume test's tone, and how much of the mix it measures at a time.
 constexpr double pi = 3.141592653589793;
 constexpr double toneHz = 440.0;
 constexpr double toneLevel = 0.5;
@@ -60,9 +55,8 @@ constexpr int toneSeconds = 30; // sounds on through every measurement
 constexpr double heardSeconds = 0.5;
 constexpr double fadeSeconds = 8.0; // well past the music's fade in
 
-// Each test runs in a fresh working folder, leaves the mixer as open as it found it (a failed or
-// repeated init leaves the device open on purpose) and the game-over flag lowered: other tests
-// run the state loop in this process, which ends it once a game over has finished.
+// In a fresh working folder; leaves the mixer as open as it found it (a failed or repeated init
+// leaves it open on purpose) and the game-over flag lowered, which would end the state loop.
 class SoundEngineTest : public ::testing::Test {
   protected:
     void SetUp() override { openCount_ = Mix_QuerySpec(nullptr, nullptr, nullptr); }
@@ -83,7 +77,7 @@ class SoundEngineTest : public ::testing::Test {
         const audio::Samples silence(audio::sampleRate / 2);
         audio::writeOgg("pompeii.ogg", {silence, silence}, 0.1f);
     }
-    // Initialises `engine`; returns what it threw, and keeps what it printed.
+    // Initialises `engine` without a word; returns what it threw.
     static std::string initQuietly(SoundEngine& engine) {
         const testing_support::CoutCapture quiet;
         std::string thrown;
@@ -121,8 +115,7 @@ TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesThatPlayAndPa
     for (const auto& [category, name, loaded] : found) {
         EXPECT_EQ(engine.sample(category, name) != nullptr, loaded) << category << "/" << name;
     }
-    // Of two files with one stem the later in the folder's own order wins. Stereo 16-bit at the
-    // file's own rate: four bytes a frame.
+    // Of two files with one stem the folder's later one wins; 16-bit stereo: 4 bytes a frame.
     std::string later;
     for (const auto& entry : fs::directory_iterator("sfx/cat")) {
         const std::string name = entry.path().filename().string();
@@ -148,8 +141,7 @@ TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesThatPlayAndPa
     EXPECT_EQ(initQuietly(engine), "Music already loaded.");
 }
 
-// A sample is never layered over itself: a request while it sounds is dropped, and it plays
-// again once its channel stops, or once a request refused for lack of channels is repeated.
+// A request refused for lack of channels plays once repeated, too.
 TEST_F(SoundEngineTest, ASampleIsNotLayeredWhileItSoundsAndPlaysAgainOnceItsChannelStops) {
     for (int i = 0; i <= mixerChannels; ++i) {
         addSample("many/" + std::to_string(i) + ".wav");
@@ -183,9 +175,7 @@ TEST_F(SoundEngineTest, ASampleIsNotLayeredWhileItSoundsAndPlaysAgainOnceItsChan
     EXPECT_EQ(channelOf(mixerChannels), 3);
 }
 
-// Three requesting threads while short samples keep ending on the audio thread: under the audio
-// lock every mark names a channel that is playing and no two samples share one, and once the
-// samples have ended every one is free again.
+// Three requesting threads while short samples keep ending on the audio thread.
 TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     constexpr int kinds = 6;
     for (int i = 0; i < kinds; ++i) {
@@ -205,8 +195,7 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     };
     std::thread second(requester, 3);
     std::thread third(requester, 1);
-    // Under the audio lock, which the mixer takes too and which nests, no mark can change: each is
-    // free or names a playing channel of its own.
+    // Under the audio lock (the mixer's, which nests) each mark is free or its own playing channel.
     auto marksHold = [&](bool mayPlay) {
         SDL_LockAudio();
         std::set<int> taken;
@@ -234,22 +223,19 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
     second.join();
     third.join();
     EXPECT_TRUE(consistent);
-    // Left alone, every sample ends on the audio thread, which frees its mark: waited for, not
-    // timed.
+    // Left alone, every sample ends on the audio thread, which frees its mark.
     while (Mix_Playing(-1) > 0) {
         std::this_thread::yield();
     }
     EXPECT_TRUE(marksHold(false));
 }
 
-// Heap bytes in use, small blocks and mapped large ones together.
-std::size_t heapInUse() {
+std::size_t heapInUse() { // small blocks and mapped large ones together
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
 
-// Samples of 10 s decode to about 1.7 MB each; what one engine's life leaves behind beyond that
-// is the mixer's and SDL's own bookkeeping. The device stays open after a failed init only.
+// Samples of 10 s decode to about 1.7 MB each; the growth allowed is the mixer's and SDL's own.
 TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedAndTheDeviceItOpened) {
     const struct {
         void (*layout)();
@@ -281,8 +267,7 @@ TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedAndTheDeviceItOpene
 TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnlessCutShort) {
     addMusic();
     fs::create_directory("sfx");
-    // Every sleep of a busy machine oversleeps; the sequence still ends at the first look past its
-    // deadline, at most one oversleep late, however many sleeps it took.
+    // On a busy machine every sleep oversleeps: the sequence still ends one oversleep late at most.
     constexpr Uint32 busyOversleep = 7;
     const struct {
         bool jingle, signal;
@@ -293,23 +278,20 @@ TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnle
                  {true, false, busyOversleep, sequenceMs + busyOversleep, true},
                  {true, true, 0, 0, false}};
     for (const auto& test : cases) {
-        SCOPED_TRACE(std::to_string(test.jingle) + " " + std::to_string(test.signal) + " " +
-                     std::to_string(test.oversleep));
+        SCOPED_TRACE(testing::Message() << test.jingle << test.signal << " " << test.oversleep);
         platform::setTestOversleep(test.oversleep);
         if (test.jingle) {
             addSample("death/gameover.wav");
         }
         SoundEngine engine;
         initQuietly(engine);
-        // At full volume, so the fade out takes its whole time (a fade out that begins while the
-        // fade in has hardly started ends at once).
+        // At full volume: a fade out begun early in the fade in would end at once.
         Mix_PlayMusic(Access::music(engine), -1);
         platform::setTestClock(1000);
         if (test.signal) {
             platform::requestEnd();
         }
-        // Started as the hero's death starts it: the hero dies once, so a second start starts no
-        // second sequence, and the end of the run waits for the one it started.
+        // The hero dies once: a second start starts no second sequence.
         SoundEngine::waitForGameOver(); // none started: returns at once
         SoundEngine::startGameOverThread(&engine);
         SoundEngine::startGameOverThread(&engine);
@@ -362,8 +344,7 @@ audio::Samples tone() {
     return samples;
 }
 
-// The engine on the disk driver, writing as fast as it can mix: a measurement waits for bytes of
-// sound, never for the wall clock.
+// The engine on the disk driver, writing as fast as it mixes: a measurement waits for bytes.
 class VolumeTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -1,5 +1,4 @@
-// Loading bitmaps into the catalogue: indices, colour keys, and the picture sizes refused. Mirrored
-// copies: where each flag value moves every pixel, rows stepped by pitch, alpha kept.
+// Bitmaps into the catalogue: indices, colour keys, sizes refused; mirrored copies of pictures.
 #include "sprites/mirror_surface.h"
 #include "sprites/sprite_catalogue.h"
 #include "support/test_support.h"
@@ -30,14 +29,12 @@ std::string headerOnly(int width, int height, bool oldHeader) {
     return bytes + std::string(oldHeader ? 0 : 24, '\0');
 }
 
-// Pixel (x, y) of the picture holds a value naming its place.
-Uint32 place(int x, int y) {
+Uint32 place(int x, int y) { // a value naming its place
     return 0xFF000000u | (y << 8) | x;
 }
 
 TEST(MirrorSurfaceTest, EachFlagValueMovesEveryPixelWhereItSays) {
-    // A 3 x 2 view into a buffer 4 pixels wide: rows are 16 bytes apart, not 12.
-    Uint32 buffer[8] = {};
+    Uint32 buffer[8] = {}; // the view below: 3 x 2 pixels in rows 16 bytes apart, not 12
     SDL_Surface* source = SDL_CreateRGBSurfaceFrom(buffer, 3, 2, 32, 16, 0x00FF0000, 0x0000FF00,
                                                    0x000000FF, 0xFF000000);
     for (int i = 0; i < 6; ++i) {
@@ -88,11 +85,9 @@ TEST_F(SpriteCatalogueTest, IndicesOutsideTheCatalogueAreRefusedAndEachKeyGoesTr
     }
 }
 
-// A header claiming more pixels than any of the game's pictures could need (believing 20000 x 20000
-// would allocate and clear over a gigabyte before finding the pixels missing) ends the run with the
-// file's name; claims at the limits are believed, and SDL then finds the pixels missing itself.
-// Files missing, unreadable, or too wide or tall in either kind of header are cases of the error
-// suite (tests/errors), on the real game.
+// A header claiming more pixels than the game's pictures could need (20000 x 20000 would clear over
+// a gigabyte before finding the pixels missing) ends the run naming the file; claims at the limits
+// are believed, SDL then finding the pixels missing. Missing or unreadable files: tests/errors.
 TEST_F(SpriteCatalogueTest, HeadersClaimingTooManyPixelsEndTheRunAndThoseAtTheLimitsAreBelieved) {
     const struct {
         const char* name;
@@ -113,9 +108,8 @@ TEST_F(SpriteCatalogueTest, HeadersClaimingTooManyPixelsEndTheRunAndThoseAtTheLi
     }
 }
 
-// The same checks on a picture in memory refuse it with the reason, ours or SDL's, and the process
-// goes on: a claim too large, a header cut short (SDL would read the rest as zeros and believe
-// the size it made up), and a header whose pixels are missing.
+// The same checks on a picture in memory refuse it with the reason and the process goes on: a claim
+// too large, a header cut short (SDL would make up the rest), pixels missing.
 TEST_F(SpriteCatalogueTest, APictureRefusedFromMemoryGivesTheReasonAndTheProcessGoesOn) {
     const struct {
         std::string bytes;

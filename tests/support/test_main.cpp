@@ -32,10 +32,8 @@ class SdlEnvironment : public ::testing::Environment {
     void TearDown() override { SDL_Quit(); }
 };
 
-// The game ends its process from deep inside (a finished game over, the end of a replay). Code
-// under test that did so by mistake would leave with status 0 halfway through a test, which the
-// test runner reads as a pass; such an exit fails the run instead. A death test's own process
-// (forked, or started anew with deathTestOption) exits on purpose and is left alone.
+// The game ends its process from deep inside (a game over, a replay's end): by mistake, halfway
+// through a test, that would pass with status 0, so it fails the run (death tests' exits aside).
 pid_t runnerProcess = 0;
 bool testsFinished = false;
 
@@ -54,8 +52,7 @@ bool isDeathTestProcess(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // No test ever writes the player's own best runs or settings.
-    const testing_support::TemporaryFolder home;
+    const testing_support::TemporaryFolder home; // never the player's own best runs or settings
     setenv("XDG_DATA_HOME", (home.path() / "data").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
     if (!isDeathTestProcess(argc, argv)) {

@@ -23,6 +23,19 @@ void advanceFrameClock(Uint32 ms) {
     setFrameClock(platform::ticks() + ms);
 }
 
+SDL_Event keyEvent(Uint8 type, SDLKey key, SDLMod mod) {
+    SDL_Event made{};
+    made.type = type;
+    made.key.keysym.sym = key;
+    made.key.keysym.mod = mod;
+    return made;
+}
+
+int pushEvent(Uint8 type, SDLKey key) {
+    SDL_Event made = keyEvent(type, key);
+    return SDL_PushEvent(&made);
+}
+
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels) {
     SDL_Surface* picture =
@@ -54,20 +67,15 @@ TemporaryFolder::~TemporaryFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-// Sets `name` to `value`, or unsets it given nullptr.
-static void putVariable(const char* name, const char* value) {
-    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
-}
-
 EnvironmentVariable::EnvironmentVariable(const char* variable, const char* value) : name(variable) {
     if (const char* old = std::getenv(name)) {
         was = old;
     }
-    putVariable(name, value);
+    value != nullptr ? setenv(name, value, 1) : unsetenv(name);
 }
 
 EnvironmentVariable::~EnvironmentVariable() {
-    putVariable(name, was ? was->c_str() : nullptr);
+    was ? setenv(name, was->c_str(), 1) : unsetenv(name);
 }
 
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {

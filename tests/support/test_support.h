@@ -15,8 +15,7 @@
 
 namespace testing_support {
 
-// One 24-bit pixel as stored in a bitmap file.
-struct Rgb {
+struct Rgb { // one 24-bit pixel as stored in a bitmap file
     std::uint8_t r, g, b;
     bool operator==(const Rgb&) const = default;
 };
@@ -25,8 +24,7 @@ struct Rgb {
 void writeBmp24(const std::filesystem::path& path, int width, int height,
                 const std::vector<Rgb>& pixels);
 
-// The whole of a file's bytes; empty when it cannot be read.
-std::string contentsOf(const std::filesystem::path& path);
+std::string contentsOf(const std::filesystem::path& path); // empty when it cannot be read
 
 // What each helper below changes it undoes when it goes, once: none is copied.
 struct Scoped {
@@ -35,8 +33,7 @@ struct Scoped {
     Scoped& operator=(const Scoped&) = delete;
 };
 
-// A fresh empty folder under the system temporary folder, removed by the destructor.
-class TemporaryFolder : Scoped {
+class TemporaryFolder : Scoped { // a fresh empty folder under the system's, removed after
   public:
     TemporaryFolder();
     ~TemporaryFolder();
@@ -46,8 +43,7 @@ class TemporaryFolder : Scoped {
     std::filesystem::path path_;
 };
 
-// Runs the test inside `folder` and returns to the previous working folder afterwards.
-struct WorkingFolder : Scoped {
+struct WorkingFolder : Scoped { // inside `folder` while it lives
     explicit WorkingFolder(const std::filesystem::path& folder) {
         std::filesystem::current_path(folder);
     }
@@ -55,42 +51,39 @@ struct WorkingFolder : Scoped {
     const std::filesystem::path previous = std::filesystem::current_path();
 };
 
-// Sets (or, given nullptr, unsets) one environment variable while it lives.
-struct EnvironmentVariable : Scoped {
+struct EnvironmentVariable : Scoped { // one variable set (nullptr: unset) while it lives
     EnvironmentVariable(const char* variable, const char* value);
     ~EnvironmentVariable();
     const char* name;
     std::optional<std::string> was;
 };
 
-// Collects what is written to std::cout while it lives.
-struct CoutCapture : Scoped {
+struct CoutCapture : Scoped { // collects what is written to std::cout while it lives
     std::ostringstream text;
     std::streambuf* previous = std::cout.rdbuf(text.rdbuf());
     ~CoutCapture() { std::cout.rdbuf(previous); }
 };
 
-// While it lives, files may grow to `bytes` and no further, as on a disk that fills up; the
-// signal a write past it raises is ignored from then on, as the game ignores it.
+// Files may grow to `bytes` while it lives, as on a full disk; SIGXFSZ is ignored, as by the game.
 struct FileSizeLimit : Scoped {
     explicit FileSizeLimit(rlim_t bytes);
     ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
     rlimit saved{};
 };
 
-// Sets the test clock to `now` and makes it the current frame's reading too, as the frame loop
-// does at the start of each frame; for tests that update pieces without the frame loop.
+// Sets the test clock and the frame's reading to `now`, as a frame's start does.
 void setFrameClock(Uint32 now);
-// Moves both on by `ms`.
-void advanceFrameClock(Uint32 ms);
+void advanceFrameClock(Uint32 ms); // moves both on by `ms`
+
+// An event of `type`, with `key` and `mod` when it is a key's.
+SDL_Event keyEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN, SDLMod mod = KMOD_NONE);
+int pushEvent(Uint8 type, SDLKey key = SDLK_UNKNOWN); // queued as SDL would on its arrival
 
 // A 32-bit surface in the display format with per-pixel alpha, filled with `pixel`.
 SDL_Surface* makeAlphaSurface(int width, int height, Uint32 pixel);
 
-// Alpha (0 to 255) of the pixel at (x, y) of a 32-bit surface.
-Uint8 alphaAt(SDL_Surface* surface, int x, int y);
+Uint8 alphaAt(SDL_Surface* surface, int x, int y); // 0 to 255, of a 32-bit surface
 
-// Red, green and blue of the screen pixel at (x, y).
-Rgb screenColourAt(int x, int y);
+Rgb screenColourAt(int x, int y); // of the screen
 
 } // namespace testing_support
