@@ -130,7 +130,7 @@ soak: build
 # The crowd soak: ten minutes of game time (MINUTES=n for another length) with thousands of enemies,
 # headless, under AddressSanitizer with UndefinedBehaviorSanitizer and LeakSanitizer, under
 # ThreadSanitizer and on the plain crowding pass; no report, the same final state every time
-# (scripts/soak_crowd.sh). It takes hours on two busy cores.
+# (scripts/soak_crowd.sh). About an hour and a half on two busy cores.
 .PHONY: soak-crowd
 soak-crowd: build
 	@JOBS=$(JOBS) scripts/soak_crowd.sh $(BUILD_DIR) $(or $(MINUTES),10)
