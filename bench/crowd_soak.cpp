@@ -20,6 +20,8 @@
 // release to the end. Until then each newly released slot first touches its share of the crowd's
 // tables, which are laid out whole for the roster and the street; a crowd spreading along the
 // street still touches a little more of them for some minutes after.
+#include "headless_screen.h"
+
 #include "crowd/crowd.h"
 #include "crowd/crowding.h"
 #include "pieces/player.h"
@@ -318,24 +320,9 @@ long residentKiB() {
     return -1;
 }
 
-void openHeadlessScreen() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) {
-        std::fprintf(stderr, "crowd_soak: SDL_Init: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-    screen = SDL_SetVideoMode(screenWidth, screenHeight, 32,
-                              SDL_HWSURFACE | SDL_HWACCEL | SDL_DOUBLEBUF);
-    if (screen == nullptr) {
-        std::fprintf(stderr, "crowd_soak: SDL_SetVideoMode: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-}
-
 // The game's start-up without a window or the sound engine, on the test clock.
 void startHeadless() {
-    openHeadlessScreen();
+    openHeadlessScreen("crowd_soak");
     platform::useTestClock(firstReading);
     resetShellGlobals(platform::ticks());
     quietHero();

@@ -12,6 +12,7 @@
 #include "alloc_counter.h"
 #include "crowding_floor.h"
 #include "drawing_floors.h"
+#include "headless_screen.h"
 #include "standin_pictures.h"
 
 #include "crowd/crowd.h"
@@ -465,28 +466,13 @@ std::vector<Scenario> runScenarios(const char* only) {
 
 // ---- Start-up: a child process from its start to the end of its first frame.
 
-void openHeadlessDisplay() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0) {
-        std::fprintf(stderr, "bench: SDL_Init: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-    screen = SDL_SetVideoMode(screenWidth, screenHeight, 32,
-                              SDL_HWSURFACE | SDL_HWACCEL | SDL_DOUBLEBUF);
-    if (screen == nullptr) {
-        std::fprintf(stderr, "bench: SDL_SetVideoMode: %s\n", SDL_GetError());
-        std::exit(1);
-    }
-}
-
 // The game's start-up without the sound engine: window, sprites, the full roster, one frame.
 int startUpChild(const char* gameFolder) {
     if (chdir(gameFolder) != 0) {
         return 1;
     }
     std::streambuf* console = std::cout.rdbuf(nullptr);
-    openHeadlessDisplay();
+    openHeadlessScreen("bench");
     SDL_WM_SetCaption("Ghoulrun", nullptr);
     quietHero();
     loadSprites();
@@ -569,7 +555,7 @@ int main(int argc, char** argv) {
     const double startUpTime = startUpMs("/proc/self/exe", gameFolder.string());
 
     std::filesystem::current_path(gameFolder);
-    openHeadlessDisplay();
+    openHeadlessScreen("bench");
     quietHero();
     loadSprites();
     crowding::prepare(); // as the game starts up: the helper thread and its pictures
