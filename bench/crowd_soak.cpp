@@ -5,11 +5,11 @@
 // by frame on the test clock from a reading where the release schedule lets an enemy out every
 // frame. The hero plays through SDL's event queue as a player would: it runs both ways, jumps,
 // goes up and down the street, switches between the city and the underground and now and then
-// swings, round after round; between rounds, while the crowd is above its target, it runs at where
-// most enemies stand and swings into them. The crowd's strikes would end the run within seconds:
-// whenever the health runs low the driver fills it up through the World's own changeHealth. Runs of
-// the same length end in the same state digest, whatever the build and whichever crowding pass it
-// takes.
+// swings, round after round; between rounds, while the crowd is above its target, it walks up to
+// the nearest enemy and swings, backing out first where one swing could take the crowd below its
+// target. The crowd's strikes would end the run within seconds: whenever the health runs low the
+// driver fills it up through the World's own changeHealth. Runs of the same length end in the same
+// state digest, whatever the build and whichever crowding pass it takes.
 //
 //   crowd_soak GAME_FOLDER [MINUTES]
 //
