@@ -103,6 +103,9 @@ void GamePiece::update() {
         return;
     }
     handleInput();
+    if (quitAtOnce) {
+        return; // the run ends where the frame stands
+    }
     position.x += motion.vx;
     position.y += motion.vy;
     think();

@@ -54,7 +54,8 @@ class GamePiece {
     // Per-frame behaviour after the position step. The base does nothing; returns false.
     virtual bool think();
     // Once per frame from the frame loop while in play: handleInput, the position step (adds
-    // motion.vx and motion.vy to position), think, animate, draw.
+    // motion.vx and motion.vy to position), think, animate, draw; nothing after handleInput when
+    // that input ended the run at once (quitAtOnce).
     virtual void update();
     // Sets motion.speed in pixels per second; the roster calls it once per enemy.
     virtual void setSpeed(double speed);

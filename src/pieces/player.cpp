@@ -77,6 +77,7 @@ void player::kill() {
     // finds the health spent.
     if (!gameOverStarted) {
         gameOverStarted = true;
+        heroDead = true;
         heroSounds().startGameOver();
     }
 }

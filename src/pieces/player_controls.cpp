@@ -1,11 +1,9 @@
 // The hero's controls: the frame's event turned into movement, facing, a jump, a swing, a report.
 #include "pieces/player.h"
 
-#include "replay/session.h"
 #include "state/globals.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -55,6 +53,9 @@ void player::handleInput() {
     default:
         break;
     }
+    if (quitAtOnce) {
+        return; // the shell ends the run with the hero as the key found it
+    }
     if (animation != swordAnimation) {
         animation = motion.vx == 0.0 && motion.vy == 0.0 ? idleAnimation : runAnimation;
     }
@@ -102,7 +103,8 @@ void player::pressKey(SDLKey key, double frameTime) {
         reportPosition();
         break;
     case SDLK_q:
-        std::exit(replay::finish());
+        quitAtOnce = true;
+        break;
     case SDLK_KP_PLUS:
     case SDLK_KP_MINUS:
         adjustSpeed(key, frameTime);

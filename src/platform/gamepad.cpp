@@ -3,7 +3,9 @@
 
 #include "platform/compat_hints.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace platform {
@@ -52,8 +54,7 @@ constexpr Layout standardLayout{.sword = 0,
 // The pad's controls, each standing for one key.
 enum Control { left, right, up, down, sword, jump, start, controlCount };
 
-constexpr SDLKey keyFor[controlCount] = {SDLK_LEFT,  SDLK_RIGHT, SDLK_UP,   SDLK_DOWN,
-                                         SDLK_SPACE, SDLK_LCTRL, SDLK_PAUSE};
+SDLKey keyFor[controlCount] = {};
 
 SDL_Joystick* pad = nullptr;
 const Layout* layout = &rawLayout;
@@ -123,8 +124,11 @@ const Layout& presentedLayout() {
 
 } // namespace
 
-bool openGamepad() {
+bool openGamepad(const PadKeys& keys) {
     closeGamepad();
+    const SDLKey mapped[controlCount] = {keys.left,  keys.right, keys.up,   keys.down,
+                                         keys.sword, keys.jump,  keys.start};
+    std::copy(std::begin(mapped), std::end(mapped), std::begin(keyFor));
     layout = &presentedLayout();
     if (SDL_NumJoysticks() < 1) {
         return false;

@@ -6,21 +6,29 @@
 
 namespace platform {
 
-// Opens the first pad SDL lists, if there is one; returns whether it did. Needs SDL's joystick
-// subsystem started; call it once each time the subsystem has started, as it takes the layout
-// the compatibility layer chose then. A pad SDL's controller database knows comes in the standard
-// layout when that was asked for (setCompatibilityHints); any other pad in its raw layout, the
-// subsystem started again for it if need be. Its own events are switched off: the pad is read
-// by pollGamepad instead, so a noisy stick never fills the event queue ahead of the keyboard.
-bool openGamepad();
+// The key each of the pad's controls stands for; the shell's table of controls says which.
+struct PadKeys {
+    SDLKey left, right, up, down; // the d-pad and the left stick
+    SDLKey sword;                 // A (south)
+    SDLKey jump;                  // B (east)
+    SDLKey start;                 // Start
+};
+
+// Opens the first pad SDL lists, its controls standing for `keys`, if there is one; returns whether
+// it did. Needs SDL's joystick subsystem started; call it once each time the subsystem has started,
+// as it takes the layout the compatibility layer chose then. A pad SDL's controller database knows
+// comes in the standard layout when that was asked for (setCompatibilityHints); any other pad in
+// its raw layout, the subsystem started again for it if need be. Its own events are switched off:
+// the pad is read by pollGamepad instead, so a noisy stick never fills the event queue ahead of the
+// keyboard.
+bool openGamepad(const PadKeys& keys);
 void closeGamepad();
 
 // Reads the pad and pushes a key event onto SDL's queue for every control that changed since
-// the last reading: the d-pad and the left stick as the arrow keys, A (south) as Space, B (east)
-// as Left Ctrl, Start as Pause. In the raw layout A and B are the pad's first two buttons, Start
-// sits where twin-stick pads usually put it and the d-pad is the first hat; in the standard
-// layout they are the layer's own A, B, Start and d-pad buttons. A stick direction counts as
-// pressed past a third of its travel and as let go inside it, so wobbling within the dead zone
+// the last reading, as the key it stands for. In the raw layout A and B are the pad's first two
+// buttons, Start sits where twin-stick pads usually put it and the d-pad is the first hat; in the
+// standard layout they are the layer's own A, B, Start and d-pad buttons. A stick direction counts
+// as pressed past a third of its travel and as let go inside it, so wobbling within the dead zone
 // pushes nothing. Does nothing without a pad.
 void pollGamepad();
 

@@ -50,6 +50,7 @@ struct Session {
     Uint32 pausedSince = 0;
     std::uint64_t finalDigest = 0;
     bool recordingLost = false; // said once; the run then ends with status 1
+    bool wentAstray = false;    // a replay's digest differed: the run ends there, with status 1
 };
 
 Session session;
@@ -59,9 +60,8 @@ Uint32 gameClock() {
     return platform::ticks() - session.pausedTotal;
 }
 
-[[noreturn]] void refuse(const std::string& path, const std::string& reason) {
+void refuse(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "ghoulrun: %s: %s\n", path.c_str(), reason.c_str());
-    std::exit(EXIT_FAILURE);
 }
 
 // The closing line of a replay, whichever way the replayed run ends.
@@ -88,18 +88,18 @@ const Record* nextRecordOf(Record::Kind kind) {
     return nullptr;
 }
 
-void startReplay(const Options& options) {
+bool startReplay(const Options& options) {
     const std::string reason = load(options.replayPath, session.recording);
     if (!reason.empty()) {
         refuse(options.replayPath, reason);
+        return false;
     }
     session.mode = Mode::replaying;
     session.path = options.replayPath;
     lastSpawnTick = session.recording.header.lastSpawnTick;
     lastFrameEndTick = session.recording.header.lastFrameEndTick;
     frameTick = lastFrameEndTick;
-    static const bool closingLineRegistered = std::atexit(printClosingLine) == 0;
-    (void)closingLineRegistered;
+    return true;
 }
 
 // A recording that cannot be written costs the recording, never the run: the first failure is
@@ -172,7 +172,7 @@ void keepRecordedPace(Uint32 tick) {
 
 } // namespace
 
-void begin(const Options& options) {
+bool begin(const Options& options) {
     session.headless = options.headless && !options.replayPath.empty();
     if (session.headless) {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
@@ -181,13 +181,16 @@ void begin(const Options& options) {
     }
     forgetHistory();
     if (!options.replayPath.empty()) {
-        startReplay(options);
+        if (!startReplay(options)) {
+            return false;
+        }
     } else if (!options.recordPath.empty()) {
         startRecording(options);
     }
     if (session.mode != Mode::live) {
         followEffectRequests();
     }
+    return true;
 }
 
 void stop() {
@@ -202,6 +205,7 @@ void stop() {
     session.finalNoted = false;
     session.pausedTotal = 0;
     session.recordingLost = false;
+    session.wentAstray = false;
     forgetHistory();
     setScreenBlitsSkipped(false);
 }
@@ -292,6 +296,7 @@ void endFrame() {
         if (check->digest != stateDigest()) {
             refuse(session.path, "the replay went another way than the recorded run by frame " +
                                      std::to_string(session.frames));
+            session.wentAstray = true;
         }
     }
 }
@@ -300,7 +305,7 @@ bool replayOver() {
     if (session.mode != Mode::replaying) {
         return false;
     }
-    if (session.windowClosed) {
+    if (session.windowClosed || session.wentAstray) {
         return true;
     }
     const auto& records = session.recording.records;
@@ -351,7 +356,8 @@ void releaseClock() {
 int finish() {
     session.writer.close();
     watchRecorder();
-    return session.recordingLost ? EXIT_FAILURE : EXIT_SUCCESS;
+    printClosingLine();
+    return session.recordingLost || session.wentAstray ? EXIT_FAILURE : EXIT_SUCCESS;
 }
 
 void noteFinalState() {

@@ -17,12 +17,12 @@ struct Options {
 };
 
 // Sets the run up before start-up. A recording to replay is read and checked whole here; one
-// that cannot be replayed prints "ghoulrun: <file>: <reason>" on standard error and ends the
-// process with status 1. A recording to make is created; when it cannot be, or later when a write
-// to it fails, the same kind of line says so once and the run plays on unrecorded (finish() then
-// returns status 1). Headless, SDL is pointed at its dummy video and
+// that cannot be replayed prints "ghoulrun: <file>: <reason>" on standard error and returns false:
+// the run must not start, and ends with status 1. A recording to make is created; when it cannot
+// be, or later when a write to it fails, the same kind of line says so once and the run plays on
+// unrecorded (finish() then returns status 1). Headless, SDL is pointed at its dummy video and
 // audio drivers and the screen's blits are switched off.
-void begin(const Options& options);
+bool begin(const Options& options);
 
 // Back to a live run with no recorder (for tests).
 void stop();
@@ -49,8 +49,8 @@ using ShellEventTaker = bool (*)(const SDL_Event& event);
 void pollFrameEvent(SDL_Event& event, ShellEventTaker takeForShell);
 
 // After the frame's flip: every check interval the recorder writes the state digest, and a
-// replay compares it with the recorded one. A replay that went another way ends the process
-// with "ghoulrun: <file>: ..." and status 1.
+// replay compares it with the recorded one. A replay that went another way says so, "ghoulrun:
+// <file>: ...", and is over (replayOver) from then on; finish() then returns status 1.
 void endFrame();
 
 // Play again: a recording ends here (the new run is not recorded), and the game's clock reads 0
@@ -62,8 +62,8 @@ void startAfresh();
 void holdClock();
 void releaseClock();
 
-// True once a replay has run out of recorded frames, or its window was closed: the run ends
-// there, as the recorded run ended there.
+// True once a replay has run out of recorded frames, its window was closed or it went another way
+// than the recorded run: the run ends there.
 bool replayOver();
 
 // The clock reading of the end-of-run report: the live clock (recorded as the run's last
@@ -71,8 +71,9 @@ bool replayOver();
 Uint32 reportReading();
 
 // Every ending of the run goes through here just before the process ends: the recorder writes out
-// what it still holds and closes. Returns the exit status: EXIT_FAILURE when the recording was
-// lost on the way, so that scripts notice; EXIT_SUCCESS otherwise.
+// what it still holds and closes, and a replay prints its closing line, "replay: <frames> frames,
+// state <digest>". Returns the exit status: EXIT_FAILURE when the recording was lost on the way
+// (so that scripts notice) or the replay went astray; EXIT_SUCCESS otherwise.
 int finish();
 
 // Called before the roster is destroyed, so the replay's closing line can still digest it.

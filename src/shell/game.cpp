@@ -52,6 +52,36 @@ constexpr int piecePrefetchLines = (sizeof(GamePiece) + cacheLineBytes - 1) / ca
 // The frame cap of this run, if the command line set one.
 FramePacer pacer;
 
+// Unsigned clock differences beyond this are readings from before, wrapped round.
+constexpr Uint32 wrapHalf = 0x80000000U;
+
+// When the game-over sequence has played out, once the shell has seen the hero die.
+bool gameOverTimed = false;
+Uint32 gameOverEnds = 0;
+
+// Stops SDL as the run's scope ends.
+struct SdlStop {
+    SdlStop() = default;
+    SdlStop(const SdlStop&) = delete;
+    SdlStop& operator=(const SdlStop&) = delete;
+    ~SdlStop() { SDL_Quit(); }
+};
+
+// The first look after the hero died starts the game-over clock. The sequence's thread started in
+// the frame of the death, at or before this reading, so it has played out by the end set here
+// (and the end of the run waits for its thread all the same). A replay ends where its recording
+// ends, whatever the sequence does.
+void followHeroDeath() {
+    if (heroDead && !gameOverTimed && !replay::replaying()) {
+        gameOverTimed = true;
+        gameOverEnds = platform::ticks() + SoundEngine::gameOverLengthMs();
+    }
+}
+
+bool gameOverPlayedOut() {
+    return gameOverTimed && platform::ticks() - gameOverEnds < wrapHalf;
+}
+
 void startSound() {
     SoundEngine* engine = SoundEngine::instance();
     engine->init();
@@ -103,27 +133,44 @@ void updatePiecesInPlay() {
 
 int runGame(const RunOptions& options) {
     platform::guardProcess();
-    replay::begin(options.replay);
+    if (!replay::begin(options.replay)) {
+        return EXIT_FAILURE;
+    }
     const RunOptions chosen = withPlayerSettings(options);
     pacer = FramePacer(chosen.fps.value_or(0));
-    startUp(chosen.fullscreen.value_or(false), chosen.scale.value_or(1));
-    // However the run ends from here on (q, the game over, the window closed, a signal), what
-    // the player changed while playing is kept.
-    static const bool savesAtExit = std::atexit(savePlayerSettings) == 0;
-    (void)savesAtExit;
-    gameState = statePlaying;
-    stateLoop();
-    if (gameState == stateQuit) {
-        finishRun(std::cout);
-        return replay::finish();
+    // From here on SDL stops as the run ends, however it ends: a start-up failure and an escaping
+    // exception of the sound engine included.
+    const SdlStop sdl;
+    if (!startUp(chosen.fullscreen.value_or(false), chosen.scale.value_or(1))) {
+        return EXIT_FAILURE;
     }
-    // A replay ran out of recorded frames: the recorded run ended there, by its game-over
-    // sequence, without a report. The replayed sequence is let finish before SDL goes.
-    SoundEngine::waitForGameOver();
+    gameState = statePlaying;
+    return endRun(stateLoop());
+}
+
+int endRun(RunEnd end) {
+    switch (end) {
+    case RunEnd::closed:
+        finishRun(std::cout);
+        break;
+    case RunEnd::quit:
+        // On the card the sequence is under way: it stops at once, as the process must.
+        SoundEngine::cancelGameOver();
+        break;
+    case RunEnd::gameOver:
+    case RunEnd::replayOver:
+        // A replay that ran out of recorded frames ended there, by its game-over sequence, without
+        // a report. Either sequence is let finish before SDL goes.
+        SoundEngine::waitForGameOver();
+        break;
+    }
+    // However the run ends, what the player changed while playing is kept.
+    savePlayerSettings();
     return replay::finish();
 }
 
 void finishRun(std::ostream& out) {
+    followHeroDeath();
     replay::noteFinalState();
     const Uint32 now = replay::reportReading();
     destroyRoster();
@@ -131,21 +178,25 @@ void finishRun(std::ostream& out) {
     if (!replay::replaying() && !platform::endRequested()) {
         // A game-over sequence still under way ends the run when it is done, Enter or not; a
         // signal that comes meanwhile ends it at once.
-        platform::pauseConsole(
-            [] { return SoundEngine::gameOverFinished() || platform::endRequested(); });
+        platform::pauseConsole([] { return gameOverPlayedOut() || platform::endRequested(); });
     }
     SoundEngine::waitForGameOver();
 }
 
-void startUp(bool fullscreen, int scale) {
-    openWindow(fullscreen, scale);
+bool startUp(bool fullscreen, int scale) {
+    if (!openWindow(fullscreen, scale)) {
+        return false;
+    }
     startSound();
-    loadSprites();
+    if (!loadSprites()) {
+        return false;
+    }
     loadPauseBanner();
     buildRoster();
     // A frame the crowding helper shares has the screen's blits queued, and made by both threads.
     connectFrameBlits();
     crowding::prepare();
+    return true;
 }
 
 void buildRoster() {
@@ -165,6 +216,7 @@ void startNewRun() {
     clearPlayAgainRequest();
     savePlayerSettings();
     SoundEngine::cancelGameOver();
+    gameOverTimed = false;
     replay::startAfresh();
     destroyRoster();
     // The game's clock starts again at 0, where a new process's clock stands when it takes these
@@ -183,17 +235,27 @@ void destroyRoster() {
     }
 }
 
-void stateLoop() {
-    while (gameState != stateQuit && !replay::replayOver()) {
+RunEnd stateLoop() {
+    for (;;) {
+        if (gameState == stateQuit) {
+            return RunEnd::closed;
+        }
+        if (replay::replayOver()) {
+            return RunEnd::replayOver;
+        }
         if (platform::endRequested()) {
             // A signal ends the run as closing the window does, even while the hero dies.
             gameState = stateQuit;
-            break;
+            return RunEnd::closed;
         }
         switch (gameState) {
         case statePlaying:
             pacer.waitForFrameStart();
             gameState = runFrame();
+            if (quitAtOnce) {
+                return RunEnd::quit;
+            }
+            followHeroDeath();
             if (pauseRequested()) {
                 pauseUntilResumed();
             }
@@ -209,12 +271,9 @@ void stateLoop() {
             gameState = stateQuit;
             break;
         }
-        // A replay ends where its recording ends, whatever the sequence's own thread does. A
-        // signal that came meanwhile still gets its report, at the top of the loop.
-        if (SoundEngine::gameOverFinished() && !replay::replaying() && !platform::endRequested()) {
-            // The sequence's thread is still on its way out: exit tears SDL down under it.
-            SoundEngine::waitForGameOver();
-            std::exit(replay::finish());
+        // A signal that came meanwhile still gets its report, at the top of the loop.
+        if (gameOverPlayedOut() && !platform::endRequested()) {
+            return RunEnd::gameOver;
         }
     }
 }
@@ -225,6 +284,9 @@ int runFrame() {
         SDL_FillRect(screen, nullptr, backgroundFill);
     }
     replay::pollFrameEvent(frameEvent, takeShellControl);
+    if (quitAtOnce) {
+        return stateQuit; // the card's q: nothing more moves or is drawn
+    }
     releaseDueEnemy();
     // The enemies stand where the frame finds them from here on until their updates: the crowding
     // passes' helper can start on them while the background draws.
@@ -233,6 +295,9 @@ int runFrame() {
         world->update();
     }
     updatePiecesInPlay();
+    if (quitAtOnce) {
+        return stateQuit; // the hero's q: the run ends where the frame stands
+    }
     showRunResults();
     showVolumeIndicator();
     if (!screenBlitsSkipped()) {

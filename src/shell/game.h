@@ -19,15 +19,24 @@ struct RunOptions {
     std::optional<int> scale;       // the window this many times its size
 };
 
+// How a run ends: the hero's quit key or the card's q (at once, no report); the window closed, a
+// signal or an unknown state (the report); the game-over sequence played out; a replay over.
+enum class RunEnd { quit, closed, gameOver, replayOver };
+
 // The whole run: start-up, the state loop, teardown and the report, live, recorded or replayed
-// as `options` say. Guards the process first (signals, the console, the display). Returns the
-// exit status: 1 when the recording was lost, else 0.
+// as `options` say. Guards the process first (signals, the console, the display). Every end of
+// the run returns here; main returns the exit status it gives: 1 when a start-up failed, the
+// recording was lost or a replay went astray, else 0.
 int runGame(const RunOptions& options);
 
+// After the state loop: ends the run as `end` says (the report only when closed), keeps what the
+// player changed in the settings and finishes the recording or replay. Returns the exit status.
+int endRun(RunEnd end);
+
 // Starts SDL, the window (as the whole screen when `fullscreen`, `scale` times its size), the sound
-// engine and its music, the sprite catalogue and the roster. A media-library failure ends the
-// process with a message on standard error and status 1.
-void startUp(bool fullscreen = false, int scale = 1);
+// engine and its music, the sprite catalogue and the roster. A media-library failure or a picture
+// that cannot be loaded prints a message on standard error and returns false.
+bool startUp(bool fullscreen = false, int scale = 1);
 
 // Builds every piece of the run: the enemies in slots pieceCount down to 2 (out of play), then
 // the hero in slot 1 and the World in slot 0.
@@ -44,13 +53,14 @@ void startNewRun();
 // Destroys every piece of the table and empties it.
 void destroyRoster();
 
-// Calls runFrame until the game state is stateQuit, or a signal asks the run to end (the state
-// then becomes stateQuit); ends the process at the frame boundary after a game-over sequence has
-// finished, with status 0 unless the recording was lost.
-void stateLoop();
+// Calls runFrame until the run ends, and says how: the game state stateQuit (closing the window,
+// or a signal, which sets it), the quit key, a replay over, or the first frame boundary once the
+// game-over sequence has played out after the hero's death.
+RunEnd stateLoop();
 
 // One frame: fill, one input event, at most one release, every update in piece order, flip.
-// Returns the state to continue with.
+// Returns the state to continue with; stateQuit at once, drawing nothing more, when the frame's
+// input ended the run at once (quitAtOnce).
 int runFrame();
 
 // Releases the next enemy when the release interval has passed since the last release.

@@ -1,18 +1,16 @@
 // The pause: holding the frame clock and the sound, showing the banner, waiting for the player.
 #include "shell/pause.h"
 
-#include "pieces/player.h"
 #include "platform/clock.h"
 #include "platform/gamepad.h"
 #include "platform/process_guard.h"
 #include "render/screen_blit.h"
-
 #include "replay/session.h"
 #include "shell/player_settings.h"
-#include "shell/shell_keys.h"
-#include "shell/window.h"
+#include "shell/shell_controls.h"
 #include "sound/sound_engine.h"
 #include "state/globals.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -47,18 +45,43 @@ void keepEvent(const SDL_Event& event) {
     keptEvents[static_cast<std::size_t>(keptCount++)] = event;
 }
 
-bool heroIsDying() {
-    const auto* hero = dynamic_cast<const player*>(pieces[heroSlot]);
-    return hero != nullptr && hero->hasDied();
-}
+// The last frame as the pause found it, to draw the banner and the volume indicator over again.
+SDL_Surface* lastFrame = nullptr;
+// The volume indicator is up over the paused frame, and is to go when its time is over.
+bool indicatorUp = false;
+// Events queued behind the resuming key, taken out while the kept ones go in first. SDL's queue
+// holds no more than this.
+constexpr int queueRoom = 128;
+std::array<SDL_Event, queueRoom> queuedBehind{};
 
 void showBanner() {
-    if (banner != nullptr && !screenBlitsSkipped()) {
+    if (screenBlitsSkipped()) {
+        return;
+    }
+    if (lastFrame != nullptr) {
+        blitToScreen(lastFrame, nullptr, nullptr);
+    }
+    if (banner != nullptr) {
         SDL_Rect at{static_cast<Sint16>((screen->w - banner->w) / 2),
                     static_cast<Sint16>((screen->h - banner->h) / 2), 0, 0};
         blitToScreen(banner, nullptr, &at);
-        SDL_Flip(screen);
     }
+    indicatorUp = showVolumeIndicator();
+    SDL_Flip(screen);
+}
+
+// The kept events go in ahead of whatever already waits behind the resuming key, in the order
+// they came, so that a key let go during the pause never lands after a later press.
+void handOnKeptEvents() {
+    const int behind =
+        std::max(0, SDL_PeepEvents(queuedBehind.data(), queueRoom, SDL_GETEVENT, SDL_ALLEVENTS));
+    for (int kept = 0; kept < keptCount; ++kept) {
+        SDL_PushEvent(&keptEvents[static_cast<std::size_t>(kept)]);
+    }
+    for (int queued = 0; queued < behind; ++queued) {
+        SDL_PushEvent(&queuedBehind[static_cast<std::size_t>(queued)]);
+    }
+    keptCount = 0;
 }
 
 } // namespace
@@ -93,49 +116,46 @@ void releasePauseBanner() {
 
 bool beginPause() {
     requested = false;
-    if (paused || replay::replaying() || heroIsDying()) {
+    if (paused || replay::replaying() || heroDead) {
         return false;
     }
     paused = true;
     keptCount = 0;
     replay::holdClock();
     SoundEngine::pauseSound();
+    if (!screenBlitsSkipped()) {
+        lastFrame = SDL_DisplayFormat(screen);
+    }
     showBanner();
     return true;
 }
 
 bool handlePausedEvent(const SDL_Event& event) {
-    if (isPauseKey(event)) {
+    const ShellCommand command = shellCommandFor(event, ShellScene::paused);
+    switch (command) {
+    case ShellCommand::pause:
         return true;
-    }
-    if (isFullscreenToggle(event)) {
-        toggleFullscreen();
-        showBanner();
-        return false;
-    }
-    // The volume keys work while paused too; they are the shell's, never kept for the hero.
-    if (takeVolumeKey(event)) {
-        return false;
-    }
-    switch (event.type) {
-    case SDL_QUIT:
+    case ShellCommand::closeWindow:
         // Closing the window ends the run as it always does: through the frame after the pause,
         // which also puts it in a recording.
         keepEvent(event);
         return true;
-    case SDL_VIDEOEXPOSE:
+    case ShellCommand::letGo:
+        return false;
+    case ShellCommand::none:
+        break;
+    default:
+        // The screen and the volume work while paused too; the new level shows over the banner.
+        actOnSettingsCommand(command);
         showBanner();
         return false;
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        // The shell's keys let go are the shell's, never the hero's.
-        if (!isShellKeyLetGo(event)) {
-            keepEvent(event);
-        }
-        return false;
-    default:
-        return false;
     }
+    if (event.type == SDL_VIDEOEXPOSE) {
+        showBanner();
+    } else if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+        keepEvent(event);
+    }
+    return false;
 }
 
 void endPause() {
@@ -145,10 +165,9 @@ void endPause() {
     paused = false;
     replay::releaseClock();
     SoundEngine::resumeSound();
-    for (int kept = 0; kept < keptCount; ++kept) {
-        SDL_PushEvent(&keptEvents[static_cast<std::size_t>(kept)]);
-    }
-    keptCount = 0;
+    SDL_FreeSurface(lastFrame);
+    lastFrame = nullptr;
+    handOnKeptEvents();
 }
 
 void pauseUntilResumed() {
@@ -160,6 +179,9 @@ void pauseUntilResumed() {
     while (!platform::endRequested()) {
         platform::pollGamepad();
         if (SDL_PollEvent(&event) == 0) {
+            if (indicatorUp) {
+                showBanner(); // until the indicator's time is over, and once more without it
+            }
             platform::delay(pausedLookMs);
         } else if (handlePausedEvent(event)) {
             break;

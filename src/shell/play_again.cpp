@@ -7,14 +7,6 @@ bool requested = false;
 
 } // namespace
 
-bool isPlayAgainKey(const SDL_Event& event) {
-    if (event.type != SDL_KEYDOWN || (event.key.keysym.mod & KMOD_ALT) != 0) {
-        return false;
-    }
-    const SDLKey key = event.key.keysym.sym;
-    return key == SDLK_SPACE || key == SDLK_RETURN || key == SDLK_KP_ENTER;
-}
-
 void requestPlayAgain() {
     requested = true;
 }

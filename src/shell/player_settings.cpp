@@ -59,43 +59,26 @@ void applyPlayerVolume() {
     }
 }
 
-bool takeVolumeKey(const SDL_Event& event) {
-    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) {
-        return false;
-    }
-    int step = 0;
-    switch (event.key.keysym.sym) {
-    case SDLK_MINUS:
-    case SDLK_KP_MINUS:
-        step = -settings::volumeStep;
-        break;
-    case SDLK_EQUALS:
-    case SDLK_KP_PLUS:
-        step = settings::volumeStep;
-        break;
-    case SDLK_m:
-        break;
-    default:
-        return false;
-    }
-    if (event.type == SDL_KEYDOWN) {
-        if (step == 0) {
-            muted = !muted;
-        } else {
-            volume = std::clamp(volume + step, settings::quietestVolume, settings::loudestVolume);
-        }
-        applyVolume();
-        showNewLevel();
-    }
-    return true;
+void changeVolume(int steps) {
+    volume = std::clamp(volume + steps * settings::volumeStep, settings::quietestVolume,
+                        settings::loudestVolume);
+    applyVolume();
+    showNewLevel();
 }
 
-void showVolumeIndicator() {
+void switchMute() {
+    muted = !muted;
+    applyVolume();
+    showNewLevel();
+}
+
+bool showVolumeIndicator() {
     if (indicatorShown && platform::ticks() - indicatorSince < indicatorMs) {
         drawVolumeIndicator(volume, muted);
     } else {
         indicatorShown = false;
     }
+    return indicatorShown;
 }
 
 void savePlayerSettings() {

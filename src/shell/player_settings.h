@@ -15,13 +15,14 @@ RunOptions withPlayerSettings(const RunOptions& given);
 // Plays at the volume the run started with. After the sound engine's start.
 void applyPlayerVolume();
 
-// The volume keys: - and = (and the keypad's - and +) turn effects and music down and up a step,
-// m mutes and unmutes. True for a press or a release of one of them; a press acts and shows the
-// new level for a moment. Paused or not; game time and the run's events never see them.
-bool takeVolumeKey(const SDL_Event& event);
+// The volume keys' commands (the shell's table of controls): turns effects and music down or up
+// by `steps` steps within the volume's range, or mutes and unmutes; each shows the new level for
+// a moment. Paused or not; game time and the run's events never see them.
+void changeVolume(int steps);
+void switchMute();
 
-// Draws the volume indicator while a change is fresh, in real time.
-void showVolumeIndicator();
+// Draws the volume indicator while a change is fresh, in real time; says whether it drew it.
+bool showVolumeIndicator();
 
 // Writes what changed while playing (the whole screen, the volume, mute) into the settings file,
 // never what the command line chose; nothing when nothing changed. When a run ends: at the

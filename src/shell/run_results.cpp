@@ -2,7 +2,6 @@
 #include "shell/run_results.h"
 
 #include "pieces/game_piece.h"
-#include "pieces/player.h"
 #include "platform/wall_clock.h"
 #include "records/best_runs.h"
 #include "render/scoreboard.h"
@@ -22,11 +21,6 @@ bool clockStarted = false;
 Uint32 firstFrameTick = 0;
 bool runNoted = false;
 ResultsCard card;
-
-bool heroHasDied() {
-    const auto* hero = dynamic_cast<const player*>(pieces[heroSlot]);
-    return hero != nullptr && hero->hasDied();
-}
 
 std::string sceneName() {
     GamePiece* world = pieces[worldSlot];
@@ -75,10 +69,13 @@ void showRunResults() {
         clockStarted = true;
         firstFrameTick = frameTick;
     }
-    if (!runNoted && heroHasDied()) {
+    if (!runNoted && heroDead) {
         noteRun();
     }
-    drawRunFigures(runNoted ? card.gameMs : runGameTime(), completedCount);
+    // From the death on, the status bar shows the card's figures: enemies that finish dying
+    // afterwards were not defeated by this run.
+    drawRunFigures(runNoted ? card.gameMs : runGameTime(),
+                   runNoted ? card.defeated : completedCount);
     if (runNoted) {
         drawResultsCard(card);
     }

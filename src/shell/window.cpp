@@ -4,6 +4,7 @@
 #include "platform/compat_hints.h"
 #include "platform/display_loss.h"
 #include "platform/gamepad.h"
+#include "shell/shell_controls.h"
 #include "state/globals.h"
 
 #include <cstdio>
@@ -29,35 +30,35 @@ bool displayIsVisible() {
            (requested != nullptr && std::strstr(requested, memoryVideoDriver) != nullptr);
 }
 
-[[noreturn]] void failStartUp(const char* format) {
+bool failStartUp(const char* format) {
     std::fprintf(stderr, format, SDL_GetError());
-    std::exit(EXIT_FAILURE);
+    return false;
 }
 
 } // namespace
 
-void openWindow(bool fullscreen, int scale) {
+bool openWindow(bool fullscreen, int scale) {
     platform::CompatibilityHints hints;
     hints.windowScale = scale;
     platform::setCompatibilityHints(hints);
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
-        failStartUp("Unable to init SDL: %s\n");
+        return failStartUp("Unable to init SDL: %s\n");
     }
-    std::atexit(SDL_Quit);
     if (!displayIsVisible()) {
         SDL_SetError("%s", noDisplayMessage);
-        failStartUp("Unable to init SDL: %s\n");
+        return failStartUp("Unable to init SDL: %s\n");
     }
     screen = SDL_SetVideoMode(screenWidth, screenHeight, screenDepth,
                               videoFlags | (fullscreen ? SDL_FULLSCREEN : 0));
     if (screen == nullptr) {
-        failStartUp("Unable to set 800x600 video: %s\n");
+        return failStartUp("Unable to set 800x600 video: %s\n");
     }
     SDL_WM_SetCaption(windowCaption, nullptr);
     SDL_Init(SDL_INIT_EVERYTHING);
-    platform::openGamepad();
+    platform::openGamepad(padKeys);
     // From here on the display is ours to lose; SDL's own teardown must never run after that.
     platform::endOnLostDisplay();
+    return true;
 }
 
 bool isFullscreen() {

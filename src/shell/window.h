@@ -6,8 +6,9 @@
 // asks SDL's compatibility layer, before SDL starts, to show the window that many times its size
 // with sharp pixels, unless the player's environment already says how to scale; the game still
 // draws its picture at its own size. A media-library failure, or no display that anybody could
-// see, ends the process with a message on standard error and status 1.
-void openWindow(bool fullscreen, int scale = 1);
+// see, prints a message on standard error and returns false: the run ends with status 1. Whoever
+// opens the window stops SDL (SDL_Quit) when the run ends, however it ends.
+bool openWindow(bool fullscreen, int scale = 1);
 
 // Whether the window is on the whole screen now.
 bool isFullscreen();

@@ -42,6 +42,9 @@ constexpr const char* jingleSample = "gameover";
 // The sequence's waits look this often whether a signal asks the run to end, which must then
 // happen within a second.
 constexpr Uint32 sequenceWaitSliceMs = 50;
+// What the sequence's thread returns.
+constexpr int sequenceCutShort = 0;
+constexpr int sequencePlayedOut = 1;
 
 // Marks of the playing table: free, or the channel plus one.
 constexpr int freeMark = 0;
@@ -64,7 +67,6 @@ std::atomic<SoundEngine*> gameEngine{nullptr};
 SDL_Thread* gameOverThread = nullptr;
 // Mixer calls take this for "every channel".
 constexpr int allChannels = -1;
-std::atomic<bool> gameOverDone{false};
 // Raised by cancelGameOver to stop a sequence under way at its next look.
 std::atomic<bool> gameOverCancelled{false};
 // Unsigned clock differences beyond this are readings from before, wrapped round.
@@ -315,16 +317,17 @@ int SoundEngine::gameOverSequence(void* engine) {
     Mix_FadeOutMusic(musicFadeOutMs);
     // Cut short by a signal, the sequence never finishes: the run ends with its report instead.
     if (!waitUntil(start + pauseBeforeJingleMs)) {
-        return 0;
+        return sequenceCutShort;
     }
     target->playEffect(jingleCategory, jingleSample, 0);
-    if (!waitUntil(start + pauseBeforeJingleMs + jingleMs)) {
-        return 0;
+    if (!waitUntil(start + gameOverLengthMs())) {
+        return sequenceCutShort;
     }
-    // Ending the process here would tear SDL down under the frame the game thread is drawing;
-    // the game thread ends it at its next frame boundary instead.
-    gameOverDone.store(true);
-    return 0;
+    return sequencePlayedOut;
+}
+
+Uint32 SoundEngine::gameOverLengthMs() {
+    return pauseBeforeJingleMs + jingleMs;
 }
 
 void SoundEngine::startGameOverThread(SoundEngine* engine) {
@@ -334,11 +337,13 @@ void SoundEngine::startGameOverThread(SoundEngine* engine) {
     }
 }
 
-void SoundEngine::waitForGameOver() {
+bool SoundEngine::waitForGameOver() {
+    int ending = sequenceCutShort;
     if (gameOverThread != nullptr) {
-        SDL_WaitThread(gameOverThread, nullptr);
+        SDL_WaitThread(gameOverThread, &ending);
         gameOverThread = nullptr;
     }
+    return ending == sequencePlayedOut;
 }
 
 void SoundEngine::pauseSound() {
@@ -355,9 +360,17 @@ void SoundEngine::cancelGameOver() {
     gameOverCancelled.store(true);
     waitForGameOver();
     gameOverCancelled.store(false);
-    gameOverDone.store(false);
     Mix_HaltChannel(allChannels);
     Mix_HaltMusic();
+    // Every channel is silent now, but the marks of samples that stopped before any request
+    // rearmed the finished handler (the jingle, in a run without a swing) would stay: the next
+    // run could not play them, and a mark on a channel a new sample takes would free the wrong one.
+    if (SoundEngine* engine = gameEngine.load()) {
+        AudioLock lock;
+        for (auto& [chunk, mark] : engine->playing) {
+            mark = freeMark;
+        }
+    }
 }
 
 void SoundEngine::setVolume(int percent) {
@@ -365,12 +378,4 @@ void SoundEngine::setVolume(int percent) {
     // Every channel's volume scales its sample's own; the music has one volume of its own.
     Mix_Volume(allChannels, MIX_MAX_VOLUME * clamped / fullVolumePercent);
     Mix_VolumeMusic(musicVolume * clamped / fullVolumePercent);
-}
-
-bool SoundEngine::gameOverFinished() {
-    return gameOverDone.load();
-}
-
-void SoundEngine::resetGameOver() {
-    gameOverDone.store(false);
 }

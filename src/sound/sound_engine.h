@@ -54,25 +54,28 @@ class SoundEngine {
     Mix_Chunk* sample(const std::string& category, const std::string& name) const;
 
     // The game-over sequence, run on its own thread: fades the music out, waits, plays
-    // "death"/"gameover", waits for the jingle to end and then raises the flag that
-    // gameOverFinished() reports; the game thread ends the process at its next frame boundary.
+    // "death"/"gameover" and waits for the jingle to end, gameOverLengthMs() after its start.
     // `engine` is the engine to play on; the game passes null, which means instance(). The
-    // waits are measured against deadlines from the sequence's start, so the flag rises at the
-    // sequence's full length however the sleeps fall; they go through platform::delay, so the
-    // test clock runs the sequence instantly. A signal to end the run (platform::endRequested),
-    // or cancelGameOver, cuts the waits short: the sequence then returns within one wait slice,
-    // without raising the flag.
+    // waits are measured against deadlines from the sequence's start, so it lasts its full length
+    // however the sleeps fall; they go through platform::delay, so the test clock runs the
+    // sequence instantly. A signal to end the run (platform::endRequested), or cancelGameOver,
+    // cuts the waits short: the sequence then returns within one wait slice. Returns 1 when it
+    // played to its end, 0 when it was cut short. When the run ends is the shell's to decide.
     static int gameOverSequence(void* engine);
+    // How long the sequence lasts from its start to the end of the jingle, in ms.
+    static Uint32 gameOverLengthMs();
 
     // Starts gameOverSequence for `engine` (null: instance()) on a thread of its own, as the
     // hero's death does, and keeps hold of the thread so the end of the run can wait for it.
     static void startGameOverThread(SoundEngine* engine = nullptr);
-    // Waits until a sequence started by startGameOverThread has finished; returns at once when
-    // none was started. SDL must not be torn down under the sequence's thread.
-    static void waitForGameOver();
+    // Waits until a sequence started by startGameOverThread has finished, and says whether it
+    // played to its end; returns false at once when none was started. SDL must not be torn down
+    // under the sequence's thread.
+    static bool waitForGameOver();
 
-    // Play again: stops a sequence under way and waits for its thread, cuts every effect (the
-    // jingle) and the music, and lowers the finished flag, so that a new run can start its own.
+    // Play again, or the end of the run: stops a sequence under way and waits for its thread,
+    // cuts every effect (the jingle) and the music, and frees every sample of the game's engine,
+    // so that a new run can play them all again and start its own sequence.
     static void cancelGameOver();
 
     // Plays every effect and the music at `percent` (0 to 100) of the game's own loudness, from
@@ -82,13 +85,6 @@ class SoundEngine {
     // Pauses every effect and the music where they stand, and lets them go on again.
     static void pauseSound();
     static void resumeSound();
-
-    // True once a game-over sequence has finished; the game thread then ends the process.
-    static bool gameOverFinished();
-
-    // For tests only: lowers the finished flag, so a test that ran the sequence leaves the state
-    // loop of later tests in the same process alone.
-    static void resetGameOver();
 
   private:
     // Makes each direct sub-folder of `folder` a category; anything else there is passed over.

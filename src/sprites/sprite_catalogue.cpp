@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 SDL_Surface* spriteCatalogue[catalogueSize] = {};
 
@@ -24,9 +23,9 @@ constexpr Uint32 oldInfoHeaderSize = 12;
 // The file header and the old info header: every bitmap is at least this long.
 constexpr int shortestHeaderBytes = infoHeaderOffset + oldInfoHeaderSize;
 
-[[noreturn]] void failToLoad(const std::string& path) {
+bool failToLoad(const std::string& path) {
     std::fprintf(stderr, "Unable to load %s: %s\n", path.c_str(), SDL_GetError());
-    std::exit(EXIT_FAILURE);
+    return false;
 }
 
 std::uint32_t littleEndian(const Uint8* bytes, int count) {
@@ -92,20 +91,23 @@ bool loadSprite(int index, const std::string& path, Uint32 colourKey) {
     }
     SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
     if (file == nullptr) {
-        failToLoad(path);
+        return failToLoad(path);
     }
     SDL_Surface* picture = decodeSprite(file, colourKey);
     if (picture == nullptr) {
-        failToLoad(path);
+        return failToLoad(path);
     }
     spriteCatalogue[index] = picture;
     return true;
 }
 
-void loadSprites() {
+bool loadSprites() {
     for (const ListedSprite& entry : listedSprites) {
-        loadSprite(entry.index, entry.path, entry.colourKey);
+        if (!loadSprite(entry.index, entry.path, entry.colourKey)) {
+            return false;
+        }
     }
+    return true;
 }
 
 const char* spritePath(int index) {

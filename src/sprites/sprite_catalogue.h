@@ -42,9 +42,9 @@ extern SDL_Surface* spriteCatalogue[catalogueSize];
 
 // Loads `path` (relative to the working directory) into entry `index`, with the pixels equal to
 // `colourKey` made transparent. Returns false, changing nothing, for an index outside the
-// catalogue. A file that is missing, cannot be decoded or claims an implausibly large picture
-// ends the process: "Unable to load <path>: <error>" on standard error and exit status 1. Needs
-// the video mode set.
+// catalogue, and for a file that is missing, cannot be decoded or claims an implausibly large
+// picture, which also prints "Unable to load <path>: <error>" on standard error: the game cannot
+// start without it (status 1). Needs the video mode set.
 bool loadSprite(int index, const std::string& path, Uint32 colourKey);
 
 // What loadSprite does with an opened bitmap, short of ending the process: checks the header's
@@ -53,8 +53,9 @@ bool loadSprite(int index, const std::string& path, Uint32 colourKey);
 // is refused. Needs the video mode set.
 SDL_Surface* decodeSprite(SDL_RWops* file, Uint32 colourKey);
 
-// Fills the catalogue from the picture list, in index order.
-void loadSprites();
+// Fills the catalogue from the picture list, in index order; false at the first picture that
+// cannot be loaded.
+bool loadSprites();
 
 // The bitmap file of entry `index`, or null for an entry that no file fills.
 const char* spritePath(int index);

@@ -8,6 +8,8 @@ Uint32 lastSpawnTick = 0;
 Uint32 lastFrameEndTick = 0;
 Uint32 frameTick = lastFrameEndTick;
 int gameState = stateStarting;
+bool quitAtOnce = false;
+bool heroDead = false;
 SDL_Event frameEvent = {};
 SDL_Surface* screen = nullptr;
 int completedCount = 0;
@@ -21,6 +23,8 @@ void resetShellGlobals(Uint32 now) {
     lastFrameEndTick = now;
     frameTick = now;
     gameState = stateStarting;
+    quitAtOnce = false;
+    heroDead = false;
     frameEvent = SDL_Event{};
     completedCount = 0;
 }

@@ -48,6 +48,14 @@ extern Uint32 lastFrameEndTick;
 // statePlaying while the run goes on; stateQuit ends the state loop after the current frame.
 extern int gameState;
 
+// Set by the hero's quit key: the run ends at once, where the frame stands. No piece moves or draws
+// after it, and the shell ends the run without a report.
+extern bool quitAtOnce;
+
+// Set by the hero as it dies, once a run: the shell reads it for the results card, the pause and
+// the end of the game-over sequence.
+extern bool heroDead;
+
 // The current frame's input event. It stays current until the next event arrives, so a held
 // key acts in every frame until its release.
 extern SDL_Event frameEvent;

@@ -77,7 +77,7 @@ class GamepadTest : public ::testing::TestWithParam<PadKind> {
         setButton = sdl2<decltype(setButton)>("SDL_JoystickSetVirtualButton");
         setHat = sdl2<decltype(setHat)>("SDL_JoystickSetVirtualHat");
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0);
-        ASSERT_TRUE(platform::openGamepad());
+        ASSERT_TRUE(platform::openGamepad(padKeys));
         ASSERT_EQ(SDL_NumJoysticks(), 1) << "SDL lists the pad";
         for (SDL_Event pending; SDL_PollEvent(&pending);) {
         }

@@ -3,12 +3,16 @@
 #include "pieces/hero_world_fixture.h"
 #include "platform/clock.h"
 #include "platform/process_guard.h"
+#include "render/screen_blit.h"
 #include "replay/session.h"
+#include "settings/settings_file.h"
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
 #include "shell/pause.h"
+#include "shell/player_settings.h"
 #include "shell/run_results.h"
 #include "shell/shell_controls.h"
+#include "sprites/sprite_catalogue.h"
 #include "state/globals.h"
 
 #include <algorithm>
@@ -176,7 +180,9 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
 
 // Right held into a pause and let go during it: the release reaches the game after, the hero stops,
 // and the pause key's own release never stands in for it (Pause and the pad's Start: the table).
-TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
+// Left pressed with the resuming Esc waits behind it in the queue, and still comes after the
+// release.
+TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterItInTheOrderTheyCame) {
     const Uint32 start = platform::ticks() + 1000;
     frameAt(start, keyEvent(SDL_KEYDOWN, SDLK_RIGHT));
     frameAt(start + 16, keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
@@ -184,16 +190,62 @@ TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterIt) {
     ASSERT_TRUE(beginPause());
     EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_RIGHT)));
     EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
+    ASSERT_EQ(pushEvent(SDL_KEYDOWN, SDLK_LEFT), 0);
     EXPECT_TRUE(handlePausedEvent(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE)));
-    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLK_ESCAPE)));
     endPause();
     frameAt(start + 32);
     EXPECT_EQ(frameEvent.type, SDL_KEYUP);
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_RIGHT);
-    const double stoppedAt = hero->position.x;
+    EXPECT_EQ(hero->motion.vx, 0.0) << "the hero runs on with no key held";
     frameAt(start + 48);
-    frameAt(start + 64);
-    EXPECT_EQ(hero->position.x, stoppedAt) << "the hero runs on with no key held";
+    EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_LEFT);
+    EXPECT_LT(hero->motion.vx, 0.0);
+}
+
+// The volume keys step the level by a tenth within its range and m mutes, in play; what they leave
+// is what the settings file keeps.
+TEST_F(PauseTest, TheVolumeKeysStepTheLevelWithinItsRangeAndMSwitchesMute) {
+    const TemporaryFolder config;
+    setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
+    withPlayerSettings(RunOptions{});
+    const struct {
+        SDLKey key;
+        int presses, volume;
+        bool muted;
+    } steps[] = {{SDLK_EQUALS, 1, 100, false}, {SDLK_MINUS, 3, 70, false},
+                 {SDLK_KP_MINUS, 8, 0, false}, {SDLK_KP_PLUS, 2, 20, false},
+                 {SDLK_m, 1, 20, true},        {SDLK_m, 1, 20, false}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(SDL_GetKeyName(step.key));
+        for (int press = 0; press < step.presses; ++press) {
+            EXPECT_TRUE(takeShellControl(keyEvent(SDL_KEYDOWN, step.key)));
+            EXPECT_TRUE(takeShellControl(keyEvent(SDL_KEYUP, step.key)));
+        }
+        savePlayerSettings();
+        std::ostringstream said;
+        const settings::Settings saved = settings::loadSettings(
+            settings::settingsFile(), said, FramePacer::slowestCap, FramePacer::fastestCap);
+        EXPECT_EQ(saved.volume, step.volume);
+        EXPECT_EQ(saved.mute, step.muted);
+    }
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+// A volume key while paused shows the new level over the paused frame at once.
+TEST_F(PauseTest, AVolumeKeyWhilePausedShowsTheNewLevel) {
+    static int letters = 0;
+    SDL_Surface* strip = SDL_CreateRGBSurface(0, 256, 4, 32, 0, 0, 0, 0);
+    spriteCatalogue[sprite::glyphStrip] = strip;
+    setScreenBlitTaker([](SDL_Surface* picture, const SDL_Rect*, const SDL_Rect&) {
+        letters += picture == spriteCatalogue[sprite::glyphStrip] ? 1 : 0;
+        return false;
+    });
+    ASSERT_TRUE(beginPause());
+    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYDOWN, SDLK_MINUS)));
+    EXPECT_GT(letters, 0);
+    setScreenBlitTaker(nullptr);
+    spriteCatalogue[sprite::glyphStrip] = nullptr;
+    SDL_FreeSurface(strip);
 }
 
 // Each event in play and while paused: left to the shell by the frame's poll, asking for a pause,

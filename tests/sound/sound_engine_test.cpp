@@ -65,7 +65,6 @@ class SoundEngineTest : public ::testing::Test {
             Mix_CloseAudio();
         }
         platform::forgetEndRequest();
-        SoundEngine::resetGameOver();
     }
     // A silent WAV file under sfx, whatever its name: the mixer decodes samples by content.
     static void addSample(const std::string& relative, int milliseconds = longMs) {
@@ -292,12 +291,11 @@ TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnle
             platform::requestEnd();
         }
         // The hero dies once: a second start starts no second sequence.
-        SoundEngine::waitForGameOver(); // none started: returns at once
+        EXPECT_FALSE(SoundEngine::waitForGameOver()); // none started: returns at once
         SoundEngine::startGameOverThread(&engine);
         SoundEngine::startGameOverThread(&engine);
-        SoundEngine::waitForGameOver();
+        EXPECT_EQ(SoundEngine::waitForGameOver(), test.finished);
         EXPECT_EQ(platform::ticks(), 1000 + test.waited);
-        EXPECT_EQ(SoundEngine::gameOverFinished(), test.finished);
         EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
         const bool sounding = test.jingle && !test.signal;
         EXPECT_EQ(Mix_Playing(-1), sounding ? 1 : 0);
@@ -316,23 +314,22 @@ TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnle
     }
 }
 
-TEST_F(SoundEngineTest, AFinishedGameOverEndsTheWholeProcessWithStatus0) {
+TEST_F(SoundEngineTest, AFinishedGameOverEndsTheRunWithStatus0AfterTheSequence) {
     addSample("death/gameover.wav");
     addMusic();
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            // As at the game's start-up: exit stops SDL's sound thread before the libraries go.
-            std::atexit(SDL_Quit);
-            initQuietly(*SoundEngine::instance());
-            SoundEngine::instance()->playMusic(-1);
-            resetShellGlobals(platform::ticks());
-            gameState = statePlaying;
-            SoundEngine::startGameOverThread(SoundEngine::instance());
-            stateLoop();
-            std::exit(5); // the loop only returns when the game state says quit
-        },
-        ::testing::ExitedWithCode(0), "");
+    initQuietly(*SoundEngine::instance());
+    SoundEngine::instance()->playMusic(-1);
+    // The shell's end and the sequence both wait on the real clock, as in the game.
+    platform::useRealClock();
+    resetShellGlobals(platform::ticks());
+    gameState = statePlaying;
+    heroDead = true; // as the hero's death leaves it, with its sequence started
+    const Uint32 died = platform::ticks();
+    SoundEngine::startGameOverThread(SoundEngine::instance());
+    EXPECT_EQ(stateLoop(), RunEnd::gameOver);
+    EXPECT_GE(platform::ticks() - died, SoundEngine::gameOverLengthMs());
+    EXPECT_EQ(endRun(RunEnd::gameOver), EXIT_SUCCESS);
+    platform::useTestClock(0);
 }
 
 audio::Samples tone() {
@@ -428,7 +425,6 @@ TEST_F(VolumeTest, EffectsMusicAndTheJingleAreQuieterByTheVolumesShare) {
         }
         Mix_HaltChannel(-1);
         Mix_HaltMusic();
-        SoundEngine::resetGameOver();
     }
 }
 

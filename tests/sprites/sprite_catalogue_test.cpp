@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 
 using namespace testing_support;
 
@@ -86,8 +87,9 @@ TEST_F(SpriteCatalogueTest, IndicesOutsideTheCatalogueAreRefusedAndEachKeyGoesTr
 }
 
 // A header claiming more pixels than the game's pictures could need (20000 x 20000 would clear over
-// a gigabyte before finding the pixels missing) ends the run naming the file; claims at the limits
-// are believed, SDL then finding the pixels missing. Missing or unreadable files: tests/errors.
+// a gigabyte before finding the pixels missing) is refused naming the file, and the game does not
+// start; claims at the limits are believed, SDL then finding the pixels missing. Missing or
+// unreadable files: tests/errors.
 TEST_F(SpriteCatalogueTest, HeadersClaimingTooManyPixelsEndTheRunAndThoseAtTheLimitsAreBelieved) {
     const struct {
         const char* name;
@@ -103,8 +105,11 @@ TEST_F(SpriteCatalogueTest, HeadersClaimingTooManyPixelsEndTheRunAndThoseAtTheLi
     for (const auto& c : cases) {
         const auto path = folder.path() / c.name;
         std::ofstream(path, std::ios::binary) << c.bytes;
-        EXPECT_EXIT(loadSprite(3, path.string(), sceneColourKey), ::testing::ExitedWithCode(1),
-                    c.said);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(loadSprite(3, path.string(), sceneColourKey));
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::regex_search(said, std::regex(c.said))) << said;
+        EXPECT_EQ(spriteAt(3), nullptr);
     }
 }
 
