@@ -3,11 +3,12 @@
 //
 // Xlib finds a broken connection inside whatever call was talking to the server (in play, the
 // flip's XSync) and calls its I/O error handler. The default one prints "X connection to :N
-// broken" and calls exit(), which runs the atexit handlers, SDL_Quit among them. SDL's X11
-// teardown then waits in XIfEvent for the window's unmap: on a connection marked broken,
-// _XReadEvents returns at once without reading, so that wait spins for ever, and SIGTERM only
-// queues an SDL_QUIT that nobody reads any more. Xlib never expects the handler to return, and
-// nothing of SDL may run after it: this handler leaves with _exit.
+// broken" and calls exit(). Whatever then stops SDL (the shell's end of the run, or the library's
+// own exit handlers) reaches SDL's X11 teardown, which waits in XIfEvent for the window's unmap:
+// on a connection marked broken, _XReadEvents returns at once without reading, so that wait spins
+// for ever, and SIGTERM only queues an SDL_QUIT that nobody reads any more. Xlib never expects the
+// handler to return, and nothing of SDL may run after it: this is one of the two ends of the run
+// that never go back to the shell, and it leaves with _exit.
 #include "platform/display_loss.h"
 
 #include <X11/Xlib.h>

@@ -25,8 +25,9 @@ void onEndingSignal(int signal) {
     if (endSignal.compare_exchange_strong(none, signal)) {
         return;
     }
-    // Asked again while the run is still on its way out: whoever sends it means now. The default
-    // action ends the process as soon as this handler returns and the signal is unblocked.
+    // Asked again while the run is still on its way out: whoever sends it means now, so this end
+    // never goes back to the shell. The default action ends the process as soon as this handler
+    // returns and the signal is unblocked.
     std::signal(signal, SIG_DFL);
     raise(signal);
 }
