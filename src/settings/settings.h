@@ -31,7 +31,7 @@ constexpr int volumeStep = 10;
 
 // What a setting's value may be.
 enum class Takes {
-    yesOrNo,  // "true" or "false" (also yes, on, 1 and no, off, 0)
+    yesOrNo,  // "true" or "false", or another word the reader knows for yes or no
     number,   // a whole number from `smallest` to `largest`
     frameCap, // 0, or a whole number within the frame caps the reader is given
 };
