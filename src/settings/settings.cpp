@@ -26,6 +26,9 @@ constexpr std::string_view commentStarts = "#;";
 constexpr std::string_view inlineComment = " ;";
 constexpr std::string_view blanks = " \t\r";
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+// --help's column for what a setting does, and the least room before it.
+constexpr std::size_t helpColumn = 28;
+constexpr std::size_t helpGap = 2;
 
 // How libinih took one line of the text, for the writer to change the lines the reader takes.
 struct LineTaken {
@@ -133,53 +136,77 @@ bool readWhole(std::string_view value, int& into) {
     return error == std::errc{} && stop == end;
 }
 
-std::string outOfRange(std::string_view key, std::string_view value, std::string_view takes) {
-    return std::string(key) + " = " + std::string(value) + " is not " + std::string(takes) +
-           "; the default is used";
+// The numbers a setting takes: its own range, or for the frame cap 0 and the caps given.
+struct Span {
+    int smallest = 0;
+    int largest = 0;
+    bool orZero = false;
+};
+
+Span spanOf(const Setting& setting, int slowestCap, int fastestCap) {
+    if (setting.takes == Takes::frameCap) {
+        return {slowestCap, fastestCap, true};
+    }
+    return {setting.smallest, setting.largest, false};
+}
+
+// What a setting takes, in words, for a line that gives something else.
+std::string takesInWords(const Setting& setting, const Span& span) {
+    if (setting.takes == Takes::yesOrNo) {
+        return std::string(yesWord) + " or " + std::string(noWord);
+    }
+    return std::string(span.orZero ? "0 or " : "") + "a whole number from " +
+           std::to_string(span.smallest) + " to " + std::to_string(span.largest);
+}
+
+// The same for --help, shorter: "true|false", "1..4", "0|30..1000".
+std::string takesInShort(const Setting& setting, const Span& span) {
+    if (setting.takes == Takes::yesOrNo) {
+        return std::string(yesWord) + "|" + std::string(noWord);
+    }
+    return std::string(span.orZero ? "0|" : "") + std::to_string(span.smallest) + ".." +
+           std::to_string(span.largest);
+}
+
+bool holds(const Span& span, int number) {
+    return (span.orZero && number == 0) || (number >= span.smallest && number <= span.largest);
+}
+
+bool readValue(const Setting& setting, const Span& span, std::string_view value, Settings& into) {
+    if (setting.takes == Takes::yesOrNo) {
+        return readYesOrNo(value, into.*setting.flag);
+    }
+    int number = 0;
+    if (!readWhole(value, number) || !holds(span, number)) {
+        return false;
+    }
+    into.*setting.number = number;
+    return true;
+}
+
+void setDefault(const Setting& setting, Settings& values) {
+    if (setting.takes == Takes::yesOrNo) {
+        values.*setting.flag = setting.byDefault != 0;
+    } else {
+        values.*setting.number = setting.byDefault;
+    }
 }
 
 // One setting: its value if the key takes it, else a problem and the key back at its default,
 // whatever an earlier line gave it.
 void takeSetting(Feed& feed, std::string_view key, std::string_view value) {
-    Settings& values = feed.read.values;
-    const Settings defaults;
-    int number = 0;
-    if (key == fullscreenKey || key == muteKey) {
-        bool yes = false;
-        if (!readYesOrNo(value, yes)) {
-            complain(feed, feed.line, outOfRange(key, value, "true or false"));
-            (key == fullscreenKey ? values.fullscreen : values.mute) =
-                key == fullscreenKey ? defaults.fullscreen : defaults.mute;
-            return;
-        }
-        (key == fullscreenKey ? values.fullscreen : values.mute) = yes;
-    } else if (key == scaleKey) {
-        if (!readWhole(value, number) || number < smallestScale || number > largestScale) {
-            complain(feed, feed.line, outOfRange(key, value, "a whole number from 1 to 4"));
-            values.scale = defaults.scale;
-            return;
-        }
-        values.scale = number;
-    } else if (key == volumeKey) {
-        if (!readWhole(value, number) || number < quietestVolume || number > loudestVolume) {
-            complain(feed, feed.line, outOfRange(key, value, "a whole number from 0 to 100"));
-            values.volume = defaults.volume;
-            return;
-        }
-        values.volume = number;
-    } else if (key == frameCapKey) {
-        if (!readWhole(value, number) ||
-            (number != 0 && (number < feed.slowestCap || number > feed.fastestCap))) {
-            complain(feed, feed.line,
-                     outOfRange(key, value,
-                                "0 or a whole number from " + std::to_string(feed.slowestCap) +
-                                    " to " + std::to_string(feed.fastestCap)));
-            values.frameCap = defaults.frameCap;
-            return;
-        }
-        values.frameCap = number;
-    } else {
+    const auto* setting = std::find_if(table.begin(), table.end(),
+                                       [&](const Setting& row) { return row.key == key; });
+    if (setting == table.end()) {
         complain(feed, feed.line, "unknown key " + std::string(key));
+        return;
+    }
+    const Span span = spanOf(*setting, feed.slowestCap, feed.fastestCap);
+    if (!readValue(*setting, span, value, feed.read.values)) {
+        complain(feed, feed.line,
+                 std::string(key) + " = " + std::string(value) + " is not " +
+                     takesInWords(*setting, span) + "; the default is used");
+        setDefault(*setting, feed.read.values);
     }
 }
 
@@ -297,6 +324,12 @@ std::string withValue(std::string_view line, const std::string& value) {
 
 } // namespace
 
+Settings::Settings() {
+    for (const Setting& setting : table) {
+        setDefault(setting, *this);
+    }
+}
+
 Read readSettings(std::string_view text, int slowestFrameCap, int fastestFrameCap) {
     Feed feed;
     feed.text = text;
@@ -363,12 +396,36 @@ std::string withChanges(std::string_view text, const std::vector<Change>& change
     return result;
 }
 
-std::string asText(bool value) {
-    return std::string(value ? yesWord : noWord);
+std::string textOf(const Setting& setting, const Settings& values) {
+    if (setting.takes == Takes::yesOrNo) {
+        return std::string(values.*setting.flag ? yesWord : noWord);
+    }
+    return std::to_string(values.*setting.number);
 }
 
-std::string asText(int value) {
-    return std::to_string(value);
+std::vector<Change> changesFromPlay(const Settings& before, const Settings& after) {
+    std::vector<Change> changes;
+    for (const Setting& setting : table) {
+        if (setting.keptFromPlay && textOf(setting, before) != textOf(setting, after)) {
+            changes.push_back({setting.key, textOf(setting, after)});
+        }
+    }
+    return changes;
+}
+
+std::string helpText(int slowestFrameCap, int fastestFrameCap) {
+    std::string text;
+    std::string kept;
+    for (const Setting& setting : table) {
+        std::string line = "  " + std::string(setting.key) + " = " +
+                           takesInShort(setting, spanOf(setting, slowestFrameCap, fastestFrameCap));
+        line.resize(std::max(line.size() + helpGap, helpColumn), ' ');
+        text += line + std::string(setting.help) + "\n";
+        if (setting.keptFromPlay) {
+            kept += (kept.empty() ? "" : ", ") + std::string(setting.key);
+        }
+    }
+    return text + "The game writes what you change while playing (" + kept + ") when a run ends.";
 }
 
 } // namespace settings

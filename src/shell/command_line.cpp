@@ -15,17 +15,12 @@ constexpr const char* description =
     "Ghoulrun: survive on a night street or in a tunnel while ever more enemies close in.\n"
     "Its pictures, sounds and music come from the data folder installed with it (see --data).";
 
-// What --help says of the settings file.
-constexpr const char* settingsHelp =
+// What --help says of the settings file, around the settings' own lines.
+constexpr const char* settingsFileHelp =
     "Settings: $XDG_CONFIG_HOME/ghoulrun/settings.ini (~/.config/ghoulrun/settings.ini when the\n"
-    "variable is unset), lines of \"key = value\" and # comments:\n"
-    "  fullscreen = true|false   start on the whole screen\n"
-    "  scale = 1..4              the window this many times 800 x 600\n"
-    "  volume = 0..100           effects and music, per cent\n"
-    "  mute = true|false\n"
-    "  fps = 0|30..1000          the frame cap; 0 runs as fast as the machine allows\n"
-    "An option on the command line wins for that run and is not saved. The game writes what you\n"
-    "change while playing (F11, the volume keys - and =, mute m) when a run ends.\n"
+    "variable is unset), lines of \"key = value\" and # comments:\n";
+constexpr const char* afterSettingsHelp =
+    "\nAn option on the command line wins for that run and is not saved.\n"
     "Best runs: $XDG_DATA_HOME/ghoulrun/best-runs (~/.local/share/ghoulrun/best-runs).";
 
 // A mistyped command line ends as command-line tools conventionally end on one.
@@ -77,7 +72,9 @@ Given addOptions(CLI::App& app, CommandLine& line, Typed& typed) {
                    "Read images/, sfx/ and pompeii.ogg from DIR instead of the installed data "
                    "folder")
         ->type_name("DIR");
-    app.footer(settingsHelp);
+    app.footer(settingsFileHelp +
+               settings::helpText(FramePacer::slowestCap, FramePacer::fastestCap) +
+               afterSettingsHelp);
     return given;
 }
 

@@ -18,15 +18,14 @@ namespace {
 // How long the indicator shows a new level, in ms of real time.
 constexpr Uint32 indicatorMs = 1500;
 
-// The run's settings as it started, and the sound's as it is now.
+// The run's settings as it started (or as last saved), and as play has changed them since.
 settings::Settings atStart;
-int volume = atStart.volume;
-bool muted = atStart.mute;
+settings::Settings played;
 bool indicatorShown = false;
 Uint32 indicatorSince = 0;
 
 void applyVolume() {
-    SoundEngine::setVolume(muted ? 0 : volume);
+    SoundEngine::setVolume(played.mute ? 0 : played.volume);
 }
 
 void showNewLevel() {
@@ -42,39 +41,45 @@ RunOptions withPlayerSettings(const RunOptions& given) {
                                          FramePacer::slowestCap, FramePacer::fastestCap);
     }
     RunOptions chosen = given;
-    chosen.fps = given.fps.value_or(atStart.frameCap);
+    // A replay keeps the recorded run's pace, a recorded frame a frame: a cap would slow it.
+    chosen.fps = given.fps.value_or(replay::replaying() ? 0 : atStart.frameCap);
     chosen.fullscreen = given.fullscreen.value_or(atStart.fullscreen);
     chosen.scale = given.scale.value_or(atStart.scale);
-    // The screen the run starts on is the one a change is measured against.
+    // What the run starts with is what a change is measured against.
     atStart.fullscreen = *chosen.fullscreen;
-    volume = atStart.volume;
-    muted = atStart.mute;
+    atStart.scale = *chosen.scale;
+    atStart.frameCap = *chosen.fps;
+    played = atStart;
     return chosen;
+}
+
+const settings::Settings& playerSettings() {
+    return played;
 }
 
 void applyPlayerVolume() {
     const settings::Settings defaults;
-    if (volume != defaults.volume || muted != defaults.mute) {
+    if (played.volume != defaults.volume || played.mute != defaults.mute) {
         applyVolume();
     }
 }
 
 void changeVolume(int steps) {
-    volume = std::clamp(volume + steps * settings::volumeStep, settings::quietestVolume,
-                        settings::loudestVolume);
+    played.volume = std::clamp(played.volume + steps * settings::volumeStep,
+                               settings::quietestVolume, settings::loudestVolume);
     applyVolume();
     showNewLevel();
 }
 
 void switchMute() {
-    muted = !muted;
+    played.mute = !played.mute;
     applyVolume();
     showNewLevel();
 }
 
 bool showVolumeIndicator() {
     if (indicatorShown && platform::ticks() - indicatorSince < indicatorMs) {
-        drawVolumeIndicator(volume, muted);
+        drawVolumeIndicator(played.volume, played.mute);
     } else {
         indicatorShown = false;
     }
@@ -82,20 +87,9 @@ bool showVolumeIndicator() {
 }
 
 void savePlayerSettings() {
-    std::vector<settings::Change> changes;
-    const bool fullscreen = isFullscreen();
-    if (fullscreen != atStart.fullscreen) {
-        changes.push_back({settings::fullscreenKey, settings::asText(fullscreen)});
-    }
-    if (volume != atStart.volume) {
-        changes.push_back({settings::volumeKey, settings::asText(volume)});
-    }
-    if (muted != atStart.mute) {
-        changes.push_back({settings::muteKey, settings::asText(muted)});
-    }
+    played.fullscreen = isFullscreen();
+    const std::vector<settings::Change> changes = settings::changesFromPlay(atStart, played);
     if (!changes.empty() && settings::saveChanges(settings::settingsFile(), changes, std::cerr)) {
-        atStart.fullscreen = fullscreen;
-        atStart.volume = volume;
-        atStart.mute = muted;
+        atStart = played;
     }
 }

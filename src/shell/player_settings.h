@@ -3,6 +3,7 @@
 // ends.
 #pragma once
 
+#include "settings/settings.h"
 #include "shell/game.h"
 
 #include <SDL/SDL.h>
@@ -11,6 +12,10 @@
 // read for a headless replay, which has neither window nor sound), else the default. Problems of
 // the file are told on standard error, one line each. Before start-up.
 RunOptions withPlayerSettings(const RunOptions& given);
+
+// The settings the run plays with: the file's, the command line's on top, as play has changed
+// them since. After withPlayerSettings.
+const settings::Settings& playerSettings();
 
 // Plays at the volume the run started with. After the sound engine's start.
 void applyPlayerVolume();

@@ -195,8 +195,9 @@ results() {
     wait_exit 8700 && expect_status 0 || fail "the game did not end within 8.7 s of play after the second death"
 }
 
-# Settings that stick: --scale 2 doubles the picture, pixel for pixel; m silences the sound; F11,
-# then a new start, comes back on the whole screen: the settings file kept it.
+# Settings that stick: --scale 2 doubles the picture, pixel for pixel; m silences the sound, and
+# the next start too; F11, then a new start, comes back on the whole screen: the settings file
+# kept it.
 settings() {
     local key_offset before after rate
     WINDOW_SIZE=1600x1200 GAME_ARGS="--scale 2" start_game 2048x1536x24
@@ -219,6 +220,10 @@ settings() {
     stop_xvfb
     start_xvfb 1280x720x24 && start_openbox
     use_window && launch && wait_playing
+    run_game_for 3000 # where the music would have faded in
+    audio_levels "$(audio_byte_rate)" 100 "$PLAYING_OFFSET"
+    after=$(awk '$1 >= 1500 { a += $2; n++ } END { printf "%d", a / n }' "$WORK/levels.txt")
+    [ "$after" -le 5 ] || fail "the kept mute did not silence the new start: $after"
     press_keys F11
     run_until 5000 "the window did not fill the screen" eval '[ "$(window_size)" = 1280x720 ]'
     press_keys q

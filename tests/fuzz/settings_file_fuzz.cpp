@@ -6,34 +6,35 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
+using settings::Setting;
 using settings::Settings;
 
 constexpr int slowestCap = FramePacer::slowestCap;
 constexpr int fastestCap = FramePacer::fastestCap;
 
-bool inRange(const Settings& s) {
-    return s.scale >= settings::smallestScale && s.scale <= settings::largestScale &&
-           s.volume >= settings::quietestVolume && s.volume <= settings::loudestVolume &&
-           (s.frameCap == 0 || (s.frameCap >= slowestCap && s.frameCap <= fastestCap));
-}
-
-// Every setting moved to another value in its range, as a player could change it while playing.
-Settings changedFrom(const Settings& s) {
+// Every setting, which must stand at a value its row takes, moved to another such value as a player
+// could change it while playing; and the changes that write it.
+Settings changedFrom(const Settings& s, std::vector<settings::Change>& changes) {
     Settings changed;
-    changed.fullscreen = !s.fullscreen;
-    changed.mute = !s.mute;
-    changed.scale = s.scale == settings::largestScale ? settings::smallestScale : s.scale + 1;
-    changed.volume = settings::loudestVolume - s.volume;
-    changed.frameCap = s.frameCap == 0 ? slowestCap : 0;
+    for (const Setting& row : settings::table) {
+        if (row.takes == settings::Takes::yesOrNo) {
+            changed.*row.flag = !(s.*row.flag);
+        } else {
+            const bool cap = row.takes == settings::Takes::frameCap;
+            const int smallest = cap ? slowestCap : row.smallest;
+            const int largest = cap ? fastestCap : row.largest;
+            const int value = s.*row.number;
+            require((cap && value == 0) || (value >= smallest && value <= largest));
+            changed.*row.number =
+                cap ? (value == 0 ? smallest : 0) : (value == largest ? smallest : value + 1);
+        }
+        changes.push_back({row.key, settings::textOf(row, changed)});
+    }
     return changed;
-}
-
-bool same(const Settings& a, const Settings& b) {
-    return a.fullscreen == b.fullscreen && a.scale == b.scale && a.volume == b.volume &&
-           a.mute == b.mute && a.frameCap == b.frameCap;
 }
 
 } // namespace
@@ -45,14 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool problemsOnLines =
         std::all_of(read.problems.begin(), read.problems.end(),
                     [&](const settings::Problem& p) { return p.line >= 1 && p.line <= lines; });
-    require(inRange(read.values) && problemsOnLines);
-    const Settings wanted = changedFrom(read.values);
-    const std::string written =
-        settings::withChanges(text, {{settings::fullscreenKey, settings::asText(wanted.fullscreen)},
-                                     {settings::scaleKey, settings::asText(wanted.scale)},
-                                     {settings::volumeKey, settings::asText(wanted.volume)},
-                                     {settings::muteKey, settings::asText(wanted.mute)},
-                                     {settings::frameCapKey, settings::asText(wanted.frameCap)}});
-    require(same(settings::readSettings(written, slowestCap, fastestCap).values, wanted));
+    require(problemsOnLines);
+    std::vector<settings::Change> changes;
+    const Settings wanted = changedFrom(read.values, changes);
+    const std::string written = settings::withChanges(text, changes);
+    require(settings::readSettings(written, slowestCap, fastestCap).values == wanted);
     return 0;
 }

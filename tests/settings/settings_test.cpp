@@ -1,8 +1,6 @@
-// The settings file read, written among the player's lines, and overridden by the command line.
+// The settings file read by the table of settings, and written among the player's lines.
 #include "settings/settings.h"
 #include "settings/settings_file.h"
-#include "shell/command_line.h"
-#include "shell/player_settings.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -18,11 +17,6 @@ using settings::Settings;
 constexpr int slowestCap = 10;
 constexpr int fastestCap = 1000;
 
-bool operator==(const Settings& a, const Settings& b) {
-    return a.fullscreen == b.fullscreen && a.scale == b.scale && a.volume == b.volume &&
-           a.mute == b.mute && a.frameCap == b.frameCap;
-}
-
 Settings with(void (*change)(Settings&)) {
     Settings changed;
     change(changed);
@@ -30,7 +24,7 @@ Settings with(void (*change)(Settings&)) {
 }
 
 // Each text read alone: what it sets, and the line of its one problem (0: none).
-TEST(SettingsTest, EachKeyTakesItsRangeAndABadLineCostsOnlyItself) {
+TEST(SettingsTest, ABadLineCostsOnlyItself) {
     const struct {
         const char* text;
         Settings read;
@@ -38,24 +32,8 @@ TEST(SettingsTest, EachKeyTakesItsRangeAndABadLineCostsOnlyItself) {
     } cases[] = {
         {"", Settings{}, 0},
         {"# a comment\n; another\n\n", Settings{}, 0},
-        {"fullscreen = true\n", with([](Settings& s) { s.fullscreen = true; }), 0},
         {"fullscreen=yes", with([](Settings& s) { s.fullscreen = true; }), 0},
-        {"fullscreen = maybe\n", Settings{}, 1},
-        {"scale = 4\n", with([](Settings& s) { s.scale = 4; }), 0},
-        {"scale = 1\n", Settings{}, 0},
-        {"\nscale = 5\n", Settings{}, 2},
-        {"scale = 0\n", Settings{}, 1},
-        {"scale = 2x\n", Settings{}, 1},
-        {"volume = 0\n", with([](Settings& s) { s.volume = 0; }), 0},
         {"volume: 35 ; quieter\n", with([](Settings& s) { s.volume = 35; }), 0},
-        {"volume = 101\n", Settings{}, 1},
-        {"volume = -1\n", Settings{}, 1},
-        {"mute = on\n", with([](Settings& s) { s.mute = true; }), 0},
-        {"fps = 0\n", Settings{}, 0},
-        {"fps = 10\n", with([](Settings& s) { s.frameCap = 10; }), 0},
-        {"fps = 1000\n", with([](Settings& s) { s.frameCap = 1000; }), 0},
-        {"fps = 9\n", Settings{}, 1},
-        {"fps = 1001\n", Settings{}, 1},
         {"speed = 3\n", Settings{}, 1},
         {"volume 70\n", Settings{}, 1},
         {"[game]\nmute = true\n", Settings{}, 2},
@@ -66,7 +44,7 @@ TEST(SettingsTest, EachKeyTakesItsRangeAndABadLineCostsOnlyItself) {
     for (const auto& test : cases) {
         SCOPED_TRACE(test.text);
         const settings::Read read = settings::readSettings(test.text, slowestCap, fastestCap);
-        EXPECT_TRUE(read.values == test.read);
+        EXPECT_EQ(read.values, test.read);
         ASSERT_EQ(read.problems.size(), test.problemLine == 0 ? 0U : 1U);
         if (test.problemLine != 0) {
             EXPECT_EQ(read.problems[0].line, test.problemLine);
@@ -86,13 +64,58 @@ TEST(SettingsTest, EachKeyTakesItsRangeAndABadLineCostsOnlyItself) {
     EXPECT_EQ(read.problems[1].line, 3);
 }
 
+// Every row of the table: the values at its edges read, and a value past them, a word it does not
+// take or none at all is a problem of its line that puts the key back at its default.
+TEST(SettingsTest, EverySettingTakesWhatItsRowSaysAndNothingElse) {
+    for (const settings::Setting& row : settings::table) {
+        SCOPED_TRACE(row.key);
+        const std::string key(row.key);
+        const bool yesOrNo = row.takes == settings::Takes::yesOrNo;
+        const bool cap = row.takes == settings::Takes::frameCap;
+        const int smallest = cap ? slowestCap : row.smallest;
+        const int largest = cap ? fastestCap : row.largest;
+        // Each value with what it reads as (a yes-or-no as 1 or 0).
+        std::vector<std::pair<std::string, int>> taken = {{"true", 1}, {"yes", 1},   {"on", 1},
+                                                          {"1", 1},    {"false", 0}, {"no", 0},
+                                                          {"off", 0},  {"0", 0}};
+        std::vector<std::string> refused = {"", "maybe", "2", "-1", "tru"};
+        if (!yesOrNo) {
+            taken = {{std::to_string(smallest), smallest}, {std::to_string(largest), largest}};
+            refused = {"", std::to_string(smallest - 1), std::to_string(largest + 1),
+                       std::to_string(smallest) + "x", "true"};
+        }
+        if (cap) {
+            taken.emplace_back("0", 0);
+        }
+        const auto valueOf = [&](const Settings& s) {
+            return yesOrNo ? static_cast<int>(s.*row.flag) : s.*row.number;
+        };
+        EXPECT_EQ(valueOf(Settings{}), row.byDefault);
+        for (const auto& [value, reads] : taken) {
+            const settings::Read read =
+                settings::readSettings(key + " = " + value, slowestCap, fastestCap);
+            EXPECT_EQ(valueOf(read.values), reads) << value;
+            EXPECT_TRUE(read.problems.empty()) << value;
+        }
+        const std::string other = std::find_if(taken.begin(), taken.end(), [&](const auto& value) {
+                                      return value.second != row.byDefault;
+                                  })->first;
+        for (const std::string& value : refused) {
+            const settings::Read read = settings::readSettings(
+                key + " = " + other + "\n" + key + " = " + value, slowestCap, fastestCap);
+            EXPECT_EQ(read.values, Settings{}) << value;
+            ASSERT_EQ(read.problems.size(), 1U) << value;
+            EXPECT_EQ(read.problems[0].line, 2);
+        }
+    }
+}
+
 // The game changes only the values it was asked to, in place; the player's comments, order and
 // other lines stay, sections are left alone and a missing key goes above them.
 TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
     const std::string text =
         "# mine\nvolume = 50   ; quiet at night\nscale=2\n\n[notes]\nmute = no\n";
-    const std::string changed =
-        settings::withChanges(text, {{settings::volumeKey, "60"}, {settings::muteKey, "true"}});
+    const std::string changed = settings::withChanges(text, {{"volume", "60"}, {"mute", "true"}});
     EXPECT_EQ(changed, "# mine\nvolume = 60   ; quiet at night\nscale=2\n\nmute = true\n"
                        "[notes]\nmute = no\n");
     const settings::Read read = settings::readSettings(changed, slowestCap, fastestCap);
@@ -100,7 +123,7 @@ TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
     EXPECT_TRUE(read.values.mute);
     EXPECT_EQ(read.values.scale, 2);
     // A new file starts with a word on what it is.
-    const std::string fresh = settings::withChanges("", {{settings::fullscreenKey, "true"}});
+    const std::string fresh = settings::withChanges("", {{"fullscreen", "true"}});
     EXPECT_EQ(fresh.rfind("fullscreen = true\n"), fresh.size() - 18);
     EXPECT_EQ(fresh.front(), '#');
     EXPECT_TRUE(settings::readSettings(fresh, slowestCap, fastestCap).values.fullscreen);
@@ -116,7 +139,7 @@ TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
     };
     texts.push_back(std::string("volume = 1 ;").append(186, '.').append("\n"));
     for (const std::string& text : texts) {
-        const std::string changed = settings::withChanges(text, {{settings::volumeKey, "40"}});
+        const std::string changed = settings::withChanges(text, {{"volume", "40"}});
         EXPECT_EQ(settings::readSettings(changed, slowestCap, fastestCap).values.volume, 40)
             << text << " became\n"
             << changed;
@@ -131,7 +154,7 @@ TEST(SettingsTest, TheFileIsReadWithOneLineAProblemAndWrittenWhole) {
     std::ostringstream errors;
     EXPECT_TRUE(settings::loadSettings(file, errors, slowestCap, fastestCap) == Settings{});
     EXPECT_EQ(errors.str(), "");
-    ASSERT_TRUE(settings::saveChanges(file, {{settings::volumeKey, "70"}}, errors));
+    ASSERT_TRUE(settings::saveChanges(file, {{"volume", "70"}}, errors));
     std::ofstream(file, std::ios::app) << "volume = 300\n";
     const std::string before = testing_support::contentsOf(file);
     EXPECT_EQ(settings::loadSettings(file, errors, slowestCap, fastestCap).volume, 100);
@@ -141,32 +164,10 @@ TEST(SettingsTest, TheFileIsReadWithOneLineAProblemAndWrittenWhole) {
     EXPECT_EQ(testing_support::contentsOf(file), before) << "reading never writes";
     errors.str("");
     std::filesystem::create_directory(file.parent_path() / "blocked");
-    EXPECT_FALSE(settings::saveChanges(file.parent_path() / "blocked",
-                                       {{settings::muteKey, "true"}}, errors));
+    EXPECT_FALSE(settings::saveChanges(file.parent_path() / "blocked", {{"mute", "true"}}, errors));
     const std::string told = errors.str();
     EXPECT_EQ(told.rfind("ghoulrun: ", 0), 0U);
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1);
-}
-
-// The command line decides for its run; what it leaves, the file decides; the file is not told.
-TEST(SettingsTest, TheCommandLineWinsForItsRunAndIsNotSaved) {
-    const std::filesystem::path file = settings::settingsFile();
-    ASSERT_FALSE(file.empty());
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << "scale = 3\nfps = 60\nvolume = 40\n";
-    const char* given[] = {"ghoulrun", "--scale", "2", "--fps", "30"};
-    const RunOptions chosen = withPlayerSettings(readCommandLine(5, given).options);
-    EXPECT_EQ(chosen.scale, 2);
-    EXPECT_EQ(chosen.fps, 30);
-    EXPECT_EQ(chosen.fullscreen, false);
-    const char* none[] = {"ghoulrun"};
-    const RunOptions fromFile = withPlayerSettings(readCommandLine(1, none).options);
-    EXPECT_EQ(fromFile.scale, 3);
-    EXPECT_EQ(fromFile.fps, 60);
-    const std::string before = testing_support::contentsOf(file);
-    savePlayerSettings(); // nothing changed while playing
-    EXPECT_EQ(testing_support::contentsOf(file), before);
-    std::filesystem::remove(file);
 }
 
 } // namespace
