@@ -111,6 +111,7 @@ int runGame(const RunOptions& options) {
     // the player changed while playing is kept.
     static const bool savesAtExit = std::atexit(savePlayerSettings) == 0;
     (void)savesAtExit;
+    platform::beforeEndOnLostDisplay(savePlayerSettings);
     gameState = statePlaying;
     stateLoop();
     if (gameState == stateQuit) {
