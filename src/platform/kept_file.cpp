@@ -292,6 +292,10 @@ std::string moveAside(const std::filesystem::path& given, std::string& keptAs) {
     if (std::string refusal = followLinks(file); !refusal.empty()) {
         return refusal;
     }
+    // A read-only file moved aside would be replaced all the same, by the new one.
+    if (std::string refusal = mayReplace(file); !refusal.empty()) {
+        return refusal;
+    }
     for (int copy = 1; copy <= mostDamagedCopies; ++copy) {
         const std::filesystem::path candidate = damagedName(file, copy);
         if (renameNoReplace(file, candidate)) {

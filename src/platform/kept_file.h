@@ -56,8 +56,8 @@ class FileLock {
 
 // Moves `file` aside to "<file>.damaged", or when that name is taken to the first free one of
 // "<file>.damaged.2", ".3" and on, and sets `keptAs` to the name it took. Through a link it moves
-// the file the link leads to, beside itself, and the link stays. Never overwrites or deletes a
-// file; on failure `file` stays where it was.
+// the file the link leads to, beside itself, and the link stays. It refuses what replaceAtomically
+// refuses. Never overwrites or deletes a file; on failure `file` stays where it was.
 std::string moveAside(const std::filesystem::path& file, std::string& keptAs);
 
 } // namespace platform

@@ -1,11 +1,16 @@
 // Fuzzes the settings file: any text reads as settings in range, each problem on one of its lines;
-// the changes the game writes into it, whatever else it holds, are what the next start reads.
+// the changes the game writes into it, whatever else it holds, are what the next start reads. The
+// same text on disk, in each shape of its place (file_place.h), is read and saved through the
+// game's own path: a link stays a link, and a read-only or odd place is left as it was.
+#include "file_place.h"
 #include "fuzz_check.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "shell/frame_pacer.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <sstream>
 
 namespace {
 
@@ -36,6 +41,21 @@ bool same(const Settings& a, const Settings& b) {
            a.mute == b.mute && a.frameCap == b.frameCap;
 }
 
+// Reads and saves the settings where `place` stands: what is saved is what the next start reads;
+// a place refused is left as it was, and an overlarge file is moved aside.
+void checkFile(const fuzz_place::Place& place) {
+    std::ostringstream errors;
+    const Settings read = settings::loadSettings(place.file, errors, slowestCap, fastestCap);
+    const bool muted = !read.mute;
+    const bool saved =
+        settings::saveChanges(place.file, {{settings::muteKey, settings::asText(muted)}}, errors);
+    require(inRange(read) && saved != fuzz_place::refused(place.shape) &&
+            std::filesystem::symlink_status(place.file).type() == place.type);
+    require(saved ? settings::loadSettings(place.file, errors, slowestCap, fastestCap).mute == muted
+                  : fuzz_place::kept(place, ""));
+    require(!saved || place.shape != fuzz_place::overLimit || fuzz_place::kept(place, ".damaged"));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -54,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      {settings::muteKey, settings::asText(wanted.mute)},
                                      {settings::frameCapKey, settings::asText(wanted.frameCap)}});
     require(same(settings::readSettings(written, slowestCap, fastestCap).values, wanted));
+    checkFile(fuzz_place::placeFor(text, "settings.ini", settings::largestFileBytes));
     return 0;
 }

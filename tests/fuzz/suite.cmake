@@ -1,14 +1,17 @@
-# The fuzz targets: one libFuzzer program per reader of what players share or edit, named for its
-# source here (<target>_fuzz.cpp) and seeded from tests/data/fuzz/<target>. They build only in the
-# clang tree scripts/fuzz.sh configures (GHOULRUN_FUZZ); the plain tree runs scripts/fuzz.sh, which
-# builds that tree here, then checks each target briefly. It takes both cores: these run alone.
+#The fuzz targets : one libFuzzer program per reader of what players share or edit, named for its
+#source here(<target> _fuzz.cpp) and                                                               \
+    seeded from tests / data / fuzz / < target>.They build only in the
+#clang tree scripts / fuzz.sh configures(GHOULRUN_FUZZ);                                           \
+    the plain tree runs scripts / fuzz.sh, which
+#builds that tree here, then checks each target briefly.It takes both cores : these run alone.
 option(GHOULRUN_FUZZ "Build the libFuzzer targets (clang only; scripts/fuzz.sh sets it)" OFF)
 file(GLOB GHOULRUN_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_fuzz.cpp)
 
 if(GHOULRUN_FUZZ)
     # Only the readers and what they call: a short build; clang 14 crashes on the crowding pass.
     set(readers replay/recording platform/block_file records/run_table sprites/sprite_catalogue
-        shell/command_line shell/data_folder platform/folders settings/settings)
+        shell/command_line shell/data_folder platform/folders settings/settings
+        platform/kept_file records/best_runs settings/settings_file)
     list(TRANSFORM readers REPLACE "(.+)" "${CMAKE_SOURCE_DIR}/src/\\1.cpp")
     add_library(ghoulrun_readers STATIC ${readers})
     target_include_directories(ghoulrun_readers PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -76,8 +76,7 @@ TEST(SaveUnderFireTest, AKillAtAnyInstantLeavesTheOldTableOrTheNewOneWhole) {
     ASSERT_EQ(platform::replaceAtomically(file, oldText), "");
     const Clock::time_point timed = Clock::now();
     ASSERT_TRUE(endedWell(startSaver(file, newRun)));
-    double fromUs = 0;
-    double toUs = Microseconds(Clock::now() - timed).count() * firstWindowPerSave;
+    double fromUs = 0, toUs = Microseconds(Clock::now() - timed).count() * firstWindowPerSave;
     ASSERT_EQ(records::readRuns(file), newRuns);
 
     std::mt19937 random(std::random_device{}());
@@ -97,19 +96,13 @@ TEST(SaveUnderFireTest, AKillAtAnyInstantLeavesTheOldTableOrTheNewOneWhole) {
         ASSERT_EQ(table.damage, "") << "after kill " << kill;
         const bool isNew = table.runs == newRuns;
         ASSERT_TRUE(isNew || table.runs == oldRuns) << "after kill " << kill;
-        // Each killed write leaves its temporary file beside the table.
         const long left = std::distance(fs::directory_iterator(kept.parent_path()), {});
         const int when = isNew ? 2 : left > leftBehind ? 1 : 0;
         leftBehind = left;
         counts[when]++;
-        if (when == 0) {
-            fromUs += (atUs - fromUs) * homing;
-        } else if (when == 2) {
-            toUs -= (toUs - atUs) * homing;
-        } else {
-            fromUs *= 1 - windowStep;
-            toUs *= 1 + windowStep;
-        }
+        fromUs = when == 0 ? fromUs + (atUs - fromUs) * homing
+                           : fromUs * (when == 1 ? 1 - windowStep : 1);
+        toUs = when == 2 ? toUs - (toUs - atUs) * homing : toUs * (when == 1 ? 1 + windowStep : 1);
     }
     std::printf("%d kills through a link, within %.0f to %.0f us at last: %d before the write, %d "
                 "mid-write, %d after the rename; %.1f s\n",
