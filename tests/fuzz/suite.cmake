@@ -1,9 +1,7 @@
-#The fuzz targets : one libFuzzer program per reader of what players share or edit, named for its
-#source here(<target> _fuzz.cpp) and                                                               \
-    seeded from tests / data / fuzz / < target>.They build only in the
-#clang tree scripts / fuzz.sh configures(GHOULRUN_FUZZ);                                           \
-    the plain tree runs scripts / fuzz.sh, which
-#builds that tree here, then checks each target briefly.It takes both cores : these run alone.
+# The fuzz targets: one libFuzzer program per reader of what players share or edit, named for its
+# source here (<target>_fuzz.cpp) and seeded from tests/data/fuzz/<target>. They build only in the
+# clang tree scripts/fuzz.sh configures (GHOULRUN_FUZZ); the plain tree runs scripts/fuzz.sh, which
+# builds that tree here, then checks each target briefly. It takes both cores: these run alone.
 option(GHOULRUN_FUZZ "Build the libFuzzer targets (clang only; scripts/fuzz.sh sets it)" OFF)
 file(GLOB GHOULRUN_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_fuzz.cpp)
 
