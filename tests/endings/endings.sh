@@ -36,11 +36,8 @@ playing() { launch "$@" && wait_started && sleep 0.5; }
 # The X server goes away under a running game: KILL for a crash, TERM for a shutdown. The player
 # turned the volume down first (the p after it prints once both are taken), which must be kept.
 on_display() { start_xvfb && GAME_ENV=(SDL_AUDIODRIVER=dummy) && playing && turn_volume_down; }
-turn_volume_down() {
-    wait_for 15000 "no window titled Ghoulrun" find_window
-    xdotool key --window "$WIN" minus p || fail "xdotool could not send its keys"
-    wait_for 10000 "the game did not take its keys" grep -q '^WORLD : ' "$WORK/stdout"
-}
+turn_volume_down() { wait_for 15000 "no window titled Ghoulrun" find_window && xdotool key --window "$WIN" minus p &&
+    wait_for 10000 "the game did not take its keys" grep -q '^WORLD : ' "$WORK/stdout"; }
 lose_display() { kill "-$1" "$XVFB_PID" && wait_exit 2000 || fail "still running 2 s after the X server went away"; }
 
 # From a terminal of its own (script(1)), where closing the window would wait for Enter; standard

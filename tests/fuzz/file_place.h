@@ -3,8 +3,8 @@
 #pragma once
 
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,7 +14,6 @@ namespace fuzz_place {
 
 namespace fs = std::filesystem;
 
-// Each has a seed of its own, by its first byte.
 enum Shape { plain, link, dangling, readOnly, readOnlyFolder, fifo, folder, overLimit, shapes };
 
 struct Place {
@@ -70,17 +69,15 @@ inline Place placeFor(std::string_view input, const char* name, std::uintmax_t l
     return place;
 }
 
-// The shapes the game must leave as they are, saving nothing.
+// The shapes left as they are, unsaved.
 inline bool refused(Shape shape) {
     return shape == readOnly || shape == readOnlyFolder || shape == fifo || shape == folder;
 }
 
-// Whether the bytes are still in the target, or in the target with `suffix`: whole, or the start
-// of an overlarge file. True where no regular file stands to hold them.
+// Whether the bytes are in the target with `suffix`, as they were; true where no file holds them.
 inline bool kept(const Place& place, const std::string& suffix) {
     const fs::path at = place.target.string() + suffix;
-    std::error_code regular;
-    if (!fs::is_regular_file(at, regular)) {
+    if (fs::symlink_status(at).type() != fs::file_type::regular) {
         return true;
     }
     std::ifstream in(at, std::ios::binary);

@@ -18,7 +18,6 @@
 #include <functional>
 #include <iostream>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -141,17 +140,13 @@ TEST(KeptFileTest, AReplacementKeepsTheOldPermissionsAndLeavesNothingBeside) {
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
-// Whatever stands in the file's place: what reading it gives at once, and what a write makes of it.
 // A link is written through and stays; what may not be replaced is left as it was, and says why.
 TEST(KeptFileTest, ALinkIsWrittenThroughAndWhatMayNotBeReplacedIsRefusedAtOnce) {
     using platform::FileRead;
     const testing_support::TemporaryFolder folder;
     const fs::path file = folder.path() / "settings.ini";
     const fs::path kept = folder.path() / "dotfiles" / "settings.ini";
-    const auto old = [](const fs::path& at, unsigned mode = 0644) {
-        std::ofstream(at) << "old\n";
-        fs::permissions(at, fs::perms(mode));
-    };
+    const auto old = [](const fs::path& at) { std::ofstream(at) << "old\n"; };
     constexpr std::size_t mostBytes = 16;
     const struct {
         const char* what;
@@ -164,18 +159,12 @@ TEST(KeptFileTest, ALinkIsWrittenThroughAndWhatMayNotBeReplacedIsRefusedAtOnce) 
         {"a dangling link", [&] { fs::create_symlink(kept, file); }, FileRead::missing, ""},
         {"a link loop", [&] { fs::create_symlink("settings.ini", file); }, FileRead::failed,
          file.string() + ": Too many levels of symbolic links"},
-        {"a link to a read-only file", [&] { old(kept, 0444), fs::create_symlink(kept, file); },
-         FileRead::whole, kept.string() + ": read-only"},
         {"a read-only folder",
          [&] {
              old(kept), fs::create_symlink(kept, file),
                  fs::permissions(kept.parent_path(), fs::perms(0555));
          },
          FileRead::whole, kept.parent_path().string() + ": read-only"},
-        {"a file too large to read", [&] { old(file), fs::resize_file(file, 1ULL << 30); },
-         FileRead::tooLarge, ""},
-        {"a FIFO", [&] { mkfifo(file.c_str(), 0644); }, FileRead::failed,
-         file.string() + ": not a regular file"},
     };
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape.what);
@@ -187,8 +176,7 @@ TEST(KeptFileTest, ALinkIsWrittenThroughAndWhatMayNotBeReplacedIsRefusedAtOnce) 
         EXPECT_EQ(platform::readWholeFile(file, mostBytes, bytes, error), shape.read) << error;
         EXPECT_EQ(platform::replaceAtomically(file, "new\n"), shape.refusal);
         EXPECT_EQ(fs::symlink_status(file).type(), type);
-        std::error_code regular;
-        if (fs::is_regular_file(written, regular)) {
+        if (fs::symlink_status(written).type() == fs::file_type::regular) {
             EXPECT_EQ(testing_support::contentsOf(written),
                       shape.refusal.empty() ? "new\n" : "old\n");
         }
@@ -199,8 +187,7 @@ TEST(KeptFileTest, ALinkIsWrittenThroughAndWhatMayNotBeReplacedIsRefusedAtOnce) 
     }
 }
 
-// A read-only mount refuses the write before anything is made, where this machine lets the test
-// mount one (as root).
+// A read-only mount refuses the write, where this machine lets the test mount one (as root).
 TEST(KeptFileTest, AFileOnAReadOnlyMountIsRefused) {
     const testing_support::TemporaryFolder folder;
     const fs::path file = folder.path() / "best-runs";
