@@ -21,14 +21,24 @@ namespace {
 
 constexpr char lostDisplayLine[] = "ghoulrun: lost the display\n";
 
+void (*lastWork)() = nullptr;
+
 [[noreturn]] int onBrokenConnection(Display*) {
-    // Only write(2) and _exit(2): the process may be anywhere inside Xlib, with its lock held.
+    // The process may be anywhere inside Xlib, with its lock held: nothing of Xlib or SDL runs
+    // from here, only write(2), the work set to run last, which calls neither, and _exit(2).
     const ssize_t ignored = write(STDERR_FILENO, lostDisplayLine, sizeof lostDisplayLine - 1);
     static_cast<void>(ignored);
+    if (lastWork != nullptr) {
+        lastWork();
+    }
     _exit(EXIT_FAILURE);
 }
 
 } // namespace
+
+void beforeEndOnLostDisplay(void (*work)()) {
+    lastWork = work;
+}
 
 void endOnLostDisplay() {
     // Process-wide, and the libX11 SDL loads is this same library. SDL installs no handler of its

@@ -18,6 +18,8 @@ namespace {
 constexpr mode_t newFolderMode = 0700;
 constexpr mode_t newFileMode = 0644;
 constexpr mode_t permissionBits = 07777;
+// Links followed in a row before the path counts as a loop, as the system's own lookups do.
+constexpr int mostLinksFollowed = 40;
 constexpr std::size_t readChunkBytes = 4096;
 // The temporary file's name: the file's own, then this, then six letters mkostemp picks.
 constexpr const char* temporarySuffix = ".new-XXXXXX";
@@ -32,6 +34,64 @@ std::string failure(const std::filesystem::path& path) {
 
 std::filesystem::path folderOf(const std::filesystem::path& file) {
     return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+// A folder in a file's place keeps the system's own word for it; anything else is named.
+std::string notRegular(const std::filesystem::path& path, mode_t mode) {
+    if (S_ISDIR(mode)) {
+        errno = EISDIR;
+        return failure(path);
+    }
+    return path.string() + ": not a regular file";
+}
+
+// Where `file`'s links lead, written into `file`: the file a write is to replace, so that the
+// link itself stays. A relative link is read from the folder that holds it.
+std::string followLinks(std::filesystem::path& file) {
+    for (int followed = 0; followed < mostLinksFollowed; ++followed) {
+        struct stat status {};
+        if (lstat(file.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            return {};
+        }
+        std::error_code error;
+        const std::filesystem::path leadsTo = std::filesystem::read_symlink(file, error);
+        if (error) {
+            return file.string() + ": " + error.message();
+        }
+        file = leadsTo.is_absolute() ? leadsTo : folderOf(file) / leadsTo;
+    }
+    errno = ELOOP;
+    return failure(file);
+}
+
+// A person's read-only holds for whoever runs the game: root, whom the system never refuses, is
+// held to the owner's write bit too. Past that, the system says whether this player may write:
+// another owner, a read-only mount.
+std::string refusesWriting(const std::filesystem::path& path, const struct stat& status) {
+    if ((status.st_mode & S_IWUSR) == 0) {
+        return path.string() + ": read-only";
+    }
+    return access(path.c_str(), W_OK) == 0 ? std::string() : failure(path);
+}
+
+// Why `file` may not be replaced in its folder, or an empty string when it may.
+std::string mayReplace(const std::filesystem::path& file) {
+    struct stat status {};
+    if (lstat(file.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode)) {
+            return notRegular(file, status.st_mode);
+        }
+        if (std::string refusal = refusesWriting(file, status); !refusal.empty()) {
+            return refusal;
+        }
+    } else if (errno != ENOENT) {
+        return failure(file);
+    }
+    const std::filesystem::path folder = folderOf(file);
+    if (stat(folder.c_str(), &status) != 0) {
+        return failure(folder);
+    }
+    return refusesWriting(folder, status);
 }
 
 bool isFolder(const std::filesystem::path& path) {
@@ -105,6 +165,30 @@ std::filesystem::path damagedName(const std::filesystem::path& file, int copy) {
     return copy == 1 ? name : name + "." + std::to_string(copy);
 }
 
+std::string tooLarge(const std::filesystem::path& file, std::size_t mostBytes) {
+    return file.string() + ": larger than " + std::to_string(mostBytes) + " bytes";
+}
+
+// Reads to the end, or until the file, growing meanwhile, holds more than `mostBytes`.
+FileRead readUpTo(int descriptor, const std::filesystem::path& file, std::size_t mostBytes,
+                  std::string& bytes, std::string& error) {
+    char chunk[readChunkBytes];
+    ssize_t got = 0;
+    while ((got = read(descriptor, chunk, sizeof chunk)) != 0) {
+        if (got > 0) {
+            bytes.append(chunk, static_cast<std::size_t>(got));
+            if (bytes.size() > mostBytes) {
+                error = tooLarge(file, mostBytes);
+                return FileRead::tooLarge;
+            }
+        } else if (errno != EINTR) {
+            error = failure(file);
+            return FileRead::failed;
+        }
+    }
+    return FileRead::whole;
+}
+
 } // namespace
 
 // Folder by folder from the top, so a failure names the very folder that could not be made.
@@ -126,9 +210,11 @@ std::string makeFolders(const std::filesystem::path& folder) {
     return {};
 }
 
-FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes, std::string& error) {
+FileRead readWholeFile(const std::filesystem::path& file, std::size_t mostBytes, std::string& bytes,
+                       std::string& error) {
     bytes.clear();
-    const int descriptor = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a FIFO for reading would otherwise wait for a writer that may never come.
+    const int descriptor = open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         if (errno == ENOENT) {
             return FileRead::missing;
@@ -136,42 +222,51 @@ FileRead readWholeFile(const std::filesystem::path& file, std::string& bytes, st
         error = failure(file);
         return FileRead::failed;
     }
-    char chunk[readChunkBytes];
-    ssize_t got = 0;
-    while ((got = read(descriptor, chunk, sizeof chunk)) != 0) {
-        if (got > 0) {
-            bytes.append(chunk, static_cast<std::size_t>(got));
-        } else if (errno != EINTR) {
-            error = failure(file);
-            close(descriptor);
-            return FileRead::failed;
-        }
+    struct stat status {};
+    FileRead outcome = FileRead::failed;
+    if (fstat(descriptor, &status) != 0) {
+        error = failure(file);
+    } else if (!S_ISREG(status.st_mode)) {
+        error = notRegular(file, status.st_mode);
+    } else if (static_cast<std::uintmax_t>(status.st_size) > mostBytes) {
+        error = tooLarge(file, mostBytes);
+        outcome = FileRead::tooLarge;
+    } else {
+        outcome = readUpTo(descriptor, file, mostBytes, bytes, error);
     }
     close(descriptor);
-    return FileRead::whole;
+    return outcome;
 }
 
 std::string replaceAtomically(const std::filesystem::path& file, std::string_view bytes) {
-    std::string temporary = file.string() + temporarySuffix;
+    std::filesystem::path target = file;
+    if (std::string refusal = followLinks(target); !refusal.empty()) {
+        return refusal;
+    }
+    if (std::string refusal = mayReplace(target); !refusal.empty()) {
+        return refusal;
+    }
+    std::string temporary = target.string() + temporarySuffix;
     const int descriptor = mkostemp(temporary.data(), O_CLOEXEC);
     if (descriptor < 0) {
-        return failure(folderOf(file));
+        return failure(folderOf(target));
     }
-    std::string error = fillTemporary(descriptor, file, bytes);
-    if (error.empty() && rename(temporary.c_str(), file.c_str()) != 0) {
-        error = failure(file);
+    std::string error = fillTemporary(descriptor, target, bytes);
+    if (error.empty() && rename(temporary.c_str(), target.c_str()) != 0) {
+        error = failure(target);
     }
     if (!error.empty()) {
         unlink(temporary.c_str());
         return error;
     }
-    return syncFolder(folderOf(file));
+    return syncFolder(folderOf(target));
 }
 
-// Read-only is enough for flock, and lets a lock file someone else made serve.
+// Read-only is enough for flock, and lets a lock file someone else made serve; a FIFO in its place
+// does not hold the open up.
 FileLock::FileLock(const std::filesystem::path& file) {
     const std::filesystem::path lockFile = file.string() + lockSuffix;
-    descriptor = open(lockFile.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, newFileMode);
+    descriptor = open(lockFile.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, newFileMode);
     if (descriptor < 0) {
         error_ = failure(lockFile);
         return;
@@ -192,7 +287,15 @@ FileLock::~FileLock() {
     }
 }
 
-std::string moveAside(const std::filesystem::path& file, std::string& keptAs) {
+std::string moveAside(const std::filesystem::path& given, std::string& keptAs) {
+    std::filesystem::path file = given;
+    if (std::string refusal = followLinks(file); !refusal.empty()) {
+        return refusal;
+    }
+    // A read-only file moved aside would be replaced all the same, by the new one.
+    if (std::string refusal = mayReplace(file); !refusal.empty()) {
+        return refusal;
+    }
     for (int copy = 1; copy <= mostDamagedCopies; ++copy) {
         const std::filesystem::path candidate = damagedName(file, copy);
         if (renameNoReplace(file, candidate)) {

@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* tableFileName = "best-runs";
 constexpr const char* messageStart = "ghoulrun: ";
+constexpr const char* notSavedEnd = "; not saved";
 constexpr const char* noFolderMessage =
     "no folder to keep the best runs in: neither XDG_DATA_HOME nor HOME names one";
 
@@ -20,23 +21,25 @@ void report(std::ostream& errors, const std::string& line) {
     errors << messageStart << line << '\n';
 }
 
-Saved placed(std::vector<Run> table, const Run& run) {
+// The card must not claim a place the file does not hold: what it shows is what could be read.
+Saved notSaved(std::vector<Run> read) {
     Saved saved;
-    saved.table = mergeRun(std::move(table), run, saved.place);
-    saved.newBest = saved.place == 0;
+    saved.table = std::move(read);
+    saved.notSaved = true;
     return saved;
 }
 
-// A damaged table goes aside, whole, for a person to look at; the game starts a new one.
+// A damaged table goes aside, whole, for a person to look at; the game starts a new one. One that
+// cannot go aside stays as it is, and nothing is written over it.
 bool keepDamaged(const std::filesystem::path& file, const std::string& damage,
                  std::ostream& errors) {
     std::string keptAs;
     const std::string error = platform::moveAside(file, keptAs);
     if (!error.empty()) {
-        report(errors, file.string() + ": " + damage + "; not moved aside: " + error);
+        report(errors, damage + "; not moved aside: " + error + notSavedEnd);
         return false;
     }
-    report(errors, file.string() + ": " + damage + "; kept as " + keptAs);
+    report(errors, damage + "; kept as " + keptAs);
     return true;
 }
 
@@ -46,18 +49,20 @@ bool readForSaving(const std::filesystem::path& file, std::vector<Run>& table,
                    std::ostream& errors) {
     std::string bytes;
     std::string error;
-    switch (platform::readWholeFile(file, bytes, error)) {
+    switch (platform::readWholeFile(file, largestTableBytes, bytes, error)) {
     case platform::FileRead::missing:
         return true;
+    case platform::FileRead::tooLarge:
+        return keepDamaged(file, error, errors);
     case platform::FileRead::failed:
-        report(errors, error);
+        report(errors, error + notSavedEnd);
         return false;
     case platform::FileRead::whole:
         break;
     }
     Parsed parsed = parseTable(bytes);
     if (!parsed.damage.empty()) {
-        return keepDamaged(file, parsed.damage, errors);
+        return keepDamaged(file, file.string() + ": " + parsed.damage, errors);
     }
     table = std::move(parsed.runs);
     return true;
@@ -65,15 +70,17 @@ bool readForSaving(const std::filesystem::path& file, std::vector<Run>& table,
 
 // A run the table cannot hold (a scene or date no line can carry) must not make the file one the
 // next reading calls damaged: the text is read back before it replaces the table.
-void write(const std::filesystem::path& file, const std::vector<Run>& table, std::ostream& errors) {
+bool write(const std::filesystem::path& file, const std::vector<Run>& table, std::ostream& errors) {
     const std::string text = formatTable(table);
     if (const Parsed check = parseTable(text); !check.damage.empty()) {
         report(errors, file.string() + ": the run cannot be written: " + check.damage);
-        return;
+        return false;
     }
     if (const std::string error = platform::replaceAtomically(file, text); !error.empty()) {
-        report(errors, error);
+        report(errors, error + notSavedEnd);
+        return false;
     }
+    return true;
 }
 
 } // namespace
@@ -81,31 +88,36 @@ void write(const std::filesystem::path& file, const std::vector<Run>& table, std
 Saved saveRun(const std::filesystem::path& file, const Run& run, std::ostream& errors) {
     if (file.empty()) {
         report(errors, noFolderMessage);
-        return placed({}, run);
+        return notSaved({});
     }
     if (const std::string error = platform::makeFolders(file.parent_path()); !error.empty()) {
-        report(errors, error);
-        return placed({}, run);
+        report(errors, error + notSavedEnd);
+        return notSaved({});
     }
     // Held from the reading to the writing, so another game's run saved meanwhile is merged.
     const platform::FileLock lock(file);
     if (!lock.error().empty()) {
-        report(errors, lock.error());
-        return placed(readRuns(file), run);
+        report(errors, lock.error() + notSavedEnd);
+        return notSaved(readRuns(file));
     }
     std::vector<Run> table;
-    const bool mayReplace = readForSaving(file, table, errors);
-    Saved saved = placed(std::move(table), run);
-    if (mayReplace && saved.place >= 0) {
-        write(file, saved.table, errors);
+    if (!readForSaving(file, table, errors)) {
+        return notSaved(std::move(table));
     }
+    Saved saved;
+    saved.table = mergeRun(table, run, saved.place);
+    if (saved.place >= 0 && !write(file, saved.table, errors)) {
+        return notSaved(std::move(table));
+    }
+    saved.newBest = saved.place == 0;
     return saved;
 }
 
 std::vector<Run> readRuns(const std::filesystem::path& file) {
     std::string bytes;
     std::string error;
-    if (platform::readWholeFile(file, bytes, error) != platform::FileRead::whole) {
+    if (platform::readWholeFile(file, largestTableBytes, bytes, error) !=
+        platform::FileRead::whole) {
         return {};
     }
     return parseTable(bytes).runs;

@@ -16,6 +16,7 @@ namespace layout = interface_layout;
 constexpr std::string_view timeLabel = "TIME ";
 constexpr std::string_view defeatedLabel = "DEFEATED ";
 constexpr std::string_view newBestLabel = "NEW BEST";
+constexpr std::string_view notSavedLabel = "NOT SAVED";
 constexpr std::string_view bestRunsLabel = "BEST RUNS";
 constexpr std::string_view thisRunMark = "<";
 // A line of the card left empty between the run's own figures and the best runs.
@@ -58,8 +59,8 @@ void drawResultsCard(const ResultsCard& card) {
     int line = 0;
     drawLabelled(timeLabel, ClockText(card.gameMs).view(), textX, cardLineY(top, line++));
     drawLabelled(defeatedLabel, CountText(card.defeated).view(), textX, cardLineY(top, line++));
-    if (card.newBest) {
-        drawText(newBestLabel, textX, cardLineY(top, line));
+    if (card.newBest || card.notSaved) {
+        drawText(card.notSaved ? notSavedLabel : newBestLabel, textX, cardLineY(top, line));
     }
     line += 1 + blankLines;
     drawText(bestRunsLabel, textX, cardLineY(top, line++));

@@ -20,7 +20,8 @@ struct ResultsCard {
     Uint32 gameMs = 0; // the time survived, game time
     int defeated = 0;
     bool newBest = false;
-    int place = -1; // this run's line among the best runs, -1 when it is not among them
+    bool notSaved = false; // the run made the best runs but could not be kept among them
+    int place = -1;        // this run's line among the best runs, -1 when it is not among them
     std::array<CardRun, cardBestRuns> best{};
     int bestCount = 0;
 };

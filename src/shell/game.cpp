@@ -144,6 +144,8 @@ int runGame(const RunOptions& options) {
     if (!startUp(chosen.fullscreen.value_or(false), chosen.scale.value_or(1))) {
         return EXIT_FAILURE;
     }
+    // A lost display ends the process from inside Xlib, never back here: the settings go first.
+    platform::beforeEndOnLostDisplay(savePlayerSettings);
     gameState = statePlaying;
     return endRun(stateLoop());
 }

@@ -54,6 +54,7 @@ void noteRun() {
     card.gameMs = run.gameMs;
     card.defeated = run.defeated;
     card.newBest = saved.newBest;
+    card.notSaved = saved.notSaved;
     card.place = saved.place;
     card.bestCount = std::min(static_cast<int>(saved.table.size()), cardBestRuns);
     for (int place = 0; place < card.bestCount; ++place) {

@@ -1,6 +1,7 @@
 #!/bin/bash
 # How the real game ends whatever happens around it (endings.sh CASE): a signal ends the run within
-# a second, a lost display within two; a game that is to play on still runs two seconds after.
+# a second, a lost display within two, keeping the settings; a game that is to play on still runs
+# two seconds after.
 NAME=${1:?usage: endings.sh CASE}
 . "$(dirname "$0")/../e2e/driver.sh"
 GAME_ENV=(SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy)
@@ -32,8 +33,11 @@ RECORDED="closed_stdout_recording record_file_limit"
 plays_on() { sleep 2 && running || fail "the game ended within 2 s of $1"; }
 playing() { launch "$@" && wait_started && sleep 0.5; }
 
-# The X server goes away under a running game: KILL for a crash, TERM for a shutdown.
-on_display() { start_xvfb && GAME_ENV=(SDL_AUDIODRIVER=dummy) && playing; }
+# The X server goes away under a running game: KILL for a crash, TERM for a shutdown. The player
+# turned the volume down first (the p after it prints once both are taken), which must be kept.
+on_display() { start_xvfb && GAME_ENV=(SDL_AUDIODRIVER=dummy) && playing && turn_volume_down; }
+turn_volume_down() { wait_for 15000 "no window titled Ghoulrun" find_window && xdotool key --window "$WIN" minus p &&
+    wait_for 10000 "the game did not take its keys" grep -q '^WORLD : ' "$WORK/stdout"; }
 lose_display() { kill "-$1" "$XVFB_PID" && wait_exit 2000 || fail "still running 2 s after the X server went away"; }
 
 # From a terminal of its own (script(1)), where closing the window would wait for Enter; standard
@@ -103,6 +107,8 @@ stderr=$(sed -e 's/^ *//' -e 's/ *$//' -e "s|@WORK@|$WORK|g" <<<"$stderr")
 # A signal in the game over lands there; a recording that failed, or with standard output closed,
 # replays to its last whole frame, one past the file limit kept to it; installed, it writes nothing.
 [[ "$NAME" != *_in_game_over ]] || { [ "$SURVIVED" -ge 9 ] && [ "$SURVIVED" -le 15 ]; } || fail "survived $SURVIVED s: not in the game over"
+[[ "$NAME" != lost_display_* ]] || grep -qx 'volume = 90' "$XDG_CONFIG_HOME/ghoulrun/settings.ini" ||
+    fail "the volume turned down was lost with the display"
 if [[ " $RECORDED " == *" $NAME "* ]]; then
     [ -f "$WORK/run.rec" ] || fail "no recording in $WORK/run.rec"
     [ "$NAME" != record_file_limit ] || [ "$(stat -c %s "$WORK/run.rec")" -le 1024 ] || fail "the recording grew past the limit"

@@ -1,11 +1,16 @@
 // Fuzzes the settings file: any text reads as settings in range, each problem on one of its lines;
-// the changes the game writes into it, whatever else it holds, are what the next start reads.
+// the changes the game writes into it, whatever else it holds, are what the next start reads. The
+// same text on disk, in each shape of its place (file_place.h), is read and saved through the
+// game's own path: a link stays a link, and a read-only or odd place is left as it was.
+#include "file_place.h"
 #include "fuzz_check.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "shell/frame_pacer.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -37,6 +42,22 @@ Settings changedFrom(const Settings& s, std::vector<settings::Change>& changes) 
     return changed;
 }
 
+// Reads and saves the settings where `place` stands: what is saved is what is read next.
+void checkFile(const fuzz_place::Place& place) {
+    std::ostringstream errors;
+    const Settings read = settings::loadSettings(place.file, errors, slowestCap, fastestCap);
+    const bool saved =
+        settings::saveChanges(place.file, {{"mute", read.mute ? "false" : "true"}}, errors);
+    std::vector<settings::Change> unused;
+    changedFrom(read, unused); // every value read from disk stands in its range too
+    require(saved != fuzz_place::refused(place.shape) &&
+            std::filesystem::symlink_status(place.file).type() == place.type);
+    require(saved ? settings::loadSettings(place.file, errors, slowestCap, fastestCap).mute !=
+                        read.mute
+                  : fuzz_place::kept(place, ""));
+    require(!saved || place.shape != fuzz_place::overLimit || fuzz_place::kept(place, ".damaged"));
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -51,5 +72,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Settings wanted = changedFrom(read.values, changes);
     const std::string written = settings::withChanges(text, changes);
     require(settings::readSettings(written, slowestCap, fastestCap).values == wanted);
+    checkFile(fuzz_place::placeFor(text, "settings.ini", settings::largestFileBytes));
     return 0;
 }

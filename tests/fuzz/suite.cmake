@@ -8,7 +8,8 @@ file(GLOB GHOULRUN_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*_fu
 if(GHOULRUN_FUZZ)
     # Only the readers and what they call: a short build; clang 14 crashes on the crowding pass.
     set(readers replay/recording platform/block_file records/run_table sprites/sprite_catalogue
-        shell/command_line shell/data_folder platform/folders settings/settings)
+        shell/command_line shell/data_folder platform/folders settings/settings
+        platform/kept_file records/best_runs settings/settings_file)
     list(TRANSFORM readers REPLACE "(.+)" "${CMAKE_SOURCE_DIR}/src/\\1.cpp")
     add_library(ghoulrun_readers STATIC ${readers})
     target_include_directories(ghoulrun_readers PUBLIC ${CMAKE_SOURCE_DIR}/src)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -107,6 +109,8 @@ TEST(BestRunsTest, EveryDamagedFileIsKeptAsideUnderAFreeNameAndANewTableStarts) 
         {header + "67400 12 2026-12-08 16:21:33 city\n", "line 3: not the 4 fields of a run"},
         {header + "67400 12 city\n", "line 3: not the 4 fields of a run"},
         {header + before + " moon\n", "line 3: unknown scene"},
+        {header + std::string(records::largestTableBytes, '#') + "\n",
+         "larger than " + std::to_string(records::largestTableBytes) + " bytes"},
     };
     const testing_support::TemporaryFolder folder;
     const fs::path file = folder.path() / "best-runs";
@@ -150,50 +154,71 @@ TEST(BestRunsTest, ARunMergesWithTheTableOnDiskWhichOnlyABetterRunRewrites) {
     EXPECT_EQ(std::distance(fs::directory_iterator(file.parent_path()), {}), 2) << "and its lock";
 }
 
-// The run is placed in memory whatever the disk says, one line names what failed, a table stays.
-TEST(BestRunsTest, AFolderThatWillNotTakeTheTableCostsOneLineAndTheRunStillPlaces) {
+// A run the disk will not take is not kept: one line names what failed and why, the file stays as
+// it was, and the card claims no place: it shows the runs that could be read, if any.
+TEST(BestRunsTest, ATableThatCannotBeWrittenCostsOneLineAndTheCardClaimsNoPlace) {
     const testing_support::TemporaryFolder folder;
     const fs::path plain = folder.path() / "plain";
     writeFile(plain, "not a folder");
     const fs::path file = folder.path() / "best-runs";
-    const std::string table = records::formatTable({run(9000, 9)});
+    const Table before = {run(9000, 9)};
+    const std::string table = records::formatTable(before);
     const std::string prefix = "ghoulrun: " + file.string();
+    enum class In { nothing, folder, lockFolder, fifo, readOnly, namesTaken };
     const struct {
         fs::path file;
         std::string line;
-        fs::path obstacle = {}; // a folder in the way
+        In in = In::nothing;
         bool fullDisk = false;
     } cases[] = {
         {{},
          "ghoulrun: no folder to keep the best runs in: neither XDG_DATA_HOME nor HOME names one"},
-        {plain / "ghoulrun" / "best-runs", "ghoulrun: " + plain.string() + ": Not a directory"},
-        {file, prefix + ": Is a directory", file},
-        {file, prefix + ".lock: Is a directory", file.string() + ".lock"},
-        {file, prefix + ": File too large", {}, true},
+        {plain / "ghoulrun" / "best-runs",
+         "ghoulrun: " + plain.string() + ": Not a directory; not saved"},
+        {file, prefix + ": Is a directory; not saved", In::folder},
+        {file, prefix + ".lock: Is a directory; not saved", In::lockFolder},
+        {file, prefix + ": File too large; not saved", In::nothing, true},
+        {file, prefix + ": read-only; not saved", In::readOnly},
+        {file, prefix + ": not a regular file; not saved", In::fifo},
+        {file,
+         prefix + ": line 3: not the 4 fields of a run; not moved aside: " + file.string() +
+             ".damaged.1000: File exists; not saved",
+         In::namesTaken},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        const bool tableThere = c.file == file && c.obstacle != file;
+        const std::string bytes = c.in == In::namesTaken ? header + "1 1 city\n" : table;
+        const bool tableThere = c.file == file && c.in != In::folder && c.in != In::fifo;
         if (tableThere) {
-            writeFile(file, table);
+            writeFile(file, bytes);
         }
-        if (!c.obstacle.empty()) {
-            fs::create_directory(c.obstacle);
+        if (c.in == In::folder || c.in == In::lockFolder) {
+            fs::create_directory(c.in == In::folder ? file : fs::path(file.string() + ".lock"));
+        }
+        if (c.in == In::fifo ? mkfifo(file.c_str(), 0644) != 0 : c.in == In::readOnly) {
+            fs::permissions(file, fs::perms(0444));
+        }
+        for (int copy = 1; c.in == In::namesTaken && copy <= 1000; ++copy) { // as many as are tried
+            const std::string aside = file.string() + ".damaged";
+            writeFile(copy == 1 ? aside : aside + "." + std::to_string(copy), "");
         }
         std::ostringstream errors;
         const records::Saved saved = [&] {
             const testing_support::FileSizeLimit disk(c.fullDisk ? 0 : RLIM_INFINITY);
-            return records::saveRun(c.file, run(500, 1), errors);
+            return records::saveRun(c.file, run(9500, 1), errors);
         }();
         EXPECT_EQ(errors.str(), c.line + "\n");
-        EXPECT_EQ(saved.place, tableThere ? 1 : 0);
-        EXPECT_EQ(saved.table.back(), run(500, 1));
+        EXPECT_TRUE(saved.notSaved && !saved.newBest && saved.place == -1);
+        EXPECT_EQ(saved.table, tableThere && c.in != In::namesTaken ? before : Table{});
         if (tableThere) {
-            EXPECT_EQ(testing_support::contentsOf(file), table);
-            EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 3) << "leftovers";
+            EXPECT_EQ(testing_support::contentsOf(file), bytes);
         }
-        fs::remove_all(file);
-        fs::remove_all(file.string() + ".lock");
+        for (const auto& left : fs::directory_iterator(folder.path())) {
+            EXPECT_EQ(left.path().string().find(".new-"), std::string::npos) << left.path();
+            if (left.path() != plain) {
+                fs::remove_all(left.path());
+            }
+        }
     }
 }
 

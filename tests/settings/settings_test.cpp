@@ -162,12 +162,18 @@ TEST(SettingsTest, TheFileIsReadWithOneLineAProblemAndWrittenWhole) {
                                 ":4: volume = 300 is not a whole number from 0 to 100; the default "
                                 "is used\n");
     EXPECT_EQ(testing_support::contentsOf(file), before) << "reading never writes";
+    // An overlarge file reads as the defaults with one line, unread; saving moves it aside, whole.
+    const std::string big = "volume = 10\n" + std::string(settings::largestFileBytes, ';') + "\n";
+    std::ofstream(file) << big;
     errors.str("");
-    std::filesystem::create_directory(file.parent_path() / "blocked");
-    EXPECT_FALSE(settings::saveChanges(file.parent_path() / "blocked", {{"mute", "true"}}, errors));
-    const std::string told = errors.str();
-    EXPECT_EQ(told.rfind("ghoulrun: ", 0), 0U);
-    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 1);
+    const std::string tooLarge = "ghoulrun: " + file.string() + ": larger than " +
+                                 std::to_string(settings::largestFileBytes) + " bytes";
+    EXPECT_TRUE(settings::loadSettings(file, errors, slowestCap, fastestCap) == Settings{});
+    EXPECT_TRUE(settings::saveChanges(file, {{"mute", "true"}}, errors));
+    EXPECT_EQ(errors.str(), tooLarge + "; the default settings are used\n" + tooLarge +
+                                "; kept as " + file.string() + ".damaged\n");
+    EXPECT_EQ(testing_support::contentsOf(file.string() + ".damaged"), big);
+    EXPECT_TRUE(settings::loadSettings(file, errors, slowestCap, fastestCap).mute);
 }
 
 } // namespace
