@@ -96,6 +96,17 @@ bench: bootstrap
 	    bench/frame_times.gp
 	@echo "docs/frame_times.png refreshed"
 
+# The frame benchmark of BASE (a commit) beside the working tree's, in turns on this machine
+# (scripts/bench_compare.sh): each scenario's frame time side by side, their ratio and spreads.
+# BASE's benchmark is built once in $(BUILD_DIR)/bench-compare/<sha>; ROUNDS, BENCH_COMPARE_N,
+# BENCH_REPS and BENCH_FRAMES change what is run.
+.PHONY: bench-compare
+bench-compare: bootstrap
+	@[ -n "$(BASE)" ] || { echo "bench-compare: give BASE=<commit>" >&2; exit 1; }
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target frame_bench
+	@JOBS=$(JOBS) scripts/bench_compare.sh $(BUILD_DIR) $(BASE)
+
 # The end-to-end scenarios five times in a row beside a CPU hog on one core (stress-ng): they
 # must pass on a busy machine too. RUNS=n for another count.
 .PHONY: e2e-under-load

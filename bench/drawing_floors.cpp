@@ -216,7 +216,42 @@ extern "C" void __wrap__Z12blitToScreenP11SDL_SurfaceP8SDL_RectS2_(SDL_Surface* 
     __real__Z12blitToScreenP11SDL_SurfaceP8SDL_RectS2_(picture, source, destination);
 }
 
+namespace {
+
+std::atomic<bool> countingPixels{false};
+std::atomic<long> pixelsDrawn{0};
+
+} // namespace
+
+// SDL_UpperBlit leaves in `destination` the rectangle it drew; drawn wholly onto a surface, it
+// drew the whole clipped picture.
+extern "C" int __real_SDL_UpperBlit(SDL_Surface* picture, SDL_Rect* source, SDL_Surface* target,
+                                    SDL_Rect* destination);
+extern "C" int __wrap_SDL_UpperBlit(SDL_Surface* picture, SDL_Rect* source, SDL_Surface* target,
+                                    SDL_Rect* destination) {
+    SDL_Rect at = destination != nullptr ? *destination : SDL_Rect{};
+    const int result = __real_SDL_UpperBlit(picture, source, target, &at);
+    if (destination != nullptr) {
+        *destination = at;
+    }
+    if (countingPixels.load(std::memory_order_relaxed) && result == 0 && target != nullptr &&
+        screen != nullptr && target->pixels == screen->pixels) {
+        pixelsDrawn.fetch_add(static_cast<long>(at.w) * at.h, std::memory_order_relaxed);
+    }
+    return result;
+}
+
 namespace bench {
+
+void startCountingPixels() {
+    pixelsDrawn.store(0, std::memory_order_relaxed);
+    countingPixels.store(true, std::memory_order_release);
+}
+
+long stopCountingPixels() {
+    countingPixels.store(false, std::memory_order_release);
+    return pixelsDrawn.load(std::memory_order_acquire);
+}
 
 void startRecording() {
     recordsHere = true;

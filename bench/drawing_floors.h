@@ -27,4 +27,11 @@ void copyPictures(SDL_Surface* const* pictures, int count);
 // pixels are shared evenly), then the flip; in ms. The second thread is started on first use.
 double twoCoreFloorMs();
 
+// Counts the pixels blitted onto the screen's pixels (the helper's surface over them included),
+// by any thread, from `startCountingPixels` to `stopCountingPixels`, which returns the count.
+// Where they were blitted from is not asked: a frame's drawing and a floor's count alike, so that
+// a frame's count against its one-core floor's is the share of the blits' pixels it drew.
+void startCountingPixels();
+long stopCountingPixels();
+
 } // namespace bench

@@ -21,6 +21,7 @@
 #include "pieces/player.h"
 #include "pieces/world.h"
 #include "platform/clock.h"
+#include "render/blit_queue.h"
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
 #include "sprites/sprite_catalogue.h"
@@ -156,6 +157,8 @@ struct Repetition {
     double crowding = 0.0;
     double crowdingWork = 0.0; // every push of the frame, bare, on one core
     bool helped = false;       // the helper thread shared the frames
+    long framePixels = 0;      // pixels the frames with floors blitted onto the screen
+    long floorPixels = 0;      // and their one-core floors
     bench::CrowdingChain chain;
     bench::AllocationCounts counts;
     long helpedFrames = 0;
@@ -193,18 +196,22 @@ Repetition measure(int frameCount) {
         world()->health = 1.0;
         if (withFloors) {
             bench::startRecording();
+            bench::startCountingPixels();
         }
         bench::startCounting();
         const Clock::time_point start = Clock::now();
         runFrame();
         frames.push_back(msSince(start));
+        result.framePixels += withFloors ? bench::stopCountingPixels() : 0;
         const bench::AllocationCounts counts = bench::stopCounting();
         bench::stopRecording();
         result.counts.allocations += counts.allocations;
         result.counts.inMirroredCopies += counts.inMirroredCopies;
         result.counts.surfacesCreated += counts.surfacesCreated;
         if (withFloors) {
+            bench::startCountingPixels();
             oneCore.push_back(bench::oneCoreFloorMs());
+            result.floorPixels += bench::stopCountingPixels();
             twoCore.push_back(bench::twoCoreFloorMs());
         }
     }
@@ -270,7 +277,11 @@ void report(const Scenario& s) {
     bench::AllocationCounts counts;
     long helped = 0;
     long mismatches = 0;
+    double framePixels = 0;
+    double floorPixels = 0;
     for (const Repetition& r : s.repetitions) {
+        framePixels += static_cast<double>(r.framePixels);
+        floorPixels += static_cast<double>(r.floorPixels);
         frameCount += framesPerRepetition();
         counts.allocations += r.counts.allocations;
         counts.inMirroredCopies += r.counts.inMirroredCopies;
@@ -278,16 +289,20 @@ void report(const Scenario& s) {
         helped += r.helpedFrames;
         mismatches += r.chain.mismatches;
     }
+    // The share of the blits' pixels the frames drew (a crowded frame leaves out what is covered).
+    const double drawnShare = floorPixels > 0 ? framePixels / floorPixels : 0.0;
     const double stepNs = chain.chainPushes > 0 ? crowding * 1e6 / chain.chainPushes : 0.0;
     std::printf(
         "N=%-5d hero=%-8s frame %7.3f ms (spread %4.1f %%, p95 %7.3f)  %6.1f fps  floors: "
         "one core %7.3f, two cores %7.3f, crowding %7.3f ms  ratio %5.3f (spread %4.1f %%, "
         "to one core %5.3f, at most %5.3f)  chain %ld of %ld pushes (%.2f ns each; all pushes "
-        "bare %.3f ms)  allocs/frame %.1f (%.1f in %.1f mirrored copies)  helped %ld/%ld\n",
+        "bare %.3f ms)  drew %.3f of the blits' pixels  allocs/frame %.1f (%.1f in %.1f mirrored "
+        "copies)  helped %ld/%ld\n",
         s.n, s.hero, frame, 100 * spread(frames), p95, 1000.0 / frame, oneCore, twoCore, crowding,
         median(ratios), 100 * spread(ratios), median(oneCoreRatios),
         *std::max_element(oneCoreRatios.begin(), oneCoreRatios.end()), chain.chainPushes,
-        chain.pushes, stepNs, work, static_cast<double>(counts.allocations) / frameCount,
+        chain.pushes, stepNs, work, drawnShare,
+        static_cast<double>(counts.allocations) / frameCount,
         static_cast<double>(counts.inMirroredCopies) / frameCount,
         static_cast<double>(counts.surfacesCreated) / frameCount, helped, frameCount);
     std::printf(
@@ -297,13 +312,13 @@ void report(const Scenario& s) {
         "ratio_spread_pct=%.1f ratio_one_core=%.3f ratio_one_core_max=%.3f pairs=%ld "
         "pushes=%ld chain_pushes=%ld step_ns=%.3f mismatches=%ld allocs=%ld "
         "allocs_outside_copies=%ld copies=%ld frames=%ld reps=%zu helped_frames=%ld "
-        "hero_speed_ratio=%.3f\n",
+        "hero_speed_ratio=%.3f drawn_share=%.3f\n",
         s.n, s.hero, frame, 100 * spread(frames), p95, 1000.0 / frame, oneCore, twoCore, crowding,
         work, best, median(ratios), 100 * spread(ratios), median(oneCoreRatios),
         *std::max_element(oneCoreRatios.begin(), oneCoreRatios.end()), chain.pairs, chain.pushes,
         chain.chainPushes, stepNs, mismatches, counts.allocations,
         counts.allocations - counts.inMirroredCopies, counts.surfacesCreated, frameCount,
-        s.repetitions.size(), helped, s.heroSpeedRatio);
+        s.repetitions.size(), helped, s.heroSpeedRatio, drawnShare);
     std::fflush(stdout);
 }
 
@@ -476,8 +491,9 @@ int startUpChild(const char* gameFolder) {
     SDL_WM_SetCaption("Ghoulrun", nullptr);
     quietHero();
     loadSprites();
-    crowding::prepare(); // as the game starts up: the helper thread and its pictures
     buildRoster();
+    connectFrameBlits(); // the game's start-up, in its order
+    crowding::prepare();
     gameState = statePlaying;
     runFrame();
     const auto now = Clock::now().time_since_epoch();
@@ -558,7 +574,9 @@ int main(int argc, char** argv) {
     openHeadlessScreen("bench");
     quietHero();
     loadSprites();
-    crowding::prepare(); // as the game starts up: the helper thread and its pictures
+    // As the game starts up: the queue takes the screen's blits, the helper thread its pictures.
+    connectFrameBlits();
+    crowding::prepare();
     bench::copyPictures(spriteCatalogue, catalogueSize);
     // BENCH_ONLY=N runs the one scenario with N enemies (for profiling).
     const char* only = std::getenv("BENCH_ONLY");

@@ -61,7 +61,14 @@ soak() {
         exit 1
     fi
     grep '^soak ' "$log"
-    digests="$digests $(sed -n 's/^soak .* digest=\([0-9a-f]*\)$/\1/p' "$log")"
+    # Exactly one closing digest, in the driver's own form: a run that prints none (or another
+    # form) has nothing to compare, and fails rather than drop out of the comparison.
+    digest=$(sed -n 's/^soak .* digest=\([0-9a-f]\{1,\}\)$/\1/p' "$log")
+    if [ -z "$digest" ] || [ "$(printf '%s\n' "$digest" | wc -l)" -ne 1 ]; then
+        echo "soak-crowd: $name printed no single state digest (soak ... digest=<hex>)" >&2
+        exit 1
+    fi
+    digests="$digests $digest"
 }
 
 digests=""
