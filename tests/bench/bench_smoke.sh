@@ -24,7 +24,8 @@ for hero in standing running; do
     if [ "$(nproc)" -ge 2 ]; then
         [ "$(field helped_frames)" = 16 ] || fail "$hero: helped_frames=$(field helped_frames)"
         # A shared frame's queue leaves out the pixels later blits cover: a frame drawing every
-        # blit whole (1.000, as when nothing connected the queue) is the slow frame the benchmark once timed.
+        # blit whole (1.000, as when nothing connected the queue) is the slow frame the benchmark
+        # once timed.
         awk -v v="$(field drawn_share)" -v most="$most_drawn" 'BEGIN { exit !(v > 0 && v <= most) }' ||
             fail "$hero: the frame drew $(field drawn_share) of its blits' pixels, above $most_drawn"
     fi
