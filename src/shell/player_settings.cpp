@@ -71,8 +71,12 @@ void changeVolume(int steps) {
     showNewLevel();
 }
 
+void switchSetting(bool settings::Settings::*flag) {
+    played.*flag = !(played.*flag);
+}
+
 void switchMute() {
-    played.mute = !played.mute;
+    switchSetting(&settings::Settings::mute);
     applyVolume();
     showNewLevel();
 }

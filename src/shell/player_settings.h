@@ -26,6 +26,10 @@ void applyPlayerVolume();
 void changeVolume(int steps);
 void switchMute();
 
+// Turns a yes-or-no setting over for the rest of the run: a shell key's command for a setting of
+// its own. Saved as the run ends when the table keeps that setting from play.
+void switchSetting(bool settings::Settings::*flag);
+
 // Draws the volume indicator while a change is fresh, in real time; says whether it drew it.
 bool showVolumeIndicator();
 
