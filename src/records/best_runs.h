@@ -13,7 +13,7 @@ namespace records {
 
 // A full table of the longest lines is well under 1 KiB; a person's notes and blank lines may
 // grow it, but a file past this is no table, and is moved aside unread.
-constexpr std::size_t largestTableBytes = 64 * 1024;
+constexpr std::size_t largestTableBytes = std::size_t{64} * 1024;
 
 // What saving gave: the table as it now stands, the run's place in it (-1 when it is not there),
 // and whether it is a new best: kept, in first place, so better than every run before it (the

@@ -13,7 +13,7 @@ namespace settings {
 
 // Every setting with a long comment is well under 1 KiB; a file past this is no settings a person
 // wrote, and is not read.
-constexpr std::size_t largestFileBytes = 64 * 1024;
+constexpr std::size_t largestFileBytes = std::size_t{64} * 1024;
 
 // `$XDG_CONFIG_HOME/ghoulrun/settings.ini` (`~/.config/...` when the variable is unset); empty
 // when neither gives a folder.
