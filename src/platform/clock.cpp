@@ -48,8 +48,4 @@ void useRealClock() {
     testClockOn.store(false);
 }
 
-bool testClockActive() {
-    return testClockOn.load();
-}
-
 } // namespace platform

@@ -21,6 +21,5 @@ void advanceTestClock(Uint32 ms);
 // busy machine do; 0 for exact sleeps.
 void setTestOversleep(Uint32 ms);
 void useRealClock();
-bool testClockActive();
 
 } // namespace platform

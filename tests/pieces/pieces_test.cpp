@@ -74,17 +74,6 @@ TEST_F(GamePieceTest, DrawStandsOnThePositionRaisedByLiftTruncatedAndMirroredByF
     SDL_FreeSurface(halfRed);
 }
 
-TEST_F(GamePieceTest, AnimateOpensOnFrameZeroOnceThenLoopsOverTheRest) {
-    TestPiece piece(3);
-    std::vector<int> shown;
-    for (int look = 0; look < 5; ++look) {
-        advanceFrameClock(101); // a step is due only after more than 100 ms
-        piece.animate();
-        shown.push_back(piece.frame);
-    }
-    EXPECT_EQ(shown, (std::vector<int>{1, 2, 1, 2, 1}));
-}
-
 using HeroTest = HeroWorldFixture;
 
 // Each key pressed and let go is walked by golden.tour, whose digest holds the hero's whole state.

@@ -1,16 +1,12 @@
-// The platform layer: console pause, block file, test clock, process guard, folders, kept files.
+// The platform layer: console pause, block file, folders, kept files (signals: tests/endings).
 #include "platform/block_file.h"
-#include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/folders.h"
 #include "platform/kept_file.h"
-#include "platform/process_guard.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -71,39 +67,6 @@ TEST(BlockFileTest, AFileOnDescriptor0IsWrittenAndCutBack) {
     dup2(standardInput, STDIN_FILENO);
     close(standardInput);
     EXPECT_EQ(testing_support::contentsOf(path), "abc");
-}
-
-TEST(ClockTest, TestClockIsSteppedByHandAndDelayAdvancesIt) {
-    platform::setTestClock(4000000000u);
-    EXPECT_EQ(platform::ticks(), 4000000000u);
-    platform::delay(300000000u);
-    EXPECT_EQ(platform::ticks(), 4000000000u + 300000000u); // wraps like the timer
-    EXPECT_TRUE(platform::testClockActive());
-    platform::useRealClock();
-    EXPECT_FALSE(platform::testClockActive());
-}
-
-// An ending signal asks the run to end, a second one ends the process at once by that signal; a
-// closed standard output is given /dev/null; a failed write's signals end nothing.
-TEST(ProcessGuardTest, ASignalAsksTheRunToEndAndASecondEndsItByThatSignal) {
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        EXPECT_EXIT(
-            {
-                close(STDOUT_FILENO);
-                platform::guardProcess();
-                std::fprintf(stderr, "standard output open: %d\n",
-                             fcntl(STDOUT_FILENO, F_GETFD) != -1);
-                raise(SIGPIPE);
-                raise(SIGXFSZ);
-                std::fprintf(stderr, "asked to end: %d\n", platform::endRequested());
-                raise(signal);
-                std::fprintf(stderr, "asked to end: %d\n", platform::endRequested());
-                raise(signal);
-                std::_Exit(0);
-            },
-            testing::KilledBySignal(signal), "open: 1\nasked to end: 0\nasked to end: 1")
-            << strsignal(signal);
-    }
 }
 
 TEST(PlayerFoldersTest, TheVariableWhenAbsoluteElseTheHomeFolderElseNone) {

@@ -129,10 +129,10 @@ TEST(RecordingTest, DamagedFilesAreRefusedWithTheirReason) {
         {after(afterHeader, {0x04, 0x00, 0x04, 0x00}), "damaged recording: a second start of"},
         // A key press of SDLK_LAST, the first key past the game's.
         {after(afterHeader, {0x01, 0x01, SDL_KEYDOWN, 1, 0, 0xc3, 0x02, 0, 0}),
-         "a key out of range"},
+         "a key out of range at frame 1"},
         // Modifiers past SDLMod's 16 bits.
         {after(afterHeader, {0x01, 0x01, SDL_KEYDOWN, 1, 0, 0x20, 0x80, 0x80, 0x04, 0}),
-         "a key out of range"},
+         "a key out of range at frame 1"},
     };
     for (const auto& c : cases) {
         Recording read;

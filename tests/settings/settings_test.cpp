@@ -129,23 +129,6 @@ TEST(SettingsTest, WrittenChangesKeepThePlayersLines) {
     EXPECT_TRUE(settings::readSettings(fresh, slowestCap, fastestCap).values.fullscreen);
 }
 
-// Odd lines are decided as the reader decides them, so the changes written are the ones read: a '['
-// opening no section, an indented line continuing the value above (or would, once a key is added
-// above an indented section), a line with no key, a line the new value makes longer than is read.
-TEST(SettingsTest, ChangesWrittenAmongOddLinesAreTheOnesRead) {
-    std::vector<std::string> texts = {
-        "[window\nvolume = 10\n", "fps = 60\n  volume = 10\n", "volume = 20\n  30\n",
-        "= 1\n  volume = 10\n",   "# mine\n  [window]\n",
-    };
-    texts.push_back(std::string("volume = 1 ;").append(186, '.').append("\n"));
-    for (const std::string& text : texts) {
-        const std::string changed = settings::withChanges(text, {{"volume", "40"}});
-        EXPECT_EQ(settings::readSettings(changed, slowestCap, fastestCap).values.volume, 40)
-            << text << " became\n"
-            << changed;
-    }
-}
-
 // The file on disk: each problem one line naming the file and line, the file only read; changes
 // written through the safe path, which leaves nothing behind but the settings and their lock.
 TEST(SettingsTest, TheFileIsReadWithOneLineAProblemAndWrittenWhole) {

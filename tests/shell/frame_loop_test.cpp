@@ -5,7 +5,6 @@
 #include "platform/process_guard.h"
 #include "render/screen_blit.h"
 #include "replay/session.h"
-#include "settings/settings_file.h"
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
 #include "shell/pause.h"
@@ -24,9 +23,10 @@ using namespace testing_support;
 
 constexpr Uint32 pauseLength = 5000;
 
-SDL_Event focus(Uint8 gain) { // the window losing (gain 0) or gaining the keyboard's focus
+// The window losing (gain 0) or gaining the keyboard's focus, or another kind of focus.
+SDL_Event focus(Uint8 gain, Uint8 kind = SDL_APPINPUTFOCUS) {
     SDL_Event made{};
-    made.active = {SDL_ACTIVEEVENT, gain, SDL_APPINPUTFOCUS};
+    made.active = {SDL_ACTIVEEVENT, gain, kind};
     return made;
 }
 
@@ -202,8 +202,8 @@ TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterItInTheOrderTheyCame) {
     EXPECT_LT(hero->motion.vx, 0.0);
 }
 
-// The volume keys step the level by a tenth within its range and m mutes, in play; what they leave
-// is what the settings file keeps.
+// The volume keys step the level by a tenth within its range and m mutes, in play (what play
+// changed is saved: PlayerSettingsTest).
 TEST_F(PauseTest, TheVolumeKeysStepTheLevelWithinItsRangeAndMSwitchesMute) {
     const TemporaryFolder config;
     setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
@@ -221,12 +221,8 @@ TEST_F(PauseTest, TheVolumeKeysStepTheLevelWithinItsRangeAndMSwitchesMute) {
             EXPECT_TRUE(takeShellControl(keyEvent(SDL_KEYDOWN, step.key)));
             EXPECT_TRUE(takeShellControl(keyEvent(SDL_KEYUP, step.key)));
         }
-        savePlayerSettings();
-        std::ostringstream said;
-        const settings::Settings saved = settings::loadSettings(
-            settings::settingsFile(), said, FramePacer::slowestCap, FramePacer::fastestCap);
-        EXPECT_EQ(saved.volume, step.volume);
-        EXPECT_EQ(saved.mute, step.muted);
+        EXPECT_EQ(playerSettings().volume, step.volume);
+        EXPECT_EQ(playerSettings().mute, step.muted);
     }
     unsetenv("XDG_CONFIG_HOME");
 }
@@ -267,6 +263,7 @@ TEST_F(PauseTest, TheShellTakesItsOwnKeysInPlayAndWhilePausedAndLeavesTheRest) {
                  {keyEvent(SDL_KEYDOWN, SDLK_RETURN, KMOD_LCTRL), 0, 0, 0, 0, 1},
                  {keyEvent(SDL_KEYUP, SDLK_RETURN, KMOD_LALT), 0, 0, 0, 0, 1},
                  {focus(1), 0, 0, 0, 0, 0},
+                 {focus(0, SDL_APPMOUSEFOCUS), 0, 0, 0, 0, 0},
                  {keyEvent(SDL_QUIT), 0, 0, 0, 1, 1}};
     for (const auto& test : cases) {
         const SDL_Event& arrived = test.event;

@@ -50,6 +50,7 @@ TEST_F(PlayerSettingsTest, TheCommandLineWinsForItsRunAndIsNotSaved) {
     EXPECT_EQ(chosen.fps, 60);
     EXPECT_EQ(chosen.fullscreen, false);
     EXPECT_EQ(playerSettings().scale, 2);
+    EXPECT_FALSE(showVolumeIndicator()) << "no level shown before a volume key";
     EXPECT_EQ(startWith("scale = 3\nfps = 60\n", {"--fps", "30"}).fps, 30);
     EXPECT_EQ(startWith("scale = 3\nfps = 60\nvolume = 40\n").scale, 3);
     const std::string before = contentsOf(file);

@@ -13,8 +13,6 @@
 
 #include <SDL/SDL_mixer.h>
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -227,40 +225,6 @@ TEST_F(SoundEngineTest, PlayingTableStaysConsistentUnderTheAudioThread) {
         std::this_thread::yield();
     }
     EXPECT_TRUE(marksHold(false));
-}
-
-std::size_t heapInUse() { // small blocks and mapped large ones together
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-}
-
-// Samples of 10 s decode to about 1.7 MB each; the growth allowed is the mixer's and SDL's own.
-TEST_F(SoundEngineTest, AnEngineGivesBackEverySampleItDecodedAndTheDeviceItOpened) {
-    const struct {
-        void (*layout)();
-        int leftOpen;
-    } cases[] = {{[] { fs::remove("pompeii.ogg"); }, 1}, // samples loaded before a failed init
-                 {[] { addSample("death/wilhelm.ogg", 10000); }, 0}}; // a replaced sample
-    for (const auto& test : cases) {
-        fs::remove_all("sfx");
-        addMusic();
-        addSample("death/wilhelm.wav", 10000);
-        auto engineLife = [&] {
-            const std::size_t before = heapInUse();
-            {
-                SoundEngine engine;
-                initQuietly(engine);
-            }
-            const int open = Mix_QuerySpec(nullptr, nullptr, nullptr) - openCount_;
-            TearDown();
-            return std::pair(std::max(heapInUse(), before) - before, open);
-        };
-        engineLife(); // the mixer's first use allocates for good
-        test.layout();
-        const auto [growth, open] = engineLife();
-        EXPECT_LT(growth, 256u * 1024);
-        EXPECT_EQ(open, test.leftOpen);
-    }
 }
 
 TEST_F(SoundEngineTest, GameOverFadesOutPlaysTheJingleAndFinishesAfter5700MsUnlessCutShort) {
