@@ -16,6 +16,7 @@
 #include "replay/session.h"
 #include "shell/frame_pacer.h"
 #include "shell/pause.h"
+#include "shell/pause_request.h"
 #include "shell/play_again.h"
 #include "shell/player_settings.h"
 #include "shell/run_results.h"

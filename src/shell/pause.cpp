@@ -6,6 +6,7 @@
 #include "platform/process_guard.h"
 #include "render/screen_blit.h"
 #include "replay/session.h"
+#include "shell/pause_request.h"
 #include "shell/player_settings.h"
 #include "shell/shell_controls.h"
 #include "sound/sound_engine.h"
@@ -26,7 +27,6 @@ constexpr Uint8 keyBlue = 255;
 // While paused, the queue and the pad are looked at this often.
 constexpr Uint32 pausedLookMs = 15;
 
-bool requested = false;
 bool paused = false;
 SDL_Surface* banner = nullptr;
 // The key events (and a closing of the window) that arrived while paused, in order, handed on to
@@ -86,14 +86,6 @@ void handOnKeptEvents() {
 
 } // namespace
 
-void requestPause() {
-    requested = true;
-}
-
-bool pauseRequested() {
-    return requested;
-}
-
 void loadPauseBanner() {
     releasePauseBanner();
     SDL_RWops* file = SDL_RWFromFile(bannerFile, "rb");
@@ -115,7 +107,7 @@ void releasePauseBanner() {
 }
 
 bool beginPause() {
-    requested = false;
+    clearPauseRequest();
     if (paused || replay::replaying() || heroDead) {
         return false;
     }

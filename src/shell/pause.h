@@ -4,10 +4,6 @@
 
 #include <SDL/SDL.h>
 
-// Noted by the frame's event poll when a pause was asked for; the run pauses after the frame.
-void requestPause();
-bool pauseRequested();
-
 // The banner ("images/paused.bmp", drawn in the game's own lettering), read at start-up. A
 // missing or broken banner only means that a pause shows none.
 void loadPauseBanner();

@@ -2,7 +2,7 @@
 #include "shell/shell_controls.h"
 
 #include "replay/session.h"
-#include "shell/pause.h"
+#include "shell/pause_request.h"
 #include "shell/play_again.h"
 #include "shell/player_settings.h"
 #include "shell/run_results.h"

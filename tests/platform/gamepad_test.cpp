@@ -6,6 +6,7 @@
 #include "platform/process_guard.h"
 #include "replay/session.h"
 #include "shell/pause.h"
+#include "shell/pause_request.h"
 #include "shell/shell_controls.h"
 #include "support/test_support.h"
 

@@ -8,6 +8,7 @@
 #include "shell/frame_pacer.h"
 #include "shell/game.h"
 #include "shell/pause.h"
+#include "shell/pause_request.h"
 #include "shell/player_settings.h"
 #include "shell/run_results.h"
 #include "shell/shell_controls.h"
