@@ -121,19 +121,6 @@ TEST_F(HeroTest, SwingAsksForItsSoundIgnoresInputAndEndsOnItsTenthStep) {
     EXPECT_EQ(effects, std::vector<std::string>{"sword/slash"}) << "one sound per swing";
 }
 
-// q ends the run where the frame stands: the hero neither moves nor changes after it, and the
-// shell ends the run (tests/shell).
-TEST_F(HeroTest, QuitKeyEndsTheRunAtOnceWithTheHeroAsItWas) {
-    press(SDL_KEYDOWN, SDLK_RIGHT);
-    ASSERT_NE(hero->motion.vx, 0.0);
-    const double x = hero->position.x;
-    frameEvent = testing_support::keyEvent(SDL_KEYDOWN, SDLK_q);
-    hero->update();
-    EXPECT_TRUE(quitAtOnce);
-    EXPECT_EQ(hero->position.x, x) << "no step after q";
-    EXPECT_EQ(hero->animation, player::runAnimation);
-}
-
 TEST_F(HeroTest, JumpPhasesFollowTheJumpClockUntilTouchdown) {
     press(SDL_KEYDOWN, SDLK_LCTRL);
     advanceFrameClock(300);

@@ -119,16 +119,13 @@ TEST_F(FrameLoopTest, OneReleaseAtMostPerFrameOnceTheShrinkingIntervalHasPassed)
     }
 }
 
-// Closing the window, or an unknown state, ends the loop after the frame; the report reads the
-// game's clock, truncated, with the roster gone. A dying hero takes no input: a signal ends it.
+// Closing the window ends the loop after the frame; the report reads the game's clock, truncated,
+// with the roster gone. A dying hero takes no input: a signal ends it.
 TEST_F(FrameLoopTest, ClosingTheWindowOrASignalEndsTheLoopAndTheReportFollows) {
     ASSERT_EQ(pushEvent(SDL_QUIT), 0);
     gameState = statePlaying;
     completedCount = 150;
     platform::setTestClock(83456);
-    stateLoop();
-    EXPECT_EQ(gameState, stateQuit);
-    gameState = 7;
     stateLoop();
     EXPECT_EQ(gameState, stateQuit);
     hero->kill();
@@ -201,6 +198,21 @@ TEST_F(PauseTest, AKeyLetGoWhilePausedStopsTheHeroAfterItInTheOrderTheyCame) {
     frameAt(start + 48);
     EXPECT_EQ(frameEvent.key.keysym.sym, SDLK_LEFT);
     EXPECT_LT(hero->motion.vx, 0.0);
+}
+
+// Past the room for the events kept while paused, the oldest give way; the rest follow in order.
+TEST_F(PauseTest, KeyEventsPastTheRoomKeptWhilePausedDropTheOldest) {
+    constexpr int arrived = 40, room = 32;
+    ASSERT_TRUE(beginPause());
+    for (int key = 0; key < arrived; ++key) {
+        EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_KEYUP, SDLKey(SDLK_WORLD_0 + key))));
+    }
+    endPause();
+    for (int key = arrived - room; key < arrived; ++key) {
+        SDL_Event next{};
+        ASSERT_EQ(SDL_PollEvent(&next), 1);
+        EXPECT_EQ(next.key.keysym.sym, SDLK_WORLD_0 + key);
+    }
 }
 
 // The volume keys step the level by a tenth within its range and m mutes, in play (what play

@@ -1,5 +1,6 @@
 // The player's settings for a run: the file's under the command line's, the volume it starts at,
 // and what play changed saved when a run ends.
+#include "platform/clock.h"
 #include "replay/session.h"
 #include "settings/settings_file.h"
 #include "shell/command_line.h"
@@ -92,14 +93,24 @@ TEST_F(PlayerSettingsTest, TheRunStartsAtTheFilesVolumeAndMute) {
 // What the volume commands changed is written into the file, in place, when a run ends; a run that
 // ends after it (played again) writes what changed since, even back to what the file first held.
 TEST_F(PlayerSettingsTest, WhatPlayChangedIsSavedWhenARunEnds) {
-    startWith("# mine\nvolume = 40   ; quiet\n");
+    startWith("volume = 40   ; quiet\n# mine\n");
     changeVolume(-1);
     switchMute();
     savePlayerSettings();
-    EXPECT_EQ(contentsOf(file), "# mine\nvolume = 30   ; quiet\nmute = true\n");
+    EXPECT_EQ(contentsOf(file), "volume = 30   ; quiet\n# mine\nmute = true\n");
     switchMute();
     savePlayerSettings();
-    EXPECT_EQ(contentsOf(file), "# mine\nvolume = 30   ; quiet\nmute = false\n");
+    EXPECT_EQ(contentsOf(file), "volume = 30   ; quiet\n# mine\nmute = false\n");
+}
+
+// A volume key shows the new level for a second and a half of the game's clock, to the millisecond.
+TEST_F(PlayerSettingsTest, TheNewLevelShowsForItsTimeAfterAVolumeKey) {
+    platform::setTestClock(5000);
+    changeVolume(-1);
+    platform::setTestClock(5000 + 1499);
+    EXPECT_TRUE(showVolumeIndicator());
+    platform::setTestClock(5000 + 1500);
+    EXPECT_FALSE(showVolumeIndicator());
 }
 
 } // namespace

@@ -112,14 +112,6 @@ TEST_F(SoundEngineTest, LoadsEachSubFolderOfSfxAsACategoryOfSamplesThatPlayAndPa
     for (const auto& [category, name, loaded] : found) {
         EXPECT_EQ(engine.sample(category, name) != nullptr, loaded) << category << "/" << name;
     }
-    // Of two files with one stem the folder's later one wins; 16-bit stereo: 4 bytes a frame.
-    std::string later;
-    for (const auto& entry : fs::directory_iterator("sfx/cat")) {
-        const std::string name = entry.path().filename().string();
-        later = name.starts_with("hit.") ? name : later;
-    }
-    EXPECT_EQ(engine.sample("cat", "hit")->alen,
-              4u * (audio::sampleRate * (later == "hit.wav" ? 50 : 400) / 1000));
     EXPECT_EQ(Mix_VolumeChunk(engine.sample("cat", "a.b"), -1), 64);
     EXPECT_EQ(Mix_VolumeMusic(-1), 64);
     int frequency = 0, channels = 0;
