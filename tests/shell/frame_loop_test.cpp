@@ -158,6 +158,9 @@ TEST_F(PauseTest, GameTimeStandsStillWhilePausedAndNoPauseOnceTheHeroHasDied) {
     ASSERT_TRUE(beginPause());
     EXPECT_TRUE(screenColourAt(399, 299) == under);
     EXPECT_TRUE(screenColourAt(400, 299) == (Rgb{9, 9, 9}));
+    SDL_FillRect(screen, nullptr, 0); // an uncovered window shows nothing until drawn again
+    EXPECT_FALSE(handlePausedEvent(keyEvent(SDL_VIDEOEXPOSE)));
+    EXPECT_TRUE(screenColourAt(400, 299) == (Rgb{9, 9, 9}));
     platform::advanceTestClock(pauseLength);
     endPause();
     const double before = hero->position.x;
