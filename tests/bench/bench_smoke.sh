@@ -20,6 +20,7 @@ for hero in standing running; do
     [ "$(field reps)" = 2 ] || fail "$hero: reps=$(field reps), not 2"
     [ "$(field frames)" = 16 ] || fail "$hero: frames=$(field frames), not 16"
     [ "$(field mismatches)" = 0 ] || fail "$hero: the crowding passes differ from the plain pass"
+    [ "$(field allocs_outside_copies)" = 0 ] || fail "$hero: frames allocated outside mirrored copies"
     [ "$(field chain_pushes)" -gt 0 ] || fail "$hero: no chain of pushes captured"
     if [ "$(nproc)" -ge 2 ]; then
         [ "$(field helped_frames)" = 16 ] || fail "$hero: helped_frames=$(field helped_frames)"
