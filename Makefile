@@ -40,6 +40,12 @@ WEB_PORT ?= 8046
 serve-web:
 	@python3 scripts/serve_web.py $(BUILD_DIR)/web $(WEB_PORT)
 
+# A first look at the browser build in headless Chromium (tests/web/run_smoke.sh): the page starts
+# the game, Right and Space reach it; screenshots in /tmp and the frames per second it drew.
+.PHONY: web-smoke
+web-smoke: web
+	@tests/web/run_smoke.sh $(BUILD_DIR) /tmp
+
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
 # compile_commands.json, so this configures the build first. A fresh tree and one the tests were
 # built in lint alike.
