@@ -10,6 +10,7 @@
 #include <emscripten.h>
 #include <emscripten/threading.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
@@ -31,6 +32,7 @@ constexpr Uint32 screenPixelFormat = SDL_PIXELFORMAT_RGB888;
 // 1.2's SDL_DisplayFormatAlpha result: 32 bits with alpha in the top byte.
 constexpr Uint32 alphaPixelFormat = SDL_PIXELFORMAT_ARGB8888;
 constexpr int errorLength = 1024;
+constexpr unsigned joinSliceMs = 5;
 
 struct Display {
     SDL_Window* window = nullptr;
@@ -288,6 +290,21 @@ bool translated(const ::SDL_Event& from, Event12& to) {
 
 bool onMainThread() {
     return emscripten_is_main_runtime_thread() != 0;
+}
+
+// A thread the game started, which says when its work is done.
+struct StartedThread {
+    int (*function)(void*);
+    void* data;
+    std::atomic<bool> finished{false};
+    ::SDL_Thread* thread = nullptr;
+};
+
+int runThread(void* start) {
+    auto* started = static_cast<StartedThread*>(start);
+    const int status = started->function(started->data);
+    started->finished.store(true);
+    return status;
 }
 
 } // namespace
@@ -593,6 +610,10 @@ void SDL_PumpEvents() {
         if (translated(event, old)) {
             const std::lock_guard<std::mutex> hold(queueLock);
             queue.push_back(old);
+            // A tab shown again has to be drawn again, as an uncovered window is.
+            if (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_SHOWN) {
+                queue.push_back(plainEvent(SDL_VIDEOEXPOSE));
+            }
         }
     }
 }
@@ -695,11 +716,27 @@ void SDL_Delay(Uint32 ms) {
 }
 
 SDL_Thread* SDL_CreateThread(int (*function)(void*), void* data) {
-    return reinterpret_cast<SDL_Thread*>(::SDL_CreateThread(function, "ghoulrun", data));
+    auto* started = new StartedThread{function, data};
+    started->thread = ::SDL_CreateThread(runThread, "ghoulrun", started);
+    if (started->thread == nullptr) {
+        delete started;
+        return nullptr;
+    }
+    return reinterpret_cast<SDL_Thread*>(started);
 }
 
+// The main thread waits in slices that hand the page back to the browser: a join there would stop
+// the page, and the sound with it, until the thread is done.
 void SDL_WaitThread(SDL_Thread* thread, int* status) {
-    ::SDL_WaitThread(reinterpret_cast<::SDL_Thread*>(thread), status);
+    auto* started = reinterpret_cast<StartedThread*>(thread);
+    if (started == nullptr) {
+        return;
+    }
+    while (onMainThread() && !started->finished.load()) {
+        emscripten_sleep(joinSliceMs);
+    }
+    ::SDL_WaitThread(started->thread, status);
+    delete started;
 }
 
 } // namespace sdl12
