@@ -5,6 +5,10 @@
 # build tree so that no other host header comes into view.
 set(GHOULRUN_WEB_SYSROOT "$ENV{GHOULRUN_WEB_SYSROOT}" CACHE PATH
     "Where scripts/web_deps.sh installed SDL 2 and SDL2_mixer for WebAssembly")
+# The script's word is the last: its cache may have moved since the build was set up.
+if(DEFINED ENV{GHOULRUN_WEB_SYSROOT})
+    set(GHOULRUN_WEB_SYSROOT "$ENV{GHOULRUN_WEB_SYSROOT}" CACHE PATH "" FORCE)
+endif()
 if(NOT EXISTS ${GHOULRUN_WEB_SYSROOT}/lib/libSDL2.a)
     message(FATAL_ERROR "No SDL 2 for WebAssembly in '${GHOULRUN_WEB_SYSROOT}': run scripts/web_deps.sh")
 endif()
