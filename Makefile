@@ -40,11 +40,16 @@ WEB_PORT ?= 8046
 serve-web:
 	@python3 scripts/serve_web.py $(BUILD_DIR)/web $(WEB_PORT)
 
-# A first look at the browser build in headless Chromium (tests/web/run_smoke.sh): the page starts
+# A first look at the browser build in headless Chromium (tests/web/smoke.mjs): the page starts
 # the game, Right and Space reach it; screenshots in /tmp and the frames per second it drew.
-.PHONY: web-smoke
+.PHONY: web-smoke web-golden
 web-smoke: web
-	@tests/web/run_smoke.sh $(BUILD_DIR) /tmp
+	@tests/web/run_page.sh $(BUILD_DIR) smoke.mjs /tmp
+
+# The golden replays in the browser build (tests/web/golden.mjs): each recording must give the
+# desktop's state digest. Slow: the page draws every frame of a replay.
+web-golden: web
+	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
 # compile_commands.json, so this configures the build first. A fresh tree and one the tests were

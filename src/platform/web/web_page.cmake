@@ -29,7 +29,9 @@ target_link_options(ghoulrun PRIVATE
     "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_functions}"
     "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/images@/images"
     "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/sfx@/sfx"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/pompeii.ogg@/pompeii.ogg")
+    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/pompeii.ogg@/pompeii.ogg"
+    # The golden recordings, small, so that the page replays them as the desktop does.
+    "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/data/replays@/replays")
 set_target_properties(ghoulrun PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GHOULRUN_WEB_DIR} SUFFIX .js)
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/index_web.html ${GHOULRUN_WEB_DIR}/index.html COPYONLY)

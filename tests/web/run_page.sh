@@ -1,11 +1,13 @@
 #!/bin/sh
-# Serves the browser build in $1/web on this machine and drives it with tests/web/smoke.mjs in
-# Debian's headless Chromium; puppeteer-core is installed from tests/web's lockfile into
-# $1/web-test. Screenshots go to $2 (/tmp unless given).
+# Serves the browser build in $1/web on this machine and runs the page script tests/web/$2 in
+# Debian's headless Chromium, with the page's address and the rest of the arguments; puppeteer-core
+# is installed from tests/web's lockfile into $1/web-test.
+# Usage: run_page.sh BUILD_DIR SCRIPT [ARGUMENT...]
 set -eu
 
 build_dir="$(cd "$1" && pwd)"
-shots="${2:-/tmp}"
+script="$2"
+shift 2
 port="${WEB_TEST_PORT:-8047}"
 tests="$(cd "$(dirname "$0")" && pwd)"
 runner="$build_dir/web-test"
@@ -15,10 +17,10 @@ if ! cmp -s "$tests/package-lock.json" "$runner/package-lock.json" || [ ! -d "$r
     cp "$tests/package.json" "$tests/package-lock.json" "$runner/"
     (cd "$runner" && npm ci --no-audit --no-fund >/dev/null)
 fi
-cp "$tests/smoke.mjs" "$runner/"
+cp "$tests/$script" "$runner/"
 
 python3 "$tests/../../scripts/serve_web.py" "$build_dir/web" "$port" >/dev/null &
 server=$!
 trap 'kill "$server"' EXIT
 sleep 1
-node "$runner/smoke.mjs" "http://127.0.0.1:$port/" "$shots"
+node "$runner/$script" "http://127.0.0.1:$port/" "$@"
