@@ -47,7 +47,7 @@ web-smoke: web
 	@tests/web/run_page.sh $(BUILD_DIR) smoke.mjs /tmp
 
 # The golden replays in the browser build (tests/web/golden.mjs): each recording must give the
-# desktop's state digest. Slow: the page draws every frame of a replay.
+# desktop's state digest.
 web-golden: web
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 

@@ -19,7 +19,7 @@ if ! cmp -s "$tests/package-lock.json" "$runner/package-lock.json" || [ ! -d "$r
 fi
 cp "$tests/$script" "$runner/"
 
-python3 "$tests/../../scripts/serve_web.py" "$build_dir/web" "$port" >/dev/null &
+python3 "$tests/../../scripts/serve_web.py" "$build_dir/web" "$port" >/dev/null 2>&1 &
 server=$!
 trap 'kill "$server"' EXIT
 sleep 1
