@@ -1,7 +1,7 @@
 # The browser build's page: the game as ghoulrun.js and ghoulrun.wasm beside index.html in
 # GHOULRUN_WEB_DIR, with the pictures, sounds and music the desktop build generated
 # (GHOULRUN_WEB_DATA, its run folder) packed into ghoulrun.data and preloaded into the
-# browser's file system, where the game finds them in its working folder.
+# browser's file system, in the folder where the game looks for them (platform/folders.cpp).
 set(GHOULRUN_WEB_DIR ${CMAKE_BINARY_DIR}/page CACHE PATH "Where the page is made")
 set(GHOULRUN_WEB_DATA "" CACHE PATH "The desktop build's run folder, with the generated data")
 if(NOT IS_DIRECTORY "${GHOULRUN_WEB_DATA}/images")
@@ -27,9 +27,9 @@ target_link_options(ghoulrun PRIVATE
     -sENVIRONMENT=web,worker
     -sFORCE_FILESYSTEM=1
     "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_functions}"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/images@/images"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/sfx@/sfx"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/pompeii.ogg@/pompeii.ogg"
+    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/images@/ghoulrun/images"
+    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/sfx@/ghoulrun/sfx"
+    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/pompeii.ogg@/ghoulrun/pompeii.ogg"
     # The golden recordings, small, so that the page replays them as the desktop does.
     "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/data/replays@/replays")
 set_target_properties(ghoulrun PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GHOULRUN_WEB_DIR} SUFFIX .js)
