@@ -342,19 +342,18 @@ FileLock::FileLock(const std::filesystem::path& file) {
         error_ = failure(lockFile);
         return;
     }
+    // A page's file system is its own, with no other copy of the game to keep out, and
+    // emscripten's flock does nothing: there, the open lock file is all the lock is.
+#ifndef __EMSCRIPTEN__
     int locked = 0;
     while ((locked = flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
     }
-#ifdef __EMSCRIPTEN__
-    // A page's file system is its own, with no other copy of the game to keep out: a lock it
-    // cannot take guards nothing.
-    locked = 0;
-#endif
     if (locked != 0) {
         error_ = failure(lockFile);
         close(descriptor);
         descriptor = -1;
     }
+#endif
 }
 
 FileLock::~FileLock() {
