@@ -18,9 +18,7 @@ set(web_asyncify_stack_bytes 65536)
 # named in a file, since a $ does not come through the build's command lines whole.
 set(web_library_functions ${CMAKE_BINARY_DIR}/web-library-functions.json)
 file(WRITE ${web_library_functions} "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
-target_compile_options(ghoulrun_core PUBLIC -fexceptions)
 target_link_options(ghoulrun PRIVATE
-    -fexceptions
     -sASYNCIFY -sASYNCIFY_STACK_SIZE=${web_asyncify_stack_bytes}
     -sPTHREAD_POOL_SIZE=${web_threads}
     -sINITIAL_MEMORY=${web_memory_bytes}
