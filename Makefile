@@ -24,6 +24,33 @@ test: build
 clean:
 	rm -rf $(BUILD_DIR)
 
+# The browser build in $(BUILD_DIR)/web: index.html, ghoulrun.js with its .wasm and worker, and
+# ghoulrun.data, the pictures, sounds and music the desktop build generates (made here first).
+# scripts/web_deps.sh installs emscripten and Chromium and builds SDL 2 and SDL2_mixer for
+# WebAssembly once, into a cache outside the clone; the build itself is in $(BUILD_DIR)/web-build.
+.PHONY: web serve-web
+web: bootstrap
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target ghoulrun_assets
+	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/web_build.sh $(BUILD_DIR)
+
+# Serves $(BUILD_DIR)/web on this machine, with the headers the page's threads need, and prints
+# its address (port WEB_PORT, 8046 unless given).
+WEB_PORT ?= 8046
+serve-web:
+	@python3 scripts/serve_web.py $(BUILD_DIR)/web $(WEB_PORT)
+
+# A first look at the browser build in headless Chromium (tests/web/smoke.mjs): the page starts
+# the game, Right and Space reach it; screenshots in /tmp and the frames per second it drew.
+.PHONY: web-smoke web-golden
+web-smoke: web
+	@tests/web/run_page.sh $(BUILD_DIR) smoke.mjs /tmp
+
+# The golden replays in the browser build (tests/web/golden.mjs): each recording must give the
+# desktop's state digest.
+web-golden: web
+	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
+
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
 # compile_commands.json, so this configures the build first. A fresh tree and one the tests were
 # built in lint alike.

@@ -3,6 +3,7 @@
 #include "crowd/crowd.h"
 
 #include "pieces/game_piece.h"
+#include "platform/bit_words.h"
 
 #include <algorithm>
 #include <atomic>
@@ -68,7 +69,7 @@ bool machineFuses() {
 }
 
 std::uint64_t loaded(const std::uint64_t& word) {
-    return std::atomic_ref(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
+    return platform::AtomicWord(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
 }
 
 // Starts bringing `piece`'s place and whether it is in play into the cache.
@@ -80,8 +81,10 @@ void askForPlace(const GamePiece* piece) {
 }
 
 bool sameRule(double distance, double divisor, double otherDistance, double otherDivisor) {
-    return std::bit_cast<std::uint64_t>(distance) == std::bit_cast<std::uint64_t>(otherDistance) &&
-           std::bit_cast<std::uint64_t>(divisor) == std::bit_cast<std::uint64_t>(otherDivisor);
+    return platform::bit_cast<std::uint64_t>(distance) ==
+               platform::bit_cast<std::uint64_t>(otherDistance) &&
+           platform::bit_cast<std::uint64_t>(divisor) ==
+               platform::bit_cast<std::uint64_t>(otherDivisor);
 }
 
 } // namespace
@@ -213,8 +216,8 @@ void Crowd::Axis::place(int slot, bool inPlay, double coordinate) {
     // A coordinate that is not finite neither pushes nor is pushed: it is left out.
     const int filedUnder = inPlay && std::isfinite(coordinate) ? stretchOf(coordinate) : notPlaced;
     const int before = stretch[slot] - 1; // stored one up, so that 0 means not placed
-    const bool moved =
-        std::bit_cast<std::uint64_t>(at[slot]) != std::bit_cast<std::uint64_t>(coordinate);
+    const bool moved = platform::bit_cast<std::uint64_t>(at[slot]) !=
+                       platform::bit_cast<std::uint64_t>(coordinate);
     bool nowLoose = isLoose[slot];
     if (moved || before != filedUnder || refiling) {
         at[slot] = coordinate;
@@ -313,10 +316,10 @@ void Crowd::Windows::move(int slot, int before, int after) {
 void Crowd::Windows::enter(int window, int slot) {
     const int word = slot / wordBits;
     const std::uint64_t before =
-        std::atomic_ref(slots[window][word])
+        platform::AtomicWord(slots[window][word])
             .fetch_or(std::uint64_t{1} << (slot % wordBits), std::memory_order_relaxed);
     if (before == 0) {
-        std::atomic_ref(occupied[window][word / wordBits])
+        platform::AtomicWord(occupied[window][word / wordBits])
             .fetch_or(std::uint64_t{1} << (word % wordBits), std::memory_order_relaxed);
     }
 }
@@ -325,9 +328,9 @@ void Crowd::Windows::leave(int window, int slot) {
     const int word = slot / wordBits;
     const std::uint64_t bit = std::uint64_t{1} << (slot % wordBits);
     const std::uint64_t before =
-        std::atomic_ref(slots[window][word]).fetch_and(~bit, std::memory_order_relaxed);
+        platform::AtomicWord(slots[window][word]).fetch_and(~bit, std::memory_order_relaxed);
     if (before == bit) {
-        std::atomic_ref(occupied[window][word / wordBits])
+        platform::AtomicWord(occupied[window][word / wordBits])
             .fetch_and(~(std::uint64_t{1} << (word % wordBits)), std::memory_order_relaxed);
     }
 }
@@ -610,43 +613,43 @@ using Choice = __m128d;
 
 } // namespace
 
-double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& rule,
+double Crowd::Axis::pass(int self, int first, int last, double own, const Rule& passRule,
                          PileLists pileLists) const {
-    if (rule.fusable &&
-        sameRule(rule.distance, rule.divisor, boundsRule.distance, boundsRule.divisor)) {
-        return fusedPass(self, first, last, own, rule, pileLists);
+    if (passRule.fusable &&
+        sameRule(passRule.distance, passRule.divisor, boundsRule.distance, boundsRule.divisor)) {
+        return fusedPass(self, first, last, own, passRule, pileLists);
     }
     // A push wherever the difference is within the distance, chosen rather than branched on.
-    const auto pushWith = [this, &rule](auto push) {
-        return [this, &rule, push](double current, int slot, bool) {
+    const auto pushWith = [this, &passRule](auto push) {
+        return [this, &passRule, push](double current, int slot, bool) {
             const double difference = current - at[slot];
             const double pushed = current + push(difference);
-            return std::fabs(difference) < rule.distance ? pushed : current;
+            return std::fabs(difference) < passRule.distance ? pushed : current;
         };
     };
-    if (rule.inverse != 0.0) {
-        return walk(self, first, last, own, rule.distance, true, pileLists,
-                    pushWith([&rule](double d) { return d * rule.inverse; }));
+    if (passRule.inverse != 0.0) {
+        return walk(self, first, last, own, passRule.distance, true, pileLists,
+                    pushWith([&passRule](double d) { return d * passRule.inverse; }));
     }
     // A difference of 0 over a divisor of 0 (or not a number) is not a number, not 0.
-    const bool equalPushesNothing = rule.divisor != 0.0 && !std::isnan(rule.divisor);
-    return walk(self, first, last, own, rule.distance, equalPushesNothing, pileLists,
-                pushWith([&rule](double d) { return d / rule.divisor; }));
+    const bool equalPushesNothing = passRule.divisor != 0.0 && !std::isnan(passRule.divisor);
+    return walk(self, first, last, own, passRule.distance, equalPushesNothing, pileLists,
+                pushWith([&passRule](double d) { return d / passRule.divisor; }));
 }
 
 // Far from 0 each push is one fused multiply-add with the same bits as the plain push; why, in
 // docs/crowding.md ("The fused push").
 #if defined(__x86_64__) || defined(__i386__)
 __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first, int last,
-                                                             double own, const Rule& rule,
+                                                             double own, const Rule& passRule,
                                                              PileLists pileLists) const {
-    const double keep = 1.0 + rule.inverse;
-    return walk(self, first, last, own, rule.distance, true, pileLists,
-                [this, &rule, keep](double current, int slot, bool farFromZero) {
+    const double keep = 1.0 + passRule.inverse;
+    return walk(self, first, last, own, passRule.distance, true, pileLists,
+                [this, &passRule, keep](double current, int slot, bool farFromZero) {
                     if (!farFromZero) {
                         const double difference = current - at[slot];
-                        const double pushed = current + difference * rule.inverse;
-                        return std::fabs(difference) < rule.distance ? pushed : current;
+                        const double pushed = current + difference * passRule.inverse;
+                        return std::fabs(difference) < passRule.distance ? pushed : current;
                     }
                     const Bounds& limits = bounds[slot];
                     const double pushed = __builtin_fma(current, keep, limits.share);
@@ -654,9 +657,9 @@ __attribute__((target("fma"))) double Crowd::Axis::fusedPass(int self, int first
                 });
 }
 #else
-double Crowd::Axis::fusedPass(int self, int first, int last, double own, const Rule& rule,
+double Crowd::Axis::fusedPass(int self, int first, int last, double own, const Rule& passRule,
                               PileLists pileLists) const {
-    Rule plain = rule;
+    Rule plain = passRule;
     plain.fusable = false;
     return pass(self, first, last, own, plain, pileLists);
 }

@@ -170,9 +170,9 @@ class Crowd {
             return {judgedWholePiles(), {otherPiles, static_cast<size_t>(otherCount)}};
         }
         void bound(int slot);
-        double pass(int self, int first, int last, double own, const Rule& rule,
+        double pass(int self, int first, int last, double own, const Rule& passRule,
                     PileLists pileLists) const;
-        double fusedPass(int self, int first, int last, double own, const Rule& rule,
+        double fusedPass(int self, int first, int last, double own, const Rule& passRule,
                          PileLists pileLists) const;
         template <class Step>
         double walk(int self, int first, int last, double own, double distance,

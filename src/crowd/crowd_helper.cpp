@@ -3,11 +3,11 @@
 #include "crowd/crowd.h"
 
 #include "pieces/game_piece.h"
+#include "platform/bit_words.h"
 #include "platform/cores.h"
 #include "platform/spin_wait.h"
 
 #include <atomic>
-#include <bit>
 #include <cstdint>
 #include <semaphore>
 #include <thread>
@@ -26,8 +26,8 @@ bool hasSecondCore() {
 }
 
 bool sameBits(Vec2 a, Vec2 b) {
-    return std::bit_cast<std::uint64_t>(a.x) == std::bit_cast<std::uint64_t>(b.x) &&
-           std::bit_cast<std::uint64_t>(a.y) == std::bit_cast<std::uint64_t>(b.y);
+    return platform::bit_cast<std::uint64_t>(a.x) == platform::bit_cast<std::uint64_t>(b.x) &&
+           platform::bit_cast<std::uint64_t>(a.y) == platform::bit_cast<std::uint64_t>(b.y);
 }
 
 bool noSideWork() {

@@ -1,8 +1,9 @@
 // Piles: which crowd slots share one exact coordinate, kept up to date slot by slot.
 #include "crowd/piles.h"
 
+#include "platform/bit_words.h"
+
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 namespace {
@@ -52,7 +53,7 @@ int Piles::pileOf(int slot) const {
 }
 
 int Piles::entryFor(double coordinate) {
-    const std::uint64_t key = std::bit_cast<std::uint64_t>(coordinate);
+    const std::uint64_t key = platform::bit_cast<std::uint64_t>(coordinate);
     int at = static_cast<int>((key * hashMultiplier) >> (64 - tableBits));
     while (table[at].generation == generation) {
         if (table[at].key == key) {

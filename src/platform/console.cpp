@@ -15,17 +15,28 @@ constexpr const char* clearSequence = "\033[H\033[2J";
 constexpr const char* pausePrompt = "Press Enter to continue . . . ";
 constexpr int endsEarlyCheckMs = 100;
 
+// A browser's console is a log, which a clear sequence only fills, and reading its standard input
+// opens a prompt dialog, though emscripten says both are terminals.
+bool isTerminal(int descriptor) {
+#ifdef __EMSCRIPTEN__
+    static_cast<void>(descriptor);
+    return false;
+#else
+    return isatty(descriptor) != 0;
+#endif
+}
+
 } // namespace
 
 void clearConsole() {
-    if (!isatty(STDOUT_FILENO)) {
+    if (!isTerminal(STDOUT_FILENO)) {
         return;
     }
     std::cout << clearSequence << std::flush;
 }
 
 void pauseConsole(bool (*endsEarly)()) {
-    if (!isatty(STDIN_FILENO)) {
+    if (!isTerminal(STDIN_FILENO)) {
         return;
     }
     std::cout << pausePrompt << std::flush;

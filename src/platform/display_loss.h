@@ -1,4 +1,5 @@
-// The X display going away under a running game.
+// The X display going away under a running game. In a browser there is no display connection,
+// and both calls do nothing.
 #pragma once
 
 namespace platform {

@@ -11,8 +11,14 @@
 namespace platform {
 namespace {
 
+#ifdef __EMSCRIPTEN__
+// A page's program has no file; the web build puts its run folder's pictures, sounds and music
+// here in the page's file system.
+constexpr const char* webRunFolder = "/ghoulrun";
+#else
 // Linux's link to the file of the running program, whatever name it was started by.
 constexpr const char* ownProgramLink = "/proc/self/exe";
+#endif
 
 // The game's folder inside each of the player's base folders.
 constexpr const char* gameFolderName = "ghoulrun";
@@ -42,12 +48,16 @@ std::filesystem::path playerFolder(const char* variable, const char* fallbackUnd
 } // namespace
 
 std::filesystem::path programFolder() {
+#ifdef __EMSCRIPTEN__
+    return webRunFolder;
+#else
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink(ownProgramLink, error);
     if (error) {
         return {};
     }
     return program.parent_path();
+#endif
 }
 
 std::string enterFolder(const std::filesystem::path& folder) {

@@ -8,7 +8,8 @@
 namespace platform {
 
 // The folder holding the running program's file, with links resolved; empty when the system does
-// not say (no /proc, for one).
+// not say (no /proc, for one). In a browser, the fixed folder the web build puts the game's data
+// in.
 std::filesystem::path programFolder();
 
 // Makes `folder` the working folder. Returns the system's reason when it cannot ("No such file

@@ -2,6 +2,8 @@
 // crash guarantees rest on.
 #include "platform/kept_file.h"
 
+#include "platform/player_storage.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 namespace platform {
 namespace {
@@ -148,6 +154,55 @@ std::string fillTemporary(int descriptor, const std::filesystem::path& file,
     return error;
 }
 
+#ifdef __EMSCRIPTEN__
+// Renames `from` over `to`; 0, or the errno value. emscripten 3.1.6's file system keeps the file
+// a rename replaced in its table of names, and that old file comes back under the name once the
+// new one moves away (a damaged file moved aside): this renames, then forgets the replaced file.
+EM_JS(int, renameInBrowser, (const char* from, const char* to), {
+    const fromPath = UTF8ToString(from);
+    const toPath = UTF8ToString(to);
+    let replaced = null;
+    try {
+        replaced = FS.lookupPath(toPath).node;
+    } catch (missing) {
+    }
+    try {
+        const moved = FS.lookupPath(fromPath).node;
+        FS.rename(fromPath, toPath);
+        if (replaced != null && replaced != moved) {
+            FS.hashRemoveNode(replaced);
+        }
+    } catch (error) {
+        if (!(error instanceof FS.ErrnoError)) {
+            throw error;
+        }
+        return error.errno;
+    }
+    return 0;
+});
+
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const int error = renameInBrowser(from.c_str(), to.c_str());
+    errno = error;
+    return error == 0;
+}
+
+// Renames without ever replacing `to`. The browser's file system has neither renameat2 nor hard
+// links, but it is this page's alone and only ever changed by the game's own thread: nothing can
+// take the name between the look and the rename.
+bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    struct stat status {};
+    if (lstat(to.c_str(), &status) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return errno == ENOENT && renameOver(from, to);
+}
+#else
+bool renameOver(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
 // Renames without ever replacing `to`. A file system without RENAME_NOREPLACE gets a hard link
 // and an unlink instead, which refuse a taken name as well.
 bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -158,6 +213,18 @@ bool renameNoReplace(const std::filesystem::path& from, const std::filesystem::p
         return false;
     }
     return link(from.c_str(), to.c_str()) == 0 && unlink(from.c_str()) == 0;
+}
+#endif
+
+// Whether mkdir failed on a name already taken. The browser's file system calls "/", "." and
+// "..", which are always there, invalid names instead.
+bool nameTaken(int error) {
+#ifdef __EMSCRIPTEN__
+    if (error == EINVAL) {
+        return true;
+    }
+#endif
+    return error == EEXIST;
 }
 
 std::filesystem::path damagedName(const std::filesystem::path& file, int copy) {
@@ -199,7 +266,7 @@ std::string makeFolders(const std::filesystem::path& folder) {
         if (mkdir(made.c_str(), newFolderMode) == 0) {
             continue;
         }
-        if (errno != EEXIST) {
+        if (!nameTaken(errno)) {
             return failure(made);
         }
         if (!isFolder(made)) {
@@ -252,14 +319,18 @@ std::string replaceAtomically(const std::filesystem::path& file, std::string_vie
         return failure(folderOf(target));
     }
     std::string error = fillTemporary(descriptor, target, bytes);
-    if (error.empty() && rename(temporary.c_str(), target.c_str()) != 0) {
+    if (error.empty() && !renameOver(temporary, target)) {
         error = failure(target);
     }
     if (!error.empty()) {
         unlink(temporary.c_str());
         return error;
     }
-    return syncFolder(folderOf(target));
+    error = syncFolder(folderOf(target));
+    if (error.empty()) {
+        playerFilesChanged();
+    }
+    return error;
 }
 
 // Read-only is enough for flock, and lets a lock file someone else made serve; a FIFO in its place
@@ -271,6 +342,9 @@ FileLock::FileLock(const std::filesystem::path& file) {
         error_ = failure(lockFile);
         return;
     }
+    // A page's file system is its own, with no other copy of the game to keep out, and
+    // emscripten's flock does nothing: there, the open lock file is all the lock is.
+#ifndef __EMSCRIPTEN__
     int locked = 0;
     while ((locked = flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
     }
@@ -279,6 +353,7 @@ FileLock::FileLock(const std::filesystem::path& file) {
         close(descriptor);
         descriptor = -1;
     }
+#endif
 }
 
 FileLock::~FileLock() {
@@ -300,7 +375,11 @@ std::string moveAside(const std::filesystem::path& given, std::string& keptAs) {
         const std::filesystem::path candidate = damagedName(file, copy);
         if (renameNoReplace(file, candidate)) {
             keptAs = candidate.string();
-            return syncFolder(folderOf(file));
+            std::string error = syncFolder(folderOf(file));
+            if (error.empty()) {
+                playerFilesChanged();
+            }
+            return error;
         }
         if (errno != EEXIST) {
             return failure(file);

@@ -34,11 +34,14 @@ FileRead readWholeFile(const std::filesystem::path& file, std::size_t mostBytes,
 // player write (another owner, a read-only mount), and anything not a regular file in the file's
 // place. On failure `file` is as it was and no temporary file is left behind. Copies of the game
 // that may replace the same file hold a FileLock on it meanwhile.
+// In a browser, a replacement is stored in the page's lasting storage once it is made
+// (player_storage.h).
 std::string replaceAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 // Holds the lock of `file` for its lifetime, waiting for any other process that holds it: an
 // flock on "<file>.lock" beside it, made when missing and never removed. The system lets the lock
-// go when its holder ends, however it ends.
+// go when its holder ends, however it ends. In a browser it waits for nothing: no other copy of the
+// game shares the page's files.
 class FileLock {
   public:
     explicit FileLock(const std::filesystem::path& file);

@@ -61,7 +61,8 @@ int shownEntry(const GamePiece& piece) {
 void addAnimationTable(XXH3_state_t& state, const GamePiece& piece) {
     add(state, piece.animationCount);
     for (const Animation& animation : piece.animations) {
-        add(state, animation.frames.size());
+        // Eight bytes on every machine: a size_t is four in the browser's WebAssembly.
+        add(state, static_cast<std::uint64_t>(animation.frames.size()));
         for (const SDL_Surface* picture : animation.frames) {
             add(state, catalogueEntryOf(picture));
         }

@@ -1,0 +1,145 @@
+#!/bin/sh
+# Installs what the browser build needs and builds its libraries once, into a cache outside the
+# clone: Debian's emscripten and Chromium, and SDL 2 with SDL2_mixer built for WebAssembly from
+# Debian's source packages. Each library is built once per version (a stamp file says it is done);
+# a second run only checks. Prints the lines a build sources to use the cache (see `make web`).
+#
+# The sources come through a private apt configuration in the cache: deb-src lines for the archive
+# this machine already uses, so the machine's own package lists are left as they were.
+#
+# WEB_CACHE overrides where the cache lives.
+set -eu
+
+WEB_CACHE="${WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/ghoulrun-web}"
+SYSROOT="$WEB_CACHE/sysroot"
+STAMPS="$WEB_CACHE/stamps"
+# The SDL versions the web layer is written against; Debian's source must match them.
+SDL2_VERSION=2.26.5
+MIXER_VERSION=2.6.2
+# Debian keeps the Node modules emscripten runs with here, not where node looks by default.
+DEBIAN_NODE_MODULES=/usr/share/nodejs
+JOBS="${JOBS:-$(nproc)}"
+
+say() { echo "web_deps: $*" >&2; }
+
+install_packages() {
+    missing=""
+    for package in emscripten chromium libcli11-dev libxxhash-dev dpkg-dev cmake make; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing="$missing $package"
+        fi
+    done
+    [ -z "$missing" ] && return 0
+    say "installing$missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q </dev/null >&2
+    # shellcheck disable=SC2086
+    apt-get install -y -q --no-install-recommends $missing </dev/null >&2
+}
+
+# emscripten's own cache, seeded from the one Debian ships (which is frozen: nothing may be built
+# into it), so that what the game needs beyond it can be built once and kept.
+seed_emscripten_cache() {
+    [ -f "$STAMPS/em-cache" ] && return 0
+    say "seeding emscripten's cache in $WEB_CACHE/em-cache"
+    rm -rf "$WEB_CACHE/em-cache"
+    cp -a /usr/share/emscripten/cache "$WEB_CACHE/em-cache"
+    rm -f "$WEB_CACHE/em-cache/cache.lock"
+    touch "$STAMPS/em-cache"
+}
+
+# deb-src twins of the machine's deb lines, in both of apt's formats.
+write_source_lines() {
+    apt_dir="$1"
+    mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial"
+    : >"$apt_dir/sources.list"
+    if [ -f /etc/apt/sources.list ]; then
+        sed -n 's/^deb \(.*\)/deb-src \1/p' /etc/apt/sources.list >"$apt_dir/sources.list"
+    fi
+    rm -f "$apt_dir/parts/"*
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        sed 's/^Types: deb$/Types: deb-src/' "$file" >"$apt_dir/parts/$(basename "$file")"
+    done
+    for file in /etc/apt/sources.list.d/*.list; do
+        [ -f "$file" ] || continue
+        sed -n 's/^deb \(.*\)/deb-src \1/p' "$file" >"$apt_dir/parts/$(basename "$file")"
+    done
+}
+
+# Unpacks Debian's source of package $1 into $WEB_CACHE/src and prints its folder.
+debian_source() {
+    package="$1"
+    apt_dir="$WEB_CACHE/apt"
+    set -- -o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o "Dir::Etc::sourceparts=$apt_dir/parts" \
+        -o "Dir::State::Lists=$apt_dir/lists"
+    if [ ! -f "$STAMPS/apt-lists" ]; then
+        write_source_lines "$apt_dir"
+        apt-get "$@" update -q </dev/null >&2
+        touch "$STAMPS/apt-lists"
+    fi
+    mkdir -p "$WEB_CACHE/src/$package"
+    (cd "$WEB_CACHE/src/$package" && apt-get "$@" source -q "$package" </dev/null >&2)
+    find "$WEB_CACHE/src/$package" -mindepth 1 -maxdepth 1 -type d | head -n 1
+}
+
+build_sdl2() {
+    stamp="$STAMPS/sdl2-$SDL2_VERSION"
+    [ -f "$stamp" ] && return 0
+    source_dir="$(debian_source libsdl2)"
+    case "$source_dir" in *"$SDL2_VERSION"*) ;; *)
+        say "Debian's libsdl2 source is $source_dir, not $SDL2_VERSION"
+        exit 1
+        ;;
+    esac
+    say "building SDL $SDL2_VERSION"
+    rm -rf "$WEB_CACHE/build/sdl2"
+    emcmake cmake -S "$source_dir" -B "$WEB_CACHE/build/sdl2" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$SYSROOT" -DCMAKE_C_FLAGS="-pthread" \
+        -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=ON -DSDL_PTHREADS=ON \
+        >"$WEB_CACHE/build-sdl2.log" 2>&1
+    cmake --build "$WEB_CACHE/build/sdl2" -j "$JOBS" >>"$WEB_CACHE/build-sdl2.log" 2>&1
+    cmake --install "$WEB_CACHE/build/sdl2" >>"$WEB_CACHE/build-sdl2.log" 2>&1
+    touch "$stamp"
+}
+
+# Ogg Vorbis through the decoder SDL2_mixer carries (stb_vorbis), WAV for the effects; the other
+# formats the game never uses are left out.
+build_mixer() {
+    stamp="$STAMPS/sdl2-mixer-$MIXER_VERSION"
+    [ -f "$stamp" ] && return 0
+    source_dir="$(debian_source libsdl2-mixer)"
+    case "$source_dir" in *"$MIXER_VERSION"*) ;; *)
+        say "Debian's libsdl2-mixer source is $source_dir, not $MIXER_VERSION"
+        exit 1
+        ;;
+    esac
+    say "building SDL2_mixer $MIXER_VERSION"
+    rm -rf "$WEB_CACHE/build/mixer"
+    emcmake cmake -S "$source_dir" -B "$WEB_CACHE/build/mixer" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$SYSROOT" -DCMAKE_PREFIX_PATH="$SYSROOT" \
+        -DCMAKE_FIND_ROOT_PATH="$SYSROOT" -DCMAKE_C_FLAGS="-pthread" \
+        -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
+        -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_VORBIS=STB -DSDL2MIXER_WAVE=ON \
+        -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF \
+        -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_CMD=OFF \
+        >"$WEB_CACHE/build-mixer.log" 2>&1
+    cmake --build "$WEB_CACHE/build/mixer" -j "$JOBS" >>"$WEB_CACHE/build-mixer.log" 2>&1
+    cmake --install "$WEB_CACHE/build/mixer" >>"$WEB_CACHE/build-mixer.log" 2>&1
+    touch "$stamp"
+}
+
+install_packages
+mkdir -p "$STAMPS" "$SYSROOT"
+export NODE_PATH="$DEBIAN_NODE_MODULES"
+export EM_CACHE="$WEB_CACHE/em-cache"
+export EM_FROZEN_CACHE=0
+seed_emscripten_cache
+build_sdl2
+build_mixer
+
+# What a build needs to find all of it.
+echo "export NODE_PATH='$DEBIAN_NODE_MODULES'"
+echo "export EM_CACHE='$EM_CACHE'"
+echo "export EM_FROZEN_CACHE=0"
+echo "export GHOULRUN_WEB_SYSROOT='$SYSROOT'"

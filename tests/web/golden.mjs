@@ -1,0 +1,62 @@
+// Replays each golden recording in the browser build and compares the state digest the page
+// prints with the desktop's (the last line of each .expected).
+// Usage: node golden.mjs URL REPLAYS_FOLDER [NAME...]
+import puppeteer from "puppeteer-core";
+import fs from "node:fs";
+import path from "node:path";
+
+const [url, replays, ...chosen] = process.argv.slice(2);
+const names = chosen.length > 0 ? chosen
+    : fs.readdirSync(replays).filter((file) => file.endsWith(".rec")).map((file) => file.slice(0, -4)).sort();
+const digestLine = /replay: \d+ frames, state [0-9a-f]+/;
+// The longest a replay may take in the page.
+const replayMs = 120000;
+
+async function replayDigest(browser, name) {
+    const page = await browser.newPage();
+    try {
+        const digest = new Promise((resolve, reject) => {
+            page.on("console", (message) => {
+                // The console's status line clears the screen before it: only the digest counts.
+                const found = message.text().match(digestLine);
+                if (found) {
+                    resolve(found[0]);
+                }
+            });
+            page.on("pageerror", (error) => reject(error));
+            setTimeout(() => reject(new Error(`no digest after ${replayMs} ms`)), replayMs);
+        });
+        await page.goto(`${url}?replay=/replays/${name}.rec&headless`);
+        return await digest;
+    } finally {
+        await page.close();
+    }
+}
+
+const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
+    headless: true,
+    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required",
+           "--enable-unsafe-swiftshader", "--use-angle=swiftshader"],
+});
+let passed = 0;
+let failed = 0;
+try {
+    for (const name of names) {
+        const expected = fs.readFileSync(path.join(replays, `${name}.expected`), "utf8").match(digestLine)[0];
+        const started = Date.now();
+        const actual = await replayDigest(browser, name).catch((error) => `failed: ${error.message}`);
+        const seconds = ((Date.now() - started) / 1000).toFixed(1);
+        if (actual === expected) {
+            passed += 1;
+            console.log(`web golden ${name}: ${actual} (${seconds} s)`);
+        } else {
+            failed += 1;
+            console.log(`web golden ${name}: gave "${actual}", the desktop "${expected}" (${seconds} s)`);
+        }
+    }
+} finally {
+    await browser.close();
+}
+console.log(`${passed} passed, ${failed} failed`);
+process.exit(failed === 0 ? 0 : 1);
