@@ -130,8 +130,11 @@ async function startPage(page) {
     await page.goto(url);
     await page.waitForFunction(() => document.getElementById("startText").textContent.includes("to play"),
         { timeout: loadMs });
+    await sleep(500);
     const before = await page.evaluate(() => window.framesDrawn);
-    await page.click("#start");
+    if (!await page.evaluate(() => document.getElementById("start").hidden)) {
+        await page.click("#start");
+    }
     await page.waitForFunction(() => window.framesDrawn > 10, { timeout: loadMs });
     await page.focus("#canvas");
     return before;
