@@ -106,8 +106,8 @@ function keyColoured(pixels) {
 // The page's console, kept for the lines the game prints.
 function listen(page, lines) {
     page.on("console", (message) => {
-        // The console's status line clears the screen before it, on the same line at times.
-        lines.push(message.text().replace(/^.*\x1b\[[0-9;]*[A-Za-z]/s, ""));
+        // The console's status line and its screen codes can share a message with other lines.
+        lines.push(...message.text().split("\n"));
     });
 }
 
@@ -115,11 +115,10 @@ async function heroAt(page, lines) {
     const seen = lines.length;
     await page.keyboard.press("p");
     for (let tries = 0; tries < 50; tries += 1) {
-        const screen = lines.slice(seen).find((line) => line.startsWith("SCREEN: "));
-        const world = lines.slice(seen).find((line) => line.startsWith("WORLD : "));
+        const screen = lines.slice(seen).map((line) => line.match(/SCREEN: ([-\d.]+),([-\d.]+)/)).find(Boolean);
+        const world = lines.slice(seen).map((line) => line.match(/WORLD : ([-\d.]+),/)).find(Boolean);
         if (screen && world) {
-            const [x, y] = screen.slice(8).split(",").map(Number);
-            return { x, y, worldX: Number(world.slice(8).split(",")[0]) };
+            return { x: Number(screen[1]), y: Number(screen[2]), worldX: Number(world[1]) };
         }
         await sleep(100);
     }
@@ -206,7 +205,7 @@ try {
 
     let survived;
     for (const end = Date.now() + deathMs; !survived && Date.now() < end; await sleep(250)) {
-        survived = lines.find((line) => line.includes("You have survived for"));
+        survived = lines.map((line) => line.match(/You have survived for [\d.]+ seconds/)).find(Boolean)?.[0];
     }
     await sleep(3000);
     await page.screenshot({ path: path.join(shots, "web-card.png") });
