@@ -51,6 +51,13 @@ web-smoke: web
 web-golden: web
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
+# Every real-browser check of the page (tests/web/checks.mjs: start, key colours, Right, Space,
+# mute, the card, a reload) and the golden replays; fails on any failure. Screenshots in /tmp.
+.PHONY: test-web
+test-web: web
+	@tests/web/run_page.sh $(BUILD_DIR) checks.mjs /tmp
+	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
+
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
 # compile_commands.json, so this configures the build first. A fresh tree and one the tests were
 # built in lint alike.

@@ -42,6 +42,7 @@ try {
     page.on("pageerror", (error) => { console.log(`page error: ${error.message}`); failed = true; });
     await page.evaluateOnNewDocument(countFrames);
     await page.goto(url);
+    await page.click("#start");
     await page.waitForFunction(() => window.framesDrawn > 10, { timeout: startSeconds * 1000 });
     console.log(`isolated: ${await page.evaluate(() => crossOriginIsolated)}`);
     console.log(`frames per second at the start: ${(await framesPerSecond(page, playMs)).toFixed(1)}`);
