@@ -1,6 +1,7 @@
 // The browser build's page in headless Chromium, as a player meets it: it waits for a gesture,
 // then starts; no key colour shows; Right runs, Space swings, mute silences; the hero's death
-// brings the card; the best runs outlive a reload. Prints one line per check; fails on any.
+// brings the card, and the run it shows is still saved after a reload. Prints one line per check;
+// fails on any. The frames looked at are read from the canvas as the game draws them.
 // Usage: node checks.mjs URL SCREENSHOT_FOLDER
 import puppeteer from "puppeteer-core";
 import path from "node:path";
@@ -8,6 +9,8 @@ import path from "node:path";
 const [url, shots] = process.argv.slice(2);
 const loadMs = 60000;
 const deathMs = 90000;
+// Longer than any frame takes, however busy the machine: no frame within it means the game stopped.
+const frameWaitMs = 10000;
 // The two transparent colours of the game's pictures (tools/asset_generator/art/picture.h),
 // with room for the 16-bit screen's rounding.
 const keyColours = [[0, 30, 255], [0, 255, 255]];
@@ -21,14 +24,28 @@ const silence = 0.002;
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
-// Counts the frames drawn (SDL 2 draws each with one drawArrays call) and measures the sound the
-// page sends to the speakers, after an analyser placed in front of them.
+// Counts the frames drawn (SDL 2 draws each with one drawArrays call), reads a frame back when one
+// is asked for, and measures the sound the page sends to the speakers, after an analyser placed
+// in front of them. A frame is read right after the game drew it, before the browser shows it:
+// the test looks at exactly what the game drew, and the game's clock does not run on while a
+// screenshot is made.
 function instrument() {
     window.framesDrawn = 0;
+    window.frameWanted = null;
     const draw = WebGLRenderingContext.prototype.drawArrays;
     WebGLRenderingContext.prototype.drawArrays = function (...args) {
+        const drawn = draw.apply(this, args);
         window.framesDrawn += 1;
-        return draw.apply(this, args);
+        const wanted = window.frameWanted;
+        if (wanted) {
+            window.frameWanted = null;
+            const width = this.drawingBufferWidth;
+            const height = this.drawingBufferHeight;
+            const pixels = new Uint8Array(width * height * 4);
+            this.readPixels(0, 0, width, height, this.RGBA, this.UNSIGNED_BYTE, pixels);
+            wanted({ width, height, pixels });
+        }
+        return drawn;
     };
     const connect = AudioNode.prototype.connect;
     AudioNode.prototype.connect = function (target, ...rest) {
@@ -57,20 +74,30 @@ async function soundLevel(page, ms) {
     }, ms);
 }
 
+// The RGBA pixels of `region` (the whole frame when none) of the next frame the game draws, top
+// row first; null when the game draws no frame within frameWaitMs.
 async function canvasPixels(page, region) {
-    const box = await (await page.$("#canvas")).boundingBox();
-    const clip = region ? { x: box.x + region.x, y: box.y + region.y, width: region.width, height: region.height }
-        : box;
-    const png = await page.screenshot({ clip, encoding: "base64" });
-    return page.evaluate(async (data) => {
-        const image = new Image();
-        image.src = `data:image/png;base64,${data}`;
-        await image.decode();
-        const board = new OffscreenCanvas(image.width, image.height);
-        const context = board.getContext("2d");
-        context.drawImage(image, 0, 0);
-        return Array.from(context.getImageData(0, 0, image.width, image.height).data);
-    }, png);
+    const base64 = await page.evaluate(async (area, waitMs) => {
+        const frame = await new Promise((resolve) => {
+            window.frameWanted = resolve;
+            setTimeout(() => {
+                if (window.frameWanted === resolve) {
+                    window.frameWanted = null;
+                    resolve(null);
+                }
+            }, waitMs);
+        });
+        if (!frame) { return null; }
+        const { x, y, width, height } = area ?? { x: 0, y: 0, width: frame.width, height: frame.height };
+        const rows = [];
+        // WebGL's rows run bottom up.
+        for (let row = y; row < y + height; row += 1) {
+            const start = ((frame.height - 1 - row) * frame.width + x) * 4;
+            rows.push(String.fromCharCode(...frame.pixels.subarray(start, start + width * 4)));
+        }
+        return btoa(rows.join(""));
+    }, region ?? null, frameWaitMs);
+    return base64 === null ? null : Buffer.from(base64, "base64");
 }
 
 // The share of pixels that differ between two pictures of one size.
@@ -124,7 +151,7 @@ async function heroAt(page, lines) {
         }
         await sleep(100);
     }
-    throw new Error("the game printed no position for p");
+    throw new Error(`the game printed no position for p; its last lines: ${lines.slice(-8).join(" | ")}`);
 }
 
 async function startPage(page) {
@@ -133,12 +160,45 @@ async function startPage(page) {
         { timeout: loadMs });
     await sleep(500);
     const before = await page.evaluate(() => window.framesDrawn);
+    // The game's clock starts after this moment, so no run can have lasted longer than since.
+    const clickedAt = Date.now();
     if (!await page.evaluate(() => document.getElementById("start").hidden)) {
         await page.click("#start");
     }
     await page.waitForFunction(() => window.framesDrawn > 10, { timeout: loadMs });
     await page.focus("#canvas");
-    return before;
+    return { before, clickedAt };
+}
+
+const bestRunsPath = "/home/web_user/.local/share/ghoulrun/best-runs";
+
+// The best-runs file as the game finds it in its file system, read in from the browser's storage
+// before the game starts; empty when there is none.
+async function bestRunsInGame(page) {
+    return page.evaluate((file) => {
+        try {
+            return FS.readFile(file, { encoding: "utf8" });
+        } catch {
+            return "";
+        }
+    }, bestRunsPath);
+}
+
+// Whether the browser's storage (IndexedDB, the store emscripten's IDBFS keeps) holds the file yet.
+async function bestRunsStored(page) {
+    return page.evaluate((file) => new Promise((resolve) => {
+        const open = indexedDB.open("/home/web_user");
+        open.onerror = () => resolve(false);
+        open.onsuccess = () => {
+            if (!open.result.objectStoreNames.contains("FILE_DATA")) {
+                resolve(false);
+                return;
+            }
+            const key = open.result.transaction("FILE_DATA").objectStore("FILE_DATA").getKey(file);
+            key.onsuccess = () => resolve(key.result !== undefined);
+            key.onerror = () => resolve(false);
+        };
+    }), bestRunsPath);
 }
 
 const results = [];
@@ -161,7 +221,7 @@ try {
     page.on("pageerror", (error) => check("no page errors", false, error.message));
     await page.evaluateOnNewDocument(instrument);
 
-    const framesBeforeGesture = await startPage(page);
+    const { before: framesBeforeGesture, clickedAt } = await startPage(page);
     const overlayGone = await page.evaluate(() => document.getElementById("start").hidden);
     check("starts after the gesture", framesBeforeGesture === 0 && overlayGone,
         `${framesBeforeGesture} frames before the click, overlay ${overlayGone ? "gone" : "still up"}`);
@@ -188,7 +248,6 @@ try {
     const rest = await canvasPixels(page, region);
     await page.keyboard.press("Space");
     const swung = await mostChange(rest);
-    await page.screenshot({ path: path.join(shots, "web-swing.png") });
     check("Space swings", swung > idle + 0.04, `${(100 * idle).toFixed(1)}% of the hero's area changes idle, ${(100 * swung).toFixed(1)}% with the swing`);
 
     const start = await heroAt(page, lines);
@@ -209,40 +268,41 @@ try {
     const muted = await soundLevel(page, 1000);
     await page.click("#mute");
     await page.focus("#canvas");
+    // The page as a player sees it, in play (the README shows it).
+    await page.screenshot({ path: path.join(shots, "web-page.png"), fullPage: true });
     check("mute silences the sound", loud > silence * 10 && muted < silence,
         `peak ${loud.toFixed(4)} before the mute button, ${muted.toFixed(4)} after`);
 
-    let survived;
-    for (const end = Date.now() + deathMs; !survived && Date.now() < end; await sleep(250)) {
-        survived = lines.map((line) => line.match(/You have survived for [\d.]+ seconds/)).find(Boolean)?.[0];
-    }
-    await sleep(3000);
-    await page.screenshot({ path: path.join(shots, "web-card.png") });
-    // The card comes up over a few frames: looked for a while.
+    // The card comes up with the hero's death, whenever the crowd gets him: looked for until then.
     let title = 0;
-    for (const end = Date.now() + 10000; title <= cardTitle && Date.now() < end; await sleep(250)) {
-        title = warmth(await canvasPixels(page, cardRegion));
+    let cardSeenAt;
+    for (const end = Date.now() + deathMs; !cardSeenAt && Date.now() < end; await sleep(250)) {
+        const frame = await canvasPixels(page, cardRegion);
+        if (!frame) { break; }
+        title = warmth(frame);
+        if (title > cardTitle) { cardSeenAt = Date.now(); }
     }
+    await page.screenshot({ path: path.join(shots, "web-card.png") });
     const street = warmth(beforeDeath);
-    check("the death brings the card", Boolean(survived) && title > cardTitle && street < 0.02,
-        `"${survived}", the title's area ${(100 * street).toFixed(0)}% red or gold before, ${(100 * title).toFixed(0)}% after`);
+    check("the death brings the card", Boolean(cardSeenAt) && street < 0.02,
+        `the title's area ${(100 * street).toFixed(0)}% red or gold before, ${(100 * title).toFixed(0)}% at the end`);
 
-    await sleep(1000);
+    // The run the card shows is saved: once the storage holds it, a reload finds it, with a time the
+    // game's clock can have reached, started after the click and stopped by the time the card showed.
+    let stored = false;
+    for (const end = Date.now() + loadMs; !stored && Date.now() < end; await sleep(100)) {
+        stored = await bestRunsStored(page);
+    }
+    // Once the reloaded game runs, what the storage held has been read into its file system.
     await page.reload();
-    await page.waitForFunction(() => document.getElementById("startText").textContent.includes("to play"),
-        { timeout: loadMs });
-    const kept = await page.evaluate(() => new Promise((resolve) => {
-        const open = indexedDB.open("/home/web_user");
-        open.onerror = () => resolve([]);
-        open.onsuccess = () => {
-            if (!open.result.objectStoreNames.contains("FILE_DATA")) { resolve([]); return; }
-            const names = open.result.transaction("FILE_DATA").objectStore("FILE_DATA").getAllKeys();
-            names.onsuccess = () => resolve(names.result);
-            names.onerror = () => resolve([]);
-        };
-    }));
-    const records = kept.filter((name) => /best-runs$/.test(name));
-    check("the best runs outlive a reload", records.length > 0, `stored: ${kept.join(" ")}`);
+    await startPage(page);
+    const runs = (await bestRunsInGame(page)).split("\n")
+        .filter((line) => /^\d+ \d+ \S+ (city|underground)$/.test(line));
+    const savedMs = runs.length === 1 ? Number(runs[0].split(" ")[0]) : NaN;
+    const longest = cardSeenAt ? cardSeenAt - clickedAt : 0;
+    check("the best runs outlive a reload", stored && savedMs > 0 && savedMs <= longest,
+        `${runs.length} run(s) found after the reload (${runs.join(", ")}); the card came ${longest} ms `
+        + "after the click");
 } catch (error) {
     check("the page ran", false, error.message);
 } finally {

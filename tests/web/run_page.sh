@@ -19,8 +19,17 @@ if ! cmp -s "$tests/package-lock.json" "$runner/package-lock.json" || [ ! -d "$r
 fi
 cp "$tests/$script" "$runner/"
 
-python3 "$tests/../../scripts/serve_web.py" "$build_dir/web" "$port" >/dev/null 2>&1 &
+# The page is asked for once the server says it is listening (or the server has given up).
+ready="$runner/server-$port.out"
+: >"$ready"
+python3 "$tests/../../scripts/serve_web.py" "$build_dir/web" "$port" >"$ready" 2>&1 &
 server=$!
-trap 'kill "$server"' EXIT
-sleep 1
+trap 'kill "$server" 2>/dev/null' EXIT
+until grep -q "^serving" "$ready"; do
+    if ! kill -0 "$server" 2>/dev/null; then
+        cat "$ready" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
 node "$runner/$script" "http://127.0.0.1:$port/" "$@"
