@@ -52,10 +52,12 @@ web-golden: web
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
 # Every real-browser check of the page (tests/web/checks.mjs: start, key colours, Right, Space,
-# mute, the card, a reload) and the golden replays; fails on any failure. Screenshots in /tmp.
+# mute, the card, a reload) and the golden replays; fails on any failure. Screenshots in
+# $(BUILD_DIR)/web-shots.
 .PHONY: test-web
 test-web: web
-	@tests/web/run_page.sh $(BUILD_DIR) checks.mjs /tmp
+	@mkdir -p $(BUILD_DIR)/web-shots
+	@tests/web/run_page.sh $(BUILD_DIR) checks.mjs $(BUILD_DIR)/web-shots
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's
@@ -111,6 +113,14 @@ screenshot: build
 	@E2E_SCREENSHOT="$(CURDIR)/docs/screenshot.png" E2E_CARD_SCREENSHOT="$(CURDIR)/docs/results_card.png" \
 	    ctest --test-dir $(BUILD_DIR) --output-on-failure -R '^e2e\.(enemies|results)$$'
 	@echo "docs/screenshot.png and docs/results_card.png refreshed"
+
+# Refreshes docs/web_page.png, the browser build's page in play, from the page checks.
+.PHONY: web-screenshot
+web-screenshot: web
+	@mkdir -p docs $(BUILD_DIR)/web-shots
+	@tests/web/run_page.sh $(BUILD_DIR) checks.mjs $(BUILD_DIR)/web-shots
+	@cp $(BUILD_DIR)/web-shots/web-page.png docs/web_page.png
+	@echo "docs/web_page.png refreshed"
 
 # One PNG of every catalogue picture with its index, for looking the data set over.
 .PHONY: contact-sheet

@@ -296,15 +296,16 @@ bool onMainThread() {
 struct StartedThread {
     int (*function)(void*);
     void* data;
+    int status = 0;
     std::atomic<bool> finished{false};
-    ::SDL_Thread* thread = nullptr;
 };
 
 int runThread(void* start) {
     auto* started = static_cast<StartedThread*>(start);
-    const int status = started->function(started->data);
+    started->status = started->function(started->data);
+    // The thread's last touch of `started`: from here on the waiting side may free it.
     started->finished.store(true);
-    return status;
+    return 0;
 }
 
 } // namespace
@@ -715,27 +716,32 @@ void SDL_Delay(Uint32 ms) {
     }
 }
 
+// The threads run detached and are never joined: a join on the page's main thread blocks the page,
+// and the sound with it, even for a thread that is done (the browser warns of it).
 SDL_Thread* SDL_CreateThread(int (*function)(void*), void* data) {
     auto* started = new StartedThread{function, data};
-    started->thread = ::SDL_CreateThread(runThread, "ghoulrun", started);
-    if (started->thread == nullptr) {
+    ::SDL_Thread* thread = ::SDL_CreateThread(runThread, "ghoulrun", started);
+    if (thread == nullptr) {
         delete started;
         return nullptr;
     }
+    ::SDL_DetachThread(thread);
     return reinterpret_cast<SDL_Thread*>(started);
 }
 
-// The main thread waits in slices that hand the page back to the browser: a join there would stop
-// the page, and the sound with it, until the thread is done.
+// The wait looks at the thread's finished flag in slices; on the main thread each slice hands the
+// page back to the browser (see SDL_Delay).
 void SDL_WaitThread(SDL_Thread* thread, int* status) {
     auto* started = reinterpret_cast<StartedThread*>(thread);
     if (started == nullptr) {
         return;
     }
-    while (onMainThread() && !started->finished.load()) {
-        emscripten_sleep(joinSliceMs);
+    while (!started->finished.load()) {
+        SDL_Delay(joinSliceMs);
     }
-    ::SDL_WaitThread(started->thread, status);
+    if (status != nullptr) {
+        *status = started->status;
+    }
     delete started;
 }
 
