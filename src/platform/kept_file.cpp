@@ -2,7 +2,6 @@
 // crash guarantees rest on.
 #include "platform/kept_file.h"
 
-#include "platform/player_storage.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -326,11 +325,7 @@ std::string replaceAtomically(const std::filesystem::path& file, std::string_vie
         unlink(temporary.c_str());
         return error;
     }
-    error = syncFolder(folderOf(target));
-    if (error.empty()) {
-        playerFilesChanged();
-    }
-    return error;
+    return syncFolder(folderOf(target));
 }
 
 // Read-only is enough for flock, and lets a lock file someone else made serve; a FIFO in its place
@@ -375,11 +370,7 @@ std::string moveAside(const std::filesystem::path& given, std::string& keptAs) {
         const std::filesystem::path candidate = damagedName(file, copy);
         if (renameNoReplace(file, candidate)) {
             keptAs = candidate.string();
-            std::string error = syncFolder(folderOf(file));
-            if (error.empty()) {
-                playerFilesChanged();
-            }
-            return error;
+            return syncFolder(folderOf(file));
         }
         if (errno != EEXIST) {
             return failure(file);

@@ -34,8 +34,9 @@ FileRead readWholeFile(const std::filesystem::path& file, std::size_t mostBytes,
 // player write (another owner, a read-only mount), and anything not a regular file in the file's
 // place. On failure `file` is as it was and no temporary file is left behind. Copies of the game
 // that may replace the same file hold a FileLock on it meanwhile.
-// In a browser, a replacement is stored in the page's lasting storage once it is made
-// (player_storage.h).
+// In a browser, the flushes store the player's folder in the page's IndexedDB (emscripten's fsync
+// of a file there, which holds the caller until the store is done): the replacement lasts across
+// reloads once this returns.
 std::string replaceAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 // Holds the lock of `file` for its lifetime, waiting for any other process that holds it: an

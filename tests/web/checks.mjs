@@ -266,9 +266,17 @@ try {
     await sleep(500);
     const idle = await mostChange(await canvasPixels(page, region));
     const rest = await canvasPixels(page, region);
+    const linesBeforeSwing = lines.length;
     await page.keyboard.press("Space");
     const swung = await mostChange(rest);
-    check("Space swings", swung > idle + 0.04, `${(100 * idle).toFixed(1)}% of the hero's area changes idle, ${(100 * swung).toFixed(1)}% with the swing`);
+    // The hero reports each swing as it ends.
+    let reported = false;
+    for (const end = Date.now() + frameWaitMs; !reported && Date.now() < end; await sleep(100)) {
+        reported = lines.slice(linesBeforeSwing).some((line) => line.includes("You have survived for"));
+    }
+    check("Space swings", swung > idle + 0.04 && reported,
+        `${(100 * idle).toFixed(1)}% of the hero's area changes idle, ${(100 * swung).toFixed(1)}% with `
+        + `the swing, ${reported ? "reported" : "never reported"} by the hero`);
 
     const start = await heroAt(page, lines);
     await page.keyboard.down("ArrowRight");
