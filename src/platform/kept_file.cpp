@@ -2,7 +2,6 @@
 // crash guarantees rest on.
 #include "platform/kept_file.h"
 
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
