@@ -26,7 +26,7 @@ clean:
 
 # The browser build in $(BUILD_DIR)/web: index.html, ghoulrun.js with its .wasm and worker, and
 # ghoulrun.data, the pictures, sounds and music the desktop build generates (made here first).
-# scripts/web_deps.sh installs emscripten and Chromium and builds SDL 2 and SDL2_mixer for
+# scripts/web_deps.sh installs emscripten and Chromium and builds SDL 2, SDL2_mixer and inih for
 # WebAssembly once, into a cache outside the clone; the build itself is in $(BUILD_DIR)/web-build.
 .PHONY: web serve-web
 web: bootstrap

@@ -1,11 +1,14 @@
 #!/bin/sh
 # Installs what the browser build needs and builds its libraries once, into a cache outside the
-# clone: Debian's emscripten and Chromium, and SDL 2 with SDL2_mixer built for WebAssembly from
-# Debian's source packages. Each library is built once per version (a stamp file says it is done);
-# a second run only checks. Prints the lines a build sources to use the cache (see `make web`).
+# clone: Debian's emscripten and Chromium, and SDL 2, SDL2_mixer and inih built for WebAssembly
+# from Debian's source packages. Each library is built once per version (a stamp file says it is
+# done); a second run only checks. Prints the lines a build sources to use the cache (see
+# `make web`).
 #
-# The sources come through a private apt configuration in the cache: deb-src lines for the archive
-# this machine already uses, so the machine's own package lists are left as they were.
+# The sources come through private apt configurations in the cache: deb-src lines for the archive
+# this machine already uses, and one for inih from the next release (the archive no longer serves
+# all of this release's inih source), so the machine's own package lists are left as they were.
+# apt checks each archive's signature with the keyring this machine has, which knows both releases.
 #
 # WEB_CACHE overrides where the cache lives.
 set -eu
@@ -16,6 +19,12 @@ STAMPS="$WEB_CACHE/stamps"
 # The SDL versions the web layer is written against; Debian's source must match them.
 SDL2_VERSION=2.26.5
 MIXER_VERSION=2.6.2
+# The settings file's reader, from the release after this machine's, with the release it is
+# fetched from.
+INIH_VERSION=59-1
+INIH_SUITE=trixie
+DEBIAN_ARCHIVE=http://deb.debian.org/debian
+DEBIAN_KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
 # Debian keeps the Node modules emscripten runs with here, not where node looks by default.
 DEBIAN_NODE_MODULES=/usr/share/nodejs
 JOBS="${JOBS:-$(nproc)}"
@@ -67,19 +76,40 @@ write_source_lines() {
     done
 }
 
-# Unpacks Debian's source of package $1 into $WEB_CACHE/src and prints its folder.
+# The deb-src line for inih alone: apt would otherwise take the next release's SDL over ours.
+write_inih_source_line() {
+    apt_dir="$1"
+    mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial"
+    : >"$apt_dir/sources.list"
+    rm -f "$apt_dir/parts/"*
+    cat >"$apt_dir/parts/inih.sources" <<EOF
+Types: deb-src
+URIs: $DEBIAN_ARCHIVE
+Suites: $INIH_SUITE
+Components: main
+Signed-By: $DEBIAN_KEYRING
+EOF
+}
+
+# Unpacks Debian's source of package $1 into $WEB_CACHE/src and prints its folder. $2 names the
+# private apt configuration ("apt" unless given) and $3 the function that writes its lines; $4 is
+# the version to fetch, the newest the lines list unless given.
 debian_source() {
     package="$1"
-    apt_dir="$WEB_CACHE/apt"
+    apt_name="${2:-apt}"
+    write_lines="${3:-write_source_lines}"
+    version="${4:-}"
+    apt_dir="$WEB_CACHE/$apt_name"
     set -- -o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o "Dir::Etc::sourceparts=$apt_dir/parts" \
         -o "Dir::State::Lists=$apt_dir/lists"
-    if [ ! -f "$STAMPS/apt-lists" ]; then
-        write_source_lines "$apt_dir"
+    if [ ! -f "$STAMPS/$apt_name-lists" ]; then
+        "$write_lines" "$apt_dir"
         apt-get "$@" update -q </dev/null >&2
-        touch "$STAMPS/apt-lists"
+        touch "$STAMPS/$apt_name-lists"
     fi
     mkdir -p "$WEB_CACHE/src/$package"
-    (cd "$WEB_CACHE/src/$package" && apt-get "$@" source -q "$package" </dev/null >&2)
+    (cd "$WEB_CACHE/src/$package" &&
+        apt-get "$@" source -q "$package${version:+=$version}" </dev/null >&2)
     find "$WEB_CACHE/src/$package" -mindepth 1 -maxdepth 1 -type d | head -n 1
 }
 
@@ -129,6 +159,35 @@ build_mixer() {
     touch "$stamp"
 }
 
+# Debian's library passes no INI_* option to ini.c (debian/rules asks for the distribution's
+# install, which leaves each at the header's default), so none is passed here either and a browser
+# reads a settings file line for line as the desktop does. One flag differs on purpose: Debian
+# builds its library with INI_HANDLER_LINENO=1 but installs the header without it, so a desktop
+# handler written to the header is called with a line number it never reads. WebAssembly checks
+# every call through a pointer against the callee's parameters and traps on that extra one, so
+# here the library keeps the header's setting.
+build_inih() {
+    stamp="$STAMPS/inih-$INIH_VERSION"
+    [ -f "$stamp" ] && return 0
+    source_dir="$(debian_source libinih apt-inih write_inih_source_line "$INIH_VERSION")"
+    case "$source_dir" in *"libinih-${INIH_VERSION%-*}") ;; *)
+        say "Debian's libinih source is $source_dir, not $INIH_VERSION"
+        exit 1
+        ;;
+    esac
+    say "building inih $INIH_VERSION"
+    objects="$WEB_CACHE/build/inih"
+    rm -rf "$objects"
+    mkdir -p "$objects" "$SYSROOT/lib" "$SYSROOT/include/inih"
+    emcc -O2 -pthread -Wall -pedantic -c "$source_dir/ini.c" -o "$objects/ini.o" \
+        >"$WEB_CACHE/build-inih.log" 2>&1
+    rm -f "$SYSROOT/lib/libinih.a"
+    emar rcs "$SYSROOT/lib/libinih.a" "$objects/ini.o" >>"$WEB_CACHE/build-inih.log" 2>&1
+    # Its own folder, so that the game sees this header and no other of the sysroot's.
+    cp "$source_dir/ini.h" "$SYSROOT/include/inih/ini.h"
+    touch "$stamp"
+}
+
 install_packages
 mkdir -p "$STAMPS" "$SYSROOT"
 export NODE_PATH="$DEBIAN_NODE_MODULES"
@@ -137,6 +196,7 @@ export EM_FROZEN_CACHE=0
 seed_emscripten_cache
 build_sdl2
 build_mixer
+build_inih
 
 # What a build needs to find all of it.
 echo "export NODE_PATH='$DEBIAN_NODE_MODULES'"

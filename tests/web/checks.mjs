@@ -22,6 +22,8 @@ const cardTitle = 0.15;
 // Around the point the game reports for the hero, at its feet: room for the sword's swing.
 const heroRegion = { left: -40, top: -160, width: 240, height: 200 };
 const silence = 0.002;
+// Where the game keeps its settings in the page: $XDG_CONFIG_HOME's default under emscripten's $HOME.
+const settingsPath = "/home/web_user/.config/ghoulrun/settings.ini";
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
@@ -149,6 +151,23 @@ function keyColoured(pixels) {
         }
     }
     return found;
+}
+
+// The text of a file in the player's folder as the browser's storage holds it (the records
+// emscripten's IDBFS keeps in IndexedDB); empty while it holds none.
+async function storedText(page, file) {
+    return page.evaluate((name) => new Promise((resolve) => {
+        const open = indexedDB.open("/home/web_user");
+        open.onerror = () => resolve("");
+        open.onsuccess = () => {
+            const database = open.result;
+            const done = (text) => { database.close(); resolve(text); };
+            if (!database.objectStoreNames.contains("FILE_DATA")) { done(""); return; }
+            const record = database.transaction("FILE_DATA").objectStore("FILE_DATA").get(name);
+            record.onsuccess = () => done(record.result?.contents ? new TextDecoder().decode(record.result.contents) : "");
+            record.onerror = () => done("");
+        };
+    }), file);
 }
 
 // The page's console, kept for the lines the game prints.
@@ -341,6 +360,27 @@ try {
     check("the best runs outlive a reload", stored && savedMs > 0 && savedMs <= longest,
         `${runs.length} run(s) found after the reload (${runs.join(", ")}); the card came ${longest} ms `
         + "after the click");
+    // The settings outlive a reload: muted with m, the run quit with q (a run saves its settings
+    // however it ends), and once the browser holds the file, the next visit starts silent with no
+    // key pressed; m then brings the sound back, so the silence was the game's own mute.
+    await startPage(page);
+    await page.keyboard.press("m");
+    await sleep(300);
+    const mutedByKey = await soundLevel(page, 1000);
+    await page.keyboard.press("q");
+    let savedSettings = "";
+    for (const end = Date.now() + loadMs; !/mute/.test(savedSettings) && Date.now() < end; await sleep(100)) {
+        savedSettings = await storedText(page, settingsPath);
+    }
+    await startPage(page);
+    await sleep(1000);
+    const afterReload = await soundLevel(page, 1000);
+    await page.keyboard.press("m");
+    await sleep(300);
+    const unmuted = await soundLevel(page, 1000);
+    check("the settings outlive a reload", mutedByKey < silence && afterReload < silence && unmuted > silence * 10,
+        `peak ${mutedByKey.toFixed(4)} muted by m, ${afterReload.toFixed(4)} after the reload, `
+        + `${unmuted.toFixed(4)} after m again; stored: ${JSON.stringify(savedSettings.trim())}`);
 } catch (error) {
     check("the page ran", false, error.message);
 } finally {
