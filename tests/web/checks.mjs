@@ -1,6 +1,7 @@
 // The browser build's page in headless Chromium, as a player meets it: it waits for a gesture,
 // then starts; no key colour shows; Right runs, Space swings, mute silences; the hero's death
-// brings the card, Space on it plays again, and the run it showed is still saved after a reload.
+// brings the card, Space on it plays again, and the run it showed is still saved after a reload,
+// as is a mute set with m.
 // Prints one line per check; fails on any. The frames looked at are read from the canvas as the
 // game draws them.
 // Usage: node checks.mjs URL SCREENSHOT_FOLDER
@@ -195,15 +196,17 @@ async function heroAt(page, lines) {
 
 async function startPage(page) {
     await page.goto(url);
-    await page.waitForFunction(() => document.getElementById("startText").textContent.includes("to play"),
-        { timeout: loadMs });
-    await sleep(500);
-    const before = await page.evaluate(() => window.framesDrawn);
+    // The last thing the game waits for besides the gesture is its stored files (FS.syncfs); once
+    // they are read in, a page that did not wait for the gesture calls the game's main (emscripten's
+    // calledRun) at its next turn.
+    await page.waitForFunction(() => document.getElementById("startText").textContent.includes("to play")
+        && typeof FS !== "undefined" && FS.syncFSRequests === 0, { timeout: loadMs });
+    await sleep(100);
+    const before = await page.evaluate(() => ({ frames: window.framesDrawn, ran: Boolean(window.calledRun) }));
     // The game's clock starts after this moment, so no run can have lasted longer than since.
     const clickedAt = Date.now();
-    if (!await page.evaluate(() => document.getElementById("start").hidden)) {
-        await page.click("#start");
-    }
+    // A page that started without the gesture may hide the overlay meanwhile: the check says so.
+    await page.click("#start").catch(() => {});
     await page.waitForFunction(() => window.framesDrawn > 10, { timeout: loadMs });
     await page.focus("#canvas");
     return { before, clickedAt };
@@ -223,22 +226,6 @@ async function bestRunsInGame(page) {
     }, bestRunsPath);
 }
 
-// Whether the browser's storage (IndexedDB, the store emscripten's IDBFS keeps) holds the file yet.
-async function bestRunsStored(page) {
-    return page.evaluate((file) => new Promise((resolve) => {
-        const open = indexedDB.open("/home/web_user");
-        open.onerror = () => resolve(false);
-        open.onsuccess = () => {
-            if (!open.result.objectStoreNames.contains("FILE_DATA")) {
-                resolve(false);
-                return;
-            }
-            const key = open.result.transaction("FILE_DATA").objectStore("FILE_DATA").getKey(file);
-            key.onsuccess = () => resolve(key.result !== undefined);
-            key.onerror = () => resolve(false);
-        };
-    }), bestRunsPath);
-}
 
 const results = [];
 function check(name, passed, detail) {
@@ -260,10 +247,11 @@ try {
     page.on("pageerror", (error) => check("no page errors", false, error.message));
     await page.evaluateOnNewDocument(instrument, warmth.toString());
 
-    const { before: framesBeforeGesture, clickedAt } = await startPage(page);
+    const { before: beforeGesture, clickedAt } = await startPage(page);
     const overlayGone = await page.evaluate(() => document.getElementById("start").hidden);
-    check("starts after the gesture", framesBeforeGesture === 0 && overlayGone,
-        `${framesBeforeGesture} frames before the click, overlay ${overlayGone ? "gone" : "still up"}`);
+    check("starts after the gesture", beforeGesture.frames === 0 && !beforeGesture.ran && overlayGone,
+        `${beforeGesture.frames} frames before the click, the game's main ${beforeGesture.ran ? "" : "not "}`
+        + `called by then, overlay ${overlayGone ? "gone" : "still up"}`);
 
     // The street where the card will come, before anything happened on it.
     const beforeDeath = await canvasPixels(page, cardRegion);
@@ -348,7 +336,7 @@ try {
     // game's clock can have reached, started after the click and stopped by the time the card showed.
     let stored = false;
     for (const end = Date.now() + loadMs; !stored && Date.now() < end; await sleep(100)) {
-        stored = await bestRunsStored(page);
+        stored = await storedText(page, bestRunsPath) !== "";
     }
     // Once the reloaded game runs, what the storage held has been read into its file system.
     await page.reload();
