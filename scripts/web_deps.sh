@@ -113,50 +113,45 @@ debian_source() {
     find "$WEB_CACHE/src/$package" -mindepth 1 -maxdepth 1 -type d | head -n 1
 }
 
-build_sdl2() {
-    stamp="$STAMPS/sdl2-$SDL2_VERSION"
+# Builds Debian's source package $2, which must be at version $3, with CMake for WebAssembly into
+# the sysroot, once (the stamp $1-$3 says it is done); the other arguments go to CMake's configure.
+build_cmake_library() {
+    name="$1"
+    package="$2"
+    version="$3"
+    shift 3
+    stamp="$STAMPS/$name-$version"
     [ -f "$stamp" ] && return 0
-    source_dir="$(debian_source libsdl2)"
-    case "$source_dir" in *"$SDL2_VERSION"*) ;; *)
-        say "Debian's libsdl2 source is $source_dir, not $SDL2_VERSION"
+    source_dir="$(debian_source "$package")"
+    case "$source_dir" in *"$version"*) ;; *)
+        say "Debian's $package source is $source_dir, not $version"
         exit 1
         ;;
     esac
-    say "building SDL $SDL2_VERSION"
-    rm -rf "$WEB_CACHE/build/sdl2"
-    emcmake cmake -S "$source_dir" -B "$WEB_CACHE/build/sdl2" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$SYSROOT" -DCMAKE_C_FLAGS="-pthread" \
-        -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=ON -DSDL_PTHREADS=ON \
-        >"$WEB_CACHE/build-sdl2.log" 2>&1
-    cmake --build "$WEB_CACHE/build/sdl2" -j "$JOBS" >>"$WEB_CACHE/build-sdl2.log" 2>&1
-    cmake --install "$WEB_CACHE/build/sdl2" >>"$WEB_CACHE/build-sdl2.log" 2>&1
+    say "building $package $version"
+    log="$WEB_CACHE/build-$name.log"
+    rm -rf "$WEB_CACHE/build/$name"
+    emcmake cmake -S "$source_dir" -B "$WEB_CACHE/build/$name" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$SYSROOT" -DCMAKE_C_FLAGS="-pthread" "$@" >"$log" 2>&1
+    cmake --build "$WEB_CACHE/build/$name" -j "$JOBS" >>"$log" 2>&1
+    cmake --install "$WEB_CACHE/build/$name" >>"$log" 2>&1
     touch "$stamp"
+}
+
+build_sdl2() {
+    build_cmake_library sdl2 libsdl2 "$SDL2_VERSION" \
+        -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=ON -DSDL_PTHREADS=ON
 }
 
 # Ogg Vorbis through the decoder SDL2_mixer carries (stb_vorbis), WAV for the effects; the other
 # formats the game never uses are left out.
 build_mixer() {
-    stamp="$STAMPS/sdl2-mixer-$MIXER_VERSION"
-    [ -f "$stamp" ] && return 0
-    source_dir="$(debian_source libsdl2-mixer)"
-    case "$source_dir" in *"$MIXER_VERSION"*) ;; *)
-        say "Debian's libsdl2-mixer source is $source_dir, not $MIXER_VERSION"
-        exit 1
-        ;;
-    esac
-    say "building SDL2_mixer $MIXER_VERSION"
-    rm -rf "$WEB_CACHE/build/mixer"
-    emcmake cmake -S "$source_dir" -B "$WEB_CACHE/build/mixer" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$SYSROOT" -DCMAKE_PREFIX_PATH="$SYSROOT" \
-        -DCMAKE_FIND_ROOT_PATH="$SYSROOT" -DCMAKE_C_FLAGS="-pthread" \
+    build_cmake_library sdl2-mixer libsdl2-mixer "$MIXER_VERSION" \
+        -DCMAKE_PREFIX_PATH="$SYSROOT" -DCMAKE_FIND_ROOT_PATH="$SYSROOT" \
         -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
         -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_VORBIS=STB -DSDL2MIXER_WAVE=ON \
         -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF \
-        -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_CMD=OFF \
-        >"$WEB_CACHE/build-mixer.log" 2>&1
-    cmake --build "$WEB_CACHE/build/mixer" -j "$JOBS" >>"$WEB_CACHE/build-mixer.log" 2>&1
-    cmake --install "$WEB_CACHE/build/mixer" >>"$WEB_CACHE/build-mixer.log" 2>&1
-    touch "$stamp"
+        -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_CMD=OFF
 }
 
 # Debian's library passes no INI_* option to ini.c (debian/rules asks for the distribution's
