@@ -1,0 +1,106 @@
+// The browser build's frame times with a crowd held at N enemies, on the page's own clock.
+//
+// The game starts up as in the page (the window on the page's canvas, the pictures, the queue of
+// blits and the crowding helper thread; no sound). For each N a run starts afresh, N enemies are
+// released and walked to the hero, and then real frames are drawn to the canvas on the test
+// clock, each followed by a return to the browser, which presents it. For each measured frame two
+// times are read with the page's clock (performance.now): the frame function alone, and from the
+// frame's start to the next one's, the browser's part included. Prints a line per N for
+// tests/web/frame_times.mjs:
+//
+//   frame-times N=<n> frames=<count> frame_p50_ms=... frame_p95_ms=... wall_p50_ms=...
+//   wall_p95_ms=... fps=<1000 / wall_p50_ms>
+//
+// and "frame-times done" at the end.
+#include "crowd_scenario.h"
+
+#include "crowd/crowding.h"
+#include "render/blit_queue.h"
+#include "shell/data_folder.h"
+#include "shell/game.h"
+#include "shell/window.h"
+#include "sprites/sprite_catalogue.h"
+#include "state/globals.h"
+
+#include <emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr int crowdSizes[] = {100, 300, 1000};
+// Frames run before the measured ones, for the browser's compiler and caches to settle.
+constexpr int warmUpFrames = 60;
+constexpr int measuredFrames = 300;
+// SDL 2 hands the page back to the browser inside every flip; asked not to, it leaves that to this
+// program, which does it right after the frame, so that the frame function is timed without the
+// browser's part. The browser gets control at the same point of the frame either way.
+constexpr const char* sdlYieldVariable = "SDL_EMSCRIPTEN_ASYNCIFY";
+
+struct FrameTimes {
+    std::vector<double> frame; // the frame function, ms
+    std::vector<double> wall;  // frame start to the next frame's start, ms
+};
+
+FrameTimes measureFrames() {
+    FrameTimes times;
+    double start = emscripten_get_now();
+    for (int i = 0; i < warmUpFrames + measuredFrames; ++i) {
+        bench::holdFrame(bench::frameMs);
+        runFrame();
+        const double drawn = emscripten_get_now();
+        emscripten_sleep(0); // the browser presents the frame
+        const double next = emscripten_get_now();
+        if (i >= warmUpFrames) {
+            times.frame.push_back(drawn - start);
+            times.wall.push_back(next - start);
+        }
+        start = next;
+    }
+    return times;
+}
+
+void report(int n, const FrameTimes& times) {
+    const double wallMedian = bench::median(times.wall);
+    std::printf("frame-times N=%d frames=%zu frame_p50_ms=%.2f frame_p95_ms=%.2f wall_p50_ms=%.2f "
+                "wall_p95_ms=%.2f fps=%.1f\n",
+                n, times.wall.size(), bench::median(times.frame),
+                bench::percentile(times.frame, 0.95), wallMedian,
+                bench::percentile(times.wall, 0.95), 1000.0 / wallMedian);
+    std::fflush(stdout);
+}
+
+// The game's start-up without the sound engine, in its order.
+bool startUpQuiet() {
+    setenv(sdlYieldVariable, "0", 1);
+    if (!enterDataFolder({}) || !openWindow(false)) {
+        return false;
+    }
+    bench::quietHero();
+    if (!loadSprites()) {
+        return false;
+    }
+    buildRoster();
+    connectFrameBlits();
+    crowding::prepare();
+    return true;
+}
+
+} // namespace
+
+int main() {
+    if (!startUpQuiet()) {
+        std::printf("frame-times failed: start-up\n");
+        return EXIT_FAILURE;
+    }
+    for (int n : crowdSizes) {
+        bench::setUpCrowd(n);
+        report(n, measureFrames());
+    }
+    std::printf("frame-times done\n");
+    destroyRoster();
+    releaseSprites();
+    return EXIT_SUCCESS;
+}
