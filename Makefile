@@ -55,10 +55,8 @@ web-golden: web
 # tests/web/frame_times.mjs): p50 and p95 of the frame function and of the time between frame
 # starts, the browser's part included, with 100, 300 and 1000 enemies. A measurement, not a check.
 .PHONY: web-frame-times
-web-frame-times: bootstrap
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD_DIR) -j $(JOBS) --target ghoulrun_assets
-	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/web_build.sh $(BUILD_DIR) web_frame_times
+web-frame-times: web
+	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/web_build.sh $(BUILD_DIR) web_frame_times >/dev/null
 	@tests/web/run_page.sh $(BUILD_DIR) frame_times.mjs
 
 # Every real-browser check of the page (tests/web/checks.mjs: start, key colours, Right, Space,

@@ -9,11 +9,12 @@
 // tests/web/frame_times.mjs:
 //
 //   frame-times N=<n> frames=<count> frame_p50_ms=... frame_p95_ms=... wall_p50_ms=...
-//   wall_p95_ms=... fps=<1000 / wall_p50_ms>
+//   wall_p95_ms=... fps=<1000 / wall_p50_ms> helped=<frames the crowding helper shared>
 //
 // and "frame-times done" at the end.
 #include "crowd_scenario.h"
 
+#include "crowd/crowd.h"
 #include "crowd/crowding.h"
 #include "render/blit_queue.h"
 #include "shell/data_folder.h"
@@ -42,33 +43,44 @@ constexpr const char* sdlYieldVariable = "SDL_EMSCRIPTEN_ASYNCIFY";
 struct FrameTimes {
     std::vector<double> frame; // the frame function, ms
     std::vector<double> wall;  // frame start to the next frame's start, ms
+    long helped = 0;           // measured frames the crowding helper thread shared
 };
 
+// One frame, from its start (`start`, a reading of the page's clock) until the browser hands the
+// page back; `start` becomes the next frame's start. Returns the frame function's time.
+double drawFrame(double& start) {
+    bench::holdFrame(bench::frameMs);
+    runFrame();
+    const double drawn = emscripten_get_now();
+    emscripten_sleep(0); // the browser presents the frame
+    const double frame = drawn - start;
+    start = emscripten_get_now();
+    return frame;
+}
+
 FrameTimes measureFrames() {
-    FrameTimes times;
     double start = emscripten_get_now();
-    for (int i = 0; i < warmUpFrames + measuredFrames; ++i) {
-        bench::holdFrame(bench::frameMs);
-        runFrame();
-        const double drawn = emscripten_get_now();
-        emscripten_sleep(0); // the browser presents the frame
-        const double next = emscripten_get_now();
-        if (i >= warmUpFrames) {
-            times.frame.push_back(drawn - start);
-            times.wall.push_back(next - start);
-        }
-        start = next;
+    for (int i = 0; i < warmUpFrames; ++i) {
+        drawFrame(start);
     }
+    FrameTimes times;
+    const long helpedBefore = frameCrowd().helpedFrames();
+    for (int i = 0; i < measuredFrames; ++i) {
+        const double frameStart = start;
+        times.frame.push_back(drawFrame(start));
+        times.wall.push_back(start - frameStart);
+    }
+    times.helped = frameCrowd().helpedFrames() - helpedBefore;
     return times;
 }
 
 void report(int n, const FrameTimes& times) {
     const double wallMedian = bench::median(times.wall);
     std::printf("frame-times N=%d frames=%zu frame_p50_ms=%.2f frame_p95_ms=%.2f wall_p50_ms=%.2f "
-                "wall_p95_ms=%.2f fps=%.1f\n",
+                "wall_p95_ms=%.2f fps=%.1f helped=%ld\n",
                 n, times.wall.size(), bench::median(times.frame),
                 bench::percentile(times.frame, 0.95), wallMedian,
-                bench::percentile(times.wall, 0.95), 1000.0 / wallMedian);
+                bench::percentile(times.wall, 0.95), 1000.0 / wallMedian, times.helped);
     std::fflush(stdout);
 }
 

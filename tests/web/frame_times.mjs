@@ -8,7 +8,7 @@ import puppeteer from "puppeteer-core";
 const [url] = process.argv.slice(2);
 const chromium = process.env.CHROMIUM ?? "/usr/bin/chromium";
 const pageMs = 300000;
-const resultLine = /^frame-times N=(\d+) frames=(\d+) frame_p50_ms=([\d.]+) frame_p95_ms=([\d.]+) wall_p50_ms=([\d.]+) wall_p95_ms=([\d.]+) fps=([\d.]+)$/;
+const resultLine = /^frame-times N=(\d+) frames=(\d+) frame_p50_ms=([\d.]+) frame_p95_ms=([\d.]+) wall_p50_ms=([\d.]+) wall_p95_ms=([\d.]+) fps=([\d.]+) helped=(\d+)$/;
 
 const browser = await puppeteer.launch({
     executablePath: chromium,
@@ -39,14 +39,15 @@ try {
     await browser.close();
 }
 
-const header = "enemies  frames  frame p50  frame p95  wall p50  wall p95    fps (1000 / wall p50)";
+const header = "enemies  frames  frame p50  frame p95  wall p50  wall p95    fps  helped";
 console.log(header);
-for (const [n, frames, frameP50, frameP95, wallP50, wallP95, fps] of rows) {
+for (const [n, frames, frameP50, frameP95, wallP50, wallP95, fps, helped] of rows) {
     console.log(`${String(n).padStart(7)}  ${String(frames).padStart(6)}  ${frameP50.toFixed(2).padStart(9)}`
         + `  ${frameP95.toFixed(2).padStart(9)}  ${wallP50.toFixed(2).padStart(8)}  ${wallP95.toFixed(2).padStart(8)}`
-        + `  ${fps.toFixed(1).padStart(5)}`);
+        + `  ${fps.toFixed(1).padStart(5)}  ${String(helped).padStart(6)}`);
 }
-console.log("(ms, on the page's clock; wall: from a frame's start to the next one's, the browser's part included)");
+console.log("(ms on the page's clock; frame: the frame function; wall: from a frame's start to the next one's, "
+    + "the browser's part included; fps: 1000 / wall p50; helped: frames the crowding helper thread shared)");
 if (failure) {
     console.log(`frame times: ${failure}`);
 }
