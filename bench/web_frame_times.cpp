@@ -3,10 +3,10 @@
 // The game starts up as in the page (the window on the page's canvas, the pictures, the queue of
 // blits and the crowding helper thread; no sound). For each N a run starts afresh, N enemies are
 // released and walked to the hero, and then real frames are drawn to the canvas on the test
-// clock, each followed by a return to the browser, which presents it. For each measured frame two
-// times are read with the page's clock (performance.now): the frame function alone, and from the
-// frame's start to the next one's, the browser's part included. Prints a line per N for
-// tests/web/frame_times.mjs:
+// clock, each followed by a return to the browser, which presents it; the crowd sizes take turns.
+// For each measured frame two times are read with the page's clock (performance.now): the frame
+// function alone, and from the frame's start to the next one's, the browser's part included. Prints
+// a line per N for tests/web/frame_times.mjs:
 //
 //   frame-times N=<n> frames=<count> frame_p50_ms=... frame_p95_ms=... wall_p50_ms=...
 //   wall_p95_ms=... fps=<1000 / wall_p50_ms> helped=<frames the crowding helper shared>
@@ -27,14 +27,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <vector>
 
 namespace {
 
 constexpr int crowdSizes[] = {100, 300, 1000};
-// Frames run before the measured ones, for the browser's compiler and caches to settle.
+// The crowd sizes take turns, round by round, so that a busy stretch of the machine falls on all
+// of them alike; each round sets its crowd up afresh and runs a warm-up for the browser's compiler
+// and caches before the frames it measures.
+constexpr int rounds = 3;
 constexpr int warmUpFrames = 60;
-constexpr int measuredFrames = 300;
+constexpr int measuredFramesPerRound = 100;
 // SDL 2 hands the page back to the browser inside every flip; asked not to, it leaves that to this
 // program, which does it right after the frame, so that the frame function is timed without the
 // browser's part. The browser gets control at the same point of the frame either way.
@@ -58,20 +62,20 @@ double drawFrame(double& start) {
     return frame;
 }
 
-FrameTimes measureFrames() {
+// One round with `n` enemies, its measured frames added to `times`.
+void measureRound(int n, FrameTimes& times) {
+    bench::setUpCrowd(n);
     double start = emscripten_get_now();
     for (int i = 0; i < warmUpFrames; ++i) {
         drawFrame(start);
     }
-    FrameTimes times;
     const long helpedBefore = frameCrowd().helpedFrames();
-    for (int i = 0; i < measuredFrames; ++i) {
+    for (int i = 0; i < measuredFramesPerRound; ++i) {
         const double frameStart = start;
         times.frame.push_back(drawFrame(start));
         times.wall.push_back(start - frameStart);
     }
-    times.helped = frameCrowd().helpedFrames() - helpedBefore;
-    return times;
+    times.helped += frameCrowd().helpedFrames() - helpedBefore;
 }
 
 void report(int n, const FrameTimes& times) {
@@ -107,9 +111,14 @@ int main() {
         std::printf("frame-times failed: start-up\n");
         return EXIT_FAILURE;
     }
-    for (int n : crowdSizes) {
-        bench::setUpCrowd(n);
-        report(n, measureFrames());
+    std::vector<FrameTimes> times(std::size(crowdSizes));
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < times.size(); ++i) {
+            measureRound(crowdSizes[i], times[i]);
+        }
+    }
+    for (size_t i = 0; i < times.size(); ++i) {
+        report(crowdSizes[i], times[i]);
     }
     std::printf("frame-times done\n");
     destroyRoster();
