@@ -51,6 +51,14 @@ web-smoke: web
 web-golden: web
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
+# The browser build's frame times in headless Chromium (bench/web_frame_times.cpp, run by
+# tests/web/frame_times.mjs): p50 and p95 of the frame function and of the time between frame
+# starts, the browser's part included, with 100, 300 and 1000 enemies. A measurement, not a check.
+.PHONY: web-frame-times
+web-frame-times: web
+	@JOBS=$(JOBS) WERROR=$(WERROR) scripts/web_build.sh $(BUILD_DIR) web_frame_times >/dev/null
+	@tests/web/run_page.sh $(BUILD_DIR) frame_times.mjs
+
 # Every real-browser check of the page (tests/web/checks.mjs: start, key colours, Right, Space,
 # mute, the card, a reload) and the golden replays; fails on any failure. Screenshots in
 # $(BUILD_DIR)/web-shots.

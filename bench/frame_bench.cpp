@@ -10,6 +10,7 @@
 // repetitions of a scenario measure the same frames. The hero's sounds go nowhere and no audio
 // device is opened.
 #include "alloc_counter.h"
+#include "crowd_scenario.h"
 #include "crowding_floor.h"
 #include "drawing_floors.h"
 #include "headless_screen.h"
@@ -52,11 +53,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr Uint32 frameMs = 16;
 constexpr int scenarioCounts[] = {0, 100, 1000, 3000, 9997};
-// The crowd's walk to the hero: a few long frames, each half the one before (an enemy that
-// overshoots turns back), then frames of the usual length.
-constexpr Uint32 approachFrames[] = {24000, 12000, 6000, 3000, 1500, 800, 400, 200, 100, 50, 32};
+// Frames after the hero turns to run, before the running frames are measured.
 constexpr int settleFrames = 30;
 // Each scenario runs this many repetitions of this many measured frames (BENCH_REPS and
 // BENCH_FRAMES set others); the drawing floors are taken after every floorInterval-th frame, and
@@ -77,44 +75,15 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// ---- Scenario set-up through the game's own paths.
-
-void quietHero() {
-    heroSounds() = HeroSounds{[](const char*, const char*, int) {}, [] {}};
-}
-
-World* world() {
-    return static_cast<World*>(pieces[worldSlot]);
-}
-
-// A fresh run at timer 0: the whole roster, nothing released.
-void freshRun() {
-    destroyRoster();
-    platform::useTestClock(0);
-    resetShellGlobals(platform::ticks());
-    buildRoster();
-    gameState = statePlaying;
-}
-
-// Releases `count` enemies through the release schedule, stepping the clock 1 ms at a time.
-void releaseEnemies(int count) {
-    while (newestReleasedSlot() - heroSlot < count) {
-        platform::advanceTestClock(1);
-        frameTick = platform::ticks(); // each release test as a frame of its own would see it
-        releaseDueEnemy();
-    }
-    // The frames that would have run meanwhile are skipped: the next one is timed from here.
-    lastFrameEndTick = platform::ticks();
-}
-
-// One frame `ms` after the last; the release schedule is held so that N stays as it is, and the
-// hero's health is kept up so that the hero keeps standing or running.
-void stepFrame(Uint32 ms) {
-    platform::advanceTestClock(ms);
-    lastSpawnTick = platform::ticks();
-    world()->health = 1.0;
-    runFrame();
-}
+using bench::frameMs;
+using bench::freshRun;
+using bench::median;
+using bench::percentile;
+using bench::quietHero;
+using bench::releaseEnemies;
+using bench::setUpCrowd;
+using bench::stepFrame;
+using bench::world;
 
 void pressLeft() {
     SDL_Event press{};
@@ -130,16 +99,6 @@ void pressLeft() {
 SDL_Surface* heroPicture() {
     GamePiece* hero = pieces[heroSlot];
     return hero->animations[hero->animation].frames[hero->frame];
-}
-
-double percentile(std::vector<double> values, double share) {
-    std::sort(values.begin(), values.end());
-    const size_t at = static_cast<size_t>(std::ceil(share * values.size())) - 1;
-    return values[std::min(at, values.size() - 1)];
-}
-
-double median(const std::vector<double>& values) {
-    return percentile(values, 0.5);
 }
 
 // How far apart the lowest and highest of `values` lie, as a share of their median.
@@ -191,9 +150,7 @@ Repetition measure(int frameCount) {
     bench::setStandInForCopies(heroPicture);
     for (int i = 0; i < frameCount; ++i) {
         const bool withFloors = i % floorInterval == 0;
-        platform::advanceTestClock(frameMs);
-        lastSpawnTick = platform::ticks();
-        world()->health = 1.0;
+        bench::holdFrame(frameMs);
         if (withFloors) {
             bench::startRecording();
             bench::startCountingPixels();
@@ -424,24 +381,9 @@ double cpuShare(int n, int fps) {
     return share;
 }
 
-// The crowd of `n` enemies walked to the hero, as at the start of every repetition: each
-// repetition measures the very same frames.
-void setUpCrowd(int n) {
-    std::streambuf* console = std::cout.rdbuf(nullptr); // "Loading ..." and console clearing
-    freshRun();
-    releaseEnemies(n);
-    for (Uint32 ms : approachFrames) {
-        stepFrame(ms);
-    }
-    for (int i = 0; i < settleFrames; ++i) {
-        stepFrame(frameMs);
-    }
-    std::cout.rdbuf(console);
-}
-
 // One repetition of both scenarios with `n` enemies: the hero standing, then running left.
 void runRepetition(Scenario& standing, Scenario& running, bool measureHeroSpeed) {
-    setUpCrowd(standing.n);
+    setUpCrowd(standing.n); // afresh: every repetition measures the very same frames
     if (std::getenv("BENCH_DEBUG") != nullptr && running.repetitions.empty()) {
         describeCrowd(standing.n);
     }

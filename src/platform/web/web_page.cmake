@@ -18,18 +18,24 @@ set(web_asyncify_stack_bytes 65536)
 # named in a file, since a $ does not come through the build's command lines whole.
 set(web_library_functions ${CMAKE_BINARY_DIR}/web-library-functions.json)
 file(WRITE ${web_library_functions} "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
-target_link_options(ghoulrun PRIVATE
-    -sASYNCIFY -sASYNCIFY_STACK_SIZE=${web_asyncify_stack_bytes}
-    -sPTHREAD_POOL_SIZE=${web_threads}
-    -sINITIAL_MEMORY=${web_memory_bytes}
-    -sENVIRONMENT=web,worker
-    -sFORCE_FILESYSTEM=1
-    "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_functions}"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/images@/ghoulrun/images"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/sfx@/ghoulrun/sfx"
-    "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/pompeii.ogg@/ghoulrun/pompeii.ogg"
-    # The golden recordings, small, so that the page replays them as the desktop does.
-    "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/data/replays@/replays")
-set_target_properties(ghoulrun PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GHOULRUN_WEB_DIR} SUFFIX .js)
+# The link options every program of the browser build takes. Packed from the same files in the
+# same order, each program's data file is the same as the game's.
+function(ghoulrun_web_program target)
+    target_link_options(${target} PRIVATE
+        -sASYNCIFY -sASYNCIFY_STACK_SIZE=${web_asyncify_stack_bytes}
+        -sPTHREAD_POOL_SIZE=${web_threads}
+        -sINITIAL_MEMORY=${web_memory_bytes}
+        -sENVIRONMENT=web,worker
+        -sFORCE_FILESYSTEM=1
+        "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${web_library_functions}"
+        "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/images@/ghoulrun/images"
+        "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/sfx@/ghoulrun/sfx"
+        "SHELL:--preload-file ${GHOULRUN_WEB_DATA}/pompeii.ogg@/ghoulrun/pompeii.ogg"
+        # The golden recordings, small, so that the page replays them as the desktop does.
+        "SHELL:--preload-file ${CMAKE_SOURCE_DIR}/tests/data/replays@/replays")
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${GHOULRUN_WEB_DIR}
+                          SUFFIX .js)
+endfunction()
+ghoulrun_web_program(ghoulrun)
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/index_web.html ${GHOULRUN_WEB_DIR}/index.html COPYONLY)
