@@ -33,14 +33,30 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 // in front of them. A frame is read right after the game drew it, before the browser shows it:
 // the test looks at exactly what the game drew, and the game's clock does not run on while a
 // screenshot is made.
-function instrument(warmthSource) {
+function instrument(sources) {
     window.framesDrawn = 0;
     window.frameWanted = null;
+    // While set, each frame's area around the hero is compared as it is drawn with a picture taken
+    // before; the most it differs is kept, over every frame.
+    window.changeWatch = null;
+    const changed = new Function(`return ${sources.changed}`)();
+    const watchChange = (gl) => {
+        const { x, y, width, height, before } = window.changeWatch;
+        const pixels = new Uint8Array(width * height * 4);
+        gl.readPixels(x, gl.drawingBufferHeight - y - height, width, height, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+        // WebGL's rows run bottom up; the picture before runs top down.
+        const topDown = new Uint8Array(pixels.length);
+        for (let row = 0; row < height; row += 1) {
+            topDown.set(pixels.subarray((height - 1 - row) * width * 4, (height - row) * width * 4), row * width * 4);
+        }
+        window.changeWatch.most = Math.max(window.changeWatch.most, changed(before, topDown));
+        window.changeWatch.frames += 1;
+    };
     // While armed, each frame's card area is looked at as it is drawn; the first that shows the
     // card's title gets Space at once, which on the card plays again.
     window.cardWatch = null;
     window.cardSeenAt = 0;
-    const warmth = new Function(`return ${warmthSource}`)();
+    const warmth = new Function(`return ${sources.warmth}`)();
     const lookForCard = (gl) => {
         const { x, y, width, height, title } = window.cardWatch;
         const pixels = new Uint8Array(width * height * 4);
@@ -59,6 +75,7 @@ function instrument(warmthSource) {
         const drawn = draw.apply(this, args);
         window.framesDrawn += 1;
         if (window.cardWatch) { lookForCard(this); }
+        if (window.changeWatch) { watchChange(this); }
         const wanted = window.frameWanted;
         if (wanted) {
             window.frameWanted = null;
@@ -245,7 +262,7 @@ try {
     const lines = [];
     listen(page, lines);
     page.on("pageerror", (error) => check("no page errors", false, error.message));
-    await page.evaluateOnNewDocument(instrument, warmth.toString());
+    await page.evaluateOnNewDocument(instrument, { warmth: warmth.toString(), changed: changed.toString() });
 
     const { before: beforeGesture, clickedAt } = await startPage(page);
     const overlayGone = await page.evaluate(() => document.getElementById("start").hidden);
@@ -261,29 +278,36 @@ try {
                      width: heroRegion.width, height: heroRegion.height };
     region.width = Math.min(region.width, 800 - region.x);
     region.height = Math.min(region.height, 600 - region.y);
-    // The most the hero's area changes over a few frames, from a picture before them.
-    const mostChange = async (rest) => {
-        let most = 0;
-        for (let shot = 0; shot < 4; shot += 1) {
-            await sleep(80);
-            most = Math.max(most, changed(rest, await canvasPixels(page, region)));
-        }
-        return most;
+    // Every frame's change of the hero's area from a picture before them, until `over` says stop.
+    const mostChange = async (over) => {
+        const before = (await canvasPixels(page, region)).toString("base64");
+        await page.evaluate((area, picture) => {
+            const bytes = Uint8Array.from(atob(picture), (letter) => letter.charCodeAt(0));
+            window.changeWatch = { ...area, before: bytes, most: 0, frames: 0 };
+        }, region, before);
+        await over();
+        return page.evaluate(() => {
+            const { most, frames } = window.changeWatch;
+            window.changeWatch = null;
+            return { most, frames };
+        });
     };
-    await sleep(500);
-    const idle = await mostChange(await canvasPixels(page, region));
-    const rest = await canvasPixels(page, region);
+    const framesWatched = (count) => page.waitForFunction((least) => window.changeWatch.frames >= least,
+        { timeout: loadMs }, count);
+    // The swing, from the key to the hero's report of its end, as it ends each swing.
     const linesBeforeSwing = lines.length;
-    await page.keyboard.press("Space");
-    const swung = await mostChange(rest);
-    // The hero reports each swing as it ends.
-    let reported = false;
-    for (const end = Date.now() + frameWaitMs; !reported && Date.now() < end; await sleep(100)) {
-        reported = lines.slice(linesBeforeSwing).some((line) => line.includes("You have survived for"));
-    }
-    check("Space swings", swung > idle + 0.04 && reported,
-        `${(100 * idle).toFixed(1)}% of the hero's area changes idle, ${(100 * swung).toFixed(1)}% with `
-        + `the swing, ${reported ? "reported" : "never reported"} by the hero`);
+    const swung = await mostChange(async () => {
+        await page.keyboard.press("Space");
+        for (const end = Date.now() + loadMs; Date.now() < end; await sleep(50)) {
+            if (lines.slice(linesBeforeSwing).some((line) => line.includes("You have survived for"))) { return; }
+        }
+    });
+    const reported = lines.slice(linesBeforeSwing).some((line) => line.includes("You have survived for"));
+    // The hero standing as long, in frames.
+    const idle = await mostChange(() => framesWatched(swung.frames));
+    check("Space swings", swung.most > idle.most + 0.04 && reported,
+        `${(100 * idle.most).toFixed(1)}% of the hero's area changes standing, ${(100 * swung.most).toFixed(1)}% `
+        + `with the swing (${swung.frames} frames), ${reported ? "reported" : "never reported"} by the hero`);
 
     const start = await heroAt(page, lines);
     await page.keyboard.down("ArrowRight");
