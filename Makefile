@@ -60,12 +60,14 @@ web-frame-times: web
 	@tests/web/run_page.sh $(BUILD_DIR) frame_times.mjs
 
 # Every real-browser check of the page (tests/web/checks.mjs: start, key colours, Right, Space,
-# mute, the card, a reload) and the golden replays; fails on any failure. Screenshots in
+# mute, the card, a reload; tests/web/pad.mjs: a gamepad plugged in once the game runs) and the
+# golden replays; fails on any failure. Screenshots in
 # $(BUILD_DIR)/web-shots.
 .PHONY: test-web
 test-web: web
 	@mkdir -p $(BUILD_DIR)/web-shots
 	@tests/web/run_page.sh $(BUILD_DIR) checks.mjs $(BUILD_DIR)/web-shots
+	@tests/web/run_page.sh $(BUILD_DIR) pad.mjs
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
 # clang-format, cppcheck and clang-tidy (scripts/lint.sh); clang-tidy reads the build's

@@ -1,5 +1,9 @@
 // The gamepad: the first joystick SDL finds, read once a frame and turned into the keys it
 // stands for, so that it steers the hero exactly as the keyboard does.
+//
+// In the browser (gamepad_web.cpp) the pad is the first one the browser lists, in the browser's
+// standard layout when the browser knows it: while none is held each reading looks for one, as a
+// browser lists a pad only after its first press, and a pad the browser drops lets go of its keys.
 #pragma once
 
 #include <SDL/SDL.h>
