@@ -658,50 +658,6 @@ int SDL_PeepEvents(SDL_Event* events, int count, SDL_eventaction action, Uint32 
     return found;
 }
 
-int SDL_NumJoysticks() {
-    return ::SDL_NumJoysticks();
-}
-
-SDL_Joystick* SDL_JoystickOpen(int index) {
-    return reinterpret_cast<SDL_Joystick*>(::SDL_JoystickOpen(index));
-}
-
-void SDL_JoystickClose(SDL_Joystick* pad) {
-    ::SDL_JoystickClose(reinterpret_cast<::SDL_Joystick*>(pad));
-}
-
-int SDL_JoystickNumAxes(SDL_Joystick* pad) {
-    return ::SDL_JoystickNumAxes(reinterpret_cast<::SDL_Joystick*>(pad));
-}
-
-int SDL_JoystickNumButtons(SDL_Joystick* pad) {
-    return ::SDL_JoystickNumButtons(reinterpret_cast<::SDL_Joystick*>(pad));
-}
-
-int SDL_JoystickNumHats(SDL_Joystick* pad) {
-    return ::SDL_JoystickNumHats(reinterpret_cast<::SDL_Joystick*>(pad));
-}
-
-Sint16 SDL_JoystickGetAxis(SDL_Joystick* pad, int axis) {
-    return ::SDL_JoystickGetAxis(reinterpret_cast<::SDL_Joystick*>(pad), axis);
-}
-
-Uint8 SDL_JoystickGetButton(SDL_Joystick* pad, int button) {
-    return ::SDL_JoystickGetButton(reinterpret_cast<::SDL_Joystick*>(pad), button);
-}
-
-Uint8 SDL_JoystickGetHat(SDL_Joystick* pad, int hat) {
-    return ::SDL_JoystickGetHat(reinterpret_cast<::SDL_Joystick*>(pad), hat);
-}
-
-void SDL_JoystickUpdate() {
-    ::SDL_JoystickUpdate();
-}
-
-int SDL_JoystickEventState(int state) {
-    return ::SDL_JoystickEventState(state);
-}
-
 Uint32 SDL_GetTicks() {
     return ::SDL_GetTicks();
 }

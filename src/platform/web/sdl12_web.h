@@ -35,11 +35,6 @@ inline constexpr Uint32 rleAccel = 0x00004000;
 inline constexpr Uint32 preAllocated = 0x01000000;
 inline constexpr Uint8 pressed = 1;
 inline constexpr Uint8 released = 0;
-inline constexpr Uint8 hatCentered = 0x00;
-inline constexpr Uint8 hatUp = 0x01;
-inline constexpr Uint8 hatRight = 0x02;
-inline constexpr Uint8 hatDown = 0x04;
-inline constexpr Uint8 hatLeft = 0x08;
 inline constexpr int eventQuery = -1;
 inline constexpr int eventIgnore = 0;
 inline constexpr int eventEnable = 1;
@@ -106,7 +101,6 @@ struct SDL_Surface {
 // The handles the game only passes back, each standing for its SDL 2 or SDL2_mixer twin.
 struct SDL_RWops;
 struct SDL_Thread;
-struct SDL_Joystick;
 struct Mix_Chunk;
 struct Mix_Music;
 
@@ -385,19 +379,6 @@ int SDL_PollEvent(SDL_Event* event);
 int SDL_PushEvent(SDL_Event* event);
 void SDL_PumpEvents();
 int SDL_PeepEvents(SDL_Event* events, int count, SDL_eventaction action, Uint32 mask);
-
-// The pad.
-int SDL_NumJoysticks();
-SDL_Joystick* SDL_JoystickOpen(int index);
-void SDL_JoystickClose(SDL_Joystick* pad);
-int SDL_JoystickNumAxes(SDL_Joystick* pad);
-int SDL_JoystickNumButtons(SDL_Joystick* pad);
-int SDL_JoystickNumHats(SDL_Joystick* pad);
-Sint16 SDL_JoystickGetAxis(SDL_Joystick* pad, int axis);
-Uint8 SDL_JoystickGetButton(SDL_Joystick* pad, int button);
-Uint8 SDL_JoystickGetHat(SDL_Joystick* pad, int hat);
-void SDL_JoystickUpdate();
-int SDL_JoystickEventState(int state);
 
 // Time, threads and the sound device's lock.
 Uint32 SDL_GetTicks();

@@ -18,11 +18,6 @@ using namespace sdl12; // NOLINT(google-global-names-in-headers)
 #define SDL_PREALLOC sdl12::preAllocated
 #define SDL_PRESSED sdl12::pressed
 #define SDL_RELEASED sdl12::released
-#define SDL_HAT_CENTERED sdl12::hatCentered
-#define SDL_HAT_UP sdl12::hatUp
-#define SDL_HAT_RIGHT sdl12::hatRight
-#define SDL_HAT_DOWN sdl12::hatDown
-#define SDL_HAT_LEFT sdl12::hatLeft
 #define SDL_QUERY sdl12::eventQuery
 #define SDL_IGNORE sdl12::eventIgnore
 #define SDL_ENABLE sdl12::eventEnable
