@@ -40,14 +40,9 @@ WEB_PORT ?= 8046
 serve-web:
 	@python3 scripts/serve_web.py $(BUILD_DIR)/web $(WEB_PORT)
 
-# A first look at the browser build in headless Chromium (tests/web/smoke.mjs): the page starts
-# the game, Right and Space reach it; screenshots in /tmp and the frames per second it drew.
-.PHONY: web-smoke web-golden
-web-smoke: web
-	@tests/web/run_page.sh $(BUILD_DIR) smoke.mjs /tmp
-
 # The golden replays in the browser build (tests/web/golden.mjs): each recording must give the
 # desktop's state digest.
+.PHONY: web-golden
 web-golden: web
 	@tests/web/run_page.sh $(BUILD_DIR) golden.mjs tests/data/replays
 
@@ -60,9 +55,8 @@ web-frame-times: web
 	@tests/web/run_page.sh $(BUILD_DIR) frame_times.mjs
 
 # Every real-browser check of the page (tests/web/checks.mjs: start, key colours, Right, Space,
-# mute, the card, a reload; tests/web/pad.mjs: a gamepad plugged in once the game runs) and the
-# golden replays; fails on any failure. Screenshots in
-# $(BUILD_DIR)/web-shots.
+# mute, the card, a reload; tests/web/pad.mjs: the pause on losing focus, a gamepad plugged in once
+# the game runs) and the golden replays; fails on any failure. Screenshots in $(BUILD_DIR)/web-shots.
 .PHONY: test-web
 test-web: web
 	@mkdir -p $(BUILD_DIR)/web-shots

@@ -5,7 +5,7 @@
 // Prints one line per check; fails on any. The frames looked at are read from the canvas as the
 // game draws them.
 // Usage: node checks.mjs URL SCREENSHOT_FOLDER
-import puppeteer from "puppeteer-core";
+import { checkList, launchChromium, openTab, sleep } from "./browser.mjs";
 import path from "node:path";
 
 const [url, shots] = process.argv.slice(2);
@@ -29,8 +29,6 @@ const silence = 0.002;
 const swingMargin = 0.01;
 // Where the game keeps its settings in the page: $XDG_CONFIG_HOME's default under emscripten's $HOME.
 const settingsPath = "/home/web_user/.config/ghoulrun/settings.ini";
-
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // Counts the frames drawn (SDL 2 draws each with one drawArrays call), reads a frame back when one
 // is asked for, and measures the sound the page sends to the speakers, after an analyser placed
@@ -248,21 +246,10 @@ async function bestRunsInGame(page) {
 }
 
 
-const results = [];
-function check(name, passed, detail) {
-    results.push(passed);
-    console.log(`${passed ? "ok  " : "FAIL"} ${name}: ${detail}`);
-}
-
-const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required",
-           "--enable-unsafe-swiftshader", "--use-angle=swiftshader"],
-});
+const { check, finish } = checkList();
+const browser = await launchChromium();
 try {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 900, height: 760 });
+    const page = await openTab(browser);
     const lines = [];
     listen(page, lines);
     page.on("pageerror", (error) => check("no page errors", false, error.message));
@@ -402,4 +389,4 @@ try {
 } finally {
     await browser.close();
 }
-process.exit(results.every(Boolean) ? 0 : 1);
+finish();

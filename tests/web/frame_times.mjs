@@ -3,23 +3,17 @@
 // and of the time from one frame's start to the next one's, on the page's clock. A measurement,
 // not a check: it fails only when the page does not finish.
 // Usage: node frame_times.mjs URL
-import puppeteer from "puppeteer-core";
+import { launchChromium, openTab } from "./browser.mjs";
 
 const [url] = process.argv.slice(2);
-const chromium = process.env.CHROMIUM ?? "/usr/bin/chromium";
 const pageMs = 300000;
 const resultLine = /^frame-times N=(\d+) frames=(\d+) frame_p50_ms=([\d.]+) frame_p95_ms=([\d.]+) wall_p50_ms=([\d.]+) wall_p95_ms=([\d.]+) fps=([\d.]+) helped=(\d+)$/;
 
-const browser = await puppeteer.launch({
-    executablePath: chromium,
-    headless: true,
-    args: ["--no-sandbox", "--enable-unsafe-swiftshader", "--use-angle=swiftshader"],
-});
+const browser = await launchChromium();
 const rows = [];
 let failure = "";
 try {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 900, height: 720 });
+    const page = await openTab(browser);
     const done = new Promise((resolve, reject) => {
         page.on("console", (message) => {
             const text = message.text();

@@ -3,7 +3,7 @@
 // game-over sequence; emscripten warns when a wait blocks the page's main thread, which stops the
 // sound meanwhile, and such a warning fails the replay too.
 // Usage: node golden.mjs URL REPLAYS_FOLDER [NAME...]
-import puppeteer from "puppeteer-core";
+import { launchChromium, openTab } from "./browser.mjs";
 import fs from "node:fs";
 import path from "node:path";
 
@@ -37,12 +37,7 @@ async function replayDigest(browser, name) {
     }
 }
 
-const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required",
-           "--enable-unsafe-swiftshader", "--use-angle=swiftshader"],
-});
+const browser = await launchChromium();
 let passed = 0;
 let failed = 0;
 try {

@@ -1,10 +1,12 @@
-// The gamepad in the browser build, in headless Chromium: a pad in the browser's standard mapping,
-// made up in the page and connected once the game runs, as a player's pad shows up after its first
-// press. Its Start pauses and resumes, A swings, the d-pad's Right runs, and a pad pulled out while
-// Right is held leaves no key down. The pause comes first: the clock stands still through it, so
-// the hero is still alive when the last check is made. Prints one line per check; fails on any.
+// The pause and the gamepad in the browser build, in headless Chromium. The tab losing the focus
+// pauses the game, as a desktop window losing it does, and Esc resumes it. Then a pad in the
+// browser's standard mapping, made up in the page and connected once the game runs, as a player's
+// pad shows up after its first press: its Start pauses and resumes, A swings, the d-pad's Right
+// runs, and a pad pulled out while Right is held leaves no key down. The pauses come first: the
+// clock stands still through them, so the hero is still alive when the last check is made.
+// Prints one line per check; fails on any.
 // Usage: node pad.mjs URL
-import puppeteer from "puppeteer-core";
+import { checkList, launchChromium, openTab, sleep } from "./browser.mjs";
 
 const [url] = process.argv.slice(2);
 const loadMs = 60000;
@@ -21,8 +23,6 @@ const runMs = 1200;
 const frameCountMs = 1000;
 // More frames than a pause ever draws for its banner.
 const framesOfPlay = 5;
-
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 
 // The page's pad, listed by navigator.getGamepads only once connected, and a count of the frames
 // the game draws (SDL 2 draws each with one drawArrays call).
@@ -91,21 +91,10 @@ async function heroWorldX(page, lines) {
     throw new Error(`the game printed no position for p; its last lines: ${lines.slice(-8).join(" | ")}`);
 }
 
-const results = [];
-function check(name, passed, detail) {
-    results.push(passed);
-    console.log(`${passed ? "ok  " : "FAIL"} ${name}: ${detail}`);
-}
-
-const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required",
-           "--enable-unsafe-swiftshader", "--use-angle=swiftshader"],
-});
+const { check, finish } = checkList();
+const browser = await launchChromium();
 try {
-    const page = await browser.newPage();
-    await page.setViewport({ width: 900, height: 760 });
+    const page = await openTab(browser);
     const lines = [];
     page.on("console", (message) => lines.push(...message.text().split("\n")));
     page.on("pageerror", (error) => check("no page errors", false, error.message));
@@ -118,8 +107,19 @@ try {
     }
     await page.waitForFunction(() => window.framesDrawn > 10, { timeout: loadMs });
     await page.focus("#canvas");
-    await page.evaluate(() => window.plugPad(true));
 
+    // What the browser tells the page when the player switches to another tab or window.
+    const playing = await framesIn(page, frameCountMs);
+    await page.evaluate(() => window.dispatchEvent(new FocusEvent("blur")));
+    const unfocused = await framesIn(page, frameCountMs);
+    await page.evaluate(() => window.dispatchEvent(new FocusEvent("focus")));
+    await page.keyboard.press("Escape");
+    const backInPlay = await drawsAgain(page);
+    check("losing the tab's focus pauses", playing >= framesOfPlay && unfocused < framesOfPlay && backInPlay,
+        `${playing} frames drawn in ${frameCountMs} ms before the blur, ${unfocused} after it; `
+        + `after Esc, the game ${backInPlay ? "draws again" : "stays still"}`);
+
+    await page.evaluate(() => window.plugPad(true));
     const running = await framesIn(page, frameCountMs);
     await pressButton(page, buttonStart);
     const paused = await framesIn(page, frameCountMs);
@@ -161,4 +161,4 @@ try {
 } finally {
     await browser.close();
 }
-process.exit(results.every(Boolean) ? 0 : 1);
+finish();

@@ -17,7 +17,8 @@ if ! cmp -s "$tests/package-lock.json" "$runner/package-lock.json" || [ ! -d "$r
     cp "$tests/package.json" "$tests/package-lock.json" "$runner/"
     (cd "$runner" && npm ci --no-audit --no-fund >/dev/null)
 fi
-cp "$tests/$script" "$runner/"
+# The script runs beside the installed modules; the module the scripts share goes with it.
+cp "$tests/$script" "$tests/browser.mjs" "$runner/"
 
 # The page is asked for once the server says it is listening (or the server has given up).
 ready="$runner/server-$port.out"
