@@ -1,7 +1,7 @@
 // Replays each golden recording in the browser build and compares the state digest the page
 // prints with the desktop's (the last line of each .expected). A replay ends by waiting for its
-// game-over sequence; emscripten warns when a wait blocks the page's main thread, which stops the
-// sound meanwhile, and such a warning fails the replay too.
+// game-over sequence, then stops SDL; emscripten warns when a wait blocks the page's main thread,
+// which stops the sound meanwhile, and such a warning fails the replay too.
 // Usage: node golden.mjs URL REPLAYS_FOLDER [NAME...]
 import { launchChromium, openTab } from "./browser.mjs";
 import fs from "node:fs";
@@ -24,7 +24,10 @@ async function replayDigest(browser, name) {
                 // The console's status line clears the screen before it: only the digest counts.
                 const found = message.text().match(digestLine);
                 if (found) {
-                    resolve(blocked ? `${found[0]}, after a blocking wait` : found[0]);
+                    // SDL stops right after the digest, in the same turn of the page: one round
+                    // trip to the page lets any warning from that stop arrive first.
+                    page.evaluate(() => 0).then(
+                        () => resolve(blocked ? `${found[0]}, with a blocking wait` : found[0]), reject);
                 }
             });
             page.on("pageerror", (error) => reject(error));

@@ -59,9 +59,20 @@ sdl12::SDL_Rect narrowed(const ::SDL_Rect& rect) {
             static_cast<sdl12::Uint16>(rect.w), static_cast<sdl12::Uint16>(rect.h)};
 }
 
+// SDL 2 runs its timers on a thread of their own, which SDL_Quit joins, and a join on the page's
+// main thread stalls the page and its sound (the browser warns of it). The game sets no SDL timers
+// and its ticks need none, so 1.2's timer flag starts nothing in SDL 2: the layer only remembers
+// that it was asked for, to answer SDL_WasInit as 1.2 would.
+bool timerAsked = false;
+
+void noteTimer(Uint32 flags, bool started) {
+    if ((flags & sdl12::initTimer) != 0) {
+        timerAsked = started;
+    }
+}
+
 Uint32 sdl2InitFlags(Uint32 flags) {
     Uint32 out = 0;
-    out |= (flags & sdl12::initTimer) != 0 ? SDL_INIT_TIMER : 0;
     out |= (flags & sdl12::initAudio) != 0 ? SDL_INIT_AUDIO : 0;
     out |= (flags & sdl12::initVideo) != 0 ? SDL_INIT_VIDEO : 0;
     out |= (flags & sdl12::initJoystick) != 0 ? SDL_INIT_JOYSTICK : 0;
@@ -308,34 +319,59 @@ int runThread(void* start) {
     return 0;
 }
 
+// The page's own sound driver plays from the browser's audio callback; any other (the dummy
+// driver of headless replays) runs a thread of its own for the device.
+constexpr const char* pageAudioDriver = "emscripten";
+
+// SDL 2 counts each start of a subsystem (the game's, the mixer's): all of them end here, as
+// SDL_Quit would end them.
+int quitAudio(void* /*unused*/) {
+    while (::SDL_WasInit(SDL_INIT_AUDIO) != 0) {
+        ::SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+    return 0;
+}
+
 } // namespace
 
 namespace sdl12 {
 
 int SDL_Init(Uint32 flags) {
-    return ::SDL_Init(sdl2InitFlags(flags));
+    const int result = ::SDL_Init(sdl2InitFlags(flags));
+    noteTimer(flags, result == 0);
+    return result;
 }
 
 int SDL_InitSubSystem(Uint32 flags) {
-    return ::SDL_InitSubSystem(sdl2InitFlags(flags));
+    const int result = ::SDL_InitSubSystem(sdl2InitFlags(flags));
+    noteTimer(flags, result == 0);
+    return result;
 }
 
 void SDL_QuitSubSystem(Uint32 flags) {
     ::SDL_QuitSubSystem(sdl2InitFlags(flags));
+    noteTimer(flags, false);
 }
 
 Uint32 SDL_WasInit(Uint32 flags) {
     const Uint32 running = ::SDL_WasInit(sdl2InitFlags(flags));
     Uint32 out = 0;
-    out |= (running & SDL_INIT_TIMER) != 0 ? initTimer : 0;
+    out |= timerAsked && (flags == 0 || (flags & initTimer) != 0) ? initTimer : 0;
     out |= (running & SDL_INIT_AUDIO) != 0 ? initAudio : 0;
     out |= (running & SDL_INIT_VIDEO) != 0 ? initVideo : 0;
     out |= (running & SDL_INIT_JOYSTICK) != 0 ? initJoystick : 0;
     return out;
 }
 
+// SDL 2 joins a sound device's own thread as it closes it, and a join on the page's main thread
+// stalls the page: such a device is closed on a thread of its own, waited for without blocking.
 void SDL_Quit() {
+    const char* driver = ::SDL_GetCurrentAudioDriver();
+    if (onMainThread() && driver != nullptr && std::strcmp(driver, pageAudioDriver) != 0) {
+        SDL_WaitThread(SDL_CreateThread(quitAudio, nullptr), nullptr);
+    }
     ::SDL_Quit();
+    timerAsked = false;
 }
 
 const char* SDL_GetError() {
