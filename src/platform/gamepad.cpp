@@ -2,7 +2,6 @@
 #include "platform/gamepad.h"
 
 #include "platform/compat_hints.h"
-#include "platform/pad_controls.h"
 
 #include <cstdlib>
 #include <string>

@@ -6,17 +6,9 @@
 // browser lists a pad only after its first press, and a pad the browser drops lets go of its keys.
 #pragma once
 
-#include <SDL/SDL.h>
+#include "platform/pad_controls.h"
 
 namespace platform {
-
-// The key each of the pad's controls stands for; the shell's table of controls says which.
-struct PadKeys {
-    SDLKey left, right, up, down; // the d-pad and the left stick
-    SDLKey sword;                 // A (south)
-    SDLKey jump;                  // B (east)
-    SDLKey start;                 // Start
-};
 
 // Opens the first pad SDL lists, its controls standing for `keys`, if there is one; returns whether
 // it did. Needs SDL's joystick subsystem started; call it once each time the subsystem has started,

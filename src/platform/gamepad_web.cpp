@@ -8,8 +8,6 @@
 // alike, so it cannot tell a pad the browser knows from one it does not.
 #include "platform/gamepad.h"
 
-#include "platform/pad_controls.h"
-
 #include <emscripten/html5.h>
 
 #include <cstring>

@@ -1,11 +1,17 @@
 // A pad's controls, whatever reads them: where a layout puts them, and the key events they push.
 #pragma once
 
-#include "platform/gamepad.h"
-
 #include <SDL/SDL.h>
 
 namespace platform {
+
+// The key each of the pad's controls stands for; the shell's table of controls says which.
+struct PadKeys {
+    SDLKey left, right, up, down; // the d-pad and the left stick
+    SDLKey sword;                 // A (south)
+    SDLKey jump;                  // B (east)
+    SDLKey start;                 // Start
+};
 
 // A button a layout does not have.
 inline constexpr int noPadButton = -1;
