@@ -1,6 +1,8 @@
-// The queue of a frame's blits draws what the blits made at once would; the game's lettering.
+// The queue of a frame's blits draws what the blits made at once would; the game's lettering; the
+// results card's place.
 #include "render/blit_queue.h"
 #include "render/lettering.h"
+#include "render/scoreboard.h"
 #include "render/screen_blit.h"
 #include "sprites/glyph_strip.h"
 #include "sprites/sprite_catalogue.h"
@@ -225,4 +227,28 @@ TEST(LetteringTest, EachCharacterIsItsOwnCellOfTheStrip) {
     spriteCatalogue[sprite::glyphStrip] = nullptr;
     SDL_FreeSurface(strip);
     EXPECT_EQ(drawText("A", 0, 0), 0);
+}
+
+// The card's picture stands in the middle of the 800x600 screen, an odd pixel left over going to
+// the right and below.
+TEST(ResultsCardTest, ThePictureStandsInTheMiddleOfTheScreen) {
+    constexpr int cardWidth = 101;
+    constexpr int cardHeight = 61;
+    const SDL_PixelFormat* format = screen->format;
+    SDL_Surface* card =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, cardWidth, cardHeight, format->BitsPerPixel,
+                             format->Rmask, format->Gmask, format->Bmask, 0);
+    SDL_FillRect(card, nullptr, SDL_MapRGB(card->format, 255, 0, 0));
+    spriteCatalogue[sprite::resultsCard] = card;
+    SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 200));
+    drawResultsCard(ResultsCard{});
+    const auto onCard = [](int x, int y) { return testing_support::screenColourAt(x, y).r == 255; };
+    EXPECT_TRUE(onCard(349, 269));
+    EXPECT_TRUE(onCard(449, 329));
+    EXPECT_FALSE(onCard(348, 269));
+    EXPECT_FALSE(onCard(349, 268));
+    EXPECT_FALSE(onCard(450, 329));
+    EXPECT_FALSE(onCard(449, 330));
+    spriteCatalogue[sprite::resultsCard] = nullptr;
+    SDL_FreeSurface(card);
 }
