@@ -126,6 +126,25 @@ TEST_F(BlitQueueTest, PicturesBeyondTheRoomForThemAreStillDrawnAsAtOnce) {
     EXPECT_TRUE(atOnce == drawn(blits, true, spreadOut, [] { frameBlits().blitQueued(); }));
 }
 
+// A picture listed again takes no more of the helper's room for copies: listed more times than
+// there is room for, it still leaves room for the picture listed after it.
+TEST_F(BlitQueueTest, APictureListedAgainTakesNoMoreRoom) {
+    constexpr int timesListed = 200;
+    SDL_Surface* repeated = square(255, 0, 0);
+    pictures = {square(0, 0, 255)};
+    std::vector<SDL_Surface*> listed(timesListed, repeated);
+    listed.push_back(pictures[0]);
+    frameBlits().shareDrawing(listed.data(), static_cast<int>(listed.size()));
+    frameBlits().holdHelperShare(0.5);
+    constexpr int blits = 3000;
+    drawn(blits, true); // cuts the screen
+    const long helperBlitsBefore = frameBlits().helperBlits();
+    drawn(blits, true, spreadOut, [] { frameBlits().blitQueued(); });
+    EXPECT_GT(frameBlits().helperBlits(), helperBlitsBefore);
+    frameBlits().shareDrawing(nullptr, 0);
+    SDL_FreeSurface(repeated);
+}
+
 // Sprites stacked deep, over every edge: the queue holds them until it closes (the helper drawing
 // ahead what it may) and leaves out what later opaque pixels cover. A picture with pixels between
 // opaque and clear is drawn whole, and covers nothing.
