@@ -145,6 +145,19 @@ TEST(SettingsTest, TheFileIsReadWithOneLineAProblemAndWrittenWhole) {
                                 ":4: volume = 300 is not a whole number from 0 to 100; the default "
                                 "is used\n");
     EXPECT_EQ(testing_support::contentsOf(file), before) << "reading never writes";
+    // Past the first few, the rest of the problems are counted, not told one by one.
+    std::ofstream out(file);
+    for (int line = 0; line < 10; ++line) {
+        out << "volume = 300\n";
+    }
+    out.close();
+    errors.str("");
+    settings::loadSettings(file, errors, slowestCap, fastestCap);
+    const std::string told = errors.str();
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 9);
+    EXPECT_TRUE(
+        told.ends_with("ghoulrun: " + file.string() + ": 2 more lines that are not settings\n"))
+        << told;
     // An overlarge file reads as the defaults with one line, unread; saving moves it aside, whole.
     const std::string big = "volume = 10\n" + std::string(settings::largestFileBytes, ';') + "\n";
     std::ofstream(file) << big;
