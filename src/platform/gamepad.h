@@ -24,7 +24,7 @@ void closeGamepad();
 // the last reading, as the key it stands for. In the raw layout A and B are the pad's first two
 // buttons, Start sits where twin-stick pads usually put it and the d-pad is the first hat; in the
 // standard layout they are the layer's own A, B, Start and d-pad buttons. A stick direction counts
-// as pressed past a third of its travel and as let go inside it, so wobbling within the dead zone
+// as pressed past the dead zone (pad_controls.h) and as let go inside it, so wobbling within it
 // pushes nothing. Does nothing without a pad.
 void pollGamepad();
 

@@ -55,8 +55,8 @@ struct PadDirections {
 };
 
 // Which controls are held in one reading: `button(index)` tells whether the layout's button at
-// `index` is down (it is never asked of noPadButton). A stick direction counts past a third of
-// its travel.
+// `index` is down (it is never asked of noPadButton). A stick direction counts once the stick is
+// past its dead zone.
 template <class ButtonDown>
 void readPadControls(const PadLayout& layout, ButtonDown button, const PadDirections& directions,
                      PadPressed& pressed);
@@ -78,6 +78,7 @@ class PadKeyEvents {
 };
 
 namespace detail {
+// A third of the stick's travel: inside it the stick counts as centred.
 inline constexpr double padDeadZone = 1.0 / 3.0;
 inline bool held(int index, auto button) {
     return index != noPadButton && button(index);
